@@ -1,0 +1,64 @@
+// One loaded log file: owns its text buffer and the message records that point into it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "logdata/logmessage.h"
+
+namespace yuzulog {
+
+// An owned, zero-filled byte block. calloc keeps a large block lazy until it is written.
+struct FreeDeleter {
+  void operator()(char* p) const { std::free(p); }
+};
+using ByteBlock = std::unique_ptr<char, FreeDeleter>;
+// Allocates size zero bytes; an empty block when the size cannot be allocated.
+ByteBlock AllocateZeroed(std::size_t size);
+
+class TLogData {
+ public:
+  TLogData() = default;
+  TLogData(const TLogData&) = delete;
+  TLogData& operator=(const TLogData&) = delete;
+
+  // Cuts Buffer into messages; returns Count. Overwrites the line end before each accepted
+  // header with NUL bytes, so each message's text is a NUL-terminated string.
+  int Parse();
+
+  // Frees the current buffer and takes over data, whose last byte must be NUL (size >= 1).
+  void SetBuffer(ByteBlock data, std::size_t size);
+  // Frees the current buffer; allocates size zero bytes when size > 0.
+  void SetBufferSize(std::size_t size);
+
+  // Reads the file (a .LOG extension directly, anything else from an archive) on a loader thread,
+  // parses it and sets Room and FirstNumber. False, with no buffer and no messages, on failure.
+  bool LoadFromFile(const std::string& fileName);
+
+  int Count() const { return static_cast<int>(FItems.size()); }
+  TLogMessage& Items(int i) { return FItems[static_cast<std::size_t>(i)]; }
+  const TLogMessage& Items(int i) const { return FItems[static_cast<std::size_t>(i)]; }
+  std::vector<TLogMessage>& Messages() { return FItems; }
+  const std::vector<TLogMessage>& Messages() const { return FItems; }
+
+  const char* Buffer() const { return FBuffer.get(); }
+  std::size_t BufferSize() const { return FBufferSize; }
+
+  std::string FileName;  // the path as it was selected
+  std::int32_t Room = 0;
+  std::int32_t FirstNumber = 0;
+  std::int32_t Overlap = 0;
+
+ private:
+  // Records never move once parsing has filled the vector: tree nodes, result rows and the
+  // history hold plain pointers to them.
+  std::vector<TLogMessage> FItems;
+  ByteBlock FBuffer;
+  std::size_t FBufferSize = 0;
+};
+
+}  // namespace yuzulog

@@ -1,0 +1,139 @@
+#include "logdata/logloader.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <limits>
+#include <thread>
+
+#include "common/sjis.h"
+#include "logdata/unlha32.h"
+
+namespace yuzulog {
+
+std::string FileExtension(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || dot < nameStart) return {};
+  return path.substr(dot);
+}
+
+bool ExtensionIs(const std::string& ext, const char* dotted) {
+  std::size_t i = 0;
+  for (; dotted[i] != '\0'; ++i) {
+    if (i >= ext.size()) return false;
+    if (AsciiUpper(static_cast<unsigned char>(ext[i])) !=
+        AsciiUpper(static_cast<unsigned char>(dotted[i])))
+      return false;
+  }
+  return i == ext.size();
+}
+
+std::string FullPath(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path p = std::filesystem::absolute(path, ec);
+  if (ec) p = path;
+  std::string s = p.lexically_normal().string();
+  // lexically_normal keeps a trailing "/" of a folder; a file path never has one.
+  if (s.size() > 1 && s.back() == '/') s.pop_back();
+  return s;
+}
+
+std::string BaseName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void TLogLoader::RunAndWait() {
+  std::thread worker([this] { Execute(); });
+  worker.join();
+}
+
+void TLogLoader::Execute() {
+  Buffer.reset();
+  BufferSize = 0;
+  if (ExtensionIs(FileExtension(FileName), ".LOG"))
+    ReadLogFile();
+  else
+    ExtractFromArchive();
+}
+
+void TLogLoader::ReadLogFile() {
+  std::FILE* f = std::fopen(FileName.c_str(), "rb");
+  if (!f) return;
+  // The whole file in one allocation of exactly its length + 1; the extra zero byte ends the text.
+  long long size = -1;
+  if (std::fseek(f, 0, SEEK_END) == 0) size = ftello(f);
+  if (size >= 0 && std::fseek(f, 0, SEEK_SET) == 0 &&
+      static_cast<unsigned long long>(size) < std::numeric_limits<std::size_t>::max()) {
+    const std::size_t bufferSize = static_cast<std::size_t>(size) + 1;
+    ByteBlock block = AllocateZeroed(bufferSize);
+    if (block && std::fread(block.get(), 1, bufferSize - 1, f) == bufferSize - 1) {
+      Buffer = std::move(block);
+      BufferSize = bufferSize;
+    }
+  }
+  std::fclose(f);
+}
+
+void TLogLoader::ExtractFromArchive() {
+  if (!TUnlha32::Available()) return;
+  TUnlha32 unlha;
+  TUnlha32::Member chosen;
+  bool found = false;
+  if (unlha.OpenArchive(FileName)) {
+    TUnlha32::Member member;
+    if (unlha.FindFirst(member)) {
+      chosen = member;
+      found = true;
+      // The largest member; a later one replaces it only when strictly larger.
+      while (unlha.FindNext(member))
+        if (member.Size > chosen.Size) chosen = member;
+    }
+    unlha.CloseArchive();
+  }
+  if (!found) return;
+  const std::string ext = FileExtension(chosen.Name);
+  if (!ExtensionIs(ext, ".TXT") && !ExtensionIs(ext, ".LOG")) return;
+  if (chosen.Size >= std::numeric_limits<std::size_t>::max()) return;
+  const std::size_t bufferSize = static_cast<std::size_t>(chosen.Size) + 1;
+  // A declared size that cannot be allocated fails this file instead of exhausting memory.
+  ByteBlock block = AllocateZeroed(bufferSize);
+  if (!block) return;
+  if (TUnlha32::ExtractMem(FullPath(FileName), chosen.Index, chosen.Size, block.get(),
+                           bufferSize - 1) != TUnlha32::Status::Ok)
+    return;
+  Buffer = std::move(block);
+  BufferSize = bufferSize;
+}
+
+bool TLogData::LoadFromFile(const std::string& fileName) {
+  FileName = fileName;
+  {
+    TLogLoader loader(fileName);
+    loader.RunAndWait();
+    SetBuffer(std::move(loader.Buffer), loader.BufferSize);
+  }
+  if (!Buffer() || BufferSize() == 0) return false;
+  Parse();
+  Room = 0;
+  FirstNumber = 0;
+  if (Count() > 0) {
+    for (const TLogMessage& m : Messages()) {
+      if (m.Room > 0) {
+        Room = m.Room;
+        break;
+      }
+    }
+    FirstNumber = Items(0).Number;
+  }
+  if (Count() == 0) {
+    SetBufferSize(0);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace yuzulog

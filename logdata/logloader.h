@@ -1,0 +1,41 @@
+// Gets the bytes of one log file into memory on a worker thread: a .LOG file is read directly,
+// anything else is taken as an LHA archive whose largest member is extracted.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "logdata/logdata.h"
+
+namespace yuzulog {
+
+class TLogLoader {
+ public:
+  explicit TLogLoader(std::string fileName) : FileName(std::move(fileName)) {}
+
+  // Runs Execute on a new thread and waits for it to end. The archive layer owns no window, so
+  // nothing has to be dispatched while the caller waits.
+  void RunAndWait();
+  // The work itself; public so tests can run it on their own thread.
+  void Execute();
+
+  std::string FileName;
+  ByteBlock Buffer;            // the text followed by one NUL; empty on failure
+  std::size_t BufferSize = 0;  // text length + 1; 0 on failure
+
+ private:
+  void ReadLogFile();
+  void ExtractFromArchive();
+};
+
+// The extension of a path's file name, from its last "." on ("" when there is none).
+std::string FileExtension(const std::string& path);
+// True when ext equals dotted (".LOG", ".TXT") ignoring ASCII case.
+bool ExtensionIs(const std::string& ext, const char* dotted);
+// The full path: absolute, with ".", ".." and repeated "/" removed lexically; links are not
+// resolved.
+std::string FullPath(const std::string& path);
+// The file name of a path without its folder.
+std::string BaseName(const std::string& path);
+
+}  // namespace yuzulog

@@ -1,0 +1,100 @@
+#include "logdata/unlha32.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+
+namespace yuzulog {
+namespace {
+
+struct ArchiveDeleter {
+  void operator()(archive* a) const { archive_read_free(a); }
+};
+using ArchivePtr = std::unique_ptr<archive, ArchiveDeleter>;
+
+// Opens an LHA archive for reading; empty when it cannot be opened.
+ArchivePtr OpenLha(const std::string& path) {
+  ArchivePtr a(archive_read_new());
+  if (!a) return {};
+  archive_read_support_format_lha(a.get());
+  if (archive_read_open_filename(a.get(), path.c_str(), 64 * 1024) != ARCHIVE_OK) return {};
+  return a;
+}
+
+// Reads the next member's header; false at the end or on an error.
+bool NextHeader(archive* a, TUnlha32::Member& member, int index) {
+  archive_entry* entry = nullptr;
+  const int r = archive_read_next_header(a, &entry);
+  if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return false;
+  const char* name = archive_entry_pathname(entry);
+  member.Name = name ? name : "";
+  const la_int64_t size = archive_entry_size(entry);
+  member.Size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
+  member.Index = index;
+  return true;
+}
+
+}  // namespace
+
+struct TUnlha32::Handle {
+  ArchivePtr Archive;
+};
+
+TUnlha32::TUnlha32() = default;
+TUnlha32::~TUnlha32() = default;
+
+bool TUnlha32::OpenArchive(const std::string& path) {
+  CloseArchive();
+  ArchivePtr a = OpenLha(path);
+  if (!a) return false;
+  FHandle = std::make_unique<Handle>();
+  FHandle->Archive = std::move(a);
+  FNextIndex = 0;
+  return true;
+}
+
+bool TUnlha32::FindFirst(Member& member) {
+  if (!FHandle || FNextIndex != 0) return false;
+  return FindNext(member);
+}
+
+bool TUnlha32::FindNext(Member& member) {
+  if (!FHandle) return false;
+  if (!NextHeader(FHandle->Archive.get(), member, FNextIndex)) return false;
+  ++FNextIndex;
+  return true;
+}
+
+void TUnlha32::CloseArchive() {
+  FHandle.reset();
+  FNextIndex = 0;
+}
+
+TUnlha32::Status TUnlha32::ExtractMem(const std::string& path, int memberIndex,
+                                      std::uint64_t memberSize, char* buffer,
+                                      std::size_t bufferSize) {
+  if (memberSize > bufferSize) return Status::SizeMismatch;
+  ArchivePtr a = OpenLha(path);
+  if (!a) return Status::CannotOpen;
+  Member member;
+  for (int i = 0; i <= memberIndex; ++i)
+    if (!NextHeader(a.get(), member, i)) return Status::NoMember;
+  std::uint64_t written = 0;
+  for (;;) {
+    const std::size_t room = static_cast<std::size_t>(memberSize - written);
+    const la_ssize_t n = archive_read_data(a.get(), buffer + written, room == 0 ? 0 : room);
+    if (n < 0) return Status::ReadError;
+    if (n == 0) break;
+    written += static_cast<std::uint64_t>(n);
+    // A member that holds more than it declares is corrupt, not a log to cut short.
+    if (written == memberSize) {
+      char extra;
+      const la_ssize_t more = archive_read_data(a.get(), &extra, 1);
+      if (more < 0) return Status::ReadError;
+      if (more > 0) return Status::SizeMismatch;
+      break;
+    }
+  }
+  return written == memberSize ? Status::Ok : Status::SizeMismatch;
+}
+
+}  // namespace yuzulog

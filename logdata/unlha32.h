@@ -1,0 +1,53 @@
+// The LHA archive layer: lists an archive's members and extracts one of them into the caller's
+// buffer. It wraps libarchive, whose header stays private to unlha32.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace yuzulog {
+
+class TUnlha32 {
+ public:
+  // One member as the walk finds it: its name as stored in the archive (bytes, normally
+  // code page 932) and its uncompressed size.
+  struct Member {
+    std::string Name;
+    std::uint64_t Size = 0;
+    int Index = 0;  // position in the archive, from 0
+  };
+
+  enum class Status { Ok, CannotOpen, NoMember, ReadError, SizeMismatch };
+
+  TUnlha32();
+  ~TUnlha32();
+  TUnlha32(const TUnlha32&) = delete;
+  TUnlha32& operator=(const TUnlha32&) = delete;
+
+  // The archive library is linked into the program, so the layer is always available.
+  static bool Available() { return true; }
+
+  // Opens an archive for the member walk; false when it cannot be read as an LHA archive.
+  bool OpenArchive(const std::string& path);
+  // Fills member with the first, then the next member; false when there is none (or the
+  // archive turned out to be corrupt).
+  bool FindFirst(Member& member);
+  bool FindNext(Member& member);
+  // Ends the walk; safe to call when nothing is open.
+  void CloseArchive();
+
+  // Extracts the member at memberIndex of the archive at path into buffer. Exactly memberSize
+  // bytes must come out, and they must fit into bufferSize; anything else (a truncated or corrupt
+  // archive) fails.
+  static Status ExtractMem(const std::string& path, int memberIndex, std::uint64_t memberSize,
+                           char* buffer, std::size_t bufferSize);
+
+ private:
+  struct Handle;
+  std::unique_ptr<Handle> FHandle;
+  int FNextIndex = 0;
+};
+
+}  // namespace yuzulog

@@ -1,0 +1,104 @@
+// The list of loaded log files, its order, the overlaps between files of one room, and the
+// load loop through which every file enters it.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/progress.h"
+#include "logdata/logdata.h"
+
+namespace yuzulog {
+
+class MessageTree;
+
+// Owns the loaded files. Between operations it is sorted by Room, then FirstNumber (stable).
+class LogFiles {
+ public:
+  int Count() const { return static_cast<int>(FFiles.size()); }
+  bool Empty() const { return FFiles.empty(); }
+  TLogData& operator[](int i) { return *FFiles[static_cast<std::size_t>(i)]; }
+  const TLogData& operator[](int i) const { return *FFiles[static_cast<std::size_t>(i)]; }
+  auto begin() const { return FFiles.begin(); }
+  auto end() const { return FFiles.end(); }
+
+  void Append(std::unique_ptr<TLogData> file) { FFiles.push_back(std::move(file)); }
+  // Destroys the file at index i. Everything that refers to its messages must be gone already.
+  void RemoveAt(int i) { FFiles.erase(FFiles.begin() + i); }
+  // Destroys the given file, if it is in the list.
+  void Remove(const TLogData* file);
+  void Clear() { FFiles.clear(); }
+
+  // The first loaded file whose FileName equals path (compared exactly, as the file system does).
+  TLogData* FindLoadedFile(const std::string& path) const;
+  // Removes every file whose FileName equals none of paths, from the last file to the first.
+  void DropUnselected(const std::vector<std::string>& paths);
+  // Sorts by Room, then FirstNumber (stable insertion sort) and recomputes every Overlap.
+  void SortLogFiles();
+  // The sum of the message counts of all files.
+  long long TotalMessages() const;
+  // True when the list is not empty and its first and last files have the same Room.
+  bool SingleRoom() const;
+
+ private:
+  std::vector<std::unique_ptr<TLogData>> FFiles;
+};
+
+// The answers of the four-button reload question; Cancel is the box closed without a button.
+enum class ReloadAnswer { Yes, No, YesToAll, NoToAll, Cancel };
+
+// What the load loop asks and tells on its way. The windows answer with message boxes, the
+// command-line tool and the tests with fixed answers.
+class LoadCallbacks {
+ public:
+  virtual ~LoadCallbacks() = default;
+  // The reload question for an already-loaded file; caption is the progress text of the moment.
+  virtual ReloadAnswer AskReload(const std::string& caption, const std::string& message,
+                                 ReloadAnswer defaultAnswer) = 0;
+  // After a failed file: true stops the loop.
+  virtual bool AskStopAfterFailure(const std::string& message) = 0;
+  // The loop was cancelled between files.
+  virtual void NoticeCancelled(const std::string& message) = 0;
+  // Empties everything that refers to loaded messages (result list, view, history, tree).
+  virtual void ClearViews() = 0;
+  // The tree was rebuilt: show it and select its first node.
+  virtual void TreeBuilt() {}
+  // A progress text to mirror in the status bar.
+  virtual void ShowStatus(const std::string& /*text*/) {}
+};
+
+// The load loop, adding to what is loaded (reload question for files already loaded).
+OpStatus ExecuteAdd(LogFiles& files, MessageTree& tree, const std::vector<std::string>& paths,
+                    Progress& progress, LoadCallbacks& callbacks);
+// Replacing what is loaded: clears the views, drops files not selected again, then the loop.
+OpStatus ExecuteOpen(LogFiles& files, MessageTree& tree, const std::vector<std::string>& paths,
+                     Progress& progress, LoadCallbacks& callbacks);
+// Empties the views, rebuilds the tree from files and tells the callbacks it is built.
+OpStatus RebuildTree(LogFiles& files, MessageTree& tree, Progress& progress,
+                     LoadCallbacks& callbacks);
+// Removes the given files (from the log list dialog), sorts and rebuilds the tree.
+OpStatus RemoveLogFiles(LogFiles& files, MessageTree& tree,
+                        const std::vector<const TLogData*>& remove, Progress& progress,
+                        LoadCallbacks& callbacks);
+
+// Texts of the load loop (UTF-8).
+std::string OpeningFileText(int index, int count, const std::string& path);
+std::string ReloadQuestionText(const std::string& loadedFileName);
+std::string LoadFailedQuestionText(const std::string& path);
+std::string LoadFailedLine(const std::string& path);  // the command-line tool's stderr line
+extern const char* const kClearingText;
+extern const char* const kLoadCancelledText;
+
+// The report after the load loop.
+struct LoadReport {
+  long long Total = 0;
+  std::string StatusText;                 // Total + " 個の発言"
+  std::vector<std::string> OverlapLines;  // one line per file with an overlap
+  // The warning question's text when there are overlap lines.
+  std::string WarningText() const;
+};
+LoadReport BuildLoadReport(const LogFiles& files);
+std::string MessageTotalText(long long total);
+
+}  // namespace yuzulog

@@ -1,0 +1,80 @@
+// The tree of rooms and threads as plain data: nodes in arrays, children as contiguous ranges,
+// so a million messages cost a few tens of megabytes and no object per node.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/progress.h"
+#include "logdata/logdata.h"
+
+namespace yuzulog {
+
+class LogFiles;
+
+class MessageTree {
+ public:
+  static constexpr std::int32_t kNone = -1;
+
+  // One node. A room node has no message; a message node's message points into a loaded file
+  // and is cleared (with the message's Node) before that file is destroyed.
+  struct Node {
+    TLogMessage* Message = nullptr;
+    std::int32_t Parent = kNone;  // kNone for a top-level node
+    std::int32_t Row = 0;         // position among its parent's children
+    std::int32_t Room = 0;        // for a room node: its room number
+  };
+
+  // Empties the tree and resets the Node field of every message it showed.
+  void Clear();
+
+  int NodeCount() const { return static_cast<int>(FNodes.size()); }
+  const Node& At(std::int32_t node) const { return FNodes[static_cast<std::size_t>(node)]; }
+  bool IsRoomNode(std::int32_t node) const { return At(node).Message == nullptr; }
+
+  // Children of a node (kNone: the top-level nodes), in insertion order.
+  int ChildCount(std::int32_t parent) const;
+  std::int32_t Child(std::int32_t parent, int row) const;
+  int TopLevelCount() const { return static_cast<int>(FTopLevel.size()); }
+  // The first node in the tree (the first top-level node), or kNone.
+  std::int32_t FirstNode() const { return FTopLevel.empty() ? kNone : FTopLevel.front(); }
+
+  // The label as code page 932 bytes: Room + " 番会議室" for a room node, Title + four spaces +
+  // HandleName for a message node. Built when asked (when a row is painted).
+  std::string Label(std::int32_t node) const;
+
+  // True while BuildMessageTree runs: views must treat the tree as empty until it is done.
+  bool Building() const { return FBuilding; }
+  // Bytes the tree holds (for the memory measurements of bench/).
+  std::size_t MemoryBytes() const;
+
+ private:
+  friend OpStatus BuildMessageTree(LogFiles& files, MessageTree& tree, Progress& progress);
+  friend class MessageTreeBuilder;
+  void FinishChildren();
+
+  std::vector<Node> FNodes;
+  std::vector<std::int32_t> FTopLevel;
+  // Children of node n: FChildren[FChildStart[n] .. FChildStart[n + 1]).
+  std::vector<std::int32_t> FChildStart;
+  std::vector<std::int32_t> FChildren;
+  bool FBuilding = false;
+};
+
+// Builds the tree from the loaded files in their sorted order (progress every 256 nodes). The
+// caller empties the views first and shows the tree afterwards.
+OpStatus BuildMessageTree(LogFiles& files, MessageTree& tree, Progress& progress);
+
+// The parent of a new message node among the nodes made so far for the current room:
+// nodeListStart is the index of the room's first message node, roomNode the room's node.
+std::int32_t FindParentNode(const MessageTree& tree, std::int32_t nodeListStart,
+                            std::int32_t roomNode, const TLogMessage& m, const TLogData& f);
+
+// The message that going to (room, number) shows: files from the last to the first, only files
+// of that room whose FirstNumber <= number, the first message with that number that has a node.
+const TLogMessage* FindGotoTarget(const LogFiles& files, int room, int number);
+// The not-loaded message box text for the go-to command.
+std::string GotoNotLoadedText(int room, int number);
+
+}  // namespace yuzulog

@@ -1,0 +1,38 @@
+// Code page 932 (Microsoft's Shift-JIS table) to and from UTF-8. The only place that converts text:
+// log text stays code page 932 bytes everywhere else and is decoded only where a person reads it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace yuzulog {
+
+// Appends the UTF-8 form of code page 932 bytes to out. Bad bytes become U+FFFD: a lead byte
+// (0x81-0x9F, 0xE0-0xFC) with a valid second byte (0x40-0x7E, 0x80-0xFC) is one pair and an
+// unmapped pair one U+FFFD; a lead byte without a valid second byte is one U+FFFD and the next
+// byte is read on its own; the single bytes 0x80, 0xA0 and 0xFD-0xFF are each one U+FFFD.
+void AppendCp932AsUtf8(std::string_view cp932, std::string& out);
+std::string Cp932ToUtf8(std::string_view cp932);
+
+// Result of encoding UTF-8 text to code page 932.
+struct Cp932Encoding {
+  std::string bytes;       // the encoded text (characters without a form are left out)
+  std::string unmappable;  // UTF-8 of the characters that have no code page 932 form, in order
+  bool invalidUtf8 = false;
+  bool ok() const { return unmappable.empty() && !invalidUtf8; }
+};
+
+// Encodes UTF-8 text. The JIS-style forms that text typed on this platform may carry (U+301C wave
+// dash, U+2014, U+2016, U+2212, U+00A2, U+00A3, U+00AC, U+00A6) map to the code page 932
+// characters that stand for them.
+Cp932Encoding Utf8ToCp932(std::string_view utf8);
+
+// True when the bytes are valid UTF-8 (settings and list files are read as code page 932 when not).
+bool IsValidUtf8(std::string_view text);
+
+// Text of a settings or list file: UTF-8 as it stands, or decoded from code page 932 when it is
+// not valid UTF-8.
+std::string SettingsTextToUtf8(std::string_view fileText);
+
+}  // namespace yuzulog
