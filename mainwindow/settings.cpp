@@ -1,0 +1,103 @@
+#include "mainwindow/settings.h"
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/cp932.h"
+
+namespace yuzulog {
+namespace {
+
+constexpr const char* kWindow = "Window";
+
+}  // namespace
+
+WindowRect CenteredRect(int screenWidth, int screenHeight, int windowWidth, int windowHeight) {
+  WindowRect r;
+  r.Left = (screenWidth - windowWidth) / 2;
+  r.Top = (screenHeight - windowHeight) / 2;
+  r.Right = r.Left + windowWidth;
+  r.Bottom = r.Top + windowHeight;
+  return r;
+}
+
+void ReadFontFromIni(const IniFile& ini, const std::string& section, FontSpec& font) {
+  font.Name = ini.ReadString(section, "Name", font.Name);
+  font.Size = ini.ReadInteger(section, "Size", font.Size);
+  font.Color = ini.ReadInteger(section, "Color", font.Color);
+  // Only the four style bits mean anything; stray bits from a damaged file are dropped.
+  font.Style = ini.ReadInteger(section, "Style", font.Style) & 0xF;
+}
+
+void WriteFontToIni(IniFile& ini, const std::string& section, const FontSpec& font) {
+  ini.WriteString(section, "Name", font.Name);
+  ini.WriteInteger(section, "Size", font.Size);
+  ini.WriteInteger(section, "Color", font.Color);
+  ini.WriteInteger(section, "Style", font.Style);
+}
+
+MainSettings ReadMainSettings(const std::string& dir, const MainSettings& defaults) {
+  const IniFile ini(dir + kMainSettingsFile);
+  MainSettings s = defaults;
+  s.InterwayPrefix = ini.ReadString(kWindow, "NiftyInterwayPrefix", defaults.InterwayPrefix);
+  s.Rect.Left = ini.ReadInteger(kWindow, "Left", defaults.Rect.Left);
+  s.Rect.Top = ini.ReadInteger(kWindow, "Top", defaults.Rect.Top);
+  s.Rect.Right = ini.ReadInteger(kWindow, "Right", defaults.Rect.Right);
+  s.Rect.Bottom = ini.ReadInteger(kWindow, "Bottom", defaults.Rect.Bottom);
+  s.WindowState = ini.ReadInteger(kWindow, "WindowState", defaults.WindowState);
+  if (s.WindowState < kWsNormal || s.WindowState > kWsMaximized) s.WindowState = kWsNormal;
+  s.SplitVert = ini.ReadBool(kWindow, "SplitVert", defaults.SplitVert);
+  s.SplitWidth = ini.ReadInteger(kWindow, "SplitWidth", defaults.SplitWidth);
+  s.WordWrap = ini.ReadBool(kWindow, "WordWrap", defaults.WordWrap);
+  s.Color = ini.ReadInteger(kWindow, "Color", defaults.Color);
+  ReadFontFromIni(ini, "BaseFont", s.BaseFont);
+  ReadFontFromIni(ini, "KeyFont", s.KeyFont);
+  return s;
+}
+
+bool WriteMainSettings(const std::string& dir, const MainSettings& s) {
+  IniFile ini(dir + kMainSettingsFile);
+  ini.WriteInteger(kWindow, "WindowState", s.WindowState);
+  if (s.RectKnown) {
+    ini.WriteInteger(kWindow, "Left", s.Rect.Left);
+    ini.WriteInteger(kWindow, "Top", s.Rect.Top);
+    ini.WriteInteger(kWindow, "Right", s.Rect.Right);
+    ini.WriteInteger(kWindow, "Bottom", s.Rect.Bottom);
+  }
+  ini.WriteBool(kWindow, "SplitVert", s.SplitVert);
+  ini.WriteInteger(kWindow, "SplitWidth", s.SplitWidth);
+  ini.WriteBool(kWindow, "WordWrap", s.WordWrap);
+  ini.WriteInteger(kWindow, "Color", s.Color);
+  WriteFontToIni(ini, "BaseFont", s.BaseFont);
+  WriteFontToIni(ini, "KeyFont", s.KeyFont);
+  return ini.UpdateFile();
+}
+
+std::vector<std::string> ReadListFile(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return lines;
+  std::ostringstream raw;
+  raw << in.rdbuf();
+  std::string text = SettingsTextToUtf8(raw.str());
+  std::string_view t = text;
+  if (t.starts_with("\xEF\xBB\xBF")) t.remove_prefix(3);
+  std::size_t pos = 0;
+  while (pos < t.size()) {
+    std::size_t end = t.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) end = t.size();
+    lines.emplace_back(t.substr(pos, end - pos));
+    pos = end;
+    if (pos < t.size()) pos += (t[pos] == '\r' && pos + 1 < t.size() && t[pos + 1] == '\n') ? 2 : 1;
+  }
+  return lines;
+}
+
+bool WriteListFile(const std::string& path, const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& l : lines)
+    text += l + "\r\n";
+  return WriteFileAtomically(path, text);
+}
+
+}  // namespace yuzulog

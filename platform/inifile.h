@@ -1,0 +1,75 @@
+// Profile (INI) files: sections of "key=value" lines. Sections and keys compare without regard to
+// ASCII case; a missing file or key gives the caller's default; writing keeps every other section,
+// key and comment line as it was, and replaces the file as a whole so a crash never leaves half a
+// file behind.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace yuzulog {
+
+class IniFile {
+ public:
+  // Reads the file when it exists (UTF-8, or code page 932 when the bytes are not valid UTF-8).
+  // Nothing is written until UpdateFile.
+  explicit IniFile(std::string path);
+
+  const std::string& Path() const { return FPath; }
+
+  bool SectionExists(std::string_view section) const;
+  bool ValueExists(std::string_view section, std::string_view key) const;
+
+  // A value that is enclosed in double quotes is returned without them.
+  std::string ReadString(std::string_view section, std::string_view key,
+                         std::string_view defaultValue) const;
+  // Decimal (with an optional sign) or hexadecimal after "0x"; anything else, or a value that
+  // does not fit 32 bits, gives the default. Hexadecimal and decimal values up to 0xFFFFFFFF are
+  // taken as the 32-bit pattern, so a stored colour 0x80000005 reads as -2147483643.
+  std::int32_t ReadInteger(std::string_view section, std::string_view key,
+                           std::int32_t defaultValue) const;
+  // Any non-zero integer is true; a value that is not a number gives the default.
+  bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
+
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+  void EraseSection(std::string_view section);
+
+  // Writes the file (UTF-8, CR LF) through a temporary file in the same folder and a rename.
+  // False when the file could not be written; the old file is then left untouched.
+  bool UpdateFile() const;
+
+  // The text UpdateFile writes.
+  std::string Text() const;
+
+ private:
+  struct Line {
+    std::string Key;    // empty for a line that is not "key=value" (kept verbatim in Raw)
+    std::string Value;  // the text after '=', blanks around it removed
+    std::string Raw;
+  };
+  struct Section {
+    std::string Name;  // empty for the lines before the first section header
+    bool HasHeader = false;
+    std::vector<Line> Lines;
+  };
+
+  void Parse(std::string_view text);
+  const Section* FindSection(std::string_view name) const;
+  Section* FindSection(std::string_view name);
+  const Line* FindLine(std::string_view section, std::string_view key) const;
+
+  std::string FPath;
+  std::vector<Section> FSections;
+};
+
+// Parses an integer as IniFile::ReadInteger does; false when text is not one.
+bool ParseIniInteger(std::string_view text, std::int32_t& value);
+
+// Replaces path with bytes through a temporary file in the same folder and a rename.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace yuzulog

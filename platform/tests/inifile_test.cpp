@@ -1,0 +1,153 @@
+#include "platform/inifile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "tests/support/logbuilder.h"
+#include "tests/support/tempdir.h"
+
+namespace yuzulog {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::TempDir;
+
+TEST(IniFile, MissingFileAndKeysGiveDefaults) {
+  TempDir dir;
+  IniFile ini(dir.File("none.INI"));
+  EXPECT_EQ(ini.ReadString("Window", "Name", "dflt"), "dflt");
+  EXPECT_EQ(ini.ReadInteger("Window", "Left", 42), 42);
+  EXPECT_TRUE(ini.ReadBool("Window", "WordWrap", true));
+  EXPECT_FALSE(ini.SectionExists("Window"));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("none.INI")));  // reading never creates it
+}
+
+TEST(IniFile, SectionsAndKeysIgnoreAsciiCaseOnly) {
+  TempDir dir;
+  IniFile ini(dir.Write("a.INI", "[Window]\r\nLeft=10\r\n[ＡＢ]\r\nx=1\r\n"));
+  EXPECT_EQ(ini.ReadInteger("WINDOW", "left", 0), 10);
+  EXPECT_EQ(ini.ReadInteger("ＡＢ", "X", 0), 1);
+  EXPECT_EQ(ini.ReadInteger("ａｂ", "x", 7), 7);  // full-width letters do not fold
+}
+
+TEST(IniFile, IntegersDecimalHexAndGarbage) {
+  TempDir dir;
+  IniFile ini(dir.Write("a.INI",
+                        "[S]\nDec=-2147483643\nHex=0x80000005\nHexLow=0xff\nPlus=+12\n"
+                        "Spaces =  34  \nText=12abc\nEmpty=\nTooBig=4294967296\nNeg=-0x10\n"
+                        "Max=4294967295\nMinus=-\n"));
+  EXPECT_EQ(ini.ReadInteger("S", "Dec", 0), -2147483643);
+  EXPECT_EQ(ini.ReadInteger("S", "Hex", 0), -2147483643);
+  EXPECT_EQ(ini.ReadInteger("S", "HexLow", 0), 255);
+  EXPECT_EQ(ini.ReadInteger("S", "Plus", 0), 12);
+  EXPECT_EQ(ini.ReadInteger("S", "Spaces", 0), 34);
+  EXPECT_EQ(ini.ReadInteger("S", "Text", 5), 5);
+  EXPECT_EQ(ini.ReadInteger("S", "Empty", 5), 5);
+  EXPECT_EQ(ini.ReadInteger("S", "TooBig", 5), 5);
+  EXPECT_EQ(ini.ReadInteger("S", "Neg", 0), -16);
+  EXPECT_EQ(ini.ReadInteger("S", "Max", 0), -1);
+  EXPECT_EQ(ini.ReadInteger("S", "Minus", 5), 5);
+}
+
+TEST(IniFile, BooleansAreAnyNonZeroInteger) {
+  TempDir dir;
+  IniFile ini(dir.Write("a.INI", "[S]\nA=1\nB=0\nC=-3\nD=yes\n"));
+  EXPECT_TRUE(ini.ReadBool("S", "A", false));
+  EXPECT_FALSE(ini.ReadBool("S", "B", true));
+  EXPECT_TRUE(ini.ReadBool("S", "C", false));
+  EXPECT_TRUE(ini.ReadBool("S", "D", true));
+  EXPECT_FALSE(ini.ReadBool("S", "D", false));
+}
+
+TEST(IniFile, LineEndsCrLfCrAndLfAllRead) {
+  TempDir dir;
+  IniFile ini(dir.Write("a.INI", "[S]\rA=1\nB=2\r\nC=3"));
+  EXPECT_EQ(ini.ReadInteger("S", "A", 0), 1);
+  EXPECT_EQ(ini.ReadInteger("S", "B", 0), 2);
+  EXPECT_EQ(ini.ReadInteger("S", "C", 0), 3);
+}
+
+TEST(IniFile, QuotedValuesLoseTheirQuotes) {
+  TempDir dir;
+  IniFile ini(dir.Write("a.INI", "[S]\nA=\" x \"\nB=\"\nC=a=b\n"));
+  EXPECT_EQ(ini.ReadString("S", "A", ""), " x ");
+  EXPECT_EQ(ini.ReadString("S", "B", ""), "\"");
+  EXPECT_EQ(ini.ReadString("S", "C", ""), "a=b");
+}
+
+TEST(IniFile, WritingKeepsOtherSectionsKeysAndComments) {
+  TempDir dir;
+  const std::string path = dir.Write("a.INI",
+                                     "; kept comment\r\n[Other]\r\nKeep=me\r\n\r\n"
+                                     "[Window]\r\nLeft=1\r\nmine=x\r\n");
+  IniFile ini(path);
+  ini.WriteInteger("window", "LEFT", 20);
+  ini.WriteBool("Window", "WordWrap", true);
+  ini.WriteString("BaseFont", "Name", "ＭＳ ゴシック");
+  ASSERT_TRUE(ini.UpdateFile());
+  EXPECT_EQ(ReadFileBytes(path),
+            "; kept comment\r\n[Other]\r\nKeep=me\r\n\r\n"
+            "[Window]\r\nLeft=20\r\nmine=x\r\nWordWrap=1\r\n"
+            "[BaseFont]\r\nName=ＭＳ ゴシック\r\n");
+  IniFile again(path);
+  EXPECT_EQ(again.ReadString("Other", "Keep", ""), "me");
+  EXPECT_EQ(again.ReadInteger("Window", "Left", 0), 20);
+  EXPECT_EQ(again.ReadString("BaseFont", "Name", ""), "ＭＳ ゴシック");
+}
+
+TEST(IniFile, ValueWithLineBreakStaysOneLine) {
+  TempDir dir;
+  IniFile ini(dir.File("a.INI"));
+  ini.WriteString("S", "A", "one\r\n[Evil]\nB=2");
+  ASSERT_TRUE(ini.UpdateFile());
+  IniFile again(dir.File("a.INI"));
+  EXPECT_FALSE(again.SectionExists("Evil"));
+  EXPECT_EQ(again.ReadString("S", "A", ""), "one  [Evil] B=2");
+}
+
+TEST(IniFile, Cp932FileIsReadAndRewrittenAsUtf8) {
+  TempDir dir;
+  const std::string path =
+      dir.Write("a.INI", testing::Sjis("[BaseFont]\r\nName=ＭＳ Ｐゴシック\r\n"));
+  IniFile ini(path);
+  EXPECT_EQ(ini.ReadString("BaseFont", "Name", ""), "ＭＳ Ｐゴシック");
+  ASSERT_TRUE(ini.UpdateFile());
+  EXPECT_EQ(ReadFileBytes(path), "[BaseFont]\r\nName=ＭＳ Ｐゴシック\r\n");
+}
+
+TEST(IniFile, FailedWriteLeavesOldFileAndNoTemporary) {
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  TempDir dir;
+  const std::string path = dir.Write("a.INI", "[S]\r\nA=1\r\n");
+  IniFile ini(path);
+  ini.WriteInteger("S", "A", 2);
+  std::filesystem::permissions(
+      dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  EXPECT_FALSE(ini.UpdateFile());
+  std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+  EXPECT_EQ(ReadFileBytes(path), "[S]\r\nA=1\r\n");
+}
+
+TEST(IniFile, WriteIntoMissingFolderFailsCleanly) {
+  TempDir dir;
+  IniFile ini(dir.File("no/such/a.INI"));
+  ini.WriteInteger("S", "A", 2);
+  EXPECT_FALSE(ini.UpdateFile());
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+TEST(IniFile, AtomicWriteLeavesOnlyTheTargetFile) {
+  TempDir dir;
+  ASSERT_TRUE(WriteFileAtomically(dir.File("x.INI"), "abc"));
+  ASSERT_TRUE(WriteFileAtomically(dir.File("x.INI"), "de"));
+  EXPECT_EQ(ReadFileBytes(dir.File("x.INI")), "de");
+  int files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
+    ++files;
+  EXPECT_EQ(files, 1);
+}
+
+}  // namespace
+}  // namespace yuzulog
