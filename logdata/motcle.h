@@ -1,0 +1,102 @@
+// The keyword matcher: a compiled search keyword (TMotCle), its scan over zero-terminated
+// Shift-JIS text in six scan modes, the condition list that a search builds from its fields, and
+// the enumeration of every hit for highlighting. Everything works on the raw code page 932 bytes
+// and nothing allocates while scanning.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace yuzulog {
+
+// Scan modes: exact or folded comparison; line breaks and blanks significant or skipped.
+//   0 exact, 1 folded                           - every byte significant
+//   2 exact, 3 folded                           - CR and LF skipped
+//   4 exact, 5 folded                           - CR, LF, tab, space and full-width space skipped
+// Any other value finds nothing.
+constexpr int kScanModeCount = 6;
+
+class TMotCle {
+ public:
+  // Compiles the keyword's bytes (an empty keyword is accepted).
+  explicit TMotCle(std::string_view key);
+  TMotCle(TMotCle&&) noexcept = default;
+  TMotCle& operator=(TMotCle&&) noexcept = default;
+
+  std::int32_t KeyLength = 0;
+  // The keyword's bytes and one mask byte per keyword byte, each followed by at least four zero
+  // bytes. A text byte t equals keyword byte k under mask m when ((t ^ k) & m) == 0; the mask is
+  // 0xDF only for half-width ASCII letters that are not the second byte of a double-byte
+  // character, so only those fold.
+  const unsigned char* KeyText() const { return FStorage.get() + FHalf; }
+  const unsigned char* KeyMask() const { return FStorage.get(); }
+
+  // The first start position in text (zero-terminated; the terminator is the only bound and is
+  // never read past) at which the keyword matches in the given mode, or nullptr. Start positions
+  // lie on character boundaries: a lead byte (0x80-0x9F, 0xE0-0xFF) steps over two bytes. In
+  // modes 4 and 5 the position returned may be a blank that the attempt skipped.
+  // A candidate search over the first keyword bytes, then the exact attempt; always the same
+  // answer as FindPlain.
+  const char* Find(const char* text, int mode) const;
+  // The same answer by the plain byte loop: every start position, one attempt each.
+  const char* FindPlain(const char* text, int mode) const;
+
+  // The exact attempt at start position s (modes 0-5). Exposed for the tests.
+  bool MatchAt(const char* s, int mode) const;
+
+ private:
+  template <int Mode>
+  const char* FindFast(const char* text) const;
+
+  // Mask in the first FHalf bytes, text in the second FHalf bytes, zero-filled.
+  std::unique_ptr<unsigned char[]> FStorage;
+  std::size_t FHalf = 0;
+};
+
+// The number of text bytes, counted from the hit position h that Find returned, that a hit of a
+// keyword of keyLength bytes covers (the skipped line breaks and blanks included).
+std::size_t MatchedLength(const char* h, std::int32_t keyLength, int mode);
+
+// One item of a condition list: a simple keyword, or the alternatives of one compound keyword
+// (one of them must be found; no alternatives means the item never holds).
+struct ConditionItem {
+  bool Compound = false;
+  std::vector<TMotCle> Keys;  // exactly one for a simple keyword
+};
+
+// The ordered, owning list of keywords a search looks for: every item must hold.
+class Conditions {
+ public:
+  void Clear() { FItems.clear(); }
+  bool Empty() const { return FItems.empty(); }
+  int Count() const { return static_cast<int>(FItems.size()); }
+  const std::vector<ConditionItem>& Items() const { return FItems; }
+
+  void AddKeyword(TMotCle key);
+  void AddCompound(std::vector<TMotCle> alternatives);
+
+  // True when every item holds in text (zero-terminated), tested in order and stopping at the
+  // first that does not; an empty list holds for every text.
+  bool Evaluate(const char* text, int mode) const;
+
+ private:
+  std::vector<ConditionItem> FItems;
+};
+
+// One keyword occurrence: its start in the text and the number of bytes it covers.
+struct KeywordHit {
+  const char* Position;
+  std::size_t Length;
+};
+
+// Every hit of every keyword of the list in a body that starts at body and ends at its NUL,
+// keyword by keyword (compound alternatives in their order), each keyword's hits ascending. After
+// a hit at h the next scan starts at the next character boundary after h, so every hit that
+// starts inside the body is listed and no scan starts inside a double-byte character.
+void EnumerateHits(const Conditions& conditions, const char* body, int mode,
+                   std::vector<KeywordHit>& hits);
+
+}  // namespace yuzulog

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "logdata/motcle.h"
+#include "tests/support/logbuilder.h"
+
+namespace yuzulog {
+namespace {
+
+using testing::Sjis;
+
+// The offset of the hit in text, or -1; checks that Find and FindPlain agree.
+long FindAt(std::string_view key, const std::string& text, int mode) {
+  TMotCle k(key);
+  const char* fast = k.Find(text.c_str(), mode);
+  const char* plain = k.FindPlain(text.c_str(), mode);
+  EXPECT_EQ(fast, plain) << "mode " << mode;
+  return plain == nullptr ? -1 : plain - text.c_str();
+}
+
+TEST(TMotCle, StorageHoldsMaskAndTextEachFollowedByZeros) {
+  const std::string key = "aB" + Sjis("あ") + "1";
+  TMotCle k(key);
+  ASSERT_EQ(k.KeyLength, 5);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(k.KeyText())), key);
+  const unsigned char expectedMask[] = {0xDF, 0xDF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};
+  for (int i = 0; i < 9; ++i)
+    EXPECT_EQ(k.KeyMask()[i], expectedMask[i]) << i;
+  for (int i = 5; i < 9; ++i)
+    EXPECT_EQ(k.KeyText()[i], 0) << i;
+}
+
+TEST(TMotCle, SecondByteThatLooksLikeALetterIsNotFolded) {
+  // 0x83 0x41 (ア): the 0x41 after the lead byte compares exactly.
+  TMotCle k("\x83\x41");
+  EXPECT_EQ(k.KeyMask()[1], 0xFF);
+  EXPECT_EQ(FindAt("\x83\x41", "\x83\x61", 1), -1);
+}
+
+TEST(Find, FoldsOnlyHalfWidthAsciiLetters) {
+  EXPECT_EQ(FindAt("City", "xx CITY", 1), 3);
+  EXPECT_EQ(FindAt("City", "city", 1), 0);
+  EXPECT_EQ(FindAt("City", "cItY", 1), 0);
+  EXPECT_EQ(FindAt("City", "CITY city", 0), -1);
+  EXPECT_EQ(FindAt("City", "a City", 0), 2);
+  const std::string fullWidth = Sjis("Ｃｉｔｙ");
+  const std::string fullUpper = Sjis("ＣＩＴＹ");
+  for (int mode = 0; mode < 6; ++mode) {
+    EXPECT_EQ(FindAt(fullWidth, fullUpper, mode), -1) << mode;
+    EXPECT_EQ(FindAt(fullWidth, "x" + fullWidth, mode), 1) << mode;
+  }
+  // Only bit 0x20 of letters is ignored: '@' (0x40) and '`' (0x60) stay apart.
+  EXPECT_EQ(FindAt("@", "`", 1), -1);
+}
+
+TEST(Find, NeverStartsInsideADoubleByteCharacter) {
+  for (int mode = 0; mode < 6; ++mode) {
+    EXPECT_EQ(FindAt("A", "\x83\x41", mode), -1) << mode;
+    EXPECT_EQ(FindAt("A",
+                     "\x83\x41"
+                     "A",
+                     mode),
+              2)
+        << mode;
+    // A run of lead-valued bytes: 0x88 0x9F 0x88 0x9F, then the key byte pair 0x9F 0x88 would
+    // straddle two characters.
+    EXPECT_EQ(FindAt("\x9F\x88", "\x88\x9F\x88\x9F", mode), -1) << mode;
+    EXPECT_EQ(FindAt("\x9F\x88", "a\x88\x9F\x88\x9F\x9F\x88", mode), 5) << mode;
+  }
+}
+
+TEST(Find, LineBreaksAreSkippedInModes2To5) {
+  const std::string key = Sjis("甘い");
+  const std::string split = Sjis("甘") + "\r\n" + Sjis("い");
+  EXPECT_EQ(FindAt(key, split, 0), -1);
+  EXPECT_EQ(FindAt(key, split, 1), -1);
+  for (int mode = 2; mode < 6; ++mode)
+    EXPECT_EQ(FindAt(key, split, mode), 0) << mode;
+  // Even between the two bytes of one character.
+  EXPECT_EQ(FindAt(key, "\x8A\r\n\xC3\x82\xA2", 2), 0);
+  // A hit never starts on a line break, but the blank run before it counts in modes 4-5.
+  EXPECT_EQ(FindAt("ab", "\r\nab", 2), 2);
+  EXPECT_EQ(FindAt("ab", "\r\n ab", 4), 2);
+  EXPECT_EQ(FindAt("ab", " \r\nab", 4), 0);
+}
+
+TEST(Find, BlanksAreSkippedOnlyInModes4And5) {
+  const std::string a = Sjis("ミ"), b = Sjis("カ");
+  for (const std::string& gap : {std::string(" "), std::string("\t"), Sjis("　")}) {
+    const std::string text = a + gap + b;
+    EXPECT_EQ(FindAt(a + b, text, 2), -1);
+    EXPECT_EQ(FindAt(a + b, text, 3), -1);
+    EXPECT_EQ(FindAt(a + b, text, 4), 0);
+    EXPECT_EQ(FindAt(a + b, text, 5), 0);
+  }
+  // A keyword holding a blank never hits in modes 4-5.
+  for (const std::string& key : {std::string("a b"), std::string("a\tb"), "a" + Sjis("　") + "b"}) {
+    EXPECT_EQ(FindAt(key, key, 0), 0);
+    EXPECT_EQ(FindAt(key, key, 4), -1);
+    EXPECT_EQ(FindAt(key, key, 5), -1);
+  }
+}
+
+TEST(Find, Mode4HitStartsAtTheSkippedBlankAndCoversIt) {
+  const std::string text = "x  ab";
+  EXPECT_EQ(FindAt("ab", text, 4), 1);
+  EXPECT_EQ(MatchedLength(text.c_str() + 1, 2, 4), 4u);
+  const std::string wide = "x" + Sjis("　") + "a\r\nb";
+  EXPECT_EQ(FindAt("ab", wide, 5), 1);
+  EXPECT_EQ(MatchedLength(wide.c_str() + 1, 2, 5), 6u);
+  EXPECT_EQ(MatchedLength("a\r\nb", 2, 2), 4u);
+  EXPECT_EQ(MatchedLength("a\r\nb", 2, 0), 2u);
+}
+
+TEST(Find, EmptyKeywordEmptyTextAndBadModes) {
+  EXPECT_EQ(FindAt("", "abc", 0), 0);
+  EXPECT_EQ(FindAt("", "\r\n\r\nx", 2), 4);
+  EXPECT_EQ(FindAt("", "\r\n", 4), -1);
+  EXPECT_EQ(FindAt("", "", 0), -1);
+  EXPECT_EQ(FindAt("a", "", 1), -1);
+  EXPECT_EQ(FindAt("a", "a", 6), -1);
+  EXPECT_EQ(FindAt("a", "a", -1), -1);
+  EXPECT_EQ(FindAt("a", "a", 255), -1);
+}
+
+TEST(Find, LeadByteBeforeTheTerminatorEndsTheScan) {
+  // The buffer is exactly the text and its NUL: AddressSanitizer catches a read past it.
+  for (int mode = 0; mode < 6; ++mode) {
+    auto buffer = std::make_unique<char[]>(3);
+    buffer[0] = 'x';
+    buffer[1] = '\x82';
+    buffer[2] = 0;
+    TMotCle k("\x82\x41");
+    EXPECT_EQ(k.Find(buffer.get(), mode), nullptr);
+    EXPECT_EQ(k.FindPlain(buffer.get(), mode), nullptr);
+    TMotCle lead("\x82");
+    EXPECT_EQ(lead.Find(buffer.get(), mode), buffer.get() + 1);
+  }
+}
+
+// The faster search must give the plain loop's answer for every text: random texts over a small
+// alphabet rich in lead bytes, blanks, line breaks and letters of both cases.
+TEST(Find, FastSearchAgreesWithThePlainLoopOnRandomTexts) {
+  const unsigned char alphabet[] = {'a',  'A',  'b',  'B',  ' ',  '\t', '\r', '\n', 0x81, 0x40,
+                                    0x82, 0xA0, 0x88, 0x9F, 0xE0, 0x41, 0x61, 0x20, 0xFF, 0x80};
+  std::mt19937 rng(12345);
+  auto randomText = [&](std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i)
+      s += static_cast<char>(alphabet[rng() % sizeof alphabet]);
+    return s;
+  };
+  int hits = 0;
+  for (int round = 0; round < 4000; ++round) {
+    const std::string text = randomText(rng() % 80);
+    const std::string key = randomText(1 + rng() % 3);
+    TMotCle k(key);
+    for (int mode = 0; mode < 6; ++mode) {
+      const char* p = text.c_str();
+      // Every scan of the hit enumeration, from each boundary it restarts at.
+      for (;;) {
+        const char* fast = k.Find(p, mode);
+        ASSERT_EQ(fast, k.FindPlain(p, mode)) << "mode " << mode << " round " << round;
+        if (fast == nullptr) break;
+        ++hits;
+        p = fast + 1;
+      }
+    }
+  }
+  EXPECT_GT(hits, 1000);
+}
+
+TEST(Conditions, AllItemsMustHoldAndOneAlternativeSuffices) {
+  Conditions c;
+  EXPECT_TRUE(c.Evaluate("anything", 0));
+  EXPECT_TRUE(c.Evaluate("", 0));
+  c.AddKeyword(TMotCle("sweet"));
+  std::vector<TMotCle> alternatives;
+  alternatives.emplace_back("orange");
+  alternatives.emplace_back("mandarin");
+  c.AddCompound(std::move(alternatives));
+  EXPECT_TRUE(c.Evaluate("a sweet mandarin", 0));
+  EXPECT_TRUE(c.Evaluate("orange, sweet", 0));
+  EXPECT_FALSE(c.Evaluate("a sour mandarin", 0));
+  EXPECT_FALSE(c.Evaluate("sweet apple", 0));
+
+  Conditions none;
+  none.AddCompound({});
+  EXPECT_FALSE(none.Evaluate("anything", 0));
+}
+
+TEST(EnumerateHits, ListsEveryHitInsideTheBodyKeywordByKeyword) {
+  Conditions c;
+  c.AddKeyword(TMotCle("ab"));
+  std::vector<TMotCle> alternatives;
+  alternatives.emplace_back("b");
+  c.AddCompound(std::move(alternatives));
+  const std::string body = "abxab";
+  std::vector<KeywordHit> hits;
+  EnumerateHits(c, body.c_str(), 0, hits);
+  ASSERT_EQ(hits.size(), 4u);
+  EXPECT_EQ(hits[0].Position - body.c_str(), 0);
+  EXPECT_EQ(hits[1].Position - body.c_str(), 3);  // ends exactly at the body's end
+  EXPECT_EQ(hits[2].Position - body.c_str(), 1);
+  EXPECT_EQ(hits[3].Position - body.c_str(), 4);
+  EXPECT_EQ(hits[0].Length, 2u);
+
+  // A body that is the keyword alone is highlighted.
+  hits.clear();
+  const std::string alone = Sjis("蜜柑");
+  Conditions one;
+  one.AddKeyword(TMotCle(alone));
+  EnumerateHits(one, alone.c_str(), 1, hits);
+  ASSERT_EQ(hits.size(), 1u);
+  EXPECT_EQ(hits[0].Length, alone.size());
+}
+
+TEST(EnumerateHits, NextScanStartsAtTheNextCharacterBoundary) {
+  // After a hit on a double-byte character the scan resumes after its second byte, so the
+  // keyword's trail byte 0x41 is not found inside it.
+  Conditions c;
+  std::vector<TMotCle> alternatives;
+  alternatives.emplace_back("\x83\x41");
+  c.AddCompound(std::move(alternatives));
+  c.AddKeyword(TMotCle(""));
+  std::vector<KeywordHit> hits;
+  const std::string body = "\x83\x41\x83\x41";
+  EnumerateHits(c, body.c_str(), 0, hits);
+  // Two hits of the character, then the empty keyword at both character starts.
+  ASSERT_EQ(hits.size(), 4u);
+  EXPECT_EQ(hits[1].Position - body.c_str(), 2);
+  EXPECT_EQ(hits[3].Position - body.c_str(), 2);
+}
+
+TEST(Matches, SearchesTheBodyOrTheWholeMessage) {
+  testing::MessageSpec m;
+  m.ID = "KEY00001";
+  m.Body = "本文";
+  auto log = testing::ParsedLog(testing::LogBuilder().Add(m).Text());
+  ASSERT_EQ(log->Count(), 1);
+  Conditions c;
+  c.AddKeyword(TMotCle("key00001"));
+  EXPECT_FALSE(log->Items(0).Matches(c, 1, false));
+  EXPECT_TRUE(log->Items(0).Matches(c, 1, true));
+  EXPECT_FALSE(log->Items(0).Matches(c, 0, true));
+}
+
+}  // namespace
+}  // namespace yuzulog
