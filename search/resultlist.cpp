@@ -1,0 +1,336 @@
+#include "search/resultlist.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <unordered_set>
+
+#include "common/sjis.h"
+
+namespace yuzulog {
+
+const char* const kColumnCaptions[kResultColumnCount] = {"室", "番号", "タイトル", "ハンドル名",
+                                                         "ID", "日付", "サイズ"};
+const char* const kCopyingText = "コピーしています";
+const char* const kSavingText = "ファイルに書き出しています";
+const char* const kCancelledNotice = "中断しました";
+const char* const kOpenFileQuestion = "ファイルを開きますか？";
+const char* const kSaveDialogFilter = "テキストファイル(*.txt)|*.txt";
+const char* const kOverwriteCaption = "ファイルにリストの発言を書き出す";
+const char* const kCopyMenuCaption = "選択項目の発言をコピー(&C)";
+const char* const kSaveMenuCaption = "選択項目の発言をファイルに保存(&S)";
+const char* const kSelectAllMenuCaption = "全ての項目を選択する(&A)";
+
+std::string CannotCreateText(const std::string& path) {
+  return "ファイル " + path + " を作成できません";
+}
+std::string CannotOpenText(const std::string& path) {
+  return "ファイル " + path + " は開けません";
+}
+std::string CannotWriteText(const std::string& path, const std::string& reason) {
+  return "ファイル " + path + " に書き込めません（" + reason + "）";
+}
+
+std::string ColumnText(const TLogMessage& m, int column) {
+  switch (column) {
+    case ColRoom:
+      return std::string(m.RoomText());
+    case ColNumber:
+      return std::string(m.NumberText());
+    case ColTitle:
+      return std::string(m.RawTitle());
+    case ColHandle:
+      return std::string(m.HandleField());
+    case ColID:
+      return std::string(m.ID());
+    case ColDate:
+      return std::string(m.DateText());
+    case ColSize:
+      return std::to_string(m.BodySize());
+    default:
+      return {};
+  }
+}
+
+int TextOrder(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const unsigned char x = AsciiUpper(static_cast<unsigned char>(a[i]));
+    const unsigned char y = AsciiUpper(static_cast<unsigned char>(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
+}
+
+namespace {
+
+template <typename T>
+int Sign(T a, T b) {
+  return a < b ? -1 : a > b ? 1 : 0;
+}
+
+int ByRoomThenNumber(const TLogMessage& a, const TLogMessage& b) {
+  if (const int c = Sign(a.Room, b.Room)) return c;
+  return Sign(a.Number, b.Number);
+}
+
+}  // namespace
+
+int CompareMessages(const TLogMessage& a, const TLogMessage& b, int tag, int direction) {
+  int primary = 0;
+  switch (tag) {
+    case 0:
+      if ((primary = Sign(a.Number, b.Number) * direction)) return primary;
+      return Sign(a.Room, b.Room);
+    case 1:
+      primary = TextOrder(a.Title(), b.Title());
+      break;
+    case 2:
+      primary = TextOrder(a.HandleName(), b.HandleName());
+      break;
+    case 3:
+      primary = TextOrder(a.ID(), b.ID());
+      break;
+    case 4:
+      if ((primary = Sign(a.Room, b.Room) * direction)) return primary;
+      return Sign(a.Number, b.Number);
+    case 5:
+      primary = Sign(a.BodySize(), b.BodySize());
+      break;
+    case 6:
+      primary = Sign(a.DateTime(), b.DateTime());
+      break;
+    default:
+      return 0;
+  }
+  if (primary != 0) return primary * direction;
+  return ByRoomThenNumber(a, b);
+}
+
+void SortResults(std::vector<TLogMessage*>& results, SortState& state, int tag) {
+  if (tag < 0 || tag > 6) return;
+  state.SortDirection = tag == state.LastSortKey ? -state.SortDirection : 1;
+  const int direction = state.SortDirection;
+  std::stable_sort(results.begin(), results.end(), [&](const TLogMessage* a, const TLogMessage* b) {
+    return CompareMessages(*a, *b, tag, direction) < 0;
+  });
+  state.LastSortKey = tag;
+}
+
+CarriedSelection ColumnClick(std::vector<TLogMessage*>& results, SortState& state, int tag,
+                             const std::vector<int>& selectedRows, int focusedRow) {
+  std::unordered_set<const TLogMessage*> selected;
+  for (int row : selectedRows)
+    if (row >= 0 && static_cast<std::size_t>(row) < results.size())
+      selected.insert(results[static_cast<std::size_t>(row)]);
+  const TLogMessage* focused =
+      focusedRow >= 0 && static_cast<std::size_t>(focusedRow) < results.size()
+          ? results[static_cast<std::size_t>(focusedRow)]
+          : nullptr;
+
+  SortResults(results, state, tag);
+
+  CarriedSelection carried;
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    if (results[i] == focused) carried.FocusedRow = static_cast<int>(i);
+    if (selected.count(results[i]) != 0) carried.SelectedRows.push_back(static_cast<int>(i));
+  }
+  return carried;
+}
+
+ResultMenuState PopupMenuState(std::size_t selected, std::size_t rows) {
+  return {selected > 0, selected > 0, selected < rows};
+}
+
+OpStatus WriteSelected(Progress& progress, const std::vector<TLogMessage*>& results,
+                       const std::vector<bool>& selected, std::vector<std::string>& list) {
+  progress.ProcessEvents();
+  const std::size_t r = results.size();
+  for (std::size_t i = 0; i < r; ++i) {
+    if (i >= selected.size() || !selected[i]) continue;
+    list.emplace_back(results[i]->Text());
+    progress.SetPercent(static_cast<int>(i * 100 / r));
+    progress.ProcessEvents();
+  }
+  return progress.Cancelled() ? OpStatus::Cancelled : OpStatus::Completed;
+}
+
+std::string ClipboardText(const std::vector<std::string>& list) {
+  std::string text;
+  for (const std::string& entry : list) {
+    text += entry;
+    text += "\r\n";
+  }
+  return text;
+}
+
+namespace {
+
+// A file descriptor closed when it goes out of scope.
+class FileHandle {
+ public:
+  explicit FileHandle(int fd = -1) : FFd(fd) {}
+  ~FileHandle() {
+    if (FFd >= 0) ::close(FFd);
+  }
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  int Get() const { return FFd; }
+  // Closes now; false when the close reported an error (delayed write failures show here).
+  bool Close() {
+    const int fd = FFd;
+    FFd = -1;
+    return fd < 0 || ::close(fd) == 0;
+  }
+
+ private:
+  int FFd;
+};
+
+// Buffered writing of the selected messages; remembers the first error.
+class MessageWriter {
+ public:
+  explicit MessageWriter(int fd) : FFd(fd) { FBuffer.reserve(kBufferSize); }
+  void Add(std::string_view text) {
+    if (FError != 0) return;
+    FBuffer.append(text);
+    FBuffer.append("\r\n");
+    if (FBuffer.size() >= kBufferSize) Flush();
+  }
+  bool Flush() {
+    std::size_t done = 0;
+    while (FError == 0 && done < FBuffer.size()) {
+      const ssize_t n = ::write(FFd, FBuffer.data() + done, FBuffer.size() - done);
+      if (n < 0) {
+        if (errno != EINTR) FError = errno;
+      } else {
+        done += static_cast<std::size_t>(n);
+      }
+    }
+    FBuffer.clear();
+    return FError == 0;
+  }
+  int Error() const { return FError; }
+  void SetError(int error) {
+    if (FError == 0) FError = error;
+  }
+
+ private:
+  // One write call per megabyte instead of one per message.
+  static constexpr std::size_t kBufferSize = 1 << 20;
+  int FFd;
+  std::string FBuffer;
+  int FError = 0;
+};
+
+// Writes the selected messages through writer with the progress of WriteSelected; the loop runs to
+// its end (a cancel shows only afterwards) unless writing failed.
+void WriteMessages(Progress& progress, const std::vector<TLogMessage*>& results,
+                   const std::vector<bool>& selected, MessageWriter& writer) {
+  progress.ProcessEvents();
+  const std::size_t r = results.size();
+  for (std::size_t i = 0; i < r && writer.Error() == 0; ++i) {
+    if (i >= selected.size() || !selected[i]) continue;
+    writer.Add(results[i]->Text());
+    progress.SetPercent(static_cast<int>(i * 100 / r));
+    progress.ProcessEvents();
+  }
+  writer.Flush();
+}
+
+// A name for the new file beside target that no file has yet (the caller creates it with O_EXCL).
+std::string SiblingName(const std::filesystem::path& target) {
+  static std::mt19937 rng{std::random_device{}()};
+  const std::string suffix = std::to_string(::getpid()) + "-" + std::to_string(rng() % 1000000);
+  std::filesystem::path sibling = target;
+  sibling.replace_filename("." + target.filename().string() + ".yuzulog-" + suffix);
+  return sibling.string();
+}
+
+SaveResult Failed(std::string message) {
+  return {SaveOutcome::Failed, std::move(message)};
+}
+
+SaveResult SaveByReplacing(Progress& progress, const std::vector<TLogMessage*>& results,
+                           const std::vector<bool>& selected, const std::string& path) {
+  // Writing through a symbolic link replaces the file it names, not the link.
+  std::filesystem::path target = path;
+  std::error_code ec;
+  if (std::filesystem::is_symlink(target, ec)) {
+    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, ec);
+    if (!ec) target = resolved;
+  }
+  struct stat existing {};
+  const bool exists = ::stat(target.c_str(), &existing) == 0;
+
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    temporary = SiblingName(target);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) return Failed(CannotCreateText(path) + "（" + std::strerror(errno) + "）");
+  FileHandle file(fd);
+  // The new file takes the permissions of the file it replaces.
+  if (exists) (void)::fchmod(file.Get(), existing.st_mode & 07777);
+
+  MessageWriter writer(file.Get());
+  WriteMessages(progress, results, selected, writer);
+  if (writer.Error() == 0 && ::fsync(file.Get()) != 0) writer.SetError(errno);
+  if (!file.Close()) writer.SetError(errno);
+
+  if (progress.Cancelled() || writer.Error() != 0) {
+    const int error = writer.Error();
+    ::unlink(temporary.c_str());
+    if (error == 0) return {SaveOutcome::Cancelled, {}};
+    return Failed(CannotWriteText(path, std::strerror(error)));
+  }
+  if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temporary.c_str());
+    return Failed(CannotWriteText(path, std::strerror(error)));
+  }
+  return {SaveOutcome::Written, {}};
+}
+
+SaveResult SaveByAppending(Progress& progress, const std::vector<TLogMessage*>& results,
+                           const std::vector<bool>& selected, const std::string& path) {
+  FileHandle file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+  if (file.Get() < 0) return Failed(CannotOpenText(path));
+  struct stat before {};
+  if (::fstat(file.Get(), &before) != 0 || !S_ISREG(before.st_mode) ||
+      ::lseek(file.Get(), 0, SEEK_END) < 0)
+    return Failed(CannotOpenText(path));
+
+  MessageWriter writer(file.Get());
+  WriteMessages(progress, results, selected, writer);
+  if (writer.Error() == 0 && ::fsync(file.Get()) != 0) writer.SetError(errno);
+  if (progress.Cancelled() || writer.Error() != 0) {
+    // Take back what was appended: the file keeps exactly its previous content.
+    const bool restored = ::ftruncate(file.Get(), before.st_size) == 0;
+    file.Close();
+    if (writer.Error() == 0 && restored) return {SaveOutcome::Cancelled, {}};
+    return Failed(CannotWriteText(path, std::strerror(writer.Error() ? writer.Error() : errno)));
+  }
+  if (!file.Close()) return Failed(CannotWriteText(path, std::strerror(errno)));
+  return {SaveOutcome::Written, {}};
+}
+
+}  // namespace
+
+SaveResult SaveSelected(Progress& progress, const std::vector<TLogMessage*>& results,
+                        const std::vector<bool>& selected, const std::string& path, SaveMode mode) {
+  std::error_code ec;
+  if (mode == SaveMode::Append && std::filesystem::exists(path, ec))
+    return SaveByAppending(progress, results, selected, path);
+  return SaveByReplacing(progress, results, selected, path);
+}
+
+}  // namespace yuzulog

@@ -1,0 +1,96 @@
+// The window-free half of the result list: the texts of a row, the sort keys and the column-click
+// sort state, the selection carried over a sort, and writing the selected messages to a text list
+// (copy) or a file (save).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/progress.h"
+#include "logdata/logmessage.h"
+
+namespace yuzulog {
+
+// The columns in display order and the sort key (Tag) each one carries.
+constexpr int kResultColumnCount = 7;
+enum ResultColumn { ColRoom, ColNumber, ColTitle, ColHandle, ColID, ColDate, ColSize };
+constexpr int kColumnTags[kResultColumnCount] = {4, 0, 1, 2, 3, 6, 5};
+extern const char* const kColumnCaptions[kResultColumnCount];  // "室", "番号", ...
+constexpr int kColumnWidths[kResultColumnCount] = {40, 50, 200, 100, 80, 70, 50};
+constexpr bool kColumnRightAligned[kResultColumnCount] = {true,  true,  false, false,
+                                                          false, false, true};
+
+// The text of one column of a row (code page 932 bytes from the log, the size in decimal).
+std::string ColumnText(const TLogMessage& m, int column);
+
+// Byte-wise unsigned order with a-z taken as A-Z (second bytes included); a prefix comes first.
+int TextOrder(std::string_view a, std::string_view b);
+
+// Compares two messages by sort key tag 0-6; only the primary comparison takes the direction,
+// the tie-breaks (Room, then Number) always ascend.
+int CompareMessages(const TLogMessage& a, const TLogMessage& b, int tag, int direction);
+
+// The sort state of a program run; a new search does not reset it.
+struct SortState {
+  int SortDirection = 1;
+  int LastSortKey = -1;  // none yet
+};
+
+// Sorts results by the key tag (0-6; any other tag sorts nothing) after updating the state:
+// the same key as last time flips the direction, another key starts ascending.
+void SortResults(std::vector<TLogMessage*>& results, SortState& state, int tag);
+
+// The rows selected and focused after a column click that carried them over by message identity.
+struct CarriedSelection {
+  std::vector<int> SelectedRows;  // ascending
+  int FocusedRow = -1;            // -1: no row has the focus
+};
+// A column click: remembers the messages of the selected rows and of the focused row, sorts, and
+// finds those messages again in the new order.
+CarriedSelection ColumnClick(std::vector<TLogMessage*>& results, SortState& state, int tag,
+                             const std::vector<int>& selectedRows, int focusedRow);
+
+// Which pop-up items are enabled with s selected rows of r.
+struct ResultMenuState {
+  bool Copy, Save, SelectAll;
+};
+ResultMenuState PopupMenuState(std::size_t selected, std::size_t rows);
+
+// Copy: every selected message's text (from HeadStart to its NUL) as one entry, in row order.
+// The loop always runs to its end; a cancel only shows in the returned status.
+OpStatus WriteSelected(Progress& progress, const std::vector<TLogMessage*>& results,
+                       const std::vector<bool>& selected, std::vector<std::string>& list);
+// The clipboard text of a copied list: every entry followed by CR LF.
+std::string ClipboardText(const std::vector<std::string>& list);
+
+enum class SaveMode { Create, Append };
+enum class SaveOutcome { Written, Cancelled, Failed };
+struct SaveResult {
+  SaveOutcome Outcome = SaveOutcome::Failed;
+  std::string Message;  // UTF-8, for Failed
+};
+
+// Save: writes every selected message's text followed by CR LF to path. The file's previous
+// content never gets lost: Create writes a new file beside path and renames it over path only
+// when everything was written (a cancel or failure leaves path as it was and no partial file);
+// Append takes back what it appended on a cancel or failure. Append to a missing file creates it.
+SaveResult SaveSelected(Progress& progress, const std::vector<TLogMessage*>& results,
+                        const std::vector<bool>& selected, const std::string& path, SaveMode mode);
+
+// Texts of the result list (UTF-8).
+extern const char* const kCopyingText;       // "コピーしています"
+extern const char* const kSavingText;        // "ファイルに書き出しています"
+extern const char* const kCancelledNotice;   // "中断しました"
+extern const char* const kOpenFileQuestion;  // "ファイルを開きますか？"
+extern const char* const kSaveDialogFilter;  // "テキストファイル(*.txt)|*.txt"
+extern const char* const kOverwriteCaption;  // "ファイルにリストの発言を書き出す"
+extern const char* const kCopyMenuCaption;
+extern const char* const kSaveMenuCaption;
+extern const char* const kSelectAllMenuCaption;
+std::string CannotCreateText(const std::string& path);  // "ファイル %s を作成できません"
+std::string CannotOpenText(const std::string& path);    // "ファイル %s は開けません"
+std::string CannotWriteText(const std::string& path, const std::string& reason);
+
+}  // namespace yuzulog

@@ -1,0 +1,227 @@
+#include "search/search.h"
+
+#include <chrono>
+
+#include "common/sjis.h"
+#include "mainwindow/logfiles.h"
+
+namespace yuzulog {
+
+const char* const kSearchingText = "検索しています";
+const char* const kHitCountSuffix = " 個の発言がヒットしました";
+const char* const kInterruptedSuffix = " （中断しました）";
+const char* const kUpdateListQuestion = "リストを更新しますか？";
+const char* const kUpdatingListText = "リストの表示を更新しています";
+
+namespace {
+
+// Progress, the label and pending events are handled once per this many examined messages: often
+// enough for the cancel button, rare enough to cost nothing next to the scan.
+constexpr long long kProgressInterval = 512;
+
+long long NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+constexpr bool IsControlOrSpace(unsigned char b) {
+  return b >= 0x01 && b <= 0x20;
+}
+
+std::string_view TrimControlsAndSpaces(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= 0x20)
+    s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= 0x20)
+    s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+bool HasUsableField(const SearchFields& fields) {
+  for (int i = 0; i < 4; ++i)
+    if (fields.CheckBox[i] && !fields.Edit[i].empty()) return true;
+  return (fields.CheckBoxID && !fields.EditID.empty()) ||
+         (fields.CheckBoxName && !fields.EditName.empty());
+}
+
+bool UpdateSearchEnabled(const SearchFields& fields, int treeNodeCount) {
+  return treeNodeCount > 0 && HasUsableField(fields);
+}
+
+bool NarrowingEnabled(bool searchEnabled, std::size_t resultCount) {
+  return searchEnabled && resultCount > 0;
+}
+
+int ScanModeFor(bool ignoreCase, int ignoreCodeIndex) {
+  const int base = ignoreCodeIndex == 1 ? 2 : ignoreCodeIndex == 2 ? 4 : 0;
+  return base + (ignoreCase ? 1 : 0);
+}
+
+std::vector<std::string> SplitCompound(std::string_view text) {
+  // A NUL ends the field text, as it ends every string the fields hold.
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos)
+    text = text.substr(0, nul);
+  std::vector<std::string> alternatives;
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  auto at = [&](std::size_t j) { return static_cast<unsigned char>(text[j]); };
+  auto skipBlanks = [&] {
+    while (i < n && IsControlOrSpace(at(i)))
+      ++i;
+  };
+  skipBlanks();
+  while (i < n) {
+    std::string alternative;
+    if (at(i) == '"') {
+      // Up to the closing double quote (two stand for one); no closing quote: to the end.
+      ++i;
+      while (i < n) {
+        if (at(i) == '"') {
+          if (i + 1 < n && at(i + 1) == '"') {
+            alternative += '"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        const std::size_t step = IsMatcherLeadByte(at(i)) && i + 1 < n ? 2 : 1;
+        alternative.append(text.substr(i, step));
+        i += step;
+      }
+    } else {
+      const std::size_t start = i;
+      while (i < n && at(i) > 0x20 && at(i) != ',')
+        i += IsMatcherLeadByte(at(i)) && i + 1 < n ? 2 : 1;
+      alternative.assign(text.substr(start, i - start));
+    }
+    alternatives.emplace_back(TrimControlsAndSpaces(alternative));
+    skipBlanks();
+    if (i < n && at(i) == ',') {
+      ++i;
+      skipBlanks();
+    }
+  }
+  return alternatives;
+}
+
+void BuildConditions(const SearchFields& fields, Conditions& conditions, int& scanMode) {
+  conditions.Clear();
+  for (int i = 0; i < 4; ++i) {
+    if (!fields.CheckBox[i]) continue;
+    if (!fields.Enhanced) {
+      conditions.AddKeyword(TMotCle(fields.Edit[i]));
+      continue;
+    }
+    std::vector<TMotCle> alternatives;
+    for (const std::string& a : SplitCompound(fields.Edit[i]))
+      alternatives.emplace_back(a);
+    conditions.AddCompound(std::move(alternatives));
+  }
+  scanMode = ScanModeFor(fields.IgnoreCase, fields.IgnoreCode);
+}
+
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(static_cast<unsigned char>(a[i])) !=
+        AsciiUpper(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+OpStatus SearchState::SearchMessages(Progress& progress, SearchJob& job, const SearchFields& fields,
+                                     const LogFiles& files, long long total) {
+  progress.SetText(kSearchingText);
+  progress.ProcessEvents();
+  const long long start = NowMs();
+
+  BuildConditions(fields, FConditions, ScanMode);
+
+  long long count = 0;
+  std::size_t shownHits = 0;
+  // Cheapest tests first: ID, handle name, the comment test, then the keyword scan.
+  auto examine = [&](TLogMessage& m) -> bool {
+    if (fields.CheckBoxID &&
+        (fields.EditID.empty() || !SameIgnoringAsciiCase(m.ID(), fields.EditID)))
+      return false;
+    if (fields.CheckBoxName) {
+      const std::string_view name = m.HandleName();
+      // Over all messages the handle name compares exactly; the narrowing folds ASCII case.
+      if (job.Narrow ? !SameIgnoringAsciiCase(name, fields.EditName) : name != fields.EditName)
+        return false;
+    }
+    if (fields.CheckBoxOrgMes && m.CommentTo > 0) return false;
+    return m.Matches(FConditions, ScanMode, fields.IncludeHeader);
+  };
+  // Counts m; true when the search must stop (cancelled at a progress point).
+  auto counted = [&]() -> bool {
+    ++count;
+    if (count % kProgressInterval != 0) return false;
+    progress.SetPercent(total > 0 ? static_cast<int>(count * 100 / total) : 100);
+    if (job.Hits.size() != shownHits) {
+      shownHits = job.Hits.size();
+      progress.SetText(std::to_string(shownHits) + " 個");
+    }
+    progress.ProcessEvents();
+    return progress.Cancelled();
+  };
+
+  OpStatus status = OpStatus::Completed;
+  if (job.Narrow) {
+    for (TLogMessage* m : Results) {
+      if (examine(*m)) job.Hits.push_back(m);
+      if (counted()) {
+        status = OpStatus::Cancelled;
+        break;
+      }
+    }
+  } else {
+    for (const auto& file : files) {
+      for (TLogMessage& m : file->Messages()) {
+        if (examine(m)) job.Hits.push_back(&m);
+        if (counted()) {
+          status = OpStatus::Cancelled;
+          break;
+        }
+      }
+      if (status == OpStatus::Cancelled) break;
+    }
+  }
+  job.ElapsedMs = static_cast<std::int32_t>(NowMs() - start);
+  return status;
+}
+
+void SearchState::FillResultList(Progress& progress, const std::vector<TLogMessage*>& hits) {
+  progress.SetText(kUpdatingListText);
+  progress.ProcessEvents();
+  Results = hits;
+}
+
+void SearchState::GetHitRanges(std::vector<int>& list, const TLogMessage& m) const {
+  // Only the body is highlighted, also when the search included the header.
+  std::vector<KeywordHit> hits;
+  EnumerateHits(FConditions, m.BodyStart, ScanMode, hits);
+  const auto headerSize = static_cast<int>(m.HeaderSize());
+  for (const KeywordHit& h : hits) {
+    list.push_back(static_cast<int>(h.Position - m.BodyStart) + headerSize);
+    list.push_back(static_cast<int>(h.Length));
+  }
+}
+
+std::string HitCountText(std::size_t hits) {
+  return std::to_string(hits) + kHitCountSuffix;
+}
+
+std::string InterruptedCaption(std::size_t hits) {
+  return "検索は中断されています（" + HitCountText(hits) + "）";
+}
+
+std::string SearchNoticeText(std::size_t hits, bool interrupted, long long milliseconds) {
+  std::string text = HitCountText(hits) + "\r\n\r\n";
+  if (interrupted) return text + kInterruptedSuffix;
+  return text + "(" + std::to_string(milliseconds) + " msec)";
+}
+
+}  // namespace yuzulog

@@ -1,0 +1,102 @@
+// The window-free half of the search window: its fields as plain data, the condition list built
+// from them, the scan-mode table, the search over the loaded messages (or the previous hits), the
+// hit ranges for highlighting and the texts the window reports with.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/progress.h"
+#include "logdata/logmessage.h"
+#include "logdata/motcle.h"
+
+namespace yuzulog {
+
+class LogFiles;
+
+// What the search window's condition panel holds. Texts are code page 932 bytes as typed.
+struct SearchFields {
+  std::array<std::string, 4> Edit;  // Edit1-Edit4: the keyword fields
+  std::array<bool, 4> CheckBox{};   // CheckBox1-CheckBox4
+  std::string EditID;
+  bool CheckBoxID = false;
+  std::string EditName;
+  bool CheckBoxName = false;
+  bool IgnoreCase = false;      // "半角英字の大・小文字を区別しない"
+  bool Enhanced = false;        // compound keywords: alternatives separated by commas or blanks
+  int IgnoreCode = 0;           // 0 none, 1 line breaks, 2 line breaks and blanks
+  bool IncludeHeader = false;   // search the header lines too
+  bool CheckBoxOrgMes = false;  // only messages that comment on no other message
+  bool CheckBoxNest = false;    // narrow the previous result (when the box is enabled)
+};
+
+// A field is usable when its box is checked and its text is not empty.
+bool HasUsableField(const SearchFields& fields);
+// Whether the run button is enabled: the message tree has a node and a field is usable.
+bool UpdateSearchEnabled(const SearchFields& fields, int treeNodeCount);
+// The narrowing box is enabled when a search can run and the result list has rows.
+bool NarrowingEnabled(bool searchEnabled, std::size_t resultCount);
+
+// The scan mode for the case box and the index of the ignore-code list.
+int ScanModeFor(bool ignoreCase, int ignoreCodeIndex);
+
+// Splits a compound field into its alternatives: half-width commas and bytes up to 0x20 separate
+// them, a double-quoted alternative may hold both (two double quotes stand for one), and each
+// alternative is trimmed of bytes up to 0x20. No text gives no alternative.
+std::vector<std::string> SplitCompound(std::string_view text);
+
+// Fills conditions and scanMode from the fields (keyword fields 1-4 in order, unchecked ones
+// skipped, texts not trimmed).
+void BuildConditions(const SearchFields& fields, Conditions& conditions, int& scanMode);
+
+// What the search step hands back through the progress dialog.
+struct SearchJob {
+  std::vector<TLogMessage*> Hits;  // refers to messages of the loaded files
+  bool Narrow = false;
+  std::int32_t ElapsedMs = 0;  // building the conditions and examining the messages
+};
+
+// The search window's state that needs no widget. Results refers to messages of the loaded files
+// and is emptied (ClearResults) before they are freed.
+class SearchState {
+ public:
+  Conditions FConditions;
+  int ScanMode = 0;
+  std::vector<TLogMessage*> Results;
+
+  // The search step. Candidates: every message of every file in files' order, or, when
+  // job.Narrow, the rows of Results in display order. total is the count the percentage is
+  // taken of (the message tree's node count, or the row count when narrowing). Progress every
+  // 512 examined messages; on a cancel the hits found so far stay in job.Hits.
+  OpStatus SearchMessages(Progress& progress, SearchJob& job, const SearchFields& fields,
+                          const LogFiles& files, long long total);
+
+  // Makes the hits the result list (same order).
+  void FillResultList(Progress& progress, const std::vector<TLogMessage*>& hits);
+  void ClearResults() { Results.clear(); }
+
+  // The keyword hits in the body of m as (offset from HeadStart, length) pairs appended to list,
+  // keyword by keyword, with the conditions and mode of the last search.
+  void GetHitRanges(std::vector<int>& list, const TLogMessage& m) const;
+};
+
+// The per-message tests of the search step, cheapest first. Exposed for the tests.
+bool SameIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// Texts of the search (UTF-8).
+extern const char* const kSearchingText;       // "検索しています"
+extern const char* const kHitCountSuffix;      // " 個の発言がヒットしました"
+extern const char* const kInterruptedSuffix;   // " （中断しました）"
+extern const char* const kUpdateListQuestion;  // "リストを更新しますか？"
+extern const char* const kUpdatingListText;    // "リストの表示を更新しています"
+// N + " 個の発言がヒットしました".
+std::string HitCountText(std::size_t hits);
+// The caption of the update question after an interrupted search.
+std::string InterruptedCaption(std::size_t hits);
+// The notice after a search: the hit count, a blank line, then the time or the interruption.
+std::string SearchNoticeText(std::size_t hits, bool interrupted, long long milliseconds);
+
+}  // namespace yuzulog
