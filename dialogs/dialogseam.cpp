@@ -1,0 +1,102 @@
+#include "dialogs/dialogseam.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "dialogs/noticeboxes.h"
+
+namespace yuzulog {
+namespace {
+
+struct ButtonSpec {
+  QMessageBox::StandardButton Button;
+  int Result;
+};
+
+class QtDialogSeam final : public DialogSeam {
+ public:
+  int MessageBox(QWidget* parent, const QString& text, const QString& caption, MsgButtons buttons,
+                 MsgIcon icon, int defaultResult) override {
+    QMessageBox box(parent);
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (icon) {
+      case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+      case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+      case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+      case MsgIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+      case MsgIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    std::vector<ButtonSpec> specs;
+    switch (buttons) {
+      case MsgButtons::Ok:
+        specs = {{QMessageBox::Ok, mrOk}};
+        break;
+      case MsgButtons::OkCancel:
+        specs = {{QMessageBox::Ok, mrOk}, {QMessageBox::Cancel, mrCancel}};
+        break;
+      case MsgButtons::YesNo:
+        specs = {{QMessageBox::Yes, mrYes}, {QMessageBox::No, mrNo}};
+        break;
+      case MsgButtons::YesNoCancel:
+        specs = {
+            {QMessageBox::Yes, mrYes}, {QMessageBox::No, mrNo}, {QMessageBox::Cancel, mrCancel}};
+        break;
+    }
+    for (const ButtonSpec& s : specs) {
+      QPushButton* b = box.addButton(s.Button);
+      if (s.Result == defaultResult) box.setDefaultButton(b);
+    }
+    const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
+    for (const ButtonSpec& s : specs)
+      if (s.Button == pressed) return s.Result;
+    // Closed without a button: a box with a Cancel or No answer gives that, else its only answer.
+    if (buttons == MsgButtons::Ok) return mrOk;
+    if (buttons == MsgButtons::YesNo) return mrNo;
+    return mrCancel;
+  }
+
+  QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
+                               const QString& filter) override {
+    return QFileDialog::getOpenFileNames(parent, caption, folder, filter);
+  }
+
+  void ShowTimedNotice(const QString& text, int intervalMs) override {
+    yuzulog::ShowTimedNotice(text, intervalMs);
+  }
+
+  int AskYesNoAll(const QString& text, const QString& caption, int defaultResult,
+                  Qt::Alignment alignment) override {
+    return yuzulog::AskYesNoAll(text, caption, defaultResult, alignment);
+  }
+};
+
+QtDialogSeam gQtSeam;
+DialogSeam* gSeam = nullptr;
+
+}  // namespace
+
+DialogSeam& Dialogs() {
+  return gSeam ? *gSeam : gQtSeam;
+}
+void SetDialogSeam(DialogSeam* seam) {
+  gSeam = seam;
+}
+
+QString LogFileFilter() {
+  return QStringLiteral("Lha Files (*.lzh *.LZH);;Log Files (*.log *.LOG);;All Files (*)");
+}
+
+}  // namespace yuzulog

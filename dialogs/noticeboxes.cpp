@@ -1,0 +1,115 @@
+#include "dialogs/noticeboxes.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <algorithm>
+
+#include "dialogs/dialogseam.h"
+
+namespace yuzulog {
+namespace {
+
+// Buttons are 25 pixels high and sit 33 pixels above the bottom of the client area.
+constexpr int kButtonHeight = 25;
+constexpr int kButtonBottomGap = 33;
+
+QLabel* AddLabel(QDialog* box, const QString& text) {
+  auto* label = new QLabel(text, box);
+  label->setTextFormat(Qt::PlainText);
+  label->setAttribute(Qt::WA_TranslucentBackground);
+  label->adjustSize();
+  label->move(8, 8);
+  return label;
+}
+
+void SetClientSize(QDialog* box, int width, int height) {
+  box->setFixedSize(width, height);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect a = screen->availableGeometry();
+    box->move(a.left() + (a.width() - width) / 2, a.top() + (a.height() - height) / 2);
+  }
+}
+
+QPushButton* AddButton(QDialog* box, const QString& caption, int result, int left, int width) {
+  auto* b = new QPushButton(caption, box);
+  b->setAutoDefault(false);
+  b->setGeometry(left, box->height() - kButtonBottomGap, width, kButtonHeight);
+  QObject::connect(b, &QPushButton::clicked, box, [box, result] { box->done(result); });
+  return b;
+}
+
+}  // namespace
+
+QString ApplicationTitle() {
+  return QStringLiteral("YUZUBANの過去ログを見る");
+}
+
+std::unique_ptr<TNoticeBox> MakeTimedNotice(const QString& text, int intervalMs) {
+  auto box = std::make_unique<TNoticeBox>(mrOk);
+  box->setWindowTitle(ApplicationTitle());
+  QLabel* label = AddLabel(box.get(), text);
+  const int width = std::max(label->width() + 16, 120);
+  SetClientSize(box.get(), width, label->height() + 49);
+  label->move((width - label->width()) / 2, 8);
+  label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  QPushButton* ok = AddButton(box.get(), QStringLiteral("&OK"), mrOk, (width - 75) / 2, 75);
+  ok->setDefault(true);
+  ok->setFocus();
+  // The time counts from the moment the box is shown, not from when it was built.
+  auto* timer = new QTimer(box.get());
+  timer->setSingleShot(true);
+  timer->setInterval(std::max(intervalMs, 0));
+  QObject::connect(timer, &QTimer::timeout, box.get(), [b = box.get()] { b->done(mrOk); });
+  box->OnShow = [timer] { timer->start(); };
+  return box;
+}
+
+void ShowTimedNotice(const QString& text, int intervalMs) {
+  MakeTimedNotice(text, intervalMs)->exec();
+}
+
+std::unique_ptr<TNoticeBox> MakeYesNoAllBox(const QString& text, const QString& caption,
+                                            int defaultResult, Qt::Alignment alignment) {
+  auto box = std::make_unique<TNoticeBox>(mrCancel);
+  box->setWindowTitle(caption);
+  QLabel* label = AddLabel(box.get(), text);
+  label->setAlignment(alignment | Qt::AlignTop);
+  // Four buttons from the left, 8 pixels apart: 8 + 75 + 8 + 75 + 8 + 83 + 8 + 83 + 8.
+  constexpr int kButtonsWidth = 356;
+  SetClientSize(box.get(), std::max(label->width() + 16, kButtonsWidth), label->height() + 49);
+  struct Spec {
+    const char* Caption;
+    int Result;
+    int Width;
+  };
+  const Spec specs[] = {{"はい(&Y)", mrYes, 75},
+                        {"いいえ(&N)", mrNo, 75},
+                        {"全てはい(&A)", mrYesToAll, 83},
+                        {"全ていいえ(&X)", mrNoToAll, 83}};
+  int left = 8;
+  QPushButton* focus = nullptr;
+  for (const Spec& s : specs) {
+    QPushButton* b = AddButton(box.get(), QString::fromUtf8(s.Caption), s.Result, left, s.Width);
+    b->setAutoDefault(true);  // Enter presses the button that has the focus
+    if (s.Result == defaultResult) focus = b;
+    left += s.Width + 8;
+  }
+  if (focus) {
+    focus->setDefault(true);
+    box->OnShow = [focus] {
+      if (focus->isVisible()) focus->setFocus(Qt::OtherFocusReason);
+    };
+  }
+  return box;
+}
+
+int AskYesNoAll(const QString& text, const QString& caption, int defaultResult,
+                Qt::Alignment alignment) {
+  return MakeYesNoAllBox(text, caption, defaultResult, alignment)->exec();
+}
+
+}  // namespace yuzulog

@@ -1,0 +1,151 @@
+#include "dialogs/progressdlg.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <algorithm>
+#include <exception>
+
+#include "dialogs/dialogseam.h"
+#include "dialogs/noticeboxes.h"
+
+namespace yuzulog {
+
+TProgressForm::TProgressForm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+  setModal(true);
+  Label = new QLabel(this);
+  Label->setAlignment(Qt::AlignCenter);
+  Label->setWordWrap(true);
+  Label->setTextFormat(Qt::PlainText);
+  Label->setAttribute(Qt::WA_TranslucentBackground);
+  Bar = new QProgressBar(this);
+  Bar->setRange(0, 100);
+  Bar->setTextVisible(false);
+  Button = new QPushButton(QStringLiteral("中止(&C)"), this);
+  Button->setAutoDefault(false);
+  connect(Button, &QPushButton::clicked, this, [this] { Result = mrCancel; });
+}
+
+void TProgressForm::closeEvent(QCloseEvent* event) {
+  // Only the end of the operation closes the window (done() hides it without a close event).
+  event->ignore();
+}
+
+void TProgressForm::LayoutFor(TProgressDlgOptions options) {
+  const int width = 240;
+  int y = 8;
+  Label->setVisible(options & pdoLabel);
+  if (options & pdoLabel) {
+    Label->setGeometry(0, 0, width, 80);
+    y = Label->height();
+  }
+  Bar->setVisible(options & pdoProgressBar);
+  if (options & pdoProgressBar) {
+    Bar->setGeometry(16, y, width - 32, 16);
+    y += Bar->height() + 8;
+  }
+  Button->setVisible(options & pdoCancelBtn);
+  if (options & pdoCancelBtn) {
+    Button->setGeometry((width - 75) / 2, y, 75, 25);
+    y += Button->height() + 8;
+  }
+  // Keep the centre where it was when the window grows or shrinks while it is shown.
+  const QPoint centre = geometry().center();
+  setFixedSize(width, y);
+  if (isVisible()) {
+    move(centre.x() - width / 2, centre.y() - y / 2);
+  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect a = screen->availableGeometry();
+    move(a.left() + (a.width() - width) / 2, a.top() + (a.height() - y) / 2);
+  }
+}
+
+TProgressDlg::TProgressDlg(QWidget* owner) : QObject(owner), FOwner(owner) {}
+
+TProgressDlg::~TProgressDlg() {
+  delete FForm.data();
+}
+
+void TProgressDlg::SetCaption(std::string_view caption) {
+  FCaption = caption;
+  if (FForm) FForm->setWindowTitle(QString::fromUtf8(caption.data(), qsizetype(caption.size())));
+}
+
+void TProgressDlg::SetFont(const QFont& font) {
+  FFont = font;
+  if (FForm) FForm->Label->setFont(FFont);
+}
+
+void TProgressDlg::SetText(std::string_view text) {
+  FText = text;
+  if (FForm) FForm->Label->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+}
+
+void TProgressDlg::SetPercent(int percent) {
+  FPercent = std::clamp(percent, 0, 100);
+  if (FForm) FForm->Bar->setValue(FPercent);
+}
+
+void TProgressDlg::SetOptions(TProgressDlgOptions options) {
+  FOptions = options & kAllProgressOptions;
+  if (FForm) FForm->LayoutFor(FOptions);
+}
+
+void TProgressDlg::ProcessEvents() {
+  QCoreApplication::processEvents();
+}
+
+bool TProgressDlg::Cancelled() const {
+  return !FForm || FForm->Result == mrCancel;
+}
+
+void TProgressDlg::Refresh() {
+  if (FForm) FForm->repaint();
+}
+
+void TProgressDlg::Run(void* data) {
+  if (!FForm) return;
+  try {
+    if (OnExecute) OnExecute(*this, data);
+  } catch (const std::exception& e) {
+    FError = e.what();
+    FForm->Result = mrAbort;
+  } catch (...) {
+    FError = "unknown error";
+    FForm->Result = mrAbort;
+  }
+  if (!FForm) return;
+  // An operation that threw still closes the window: it has no caption buttons, so nothing
+  // else could.
+  if (FForm->Result != mrCancel && FForm->Result != mrAbort) FForm->Result = mrOk;
+  FForm->done(FForm->Result);
+}
+
+int TProgressDlg::Execute(void* data) {
+  FError.clear();
+  auto* form = new TProgressForm(FOwner);
+  FForm = form;
+  form->LayoutFor(FOptions);
+  SetCaption(std::string(FCaption));
+  SetText(std::string(FText));
+  SetPercent(FPercent);
+  SetFont(FFont);
+  QMetaObject::invokeMethod(
+      form, [this, data] { Run(data); }, Qt::QueuedConnection);
+  int result = form->exec();
+  if (FForm) result = FForm->Result;
+  FForm = nullptr;
+  delete form;
+  if (result != mrCancel && result != mrAbort) result = mrOk;
+  if (result == mrAbort) {
+    Dialogs().MessageBox(FOwner, QString::fromStdString(FError), QStringLiteral("エラー"),
+                         MsgButtons::Ok, MsgIcon::Error, mrOk);
+  }
+  return result;
+}
+
+}  // namespace yuzulog

@@ -1,0 +1,96 @@
+// The modal progress window in which every long operation runs. TProgressDlg holds the settings;
+// Execute builds the window, shows it modally and starts the operation from a queued call inside
+// the modal run, so the operation runs on the user-interface thread while the rest of the program
+// is blocked by the window and stays painted as long as the operation lets events through.
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QObject>
+#include <QPointer>
+#include <functional>
+#include <string>
+
+#include "common/progress.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+namespace yuzulog {
+
+enum TProgressDlgOption : int { pdoLabel = 1, pdoProgressBar = 2, pdoCancelBtn = 4 };
+using TProgressDlgOptions = int;
+inline constexpr TProgressDlgOptions kAllProgressOptions = pdoLabel | pdoProgressBar | pdoCancelBtn;
+
+class TProgressDlg;
+
+// The window: no caption buttons, so it closes only through its own button or when the operation
+// ends; Escape and the window manager's close request are ignored.
+class TProgressForm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TProgressForm(QWidget* parent);
+  void LayoutFor(TProgressDlgOptions options);
+  void reject() override {}
+
+  QLabel* Label;
+  QProgressBar* Bar;
+  QPushButton* Button;
+  // The modal result recorded by the cancel button; the window closes only when the operation
+  // has returned.
+  int Result = 0;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+};
+
+class TProgressDlg : public QObject, public Progress {
+  Q_OBJECT
+ public:
+  // The operation; data is what Execute was given.
+  using TProgressDlgEvent = std::function<void(TProgressDlg& sender, void* data)>;
+
+  explicit TProgressDlg(QWidget* owner = nullptr);
+  ~TProgressDlg() override;
+
+  const std::string& Caption() const { return FCaption; }
+  void SetCaption(std::string_view caption);
+  const QFont& Font() const { return FFont; }
+  void SetFont(const QFont& font);
+  const std::string& Text() const { return FText; }
+  int Percent() const { return FPercent; }
+  TProgressDlgOptions Options() const { return FOptions; }
+  void SetOptions(TProgressDlgOptions options);
+  TProgressDlgEvent OnExecute;
+
+  // Runs the operation inside the modal window. Returns mrOk when it finished, mrCancel when the
+  // cancel button was pressed, mrAbort when the operation threw (the error is then shown in a
+  // message box after the window has closed).
+  int Execute(void* data = nullptr);
+  // Repaints the window now, for a text that must show before a long step without event polls.
+  void Refresh();
+  // The window while Execute runs (for tests and for owners of other modal boxes).
+  TProgressForm* Form() const { return FForm; }
+
+  // Progress
+  void SetText(std::string_view text) override;
+  void SetPercent(int percent) override;
+  void ProcessEvents() override;
+  // True when there is no window or its cancel button was pressed.
+  bool Cancelled() const override;
+
+ private:
+  void Run(void* data);
+
+  QWidget* FOwner;
+  QPointer<TProgressForm> FForm;
+  TProgressDlgOptions FOptions = kAllProgressOptions;
+  QFont FFont;
+  std::string FCaption;
+  std::string FText;
+  int FPercent = 0;
+  std::string FError;
+};
+
+}  // namespace yuzulog
