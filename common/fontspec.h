@@ -17,8 +17,12 @@ constexpr TColor kClWindowText = static_cast<TColor>(0x80000008u);
 constexpr TColor kClBlack = 0x000000;
 constexpr TColor kClBlue = 0xFF0000;
 
-constexpr bool IsSystemColor(TColor c) { return (c & kSystemColorFlag) != 0; }
-constexpr int SystemColorIndex(TColor c) { return c & 0xFF; }
+constexpr bool IsSystemColor(TColor c) {
+  return (c & kSystemColorFlag) != 0;
+}
+constexpr int SystemColorIndex(TColor c) {
+  return c & 0xFF;
+}
 
 // An RGB value 0x00RRGGBB after system colours are resolved.
 using RgbValue = std::uint32_t;

@@ -7,7 +7,9 @@
 namespace yuzulog {
 
 // A lead byte as the keyword matcher sees it: 0x80-0x9F and 0xE0-0xFF, 0x80 and 0xFD-0xFF included.
-constexpr bool IsMatcherLeadByte(unsigned char b) { return (b >= 0x80 && b <= 0x9F) || b >= 0xE0; }
+constexpr bool IsMatcherLeadByte(unsigned char b) {
+  return (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
+}
 
 // A lead byte of code page 932 proper: 0x81-0x9F and 0xE0-0xFC.
 constexpr bool IsSjisLeadByte(unsigned char b) {
@@ -19,10 +21,18 @@ constexpr bool IsSjisTrailByte(unsigned char b) {
   return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
 }
 
-constexpr bool IsAsciiDigit(unsigned char b) { return b >= '0' && b <= '9'; }
-constexpr bool IsAsciiUpper(unsigned char b) { return b >= 'A' && b <= 'Z'; }
-constexpr bool IsAsciiLower(unsigned char b) { return b >= 'a' && b <= 'z'; }
-constexpr bool IsAsciiLetter(unsigned char b) { return IsAsciiUpper(b) || IsAsciiLower(b); }
+constexpr bool IsAsciiDigit(unsigned char b) {
+  return b >= '0' && b <= '9';
+}
+constexpr bool IsAsciiUpper(unsigned char b) {
+  return b >= 'A' && b <= 'Z';
+}
+constexpr bool IsAsciiLower(unsigned char b) {
+  return b >= 'a' && b <= 'z';
+}
+constexpr bool IsAsciiLetter(unsigned char b) {
+  return IsAsciiUpper(b) || IsAsciiLower(b);
+}
 
 // Folds only half-width ASCII letters, as every case-insensitive comparison of IDs, titles and
 // handle names does.

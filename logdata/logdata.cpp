@@ -71,7 +71,8 @@ int TLogData::Parse() {
       p = const_cast<char*>(candidate.Line2Start);
     }
     // Past the current line and its line end.
-    while (*p != '\0' && *p != '\r' && *p != '\n') ++p;
+    while (*p != '\0' && *p != '\r' && *p != '\n')
+      ++p;
     if (*p == '\r') ++p;
     if (*p == '\n') ++p;
   }

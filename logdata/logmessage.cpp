@@ -27,14 +27,21 @@ constexpr int kMinuteColumn = 19;
 constexpr int kCommentToColumn = 23;
 constexpr int kNumberDigits = 5;
 
-constexpr bool IsLineEndOrNul(unsigned char b) { return b == 0 || b == '\r' || b == '\n'; }
-constexpr bool IsBlank(unsigned char b) { return b <= 0x20; }
+constexpr bool IsLineEndOrNul(unsigned char b) {
+  return b == 0 || b == '\r' || b == '\n';
+}
+constexpr bool IsBlank(unsigned char b) {
+  return b <= 0x20;
+}
 
-unsigned char At(const char* p) { return static_cast<unsigned char>(*p); }
+unsigned char At(const char* p) {
+  return static_cast<unsigned char>(*p);
+}
 
 // Moves past the text of the line at p and its line end (one CR, then one LF, each if present).
 const char* SkipLine(const char* p) {
-  while (!IsLineEndOrNul(At(p))) ++p;
+  while (!IsLineEndOrNul(At(p)))
+    ++p;
   if (*p == '\r') ++p;
   if (*p == '\n') ++p;
   return p;
@@ -50,8 +57,10 @@ std::string_view FixedField(const char* line, int col, int len, const char* last
 }
 
 std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && IsBlank(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  while (!s.empty() && IsBlank(static_cast<unsigned char>(s.front())))
+    s.remove_prefix(1);
+  while (!s.empty() && IsBlank(static_cast<unsigned char>(s.back())))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -124,18 +133,23 @@ std::string_view TLogMessage::HandleField() const {
   const char* start = HeadStart + kHandleColumn;
   const char* last = BufferLast();
   std::size_t n = 0;
-  while (n < kHandleLength && start + n < last && !IsLineEndOrNul(At(start + n))) ++n;
+  while (n < kHandleLength && start + n < last && !IsLineEndOrNul(At(start + n)))
+    ++n;
   std::string_view field(start, n);
-  while (!field.empty() && field.back() == ' ') field.remove_suffix(1);
+  while (!field.empty() && field.back() == ' ')
+    field.remove_suffix(1);
   return field;
 }
 
-std::string_view TLogMessage::HandleName() const { return TrimBlanks(HandleField()); }
+std::string_view TLogMessage::HandleName() const {
+  return TrimBlanks(HandleField());
+}
 
 // Length of the text of line 1 (without its line end).
 static std::size_t Line1Length(const char* headStart) {
   const char* p = headStart;
-  while (!IsLineEndOrNul(At(p))) ++p;
+  while (!IsLineEndOrNul(At(p)))
+    ++p;
   return static_cast<std::size_t>(p - headStart);
 }
 
@@ -151,7 +165,8 @@ std::string_view TLogMessage::RawTitle() const {
   if (length < kTitleColumn + 1) return {};
   const char* start = HeadStart + kTitleColumn;
   const char* end = start;
-  while (end < HeadStart + length && At(end) >= 0x20) ++end;
+  while (end < HeadStart + length && At(end) >= 0x20)
+    ++end;
   return {start, static_cast<std::size_t>(end - start)};
 }
 
@@ -169,15 +184,18 @@ std::string_view TLogMessage::RoomText() const {
 
 std::string_view TLogMessage::NumberText() const {
   const char* p = HeadStart;
-  while (At(p) != 0 && At(p) <= '0') ++p;
+  while (At(p) != 0 && At(p) <= '0')
+    ++p;
   const char* start = p;
-  while (IsAsciiDigit(At(p))) ++p;
+  while (IsAsciiDigit(At(p)))
+    ++p;
   return {start, static_cast<std::size_t>(p - start)};
 }
 
 std::string_view TLogMessage::Text() const {
   const char* p = HeadStart;
-  while (*p != 0) ++p;
+  while (*p != 0)
+    ++p;
   return {HeadStart, static_cast<std::size_t>(p - HeadStart)};
 }
 

@@ -22,7 +22,7 @@ class TLogMessage {
   int ParseHeader(const char* p, const char* bufferLast);
 
   // Text fields; each is a view into the file's buffer.
-  std::string_view HandleName() const;  // columns 22-37 of line 1, trimmed of bytes 0x00-0x20
+  std::string_view HandleName() const;   // columns 22-37 of line 1, trimmed of bytes 0x00-0x20
   std::string_view HandleField() const;  // the same columns, only trailing spaces removed
   std::string_view Title() const;        // line 1 from column 38, trimmed; empty when shorter
   std::string_view ID() const;           // columns 12-19 of line 1

@@ -2,6 +2,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <locale.h>
 
 namespace yuzulog {
 namespace {
@@ -11,11 +12,51 @@ struct ArchiveDeleter {
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveDeleter>;
 
+// Member names are bytes in whatever code the archiver used (normally code page 932). The reader
+// is told they are ISO-8859-1, which maps every byte to one character, and converts them to the
+// thread's locale; with a UTF-8 locale on this thread the conversion cannot fail and can be
+// undone exactly, so the names come back as the bytes the archive holds.
+class ScopedUtf8Locale {
+ public:
+  ScopedUtf8Locale() : FLocale(newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr)) {
+    if (FLocale) FPrevious = uselocale(FLocale);
+  }
+  ~ScopedUtf8Locale() {
+    if (FLocale) {
+      uselocale(FPrevious);
+      freelocale(FLocale);
+    }
+  }
+  ScopedUtf8Locale(const ScopedUtf8Locale&) = delete;
+  ScopedUtf8Locale& operator=(const ScopedUtf8Locale&) = delete;
+
+ private:
+  locale_t FLocale;
+  locale_t FPrevious = nullptr;
+};
+
+// The bytes behind a name that was read as ISO-8859-1 and converted to UTF-8.
+std::string Latin1Bytes(const char* utf8) {
+  std::string bytes;
+  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(utf8); *p; ++p) {
+    if (*p < 0x80) {
+      bytes.push_back(static_cast<char>(*p));
+    } else if ((*p & 0xE0) == 0xC0 && (p[1] & 0xC0) == 0x80) {
+      bytes.push_back(static_cast<char>(((*p & 0x1F) << 6) | (p[1] & 0x3F)));
+      ++p;
+    } else {
+      bytes.push_back('?');  // not produced by an ISO-8859-1 conversion
+    }
+  }
+  return bytes;
+}
+
 // Opens an LHA archive for reading; empty when it cannot be opened.
 ArchivePtr OpenLha(const std::string& path) {
   ArchivePtr a(archive_read_new());
   if (!a) return {};
   archive_read_support_format_lha(a.get());
+  archive_read_set_options(a.get(), "lha:hdrcharset=ISO-8859-1");
   if (archive_read_open_filename(a.get(), path.c_str(), 64 * 1024) != ARCHIVE_OK) return {};
   return a;
 }
@@ -26,7 +67,7 @@ bool NextHeader(archive* a, TUnlha32::Member& member, int index) {
   const int r = archive_read_next_header(a, &entry);
   if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return false;
   const char* name = archive_entry_pathname(entry);
-  member.Name = name ? name : "";
+  member.Name = name ? Latin1Bytes(name) : "";
   const la_int64_t size = archive_entry_size(entry);
   member.Size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
   member.Index = index;
@@ -36,6 +77,7 @@ bool NextHeader(archive* a, TUnlha32::Member& member, int index) {
 }  // namespace
 
 struct TUnlha32::Handle {
+  ScopedUtf8Locale Locale;  // for as long as the walk reads headers on this thread
   ArchivePtr Archive;
 };
 
@@ -44,10 +86,10 @@ TUnlha32::~TUnlha32() = default;
 
 bool TUnlha32::OpenArchive(const std::string& path) {
   CloseArchive();
-  ArchivePtr a = OpenLha(path);
-  if (!a) return false;
-  FHandle = std::make_unique<Handle>();
-  FHandle->Archive = std::move(a);
+  auto handle = std::make_unique<Handle>();
+  handle->Archive = OpenLha(path);
+  if (!handle->Archive) return false;
+  FHandle = std::move(handle);
   FNextIndex = 0;
   return true;
 }
@@ -73,6 +115,7 @@ TUnlha32::Status TUnlha32::ExtractMem(const std::string& path, int memberIndex,
                                       std::uint64_t memberSize, char* buffer,
                                       std::size_t bufferSize) {
   if (memberSize > bufferSize) return Status::SizeMismatch;
+  ScopedUtf8Locale locale;
   ArchivePtr a = OpenLha(path);
   if (!a) return Status::CannotOpen;
   Member member;

@@ -139,7 +139,8 @@ void AppendCp932AsUtf8(std::string_view text, std::string& out) {
     if (b < 0x80) {
       // Runs of ASCII are the common case; copy them in one piece.
       size_t j = i + 1;
-      while (j < n && static_cast<unsigned char>(text[j]) < 0x80) ++j;
+      while (j < n && static_cast<unsigned char>(text[j]) < 0x80)
+        ++j;
       out.append(text.data() + i, j - i);
       i = j;
       continue;

@@ -20,7 +20,7 @@ struct MessageSpec {
   int Room = 12;
   std::string Date = "97/05/04";
   std::string Time = "21:25";
-  int CommentTo = -1;  // -1: the comment field is left out
+  int CommentTo = -1;               // -1: the comment field is left out
   std::string Body = "本文です。";  // UTF-8; lines separated by "\n", converted to the line end
 };
 

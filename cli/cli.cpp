@@ -1,0 +1,299 @@
+#include "cli/cli.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+
+#include "logdata/logloader.h"
+#include "platform/cp932.h"
+
+namespace yuzulog::cli {
+namespace {
+
+std::vector<Subcommand>& Registry() {
+  static std::vector<Subcommand> subcommands;
+  return subcommands;
+}
+
+// The options every subcommand accepts.
+const std::vector<OptionSpec>& CommonOptions() {
+  static const std::vector<OptionSpec> options = {
+      {"encoding", 0, true, "utf8 (default) or sjis: the encoding of text on stdout"},
+      {"stats", 0, false, "print files=, messages=, load_ms= (and search figures) on stderr"},
+      {"help", 'h', false, "show this help"},
+  };
+  return options;
+}
+
+const OptionSpec* FindOption(const Subcommand& sub, std::string_view name, bool shortName) {
+  auto match = [&](const OptionSpec& o) {
+    return shortName ? (o.Short != 0 && name.size() == 1 && o.Short == name[0]) : o.Long == name;
+  };
+  for (const OptionSpec& o : sub.Options)
+    if (match(o)) return &o;
+  for (const OptionSpec& o : CommonOptions())
+    if (match(o)) return &o;
+  return nullptr;
+}
+
+ParsedArgs ParseArguments(const Subcommand& sub, const std::vector<std::string>& args) {
+  ParsedArgs parsed;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (optionsEnded || a.size() < 2 || a[0] != '-') {
+      parsed.Files.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const bool isLong = a[1] == '-';
+    std::string name;
+    std::string value;
+    bool hasInlineValue = false;
+    if (isLong) {
+      const std::size_t eq = a.find('=');
+      name = a.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+      if (eq != std::string::npos) {
+        value = a.substr(eq + 1);
+        hasInlineValue = true;
+      }
+    } else {
+      name = a.substr(1, 1);
+      if (a.size() > 2) {
+        value = a.substr(2);
+        hasInlineValue = true;
+      }
+    }
+    const OptionSpec* spec = FindOption(sub, name, !isLong);
+    if (!spec) throw UsageError("unknown option: " + a);
+    if (spec->TakesValue) {
+      if (!hasInlineValue) {
+        if (i + 1 >= args.size()) throw UsageError("option needs a value: " + a);
+        value = args[++i];
+      }
+    } else if (hasInlineValue) {
+      throw UsageError("option takes no value: " + a);
+    }
+    parsed.Options.emplace_back(std::string(spec->Long), value);
+  }
+  return parsed;
+}
+
+void PrintHelp(std::FILE* out) {
+  std::fprintf(out,
+               "usage: yuzulog-cli SUBCOMMAND [OPTIONS] FILE...\n\n"
+               "Reads log files (.LOG) and LHA archives (.lzh) as the desktop program does.\n\n"
+               "subcommands:\n");
+  for (const Subcommand& s : Registry()) {
+    std::fprintf(out, "  %-9s %.*s\n", std::string(s.Name).c_str(),
+                 static_cast<int>(s.Synopsis.size()), s.Synopsis.data());
+    for (const OptionSpec& o : s.Options) {
+      std::string flag = "--" + std::string(o.Long) + (o.TakesValue ? "=VALUE" : "");
+      if (o.Short) flag = "-" + std::string(1, o.Short) + ", " + flag;
+      std::fprintf(out, "      %-26s %.*s\n", flag.c_str(), static_cast<int>(o.Help.size()),
+                   o.Help.data());
+    }
+  }
+  std::fprintf(out, "\ncommon options:\n");
+  for (const OptionSpec& o : CommonOptions()) {
+    std::string flag = "--" + std::string(o.Long) + (o.TakesValue ? "=VALUE" : "");
+    std::fprintf(out, "      %-26s %.*s\n", flag.c_str(), static_cast<int>(o.Help.size()),
+                 o.Help.data());
+  }
+  std::fprintf(out,
+               "\nexit status: 0 success, 1 nothing found, 2 usage error or a FILE failed to "
+               "load\n");
+}
+
+// A progress bar on stderr, shown only when stderr is a terminal.
+class StderrProgress final : public Progress {
+ public:
+  StderrProgress() : FEnabled(isatty(STDERR_FILENO) != 0) {}
+  ~StderrProgress() override {
+    if (FEnabled && FShown) std::fprintf(stderr, "\r%60s\r", "");
+  }
+  void SetText(std::string_view) override {}
+  void SetPercent(int percent) override {
+    if (!FEnabled) return;
+    percent = std::clamp(percent, 0, 100);
+    if (percent == FLast) return;
+    FLast = percent;
+    FShown = true;
+    const int filled = percent * 40 / 100;
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
+                 40 - filled, "", percent);
+    std::fflush(stderr);
+  }
+  void ProcessEvents() override {}
+  bool Cancelled() const override { return false; }
+
+ private:
+  bool FEnabled;
+  bool FShown = false;
+  int FLast = -1;
+};
+
+}  // namespace
+
+bool ParsedArgs::Has(std::string_view name) const {
+  return std::any_of(Options.begin(), Options.end(),
+                     [&](const auto& o) { return o.first == name; });
+}
+
+const std::string* ParsedArgs::Last(std::string_view name) const {
+  for (auto it = Options.rbegin(); it != Options.rend(); ++it)
+    if (it->first == name) return &it->second;
+  return nullptr;
+}
+
+std::vector<std::string> ParsedArgs::All(std::string_view name) const {
+  std::vector<std::string> values;
+  for (const auto& o : Options)
+    if (o.first == name) values.push_back(o.second);
+  return values;
+}
+
+long long ParsedArgs::Integer(std::string_view name, long long defaultValue) const {
+  const std::string* v = Last(name);
+  if (!v) return defaultValue;
+  char* end = nullptr;
+  errno = 0;
+  const long long value = std::strtoll(v->c_str(), &end, 10);
+  if (v->empty() || *end != '\0' || errno == ERANGE)
+    throw UsageError("--" + std::string(name) + " needs a whole number: " + *v);
+  return value;
+}
+
+void CliContext::LoadFiles(bool buildTree) {
+  const auto start = std::chrono::steady_clock::now();
+  // Each path once, made absolute and normalised lexically; a repeated path is skipped.
+  std::vector<std::string> paths;
+  for (const std::string& f : Args.Files) {
+    std::string full = FullPath(f);
+    if (std::find(paths.begin(), paths.end(), full) == paths.end()) paths.push_back(full);
+  }
+  StderrProgress progress;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    progress.SetPercent(static_cast<int>(i * 100 / paths.size()));
+    auto file = std::make_unique<TLogData>();
+    if (file->LoadFromFile(paths[i])) {
+      Files.Append(std::move(file));
+    } else {
+      ++LoadFailures;
+      std::fprintf(stderr, "%s\n", LoadFailedLine(paths[i]).c_str());
+    }
+  }
+  Files.SortLogFiles();
+  if (buildTree) BuildMessageTree(Files, Tree, progress);
+  LoadMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
+               .count();
+}
+
+void CliContext::AppendLogField(std::string& line, std::string_view cp932) const {
+  // Control bytes are single bytes in code page 932 and never a second byte, so turning them
+  // into spaces before the conversion does not change how the rest decodes.
+  const bool hasControl = std::any_of(cp932.begin(), cp932.end(),
+                                      [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+  if (!hasControl) {
+    AppendLogText(line, cp932);
+    return;
+  }
+  std::string cleaned(cp932);
+  for (char& c : cleaned)
+    if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+  AppendLogText(line, cleaned);
+}
+
+void CliContext::AppendLogText(std::string& out, std::string_view cp932) const {
+  if (Sjis)
+    out.append(cp932);
+  else
+    AppendCp932AsUtf8(cp932, out);
+}
+
+void CliContext::AppendOwnText(std::string& line, std::string_view utf8) const {
+  if (Sjis)
+    line.append(Utf8ToCp932(utf8).bytes);
+  else
+    line.append(utf8);
+}
+
+std::string CliContext::OptionText(const std::string& value, std::string_view optionName) const {
+  if (Sjis) return value;
+  Cp932Encoding e = Utf8ToCp932(value);
+  if (e.invalidUtf8)
+    throw UsageError("--" + std::string(optionName) + ": the text is not valid UTF-8");
+  if (!e.unmappable.empty())
+    throw UsageError("--" + std::string(optionName) +
+                     ": no code page 932 form for: " + e.unmappable);
+  return e.bytes;
+}
+
+void CliContext::Write(std::string_view bytes) const {
+  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+bool RegisterSubcommand(Subcommand subcommand) {
+  Registry().push_back(std::move(subcommand));
+  std::sort(Registry().begin(), Registry().end(),
+            [](const Subcommand& a, const Subcommand& b) { return a.Name < b.Name; });
+  return true;
+}
+
+int Main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+    PrintHelp(args.empty() ? stderr : stdout);
+    return args.empty() ? kExitUsage : kExitOk;
+  }
+  const Subcommand* sub = nullptr;
+  for (const Subcommand& s : Registry())
+    if (s.Name == args[0]) sub = &s;
+  if (!sub) {
+    std::fprintf(stderr, "yuzulog-cli: unknown subcommand: %s (see yuzulog-cli --help)\n",
+                 args[0].c_str());
+    return kExitUsage;
+  }
+  args.erase(args.begin());
+  CliContext context;
+  int status;
+  try {
+    context.Args = ParseArguments(*sub, args);
+    if (context.Args.Has("help")) {
+      PrintHelp(stdout);
+      return kExitOk;
+    }
+    if (const std::string* enc = context.Args.Last("encoding")) {
+      if (*enc == "sjis")
+        context.Sjis = true;
+      else if (*enc != "utf8")
+        throw UsageError("--encoding must be utf8 or sjis: " + *enc);
+    }
+    context.Stats = context.Args.Has("stats");
+    status = sub->Run(context);
+  } catch (const UsageError& e) {
+    std::fprintf(stderr, "yuzulog-cli %s: %s\n", std::string(sub->Name).c_str(), e.what());
+    return kExitUsage;
+  }
+  std::fflush(stdout);
+  if (context.LoadFailures > 0) status = std::max(status, kExitUsage);
+  if (context.Stats) {
+    std::string line = "files=" + std::to_string(context.Files.Count()) +
+                       " messages=" + std::to_string(context.Files.TotalMessages()) +
+                       " load_ms=" + std::to_string(context.LoadMs);
+    for (const auto& [key, value] : context.ExtraStats)
+      line += " " + key + "=" + value;
+    std::fprintf(stderr, "%s\n", line.c_str());
+  }
+  return status;
+}
+
+}  // namespace yuzulog::cli

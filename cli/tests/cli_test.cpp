@@ -1,0 +1,151 @@
+// yuzulog-cli's reading subcommands (messages, files, tree, show) and the rules they share,
+// run as a program on the fixtures.
+#include <gtest/gtest.h>
+
+#include "platform/cp932.h"
+#include "tests/support/clirun.h"
+#include "tests/support/tempdir.h"
+
+namespace yuzulog {
+namespace {
+
+using testing::CliResult;
+
+const std::string kData = YUZULOG_TEST_DATA;
+std::string Data(const char* name) {
+  return kData + "/" + name;
+}
+
+CliResult Cli(std::vector<std::string> args) {
+  return testing::RunProgram(YUZULOG_CLI, args);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t nl = text.find('\n', start);
+    lines.push_back(text.substr(start, nl - start));
+    if (nl == std::string::npos) break;
+    start = nl + 1;
+  }
+  return lines;
+}
+
+std::vector<std::string> Columns(const std::string& line) {
+  std::vector<std::string> cols;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    cols.push_back(line.substr(start, tab - start));
+    if (tab == std::string::npos) return cols;
+    start = tab + 1;
+  }
+}
+
+TEST(CliReadTest, MessagesPrintsEveryHeaderFieldInFileOrder) {
+  const CliResult r = Cli({"messages", Data("room12.lzh")});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  const auto lines = Lines(r.Out);
+  ASSERT_EQ(lines.size(), 30u);
+  // Message 7: dated 97/05/04 21:25, a comment on 6.
+  const auto cols = Columns(lines[6]);
+  ASSERT_EQ(cols.size(), 10u);
+  EXPECT_EQ(cols[0], "12");
+  EXPECT_EQ(cols[1], "7");
+  EXPECT_EQ(cols[2], "6");
+  EXPECT_EQ(cols[3].size(), 8u);
+  EXPECT_EQ(cols[4], "97/05/04");
+  EXPECT_EQ(cols[5], "125072547000000000");  // 1997-05-04 21:25 as a file time
+  EXPECT_TRUE(IsValidUtf8(r.Out));
+  EXPECT_EQ(Columns(lines[0])[2], "-1");
+}
+
+TEST(CliReadTest, FilesAreSortedWithOverlapsAndAPathGivenTwiceLoadsOnce) {
+  const CliResult r = Cli({"files", Data("room12.lzh"), Data("room05b.LOG"), Data("room05a.LOG"),
+                           kData + "/./room05a.LOG"});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out,
+            "5\t1\t12\t12\t0\troom05a.LOG\n"
+            "5\t10\t20\t11\t3\troom05b.LOG\n"
+            "12\t1\t30\t30\t0\troom12.lzh\n");
+}
+
+TEST(CliReadTest, FailedFilesAreReportedAndTheRestIsStillPrinted) {
+  const CliResult r = Cli({"files", Data("plain.TXT"), Data("notlog.lzh"), "/no/such/file.LOG",
+                           Data("corrupt.lzh"), Data("room05a.LOG")});
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_EQ(r.Out, "5\t1\t12\t12\t0\troom05a.LOG\n");
+  EXPECT_EQ(r.Err, Data("plain.TXT") + " : ログファイルの取得に失敗しました。\n" +
+                       Data("notlog.lzh") + " : ログファイルの取得に失敗しました。\n" +
+                       "/no/such/file.LOG : ログファイルの取得に失敗しました。\n" +
+                       Data("corrupt.lzh") + " : ログファイルの取得に失敗しました。\n");
+}
+
+TEST(CliReadTest, TreePrintsRoomsAndThreadsInPreOrder) {
+  const CliResult r = Cli({"tree", Data("room05a.LOG"), Data("room05b.LOG")});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  const auto lines = Lines(r.Out);
+  ASSERT_EQ(lines.size(), 1u + 23u);
+  EXPECT_EQ(lines[0], "0\t5\t-\t5 番会議室");
+  // 1 <- 2 <- 4: message 2 under 1, message 4 under 2.
+  EXPECT_EQ(Columns(lines[1])[0], "1");
+  EXPECT_EQ(Columns(lines[1])[2], "1");
+  EXPECT_EQ(Columns(lines[2])[0], "2");
+  EXPECT_EQ(Columns(lines[2])[2], "2");
+  EXPECT_EQ(Columns(lines[3])[0], "3");
+  EXPECT_EQ(Columns(lines[3])[2], "4");
+  const std::string label = Columns(lines[1])[3];
+  EXPECT_NE(label.find("    "), std::string::npos);  // title, four spaces, handle
+}
+
+TEST(CliReadTest, ShowWritesTheWholeMessageOrReportsItMissing) {
+  const CliResult r = Cli({"show", "--room", "5", "--number=11", Data("room05a.LOG"),
+                           Data("room05b.LOG"), "--encoding=sjis"});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out.substr(0, 12), "00011/00011 ");
+  EXPECT_EQ(r.Out.find('\0'), std::string::npos);
+  // The line end before the next header is not part of the message.
+  EXPECT_NE(r.Out.substr(r.Out.size() - 2), "\r\n");
+  EXPECT_NE(r.Out.find("\r\n"), std::string::npos);
+
+  const CliResult missing = Cli({"show", "--room=3", "--number=1234", Data("room05a.LOG")});
+  EXPECT_EQ(missing.Status, 1);
+  EXPECT_EQ(missing.Out, "");
+  EXPECT_EQ(missing.Err, "以下の発言はロードされていません\n mes 3, #1234\n");
+}
+
+TEST(CliReadTest, SjisModeWritesLogBytesAndOwnTextsInCodePage932) {
+  const CliResult r = Cli({"tree", "--encoding", "sjis", Data("room05a.LOG")});
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_EQ(Lines(r.Out)[0], "0\t5\t-\t5" + Utf8ToCp932(" 番会議室").bytes);
+  EXPECT_EQ(Cp932ToUtf8(r.Out), Cli({"tree", Data("room05a.LOG")}).Out);
+}
+
+TEST(CliReadTest, StatsLineAndUsageErrors) {
+  const CliResult r = Cli({"files", "--stats", Data("room05a.LOG"), Data("garbage.lzh")});
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_NE(r.Err.find("files=1 messages=12 load_ms="), std::string::npos);
+
+  EXPECT_EQ(Cli({}).Status, 2);
+  EXPECT_EQ(Cli({"nosuch"}).Status, 2);
+  EXPECT_EQ(Cli({"files", "--bogus", Data("room05a.LOG")}).Status, 2);
+  EXPECT_EQ(Cli({"show", "--room=x", "--number=1", Data("room05a.LOG")}).Status, 2);
+  EXPECT_EQ(Cli({"show", Data("room05a.LOG")}).Status, 2);
+  EXPECT_EQ(Cli({"messages", "--encoding=latin1", Data("room05a.LOG")}).Status, 2);
+  const CliResult help = Cli({"--help"});
+  EXPECT_EQ(help.Status, 0);
+  for (const char* sub : {"messages", "files", "tree", "show"})
+    EXPECT_NE(help.Out.find(sub), std::string::npos) << sub;
+}
+
+TEST(CliReadTest, DoubleDashEndsOptions) {
+  testing::TempDir dir;
+  const std::string odd = dir.Write("-odd.LOG", testing::ReadFileBytes(Data("room05a.LOG")));
+  const CliResult r = Cli({"files", "--", odd});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out, "5\t1\t12\t12\t0\t-odd.LOG\n");
+}
+
+}  // namespace
+}  // namespace yuzulog

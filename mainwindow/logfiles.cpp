@@ -1,0 +1,210 @@
+#include "mainwindow/logfiles.h"
+
+#include <algorithm>
+
+#include "logdata/logloader.h"
+#include "mainwindow/messagetree.h"
+
+namespace yuzulog {
+
+const char* const kClearingText = "以前のデータをクリアしています...";
+const char* const kLoadCancelledText = "ログファイルの取得を中断しました。";
+
+// ---- the list -------------------------------------------------------------------------------
+
+void LogFiles::Remove(const TLogData* file) {
+  for (auto it = FFiles.begin(); it != FFiles.end(); ++it)
+    if (it->get() == file) {
+      FFiles.erase(it);
+      return;
+    }
+}
+
+TLogData* LogFiles::FindLoadedFile(const std::string& path) const {
+  for (const auto& f : FFiles)
+    if (f->FileName == path) return f.get();
+  return nullptr;
+}
+
+void LogFiles::DropUnselected(const std::vector<std::string>& paths) {
+  for (int i = Count() - 1; i >= 0; --i) {
+    const std::string& name = FFiles[static_cast<std::size_t>(i)]->FileName;
+    if (std::find(paths.begin(), paths.end(), name) == paths.end()) RemoveAt(i);
+  }
+}
+
+void LogFiles::SortLogFiles() {
+  for (auto& f : FFiles)
+    f->Overlap = 0;
+  // Insertion sort: each file moves before the first file it must precede, so equal keys keep
+  // their order.
+  for (std::size_t j = 1; j < FFiles.size(); ++j) {
+    const TLogData& f = *FFiles[j];
+    for (std::size_t i = 0; i < j; ++i) {
+      const TLogData& g = *FFiles[i];
+      if (f.Room < g.Room || (f.Room == g.Room && f.FirstNumber < g.FirstNumber)) {
+        std::rotate(FFiles.begin() + static_cast<std::ptrdiff_t>(i),
+                    FFiles.begin() + static_cast<std::ptrdiff_t>(j),
+                    FFiles.begin() + static_cast<std::ptrdiff_t>(j) + 1);
+        break;
+      }
+    }
+  }
+  for (std::size_t j = 1; j < FFiles.size(); ++j) {
+    const TLogData& prev = *FFiles[j - 1];
+    TLogData& f = *FFiles[j];
+    if (prev.Count() == 0 || prev.Room != f.Room) continue;
+    const std::int32_t lastNumber = prev.Items(prev.Count() - 1).Number;
+    if (lastNumber >= f.FirstNumber)
+      f.Overlap = static_cast<std::int32_t>(
+          std::min<long long>(static_cast<long long>(lastNumber) - f.FirstNumber + 1, INT32_MAX));
+  }
+}
+
+long long LogFiles::TotalMessages() const {
+  long long total = 0;
+  for (const auto& f : FFiles)
+    total += f->Count();
+  return total;
+}
+
+bool LogFiles::SingleRoom() const {
+  return !FFiles.empty() && FFiles.front()->Room == FFiles.back()->Room;
+}
+
+// ---- texts ----------------------------------------------------------------------------------
+
+std::string OpeningFileText(int index, int count, const std::string& path) {
+  return "ファイルを開いています（" + std::to_string(index + 1) + "/" + std::to_string(count) +
+         "）\r\n" + BaseName(path);
+}
+
+std::string ReloadQuestionText(const std::string& loadedFileName) {
+  return "同名のファイルがすでにロードされています。\r\n\r\n" + loadedFileName +
+         "\r\n\r\nファイルを再ロードしますか？";
+}
+
+std::string LoadFailedQuestionText(const std::string& path) {
+  return path + "\r\nログファイルの取得に失敗しました。\r\n中断しますか？";
+}
+
+std::string LoadFailedLine(const std::string& path) {
+  return path + " : ログファイルの取得に失敗しました。";
+}
+
+std::string MessageTotalText(long long total) {
+  return std::to_string(total) + " 個の発言";
+}
+
+// ---- the load loop --------------------------------------------------------------------------
+
+namespace {
+
+bool AnswerReloads(ReloadAnswer a) {
+  return a == ReloadAnswer::Yes || a == ReloadAnswer::YesToAll;
+}
+bool AnswerAsksAgain(ReloadAnswer a) {
+  return a == ReloadAnswer::Yes || a == ReloadAnswer::No;
+}
+
+}  // namespace
+
+OpStatus ExecuteAdd(LogFiles& files, MessageTree& tree, const std::vector<std::string>& paths,
+                    Progress& progress, LoadCallbacks& callbacks) {
+  OpStatus status = OpStatus::Completed;
+  ReloadAnswer reloadAnswer = ReloadAnswer::No;
+  const int n = static_cast<int>(paths.size());
+  for (int i = 0; i < n; ++i) {
+    const std::string& path = paths[static_cast<std::size_t>(i)];
+    const std::string text = OpeningFileText(i, n, path);
+    progress.SetText(text);
+    progress.SetPercent(static_cast<int>(static_cast<long long>(i) * 100 / n));
+    callbacks.ShowStatus(text);
+
+    if (TLogData* loaded = files.FindLoadedFile(path)) {
+      if (AnswerAsksAgain(reloadAnswer))
+        reloadAnswer =
+            callbacks.AskReload(text, ReloadQuestionText(loaded->FileName), reloadAnswer);
+      if (!AnswerReloads(reloadAnswer)) continue;
+      // The tree, the result list, the view and the history may point at this file's messages:
+      // they are emptied before it is destroyed (the tree is rebuilt after the loop anyway).
+      callbacks.ClearViews();
+      tree.Clear();
+      files.Remove(loaded);
+    }
+
+    auto file = std::make_unique<TLogData>();
+    if (file->LoadFromFile(path)) {
+      files.Append(std::move(file));
+    } else if (callbacks.AskStopAfterFailure(LoadFailedQuestionText(path))) {
+      break;
+    }
+
+    progress.ProcessEvents();
+    if (progress.Cancelled()) {
+      callbacks.NoticeCancelled(kLoadCancelledText);
+      status = OpStatus::Cancelled;
+      break;
+    }
+  }
+  if (!files.Empty()) {
+    files.SortLogFiles();
+    RebuildTree(files, tree, progress, callbacks);
+  }
+  return status;
+}
+
+OpStatus ExecuteOpen(LogFiles& files, MessageTree& tree, const std::vector<std::string>& paths,
+                     Progress& progress, LoadCallbacks& callbacks) {
+  progress.SetText(kClearingText);
+  progress.ProcessEvents();
+  callbacks.ShowStatus(kClearingText);
+  callbacks.ClearViews();
+  tree.Clear();
+  files.DropUnselected(paths);
+  return ExecuteAdd(files, tree, paths, progress, callbacks);
+}
+
+OpStatus RebuildTree(LogFiles& files, MessageTree& tree, Progress& progress,
+                     LoadCallbacks& callbacks) {
+  callbacks.ClearViews();
+  const OpStatus status = BuildMessageTree(files, tree, progress);
+  callbacks.TreeBuilt();
+  return status;
+}
+
+OpStatus RemoveLogFiles(LogFiles& files, MessageTree& tree,
+                        const std::vector<const TLogData*>& remove, Progress& progress,
+                        LoadCallbacks& callbacks) {
+  callbacks.ClearViews();
+  tree.Clear();
+  for (const TLogData* f : remove)
+    files.Remove(f);
+  files.SortLogFiles();
+  return RebuildTree(files, tree, progress, callbacks);
+}
+
+// ---- the report -----------------------------------------------------------------------------
+
+LoadReport BuildLoadReport(const LogFiles& files) {
+  LoadReport report;
+  report.Total = files.TotalMessages();
+  for (int j = 1; j < files.Count(); ++j) {
+    const TLogData& f = files[j];
+    if (f.Overlap <= 0) continue;
+    report.OverlapLines.push_back(std::to_string(f.Room) + "番会議室のログファイルで " +
+                                  BaseName(files[j - 1].FileName) + " と " + BaseName(f.FileName) +
+                                  " に " + std::to_string(f.Overlap) + " 個の重複があります。");
+  }
+  report.StatusText = MessageTotalText(report.Total);
+  return report;
+}
+
+std::string LoadReport::WarningText() const {
+  std::string text = StatusText + "がロードされましたが、\r\n\r\n";
+  for (const std::string& line : OverlapLines)
+    text += line + "\r\n";
+  return text + "\r\nログデータの情報を見ますか？";
+}
+
+}  // namespace yuzulog

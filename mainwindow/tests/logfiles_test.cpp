@@ -1,0 +1,235 @@
+// The loaded-file list, its order and overlaps, the load loop with its questions, and the report.
+#include "mainwindow/logfiles.h"
+
+#include <gtest/gtest.h>
+
+#include "logdata/logloader.h"
+#include "mainwindow/messagetree.h"
+#include "tests/support/logbuilder.h"
+#include "tests/support/scriptedprogress.h"
+#include "tests/support/tempdir.h"
+
+namespace yuzulog {
+namespace {
+
+using testing::LogBuilder;
+using testing::MessageSpec;
+using testing::ScriptedProgress;
+using testing::TempDir;
+
+const std::string kData = YUZULOG_TEST_DATA;
+
+// A log of room with messages first..last.
+std::string RoomLog(int room, int first, int last) {
+  LogBuilder b;
+  for (int n = first; n <= last; ++n) {
+    MessageSpec m;
+    m.Room = room;
+    m.Number = n;
+    b.Add(m);
+  }
+  return b.Text();
+}
+
+// Answers the loop's questions from a script and records what was asked.
+class FakeCallbacks : public LoadCallbacks {
+ public:
+  std::vector<ReloadAnswer> ReloadAnswers;  // consumed in order
+  bool StopAfterFailure = false;
+  std::vector<std::string> ReloadQuestions;
+  std::vector<ReloadAnswer> ReloadDefaults;
+  std::vector<std::string> FailureQuestions;
+  std::vector<std::string> Notices;
+  int ClearCount = 0;
+  int BuiltCount = 0;
+
+  ReloadAnswer AskReload(const std::string&, const std::string& message,
+                         ReloadAnswer defaultAnswer) override {
+    ReloadQuestions.push_back(message);
+    ReloadDefaults.push_back(defaultAnswer);
+    const ReloadAnswer a = ReloadAnswers.empty() ? ReloadAnswer::Cancel : ReloadAnswers.front();
+    if (!ReloadAnswers.empty()) ReloadAnswers.erase(ReloadAnswers.begin());
+    return a;
+  }
+  bool AskStopAfterFailure(const std::string& message) override {
+    FailureQuestions.push_back(message);
+    return StopAfterFailure;
+  }
+  void NoticeCancelled(const std::string& message) override { Notices.push_back(message); }
+  void ClearViews() override { ++ClearCount; }
+  void TreeBuilt() override { ++BuiltCount; }
+};
+
+class LoadLoopTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> Paths(std::initializer_list<const char*> names) {
+    std::vector<std::string> paths;
+    for (const char* n : names)
+      paths.push_back(kData + "/" + n);
+    return paths;
+  }
+  LogFiles files;
+  MessageTree tree;
+  ScriptedProgress progress;
+  FakeCallbacks callbacks;
+};
+
+TEST_F(LoadLoopTest, OpensFixturesSortsThemAndReportsTheOverlap) {
+  const auto paths = Paths({"room12.lzh", "room05b.LOG", "room05a.LOG"});
+  EXPECT_EQ(ExecuteOpen(files, tree, paths, progress, callbacks), OpStatus::Completed);
+  ASSERT_EQ(files.Count(), 3);
+  EXPECT_EQ(files[0].FileName, paths[2]);  // room 5 from 1
+  EXPECT_EQ(files[1].FileName, paths[1]);  // room 5 from 10
+  EXPECT_EQ(files[2].FileName, paths[0]);  // room 12
+  EXPECT_EQ(files[1].Overlap, 3);
+  EXPECT_EQ(files[2].Overlap, 0);
+  EXPECT_EQ(progress.Texts[0], "以前のデータをクリアしています...");
+  EXPECT_EQ(progress.Texts[1], "ファイルを開いています（1/3）\r\nroom12.lzh");
+  EXPECT_EQ(progress.Percents[0], 0);
+  EXPECT_EQ(callbacks.BuiltCount, 1);
+  EXPECT_GT(tree.NodeCount(), 0);
+
+  const LoadReport report = BuildLoadReport(files);
+  EXPECT_EQ(report.Total, 12 + 11 + 30);
+  EXPECT_EQ(report.StatusText, "53 個の発言");
+  ASSERT_EQ(report.OverlapLines.size(), 1u);
+  EXPECT_EQ(report.OverlapLines[0],
+            "5番会議室のログファイルで room05a.LOG と room05b.LOG に 3 個の重複があります。");
+  EXPECT_EQ(report.WarningText(), "53 個の発言がロードされましたが、\r\n\r\n" +
+                                      report.OverlapLines[0] +
+                                      "\r\n\r\nログデータの情報を見ますか？");
+}
+
+TEST_F(LoadLoopTest, FailedFilesAreAskedAboutAndTheOthersStayLoaded) {
+  const auto paths = Paths({"plain.TXT", "room05a.LOG", "notlog.lzh", "missing.LOG", "corrupt.lzh",
+                            "garbage.lzh", "empty.LOG"});
+  ExecuteOpen(files, tree, paths, progress, callbacks);
+  ASSERT_EQ(files.Count(), 1);
+  ASSERT_EQ(callbacks.FailureQuestions.size(), 6u);
+  EXPECT_EQ(callbacks.FailureQuestions[0],
+            paths[0] + "\r\nログファイルの取得に失敗しました。\r\n中断しますか？");
+
+  // Yes to the failure question ends the loop at once.
+  LogFiles other;
+  MessageTree otherTree;
+  callbacks.StopAfterFailure = true;
+  ExecuteOpen(other, otherTree, Paths({"plain.TXT", "room05a.LOG"}), progress, callbacks);
+  EXPECT_EQ(other.Count(), 0);
+  EXPECT_EQ(otherTree.NodeCount(), 0);
+}
+
+TEST_F(LoadLoopTest, ReloadQuestionAnswersHoldAsTheyShould) {
+  const auto paths = Paths({"room05a.LOG", "room05b.LOG", "room12.lzh"});
+  ExecuteOpen(files, tree, paths, progress, callbacks);
+  const TLogData* first = &files[0];
+
+  // Opening the same three again: asked with No as the first default; No keeps the file.
+  callbacks.ReloadAnswers = {ReloadAnswer::No, ReloadAnswer::YesToAll};
+  ExecuteOpen(files, tree, paths, progress, callbacks);
+  ASSERT_EQ(callbacks.ReloadQuestions.size(), 2u);  // Yes to all: no third question
+  EXPECT_EQ(callbacks.ReloadDefaults[0], ReloadAnswer::No);
+  EXPECT_EQ(callbacks.ReloadDefaults[1], ReloadAnswer::No);
+  EXPECT_EQ(callbacks.ReloadQuestions[0], "同名のファイルがすでにロードされています。\r\n\r\n" +
+                                              paths[0] + "\r\n\r\nファイルを再ロードしますか？");
+  EXPECT_EQ(files.Count(), 3);
+  EXPECT_EQ(&files[0], first);  // kept, not reloaded
+
+  // Closing the box without an answer refuses this file and every further one of the run.
+  callbacks.ReloadQuestions.clear();
+  callbacks.ReloadAnswers = {ReloadAnswer::Cancel};
+  ExecuteAdd(files, tree, paths, progress, callbacks);
+  EXPECT_EQ(callbacks.ReloadQuestions.size(), 1u);
+  EXPECT_EQ(files.Count(), 3);
+
+  // Yes reloads; the next question defaults to Yes.
+  callbacks.ReloadQuestions.clear();
+  callbacks.ReloadDefaults.clear();
+  callbacks.ReloadAnswers = {ReloadAnswer::Yes, ReloadAnswer::NoToAll};
+  const int clearsBefore = callbacks.ClearCount;
+  ExecuteAdd(files, tree, paths, progress, callbacks);
+  ASSERT_EQ(callbacks.ReloadDefaults.size(), 2u);
+  EXPECT_EQ(callbacks.ReloadDefaults[1], ReloadAnswer::Yes);
+  EXPECT_EQ(files.Count(), 3);
+  EXPECT_GT(callbacks.ClearCount, clearsBefore);  // views emptied before the file was freed
+  for (int i = 0; i < files.Count(); ++i)
+    for (const TLogMessage& m : files[i].Messages())
+      EXPECT_NE(m.Node, MessageTree::kNone);
+}
+
+TEST_F(LoadLoopTest, ReplaceDropsFilesNotSelectedAgain) {
+  ExecuteOpen(files, tree, Paths({"room05a.LOG", "room12.lzh"}), progress, callbacks);
+  callbacks.ReloadAnswers = {ReloadAnswer::No};
+  ExecuteOpen(files, tree, Paths({"room12.lzh"}), progress, callbacks);
+  ASSERT_EQ(files.Count(), 1);
+  EXPECT_EQ(files[0].Room, 12);
+}
+
+TEST_F(LoadLoopTest, CancelEndsTheLoopAfterTheFileThatWasReadAndBuildsTheTree) {
+  ScriptedProgress cancelling(/*cancelAfterPolls=*/2);  // one poll for the clearing text
+  const auto paths = Paths({"room05a.LOG", "room05b.LOG", "room12.lzh"});
+  EXPECT_EQ(ExecuteOpen(files, tree, paths, cancelling, callbacks), OpStatus::Cancelled);
+  EXPECT_EQ(files.Count(), 1);
+  ASSERT_EQ(callbacks.Notices.size(), 1u);
+  EXPECT_EQ(callbacks.Notices[0], "ログファイルの取得を中断しました。");
+  EXPECT_EQ(tree.NodeCount(), 1 + 12);
+}
+
+TEST_F(LoadLoopTest, EmptySelectionLoadsNothing) {
+  EXPECT_EQ(ExecuteOpen(files, tree, {}, progress, callbacks), OpStatus::Completed);
+  EXPECT_EQ(BuildLoadReport(files).StatusText, "0 個の発言");
+}
+
+TEST_F(LoadLoopTest, RemovingAFileRecomputesTheOverlapAndRebuildsTheTree) {
+  TempDir dir;
+  const std::string a = dir.Write("a.LOG", RoomLog(5, 1, 500));
+  const std::string b = dir.Write("b.LOG", RoomLog(5, 491, 900));
+  const std::string c = dir.Write("c.LOG", RoomLog(5, 800, 1000));
+  ExecuteOpen(files, tree, {a, b, c}, progress, callbacks);
+  ASSERT_EQ(files.Count(), 3);
+  EXPECT_EQ(files[1].Overlap, 10);
+  EXPECT_EQ(files[2].Overlap, 101);
+  RemoveLogFiles(files, tree, {&files[1]}, progress, callbacks);
+  ASSERT_EQ(files.Count(), 2);
+  EXPECT_EQ(files[1].Overlap, 0);  // 500 < 800
+  EXPECT_EQ(tree.NodeCount(), 1 + 500 + 201);
+
+  RemoveLogFiles(files, tree, {&files[0], &files[1]}, progress, callbacks);
+  EXPECT_TRUE(files.Empty());
+  EXPECT_EQ(tree.NodeCount(), 0);
+  EXPECT_EQ(tree.FirstNode(), MessageTree::kNone);
+}
+
+TEST(LogFilesTest, SortIsByRoomThenFirstNumberAndStable) {
+  TempDir dir;
+  LogFiles files;
+  const std::vector<std::pair<int, int>> keys = {{12, 1}, {3, 50}, {3, 10}, {0, 5}, {3, 10}};
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    auto f = std::make_unique<TLogData>();
+    ASSERT_TRUE(
+        f->LoadFromFile(dir.Write("f" + std::to_string(i) + ".LOG",
+                                  RoomLog(keys[i].first, keys[i].second, keys[i].second + 1))));
+    files.Append(std::move(f));
+  }
+  files.SortLogFiles();
+  std::vector<std::string> order;
+  for (int i = 0; i < files.Count(); ++i)
+    order.push_back(BaseName(files[i].FileName));
+  EXPECT_EQ(order, (std::vector<std::string>{"f3.LOG", "f2.LOG", "f4.LOG", "f1.LOG", "f0.LOG"}));
+  EXPECT_EQ(files[2].Overlap, 2);  // same room, same numbers: 11 - 10 + 1
+  EXPECT_FALSE(files.SingleRoom());
+}
+
+TEST(LogFilesTest, PathsAreComparedExactly) {
+  TempDir dir;
+  LogFiles files;
+  auto f = std::make_unique<TLogData>();
+  ASSERT_TRUE(f->LoadFromFile(dir.Write("Room.LOG", RoomLog(5, 1, 2))));
+  files.Append(std::move(f));
+  EXPECT_NE(files.FindLoadedFile(dir.File("Room.LOG")), nullptr);
+  EXPECT_EQ(files.FindLoadedFile(dir.File("room.log")), nullptr);
+  files.DropUnselected({dir.File("ROOM.LOG")});
+  EXPECT_TRUE(files.Empty());
+}
+
+}  // namespace
+}  // namespace yuzulog

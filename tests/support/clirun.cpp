@@ -1,0 +1,49 @@
+#include "tests/support/clirun.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/support/tempdir.h"
+
+extern char** environ;
+
+namespace yuzulog::testing {
+
+CliResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::string& input) {
+  CliResult result;
+  TempDir dir;
+  const std::string inPath = dir.Write("stdin", input);
+  const std::string outPath = dir.File("stdout");
+  const std::string errPath = dir.File("stderr");
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& a : args)
+    argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return result;
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  result.Out = ReadFileBytes(outPath);
+  result.Err = ReadFileBytes(errPath);
+  return result;
+}
+
+}  // namespace yuzulog::testing

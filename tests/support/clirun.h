@@ -1,0 +1,19 @@
+// Runs the built yuzulog-cli as a separate program and captures what it wrote.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace yuzulog::testing {
+
+struct CliResult {
+  int Status = -1;  // exit status; -1 when it did not exit normally
+  std::string Out;
+  std::string Err;
+};
+
+// Runs program with args (no shell involved) and optional bytes on stdin.
+CliResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::string& input = {});
+
+}  // namespace yuzulog::testing
