@@ -124,21 +124,15 @@ void SortResults(std::vector<TLogMessage*>& results, SortState& state, int tag) 
 }
 
 CarriedSelection ColumnClick(std::vector<TLogMessage*>& results, SortState& state, int tag,
-                             const std::vector<int>& selectedRows, int focusedRow) {
-  std::unordered_set<const TLogMessage*> selected;
-  for (int row : selectedRows)
-    if (row >= 0 && static_cast<std::size_t>(row) < results.size())
-      selected.insert(results[static_cast<std::size_t>(row)]);
-  const TLogMessage* focused =
-      focusedRow >= 0 && static_cast<std::size_t>(focusedRow) < results.size()
-          ? results[static_cast<std::size_t>(focusedRow)]
-          : nullptr;
-
+                             const std::vector<const TLogMessage*>& selectedMessages,
+                             const TLogMessage* focusedMessage) {
+  const std::unordered_set<const TLogMessage*> selected(selectedMessages.begin(),
+                                                        selectedMessages.end());
   SortResults(results, state, tag);
 
   CarriedSelection carried;
   for (std::size_t i = 0; i < results.size(); ++i) {
-    if (results[i] == focused) carried.FocusedRow = static_cast<int>(i);
+    if (results[i] == focusedMessage) carried.FocusedRow = static_cast<int>(i);
     if (selected.count(results[i]) != 0) carried.SelectedRows.push_back(static_cast<int>(i));
   }
   return carried;

@@ -47,10 +47,11 @@ struct CarriedSelection {
   std::vector<int> SelectedRows;  // ascending
   int FocusedRow = -1;            // -1: no row has the focus
 };
-// A column click: remembers the messages of the selected rows and of the focused row, sorts, and
-// finds those messages again in the new order.
+// A column click: the window hands over the messages of its selected rows and of its focused row
+// (nullptr: none); the results are sorted and the rows of those messages found in the new order.
 CarriedSelection ColumnClick(std::vector<TLogMessage*>& results, SortState& state, int tag,
-                             const std::vector<int>& selectedRows, int focusedRow);
+                             const std::vector<const TLogMessage*>& selectedMessages,
+                             const TLogMessage* focusedMessage);
 
 // Which pop-up items are enabled with s selected rows of r.
 struct ResultMenuState {

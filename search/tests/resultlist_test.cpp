@@ -125,23 +125,13 @@ TEST_F(ResultListTest, ColumnClickCarriesSelectionAndFocusByMessage) {
   Load({Msg(1, 3), Msg(1, 1), Msg(1, 2), Msg(1, 4)});
   SortState state;
   // Rows 0 (#3) and 3 (#4) selected, row 1 (#1) focused.
-  const CarriedSelection c = ColumnClick(Results, state, 0, {0, 3}, 1);
+  const CarriedSelection c = ColumnClick(Results, state, 0, {Results[0], Results[3]}, Results[1]);
   EXPECT_EQ(c.SelectedRows, (std::vector<int>{2, 3}));
   EXPECT_EQ(c.FocusedRow, 0);
-  const CarriedSelection none = ColumnClick(Results, state, 0, {}, -1);
+  const CarriedSelection none = ColumnClick(Results, state, 0, {}, nullptr);
   EXPECT_TRUE(none.SelectedRows.empty());
   EXPECT_EQ(none.FocusedRow, -1);
   EXPECT_EQ(Results[0]->Number, 4);  // the second click on the column descends
-}
-
-TEST(PopupMenuState, EnablingBySelection) {
-  const ResultMenuState all = PopupMenuState(3, 3);
-  EXPECT_TRUE(all.Copy);
-  EXPECT_TRUE(all.Save);
-  EXPECT_FALSE(all.SelectAll);
-  const ResultMenuState none = PopupMenuState(0, 3);
-  EXPECT_FALSE(none.Copy);
-  EXPECT_TRUE(none.SelectAll);
 }
 
 TEST_F(ResultListTest, CopyListsSelectedMessagesInRowOrder) {
