@@ -1,5 +1,6 @@
 #include "logdata/logloader.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -63,12 +64,13 @@ void TLogLoader::Execute() {
 void TLogLoader::ReadLogFile() {
   std::FILE* f = std::fopen(FileName.c_str(), "rb");
   if (!f) return;
-  // The whole file in one allocation of exactly its length + 1; the extra zero byte ends the text.
-  long long size = -1;
-  if (std::fseek(f, 0, SEEK_END) == 0) size = ftello(f);
-  if (size >= 0 && std::fseek(f, 0, SEEK_SET) == 0 &&
-      static_cast<unsigned long long>(size) < std::numeric_limits<std::size_t>::max()) {
-    const std::size_t bufferSize = static_cast<std::size_t>(size) + 1;
+  // Only a regular file has a length to read; a folder or a device named like a log fails.
+  struct stat st {};
+  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+      static_cast<unsigned long long>(st.st_size) < std::numeric_limits<std::size_t>::max()) {
+    // The whole file in one allocation of exactly its length + 1; the extra zero byte ends the
+    // text. A length that cannot be allocated fails this file.
+    const std::size_t bufferSize = static_cast<std::size_t>(st.st_size) + 1;
     ByteBlock block = AllocateZeroed(bufferSize);
     if (block && std::fread(block.get(), 1, bufferSize - 1, f) == bufferSize - 1) {
       Buffer = std::move(block);
