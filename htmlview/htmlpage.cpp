@@ -189,6 +189,9 @@ void WriteText(PageStream& out, const char* text, std::size_t length, bool links
 std::vector<std::int64_t> MergeHitRanges(std::span<const int> pairs) {
   std::vector<std::int64_t> R;
   for (std::size_t k = 0; k + 1 < pairs.size(); k += 2) {
+    // A pair of no or negative length covers nothing; left in, it would put an end before its
+    // start and break the order every later step relies on.
+    if (pairs[k + 1] <= 0) continue;
     const std::int64_t s = pairs[k];
     const std::int64_t e = s + pairs[k + 1];
     const auto i = static_cast<std::size_t>(std::lower_bound(R.begin(), R.end(), s) - R.begin());

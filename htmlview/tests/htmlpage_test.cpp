@@ -171,6 +171,8 @@ TEST(MergeHitRanges, JoinsOverlappingAndTouchingHits) {
   EXPECT_EQ(merge({2, 2, 6, 2, 4, 2}), (B{2, 8}));  // bridging two hits
   EXPECT_EQ(merge({2, 2, 6, 2, 3, 4}), (B{2, 8}));
   EXPECT_EQ(merge({2, 2, 6, 2, 1, 2}), (B{1, 4, 6, 8}));
+  // Pairs that cover nothing are left out.
+  EXPECT_EQ(merge({2, 2, 9, -4, 3, 0, 6, 2, 7, -8}), (B{2, 4, 6, 8}));
 }
 
 TEST(HitPage, NoHitsGivesTheOrdinaryPage) {
