@@ -124,6 +124,9 @@ const unsigned char* RunStart(const unsigned char* begin, const unsigned char* f
   return s;
 }
 
+// Bytes of text the candidate search takes at a time.
+constexpr std::size_t kWindow = 4096;
+
 // The bytes that may stand between the first two compared text bytes of an attempt.
 enum class Between { Nothing, LineBreaks, Blanks };
 
@@ -287,7 +290,6 @@ const char* TMotCle::FindFast(const char* text) const {
     filter.Skip = IsMatcherLeadByte(k[0]) ? Between::Nothing : Between::Blanks;
 
   const auto* begin = reinterpret_cast<const unsigned char*>(text);
-  const unsigned char* end = begin + std::strlen(text);
   // Every position before `known` has been decided; `known` itself is a start position.
   const unsigned char* known = begin;
 
@@ -308,23 +310,28 @@ const char* TMotCle::FindFast(const char* text) const {
     return c;
   };
 
+  // The text is taken window by window, so a hit near the start costs no walk to the terminator
+  // (the hit enumeration restarts the scan after every hit).
   const unsigned char* p = begin;
+  for (;;) {
+    const unsigned char* end = p + ::strnlen(reinterpret_cast<const char*>(p), kWindow);
 #if defined(__SSE2__)
-  // Loads read p[0..16], which stays within the text and its terminator.
-  while (end - p >= 16) {
-    unsigned bits = BlockMask(p, filter);
-    while (bits != 0) {
-      const unsigned char* c = p + __builtin_ctz(bits);
-      bits &= bits - 1;
-      if (const unsigned char* hit = examine(c)) return reinterpret_cast<const char*>(hit);
+    // Loads read p[0..16]: within the window and the byte after it (at worst the terminator).
+    while (end - p >= 16) {
+      unsigned bits = BlockMask(p, filter);
+      while (bits != 0) {
+        const unsigned char* c = p + __builtin_ctz(bits);
+        bits &= bits - 1;
+        if (const unsigned char* hit = examine(c)) return reinterpret_cast<const char*>(hit);
+      }
+      p += 16;
     }
-    p += 16;
-  }
 #endif
-  for (; p < end; ++p)
-    if (filter.Passes(p))
-      if (const unsigned char* hit = examine(p)) return reinterpret_cast<const char*>(hit);
-  return nullptr;
+    for (; p < end; ++p)
+      if (filter.Passes(p))
+        if (const unsigned char* hit = examine(p)) return reinterpret_cast<const char*>(hit);
+    if (*end == 0) return nullptr;
+  }
 }
 
 std::size_t MatchedLength(const char* h, std::int32_t keyLength, int mode) {

@@ -173,6 +173,37 @@ TEST(Find, FastSearchAgreesWithThePlainLoopOnRandomTexts) {
   EXPECT_GT(hits, 1000);
 }
 
+// Long texts: the candidate search takes the text in windows, and a run of lead-valued bytes or
+// a hit may straddle a window's edge.
+TEST(Find, FastSearchAgreesWithThePlainLoopAcrossLongTexts) {
+  std::mt19937 rng(99);
+  for (int round = 0; round < 40; ++round) {
+    std::string text;
+    while (text.size() < 4000 + rng() % 9000) {
+      const unsigned r = rng() % 10;
+      text += r < 4   ? std::string(1 + rng() % 40, '\x88')
+              : r < 6 ? std::string("x\r\n ")
+              : r < 8 ? std::string("\x81\x40")
+                      : std::string(
+                            "\x88\x9F"
+                            "aB");
+    }
+    for (const std::string key : {"\x88\x9F",
+                                  "\x9F"
+                                  "a",
+                                  "ab", "B", "\x88\x88\x88"}) {
+      TMotCle k(key);
+      for (int mode = 0; mode < 6; ++mode) {
+        for (const char* p = text.c_str(); p != nullptr;) {
+          const char* fast = k.Find(p, mode);
+          ASSERT_EQ(fast, k.FindPlain(p, mode)) << "mode " << mode << " round " << round;
+          p = fast == nullptr ? nullptr : fast + 1;
+        }
+      }
+    }
+  }
+}
+
 TEST(Conditions, AllItemsMustHoldAndOneAlternativeSuffices) {
   Conditions c;
   EXPECT_TRUE(c.Evaluate("anything", 0));
