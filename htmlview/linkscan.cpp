@@ -171,10 +171,22 @@ std::size_t FindNiftyLink(const char* text, std::size_t length, std::string& tar
 }
 
 std::size_t FindLink(const char* text, std::size_t length, std::string& target) {
-  if (std::size_t k = FindWebLink(text, length, target)) return k;
-  if (std::size_t k = FindFtpLink(text, length, target)) return k;
-  if (std::size_t k = FindMailtoLink(text, length, target)) return k;
-  return FindNiftyLink(text, length, target);
+  // The page asks at every character of a message; the schemes start with four different
+  // letters, so the first byte alone rules out all but one scanner (the order web, ftp, mailto,
+  // nifty holds trivially).
+  if (length == 0) return 0;
+  switch (AsciiUpper(At(text, 0))) {
+    case 'H':
+      return FindWebLink(text, length, target);
+    case 'F':
+      return FindFtpLink(text, length, target);
+    case 'M':
+      return FindMailtoLink(text, length, target);
+    case 'N':
+      return FindNiftyLink(text, length, target);
+    default:
+      return 0;
+  }
 }
 
 std::size_t FindBareAddress(const char* rangeStart, const char* at, std::size_t length,
