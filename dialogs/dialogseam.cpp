@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <cstdio>
 
 #include "dialogs/noticeboxes.h"
 
@@ -83,7 +84,41 @@ class QtDialogSeam final : public DialogSeam {
   }
 };
 
+class UnattendedSeam final : public DialogSeam {
+ public:
+  int MessageBox(QWidget*, const QString& text, const QString& caption, MsgButtons buttons, MsgIcon,
+                 int) override {
+    Log(caption, text);
+    switch (buttons) {
+      case MsgButtons::Ok:
+        return mrOk;
+      case MsgButtons::YesNo:
+        return mrNo;
+      case MsgButtons::OkCancel:
+      case MsgButtons::YesNoCancel:
+        return mrCancel;
+    }
+    return mrCancel;
+  }
+  QStringList GetOpenFileNames(QWidget*, const QString&, const QString&, const QString&) override {
+    return {};
+  }
+  void ShowTimedNotice(const QString& text, int) override { Log(ApplicationTitle(), text); }
+  int AskYesNoAll(const QString& text, const QString& caption, int defaultResult,
+                  Qt::Alignment) override {
+    Log(caption, text);
+    return defaultResult;
+  }
+
+ private:
+  static void Log(const QString& caption, const QString& text) {
+    std::fprintf(stderr, "[%s] %s\n", qPrintable(caption),
+                 qPrintable(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" "))));
+  }
+};
+
 QtDialogSeam gQtSeam;
+UnattendedSeam gUnattendedSeam;
 DialogSeam* gSeam = nullptr;
 
 }  // namespace
@@ -93,6 +128,9 @@ DialogSeam& Dialogs() {
 }
 void SetDialogSeam(DialogSeam* seam) {
   gSeam = seam;
+}
+DialogSeam& UnattendedDialogs() {
+  return gUnattendedSeam;
 }
 
 QString LogFileFilter() {

@@ -45,6 +45,11 @@ DialogSeam& Dialogs();
 // Installs seam (nullptr: back to the real boxes). The caller keeps ownership.
 void SetDialogSeam(DialogSeam* seam);
 
+// Boxes for a run with nobody at the screen (the "Screenshot:" run): each box is written to
+// stderr and answered with the answer that changes nothing (No, Cancel, go on); file dialogs
+// choose nothing and notices do not wait.
+DialogSeam& UnattendedDialogs();
+
 // The filter of the log-file dialogs, in the file dialog's notation.
 QString LogFileFilter();
 

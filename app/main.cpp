@@ -1,0 +1,56 @@
+// The desktop program: creates the windows, reads the settings, runs, writes the settings.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFile>
+#include <cstdio>
+#include <cstdlib>
+
+#include "dialogs/dialogseam.h"
+#include "dialogs/noticeboxes.h"
+#include "mainwindow/cmdline.h"
+#include "mainwindow/ui/mainform.h"
+#include "platform/settingsfolder.h"
+
+int main(int argc, char** argv) {
+  // The browser engine refuses to start as root with its sandbox on.
+  if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+
+  // 1. The application and its title.
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("yuzulog"));
+  QApplication::setApplicationDisplayName(yuzulog::ApplicationTitle());
+
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i)
+    args.emplace_back(argv[i]);
+
+  // With "Screenshot:" nobody is at the screen to answer a box.
+  if (!yuzulog::GetParamValue(args, yuzulog::kScreenshotKey).empty())
+    yuzulog::SetDialogSeam(&yuzulog::UnattendedDialogs());
+
+  // 2. The main window; the search window is created right after it.
+  yuzulog::TMainForm form(args);
+  // exit(), not quit(): quit() would send the window a close request and ask the close question.
+  form.OnExit = [] { QCoreApplication::exit(0); };
+
+  // 3. The settings folder, with every missing parent.
+  const std::string dir = yuzulog::SettingsDir();
+  if (!yuzulog::CreateSettingsDir(dir))
+    std::fprintf(stderr,
+                 "yuzulog: cannot create the settings folder %s; settings will not be kept\n",
+                 dir.c_str());
+
+  // 4. The main window's settings, then the search window's.
+  form.LoadSettings(dir);
+
+  // 5. The event loop; the window loads what it was given when it is first shown.
+  form.show();
+  const int rc = QApplication::exec();
+
+  // 6. The main window's settings, then the search window's.
+  if (!form.SaveSettings(dir))
+    std::fprintf(stderr, "yuzulog: cannot write the settings in %s\n", dir.c_str());
+  return rc;
+}

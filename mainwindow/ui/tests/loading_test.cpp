@@ -1,0 +1,248 @@
+// Opening logs into the window: the load loop with its questions, the report and the tree.
+#include <gtest/gtest.h>
+
+#include <deque>
+
+#include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTreeView>
+
+#include "dialogs/progressdlg.h"
+#include "dialogs/tests/scripteddialogs.h"
+#include "mainwindow/ui/mainform.h"
+#include "mainwindow/ui/messagetreemodel.h"
+#include "tests/support/logbuilder.h"
+#include "tests/support/tempdir.h"
+
+namespace yuzulog {
+namespace {
+
+using testing::ScriptedDialogs;
+using testing::ShownBox;
+
+const std::string kData = YUZULOG_TEST_DATA;
+const QString Data(const char* name) {
+  return QString::fromStdString(kData + "/" + name);
+}
+
+std::unique_ptr<TMainForm> Form() {
+  auto f = std::make_unique<TMainForm>(std::vector<std::string>{"yuzulog", "ViewMode:1"});
+  f->ShiftHeld = [] { return false; };
+  f->show();
+  return f;
+}
+
+std::vector<const TLogData*> Loaded(const TMainForm& f) {
+  std::vector<const TLogData*> v;
+  for (const auto& file : f.Files())
+    v.push_back(file.get());
+  return v;
+}
+
+TEST(Loading, OpenReportsOverlapsAndBuildsTheTree) {
+  ScriptedDialogs boxes;
+  auto f = Form();
+  boxes.Files = {{Data("room12.lzh"), Data("room05b.LOG"), Data("room05a.LOG")}};
+  boxes.Answers = {mrNo};  // do not open the log list
+  f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
+
+  ASSERT_EQ(f->Files().Count(), 3);
+  EXPECT_EQ(f->Files()[0].Room, 5);
+  EXPECT_EQ(f->Files()[0].FirstNumber, 1);
+  EXPECT_EQ(f->Files()[1].Overlap, 3);
+  EXPECT_EQ(f->Files()[2].Room, 12);
+  EXPECT_EQ(f->StatusText(), QStringLiteral("53 個の発言"));
+  ASSERT_EQ(boxes.Count(ShownBox::Message), 1);
+  const ShownBox& warning = boxes.Shown.back();
+  EXPECT_EQ(warning.Caption, QStringLiteral("ログデータの警告"));
+  EXPECT_EQ(warning.Icon, MsgIcon::Warning);
+  EXPECT_EQ(warning.Text,
+            QStringLiteral("53 個の発言がロードされましたが、\r\n\r\n5番会議室のログファイルで "
+                           "room05a.LOG と room05b.LOG に 3 個の重複があります。\r\n\r\n"
+                           "ログデータの情報を見ますか？"));
+
+  // Two rooms, room 5 first; its thread roots are 1, 3, 7, 9, 13, 15, 18 plus the repeated
+  // 10-12 of the second file, which hang under the first file's copies.
+  const MessageTreeModel& m = *f->TreeModel();
+  ASSERT_EQ(m.rowCount(), 2);
+  EXPECT_EQ(m.index(0, 0).data().toString(), QStringLiteral("5 番会議室"));
+  EXPECT_EQ(m.index(1, 0).data().toString(), QStringLiteral("12 番会議室"));
+  EXPECT_EQ(m.rowCount(m.index(0, 0)), 7);
+  // The first node is selected; with two rooms nothing is expanded.
+  EXPECT_EQ(f->TreeView()->currentIndex(), m.index(0, 0));
+  EXPECT_FALSE(f->TreeView()->isExpanded(m.index(0, 0)));
+  EXPECT_EQ(f->Requester(), f->TreeView());
+  EXPECT_EQ(f->CurrentMessage(), nullptr);  // a room node carries no message
+}
+
+TEST(Loading, SingleRoomIsExpandedAndNoticed) {
+  ScriptedDialogs boxes;
+  auto f = Form();
+  f->LoadFileList({kData + "/room12.lzh"}, false);
+  ASSERT_EQ(boxes.Count(ShownBox::Notice), 1);
+  EXPECT_EQ(boxes.Shown.back().Text, QStringLiteral("30 個の発言"));
+  EXPECT_TRUE(f->TreeView()->isExpanded(f->TreeModel()->index(0, 0)));
+  // Clicking a message asks for it to be shown; clicking it again asks again.
+  const QModelIndex first = f->TreeModel()->index(0, 0, f->TreeModel()->index(0, 0));
+  f->TreeView()->setCurrentIndex(first);
+  ASSERT_NE(f->CurrentMessage(), nullptr);
+  EXPECT_EQ(f->CurrentMessage()->Number, 1);
+  const int requests = f->ShowRequests();
+  QRect r = f->TreeView()->visualRect(first);
+  QMouseEvent press(QEvent::MouseButtonPress, r.center(),
+                    f->TreeView()->viewport()->mapToGlobal(r.center()), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(f->TreeView()->viewport(), &press);
+  EXPECT_EQ(f->ShowRequests(), requests + 1);
+}
+
+TEST(Loading, ShiftAsksForAddModeOnlyWhenFilesAreLoaded) {
+  ScriptedDialogs boxes;
+  auto f = Form();
+  f->ShiftHeld = [] { return true; };
+  boxes.Files = {{Data("room12.lzh")}, {Data("room05a.LOG")}, {Data("room05b.LOG")}};
+  f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
+  EXPECT_EQ(boxes.Count(ShownBox::Message), 0);  // nothing loaded yet: no question
+
+  boxes.Answers = {mrYes};  // add
+  f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
+  const ShownBox& q = boxes.Shown[boxes.Shown.size() - 2];
+  EXPECT_EQ(q.Text, QStringLiteral("ログファイルを追加モードで開きますか？"));
+  EXPECT_EQ(q.Caption, QStringLiteral("ログファイルを開く"));
+  EXPECT_EQ(q.Buttons, MsgButtons::YesNoCancel);
+  EXPECT_EQ(q.DefaultResult, mrCancel);
+  EXPECT_EQ(f->Files().Count(), 2);
+
+  boxes.Answers = {mrCancel};
+  f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
+  EXPECT_EQ(f->Files().Count(), 2);  // cancelled: nothing changed
+}
+
+TEST(Loading, ReloadQuestionWithEachAnswer) {
+  const std::vector<std::string> three = {kData + "/room05a.LOG", kData + "/room12.lzh",
+                                          kData + "/room03-lh1.lzh"};
+  struct Case {
+    std::deque<int> Answers;
+    int Questions;
+    std::vector<bool> Reloaded;  // in the order of three
+  };
+  const Case cases[] = {
+      {{mrYes, mrNo, mrYes}, 3, {true, false, true}},
+      {{mrYesToAll}, 1, {true, true, true}},
+      {{mrNo, mrNoToAll}, 2, {false, false, false}},
+      {{mrYes, mrCancel}, 2, {true, false, false}},
+  };
+  for (const Case& c : cases) {
+    ScriptedDialogs boxes;
+    auto f = Form();
+    f->LoadFileList(three, false);
+    // Mark the loaded files: a reloaded file comes back without the mark. (Comparing addresses
+    // would not do: a new file may get the address of the one it replaces.)
+    for (const auto& file : f->Files())
+      const_cast<TLogData&>(*file).FirstNumber += 100000;
+    boxes.Shown.clear();
+    boxes.Answers = c.Answers;
+    f->LoadFileList(three, false);
+    EXPECT_EQ(boxes.Count(ShownBox::YesNoAll), c.Questions);
+    const ShownBox& first = boxes.Shown.front();
+    EXPECT_EQ(first.DefaultResult, mrNo);
+    EXPECT_TRUE(first.Text.startsWith(
+        QStringLiteral("同名のファイルがすでにロードされています。\r\n\r\n")));
+    EXPECT_TRUE(first.Text.endsWith(QStringLiteral("\r\n\r\nファイルを再ロードしますか？")));
+    EXPECT_TRUE(first.Caption.startsWith(QStringLiteral("ファイルを開いています（1/3）")));
+    if (c.Questions > 1) {
+      EXPECT_EQ(boxes.Shown[1].DefaultResult, c.Answers[0]);
+    }
+    ASSERT_EQ(f->Files().Count(), 3);
+    for (std::size_t i = 0; i < three.size(); ++i) {
+      const TLogData* now = f->Files().FindLoadedFile(three[i]);
+      ASSERT_NE(now, nullptr);
+      EXPECT_EQ(now->FirstNumber < 100000, c.Reloaded[i]) << i;
+    }
+    EXPECT_EQ(f->TreeModel()->rowCount(), 3);
+  }
+}
+
+TEST(Loading, FailingFileAsksWhetherToStop) {
+  for (int answer : {mrNo, mrYes}) {
+    ScriptedDialogs boxes;
+    auto f = Form();
+    boxes.Answers = {answer};
+    f->LoadFileList({kData + "/room05a.LOG", kData + "/plain.TXT", kData + "/room12.lzh"}, false);
+    ASSERT_GE(boxes.Shown.size(), 1u);
+    const ShownBox& q = boxes.Shown[0];
+    EXPECT_EQ(q.Caption, QStringLiteral("エラー"));
+    EXPECT_EQ(q.Buttons, MsgButtons::YesNo);
+    EXPECT_EQ(q.Icon, MsgIcon::Error);
+    EXPECT_TRUE(
+        q.Text.endsWith(QStringLiteral("ログファイルの取得に失敗しました。\r\n中断しますか？")));
+    // Yes stops before the third file; the first stays loaded either way.
+    EXPECT_EQ(f->Files().Count(), answer == mrYes ? 1 : 2);
+    EXPECT_EQ(f->TreeModel()->rowCount(), answer == mrYes ? 1 : 2);
+  }
+}
+
+TEST(Loading, CancelBetweenFilesKeepsWhatWasLoaded) {
+  ScriptedDialogs boxes;
+  auto f = Form();
+  // Press "中止(&C)" while the failure question for the second file is up, then go on: the
+  // loop notices the cancel after that file.
+  boxes.OnShow = [](const ShownBox& b) {
+    if (b.Caption != QStringLiteral("エラー")) return;
+    auto* progress = qobject_cast<TProgressForm*>(QApplication::activeModalWidget());
+    ASSERT_NE(progress, nullptr);
+    EXPECT_TRUE(progress->Button->isVisible());
+    progress->Button->click();
+  };
+  boxes.Answers = {mrNo};
+  f->LoadFileList({kData + "/room05a.LOG", kData + "/plain.TXT", kData + "/room12.lzh"}, false);
+  ASSERT_EQ(boxes.Count(ShownBox::Message), 2);
+  EXPECT_EQ(boxes.Shown[1].Text, QStringLiteral("ログファイルの取得を中断しました。"));
+  EXPECT_EQ(f->Files().Count(), 1);
+  EXPECT_EQ(f->TreeModel()->rowCount(), 1);  // the tree is built from what was loaded
+  EXPECT_EQ(f->StatusText(), QStringLiteral("12 個の発言"));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(Loading, RemoveLogFilesRebuildsAndRecomputesOverlaps) {
+  ScriptedDialogs boxes;
+  boxes.Answers = {mrNo};
+  auto f = Form();
+  f->LoadFileList({kData + "/room05a.LOG", kData + "/room05b.LOG", kData + "/room12.lzh"}, false);
+  ASSERT_EQ(f->Files().Count(), 3);
+  const int shown = static_cast<int>(boxes.Shown.size());
+  f->RemoveLogFiles({&f->Files()[0]});
+  ASSERT_EQ(f->Files().Count(), 2);
+  EXPECT_EQ(f->Files()[0].Overlap, 0);
+  EXPECT_EQ(f->StatusText(), QStringLiteral("41 個の発言"));
+  EXPECT_EQ(static_cast<int>(boxes.Shown.size()), shown);  // no report
+  EXPECT_EQ(f->TreeView()->currentIndex(), f->TreeModel()->index(0, 0));
+
+  f->RemoveLogFiles(Loaded(*f));
+  EXPECT_TRUE(f->Files().Empty());
+  EXPECT_EQ(f->TreeModel()->rowCount(), 0);
+  EXPECT_FALSE(f->TreeView()->currentIndex().isValid());
+  EXPECT_EQ(f->StatusText(), QStringLiteral("0 個の発言"));
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(Loading, AddKeepsWhatIsLoadedAndEmptySelectionReportsZero) {
+  ScriptedDialogs boxes;
+  auto f = Form();
+  boxes.Files = {{Data("room12.lzh")}, {Data("room03-lh1.lzh")}};
+  f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
+  f->Action(QStringLiteral("ActionAddArchive"))->trigger();
+  EXPECT_EQ(f->Files().Count(), 2);
+  EXPECT_EQ(f->Files()[0].Room, 3);
+  f->Action(QStringLiteral("ActionAddArchive"))->trigger();  // dialog cancelled
+  EXPECT_EQ(f->Files().Count(), 2);
+  f->LoadFileList({}, false);
+  EXPECT_TRUE(f->Files().Empty());
+  EXPECT_EQ(f->TreeModel()->rowCount(), 0);
+  EXPECT_EQ(boxes.Shown.back().Text, QStringLiteral("0 個の発言"));
+}
+
+}  // namespace
+}  // namespace yuzulog
