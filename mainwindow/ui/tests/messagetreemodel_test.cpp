@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTreeView>
+#include <cstdio>
 
 #include "mainwindow/logfiles.h"
 #include "tests/support/logbuilder.h"
@@ -95,6 +99,50 @@ TEST(MessageTreeModel, ShowsNothingWhileTheTreeIsBuilt) {
   EXPECT_GT(progress.Polls, 0);
   EXPECT_EQ(model.rowCount(), 1);
   EXPECT_EQ(model.rowCount(model.index(0, 0)), 1000);
+}
+
+}  // namespace
+}  // namespace yuzulog
+
+namespace yuzulog {
+namespace {
+
+// The tree of a million messages, built and shown once: run by hand with
+// --gtest_also_run_disabled_tests to see the time (performance is tracked in bench/).
+TEST(MessageTreeModel, DISABLED_MillionMessagesBuildAndShow) {
+  LogFiles files;
+  for (int f = 0; f < 10; ++f) {
+    testing::LogBuilder b;
+    for (int n = 1; n <= 100000; ++n)
+      b.Add({.Number = n,
+             .Title = "タイトル",
+             .Room = f + 1,
+             .CommentTo = n % 3 ? n - 1 : -1,
+             .Body = "本文"});
+    files.Append(testing::ParsedLog(b.Text(), "f" + std::to_string(f) + ".LOG"));
+  }
+  MessageTree tree;
+  MessageTreeModel model(tree);
+  QTreeView view;
+  view.setUniformRowHeights(true);
+  view.setModel(&model);
+  view.resize(300, 600);
+  view.show();
+  NullProgress progress;
+  QElapsedTimer t;
+  t.start();
+  model.BeginTreeChange();
+  BuildMessageTree(files, tree, progress);
+  model.EndTreeChange();
+  const qint64 built = t.elapsed();
+  view.setCurrentIndex(model.index(0, 0));
+  view.expand(model.index(0, 0));
+  view.repaint();
+  QCoreApplication::processEvents();
+  std::printf("1,000,000 messages: tree built in %lld ms, built and shown in %lld ms, %zu MB\n",
+              static_cast<long long>(built), static_cast<long long>(t.elapsed()),
+              tree.MemoryBytes() >> 20);
+  EXPECT_GE(tree.NodeCount(), 1000000);
 }
 
 }  // namespace
