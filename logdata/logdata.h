@@ -12,13 +12,19 @@
 
 namespace yuzulog {
 
-// An owned, zero-filled byte block. calloc keeps a large block lazy until it is written.
-struct FreeDeleter {
-  void operator()(char* p) const { std::free(p); }
+// An owned, zero-filled byte block. Small blocks come from calloc; a block about to be filled
+// whole (a file's text) may be a private anonymous mapping instead, unmapped on release.
+struct BlockDeleter {
+  std::size_t MappedBytes = 0;  // 0: the block came from malloc or calloc
+  void operator()(char* p) const;
 };
-using ByteBlock = std::unique_ptr<char, FreeDeleter>;
+using ByteBlock = std::unique_ptr<char, BlockDeleter>;
 // Allocates size zero bytes; an empty block when the size cannot be allocated.
 ByteBlock AllocateZeroed(std::size_t size);
+// The same, with every page of a large block mapped in at once: a block that is filled right
+// away would otherwise take one page fault per 4 kB, which costs about as much as reading the
+// file.
+ByteBlock AllocatePrefaulted(std::size_t size);
 
 class TLogData {
  public:
@@ -29,6 +35,9 @@ class TLogData {
   // Cuts Buffer into messages; returns Count. Overwrites the line end before each accepted
   // header with NUL bytes, so each message's text is a NUL-terminated string.
   int Parse();
+  // The same cut, one byte and one header test at a time: the reference that Parse must match
+  // record for record and byte for byte (tests and bench/ compare the two).
+  int ParsePlain();
 
   // Frees the current buffer and takes over data, whose last byte must be NUL (size >= 1).
   void SetBuffer(ByteBlock data, std::size_t size);
@@ -54,6 +63,9 @@ class TLogData {
   std::int32_t Overlap = 0;
 
  private:
+  template <bool Fast>
+  int ParseWith();
+
   // Records never move once parsing has filled the vector: tree nodes, result rows and the
   // history hold plain pointers to them.
   std::vector<TLogMessage> FItems;

@@ -1,8 +1,10 @@
 #include "logdata/logloader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <limits>
@@ -47,6 +49,22 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+namespace {
+
+// Reads exactly size bytes; false on an error or when the file ends first.
+bool ReadFully(int fd, char* to, std::size_t size) {
+  while (size > 0) {
+    const ssize_t got = read(fd, to, size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    to += got;
+    size -= static_cast<std::size_t>(got);
+  }
+  return true;
+}
+
+}  // namespace
+
 void TLogLoader::RunAndWait() {
   std::thread worker([this] { Execute(); });
   worker.join();
@@ -62,22 +80,22 @@ void TLogLoader::Execute() {
 }
 
 void TLogLoader::ReadLogFile() {
-  std::FILE* f = std::fopen(FileName.c_str(), "rb");
-  if (!f) return;
+  const int fd = open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return;
   // Only a regular file has a length to read; a folder or a device named like a log fails.
   struct stat st {};
-  if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
       static_cast<unsigned long long>(st.st_size) < std::numeric_limits<std::size_t>::max()) {
     // The whole file in one allocation of exactly its length + 1; the extra zero byte ends the
-    // text. A length that cannot be allocated fails this file.
+    // text. A length that cannot be allocated fails this file, and so does a short read.
     const std::size_t bufferSize = static_cast<std::size_t>(st.st_size) + 1;
-    ByteBlock block = AllocateZeroed(bufferSize);
-    if (block && std::fread(block.get(), 1, bufferSize - 1, f) == bufferSize - 1) {
+    ByteBlock block = AllocatePrefaulted(bufferSize);
+    if (block && ReadFully(fd, block.get(), bufferSize - 1)) {
       Buffer = std::move(block);
       BufferSize = bufferSize;
     }
   }
-  std::fclose(f);
+  close(fd);
 }
 
 void TLogLoader::ExtractFromArchive() {
@@ -102,7 +120,7 @@ void TLogLoader::ExtractFromArchive() {
   if (chosen.Size >= std::numeric_limits<std::size_t>::max()) return;
   const std::size_t bufferSize = static_cast<std::size_t>(chosen.Size) + 1;
   // A declared size that cannot be allocated fails this file instead of exhausting memory.
-  ByteBlock block = AllocateZeroed(bufferSize);
+  ByteBlock block = AllocatePrefaulted(bufferSize);
   if (!block) return;
   if (TUnlha32::ExtractMem(FullPath(FileName), chosen.Index, chosen.Size, block.get(),
                            bufferSize - 1) != TUnlha32::Status::Ok)

@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "common/sjis.h"
+#include "logdata/linescan.h"
 #include "logdata/logdata.h"
 
 namespace yuzulog {
@@ -36,15 +37,6 @@ constexpr bool IsBlank(unsigned char b) {
 
 unsigned char At(const char* p) {
   return static_cast<unsigned char>(*p);
-}
-
-// Moves past the text of the line at p and its line end (one CR, then one LF, each if present).
-const char* SkipLine(const char* p) {
-  while (!IsLineEndOrNul(At(p)))
-    ++p;
-  if (*p == '\r') ++p;
-  if (*p == '\n') ++p;
-  return p;
 }
 
 // A fixed-width field at column col of the line at line: len bytes, but never past the buffer's
@@ -111,8 +103,9 @@ int TLogMessage::ParseHeader(const char* p, const char* bufferLast) {
     if (!ok) return 0;
   }
   HeadStart = p;
-  Line2Start = SkipLine(p);
-  BodyStart = SkipLine(Line2Start);
+  // bufferLast is the final NUL, so both scans stop there at the latest.
+  Line2Start = SkipLineEnd(FindLineEnd(p, bufferLast + 1));
+  BodyStart = SkipLineEnd(FindLineEnd(Line2Start, bufferLast + 1));
   TextEnd = BodyStart;
 
   int digits = 0;

@@ -1,0 +1,120 @@
+// The fast cut of a log text (sixteen-byte line-end scan, digit pre-test, reserved records) must
+// give exactly what the plain byte-at-a-time cut gives: the same records and the same rewritten
+// buffer. The texts here put line ends, NULs and headers at every position relative to the
+// sixteen-byte blocks and to the end of the buffer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "logdata/linescan.h"
+#include "tests/support/logbuilder.h"
+
+namespace yuzulog {
+namespace {
+
+using testing::LogBuilder;
+using testing::MessageSpec;
+
+std::unique_ptr<TLogData> Unparsed(const std::string& text) {
+  auto log = std::make_unique<TLogData>();
+  ByteBlock block = AllocateZeroed(text.size() + 1);
+  std::memcpy(block.get(), text.data(), text.size());
+  log->SetBuffer(std::move(block), text.size() + 1);
+  return log;
+}
+
+// Parses text both ways and compares records (as offsets) and the buffers afterwards.
+void ExpectSameAsPlain(const std::string& text) {
+  auto fast = Unparsed(text);
+  auto plain = Unparsed(text);
+  ASSERT_EQ(fast->Parse(), plain->ParsePlain()) << ::testing::PrintToString(text);
+  for (int i = 0; i < fast->Count(); ++i) {
+    const TLogMessage& a = fast->Items(i);
+    const TLogMessage& b = plain->Items(i);
+    auto at = [](const TLogData& f, const char* p) { return p - f.Buffer(); };
+    EXPECT_EQ(at(*fast, a.HeadStart), at(*plain, b.HeadStart));
+    EXPECT_EQ(at(*fast, a.Line2Start), at(*plain, b.Line2Start));
+    EXPECT_EQ(at(*fast, a.BodyStart), at(*plain, b.BodyStart));
+    EXPECT_EQ(at(*fast, a.TextEnd), at(*plain, b.TextEnd));
+    EXPECT_EQ(a.Number, b.Number);
+    EXPECT_EQ(a.Room, b.Room);
+    EXPECT_EQ(a.CommentTo, b.CommentTo);
+  }
+  EXPECT_EQ(std::string(fast->Buffer(), fast->BufferSize()),
+            std::string(plain->Buffer(), plain->BufferSize()));
+}
+
+MessageSpec Msg(int number, std::string body, int commentTo = -1) {
+  MessageSpec m;
+  m.Number = number;
+  m.Body = std::move(body);
+  m.CommentTo = commentTo;
+  return m;
+}
+
+TEST(FastParseTest, LineEndScanAgreesWithByteLoopAtEveryOffset) {
+  // Each kind of stop byte at each distance from each start offset, with the buffer ending at
+  // every length around the sixteen-byte blocks.
+  for (const char stop : {'\r', '\n', '\0', '\t'}) {
+    for (std::size_t length = 1; length <= 48; ++length) {
+      for (std::size_t at = 0; at + 1 < length; ++at) {
+        std::string buffer(length, 'x');
+        buffer[at] = stop;
+        buffer.back() = '\0';
+        for (std::size_t start = 0; start < length; ++start) {
+          const char* p = buffer.data() + start;
+          ASSERT_EQ(FindLineEnd(p, buffer.data() + length), FindLineEndPlain(p))
+              << "length " << length << " stop at " << at << " start " << start;
+        }
+      }
+    }
+  }
+}
+
+TEST(FastParseTest, MatchesPlainParseWithEveryLineEnd) {
+  for (const std::string eol : {"\r\n", "\n", "\r"}) {
+    LogBuilder b(eol);
+    b.Add(Msg(1, "short"));
+    b.Add(Msg(2, "一行目が長い行で十六バイトを超えます\nsecond line\n\nafter an empty line", 1));
+    b.Add(Msg(3, ""));  // the next header right after line 2
+    b.Add(Msg(4, "00005/00000 ABC01234  looks like a header but repeats nothing"));
+    b.Add(Msg(4, "a repeated number is body text"));
+    b.Add(Msg(6, "x", 4));
+    ExpectSameAsPlain(b.Text());
+  }
+}
+
+TEST(FastParseTest, MatchesPlainParseAtEveryAlignmentAndBufferEnd) {
+  const std::string log = LogBuilder().Add(Msg(1, "body\nmore")).Add(Msg(2, "end")).Text();
+  // A preamble of each length shifts every line against the blocks; cutting the text short ends
+  // the buffer inside a header, right after a line end, and in the middle of a CR LF.
+  for (std::size_t pad = 0; pad < 20; ++pad) {
+    const std::string text = std::string(pad, 'p') + "\r\n" + log;
+    for (std::size_t cut = text.size() - 40; cut <= text.size(); ++cut)
+      ExpectSameAsPlain(text.substr(0, cut));
+  }
+  // The second header is the last thing in the buffer, with and without its line end.
+  const std::string header = LogBuilder::HeaderLine1(Msg(2, ""));
+  for (const std::string tail : {"", "\r", "\n", "\r\n"}) {
+    ExpectSameAsPlain(LogBuilder().Add(Msg(1, "x")).Text() + header + tail);
+    ExpectSameAsPlain(LogBuilder().Add(Msg(1, "x")).Text() + header.substr(0, 22) + tail);
+  }
+}
+
+TEST(FastParseTest, MatchesPlainParseWithNulsAndStrayControlBytes) {
+  std::string text = LogBuilder().Add(Msg(1, "tab\there and a long line of body text")).Text();
+  text += LogBuilder().Add(Msg(2, "x")).Text();
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    std::string withNul = text;
+    withNul[at] = '\0';
+    ExpectSameAsPlain(withNul);
+  }
+  ExpectSameAsPlain(std::string("\0", 1) + text);
+  ExpectSameAsPlain("");
+  ExpectSameAsPlain("\r\n\r\n\n\r\r");
+}
+
+}  // namespace
+}  // namespace yuzulog
