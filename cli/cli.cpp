@@ -112,34 +112,6 @@ void PrintHelp(std::FILE* out) {
                "load\n");
 }
 
-// A progress bar on stderr, shown only when stderr is a terminal.
-class StderrProgress final : public Progress {
- public:
-  StderrProgress() : FEnabled(isatty(STDERR_FILENO) != 0) {}
-  ~StderrProgress() override {
-    if (FEnabled && FShown) std::fprintf(stderr, "\r%60s\r", "");
-  }
-  void SetText(std::string_view) override {}
-  void SetPercent(int percent) override {
-    if (!FEnabled) return;
-    percent = std::clamp(percent, 0, 100);
-    if (percent == FLast) return;
-    FLast = percent;
-    FShown = true;
-    const int filled = percent * 40 / 100;
-    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
-                 40 - filled, "", percent);
-    std::fflush(stderr);
-  }
-  void ProcessEvents() override {}
-  bool Cancelled() const override { return false; }
-
- private:
-  bool FEnabled;
-  bool FShown = false;
-  int FLast = -1;
-};
-
 }  // namespace
 
 bool ParsedArgs::Has(std::string_view name) const {
@@ -171,6 +143,24 @@ long long ParsedArgs::Integer(std::string_view name, long long defaultValue) con
   return value;
 }
 
+StderrProgress::StderrProgress() : FEnabled(isatty(STDERR_FILENO) != 0) {}
+
+StderrProgress::~StderrProgress() {
+  if (FEnabled && FShown) std::fprintf(stderr, "\r%60s\r", "");
+}
+
+void StderrProgress::SetPercent(int percent) {
+  if (!FEnabled) return;
+  percent = std::clamp(percent, 0, 100);
+  if (percent == FLast) return;
+  FLast = percent;
+  FShown = true;
+  const int filled = percent * 40 / 100;
+  std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
+               40 - filled, "", percent);
+  std::fflush(stderr);
+}
+
 void CliContext::LoadFiles(bool buildTree) {
   const auto start = std::chrono::steady_clock::now();
   // Each path once, made absolute and normalised lexically; a repeated path is skipped.
@@ -191,7 +181,14 @@ void CliContext::LoadFiles(bool buildTree) {
     }
   }
   Files.SortLogFiles();
-  if (buildTree) BuildMessageTree(Files, Tree, progress);
+  if (buildTree) {
+    const auto treeStart = std::chrono::steady_clock::now();
+    BuildMessageTree(Files, Tree, progress);
+    ExtraStats.emplace_back("tree_ms",
+                            std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                               std::chrono::steady_clock::now() - treeStart)
+                                               .count()));
+  }
   LoadMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
                                                                  start)
                .count();

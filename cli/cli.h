@@ -44,6 +44,22 @@ struct ParsedArgs {
   long long Integer(std::string_view name, long long defaultValue) const;
 };
 
+// A progress bar on stderr, shown only when stderr is a terminal; never cancelled.
+class StderrProgress final : public Progress {
+ public:
+  StderrProgress();
+  ~StderrProgress() override;
+  void SetText(std::string_view) override {}
+  void SetPercent(int percent) override;
+  void ProcessEvents() override {}
+  bool Cancelled() const override { return false; }
+
+ private:
+  bool FEnabled;
+  bool FShown = false;
+  int FLast = -1;
+};
+
 class CliContext {
  public:
   ParsedArgs Args;

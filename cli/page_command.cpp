@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/searchoptions.h"
 #include "common/fontspec.h"
 #include "htmlview/htmlpage.h"
 #include "platform/cp932.h"
@@ -62,49 +63,6 @@ PageStyle StyleFromOptions(const CliContext& c) {
   return style;
 }
 
-bool HasSearchOption(const ParsedArgs& args) {
-  for (const char* name : {"keyword", "id", "name", "case-sensitive", "compound", "ignore",
-                           "include-header", "original-only"})
-    if (args.Has(name)) return true;
-  return false;
-}
-
-// The search window's fields as the search options set them.
-SearchFields FieldsFromOptions(const CliContext& c) {
-  SearchFields f;
-  const std::vector<std::string> keywords = c.Args.All("keyword");
-  if (keywords.size() > f.Edit.size()) throw UsageError("at most four keywords (-k)");
-  for (std::size_t i = 0; i < keywords.size(); ++i) {
-    f.Edit[i] = c.OptionText(keywords[i], "keyword");
-    f.CheckBox[i] = true;
-  }
-  if (const std::string* id = c.Args.Last("id")) {
-    f.EditID = c.OptionText(*id, "id");
-    f.CheckBoxID = true;
-  }
-  if (const std::string* name = c.Args.Last("name")) {
-    f.EditName = c.OptionText(*name, "name");
-    f.CheckBoxName = true;
-  }
-  f.IgnoreCase = !c.Args.Has("case-sensitive");
-  f.Enhanced = c.Args.Has("compound");
-  if (const std::string* ignore = c.Args.Last("ignore")) {
-    if (*ignore == "none")
-      f.IgnoreCode = 0;
-    else if (*ignore == "newlines")
-      f.IgnoreCode = 1;
-    else if (*ignore == "blanks")
-      f.IgnoreCode = 2;
-    else
-      throw UsageError("--ignore must be none, newlines or blanks: " + *ignore);
-  }
-  f.IncludeHeader = c.Args.Has("include-header");
-  f.CheckBoxOrgMes = c.Args.Has("original-only");
-  if (!HasUsableField(f))
-    throw UsageError("the search options need a keyword, --id or --name with text");
-  return f;
-}
-
 int RunPage(CliContext& c) {
   const bool empty = c.Args.Has("empty");
   if (!empty && (!c.Args.Has("room") || !c.Args.Has("number")))
@@ -145,29 +103,21 @@ int RunPage(CliContext& c) {
 }
 
 const bool registered = RegisterSubcommand(
-    {"page",
-     "the HTML page of the message at --room R --number N (or --empty), byte for byte",
-     {{"room", 0, true, "room number"},
-      {"number", 0, true, "message number"},
-      {"empty", 0, false, "the empty page shown when no message is selected"},
-      {"wrap", 0, false, "word wrap on (default off)"},
-      {"bg-color", 0, true, "background colour as a TColor integer (default -2147483643)"},
-      {"font-name", 0, true, "message font name"},
-      {"font-size", 0, true, "message font size in points (default 9)"},
-      {"font-color", 0, true, "message font colour as a TColor integer (default 0)"},
-      {"font-style", 0, true, "1 bold, 2 italic, 4 underline, 8 strike-out (default 0)"},
-      {"key-font-name", 0, true, "hit font name (default: the message font's)"},
-      {"key-font-size", 0, true, "hit font size (default: the message font's)"},
-      {"key-font-color", 0, true, "hit font colour (default 16711680, blue)"},
-      {"key-font-style", 0, true, "hit font style bits (default 0)"},
-      {"keyword", 'k', true, "keyword (up to four): the page shows its hits"},
-      {"id", 0, true, "writer ID condition"},
-      {"name", 0, true, "handle name condition"},
-      {"case-sensitive", 0, false, "compare half-width letters with case"},
-      {"compound", 0, false, "keywords hold alternatives separated by commas or blanks"},
-      {"ignore", 0, true, "none, newlines or blanks: what the keyword match skips"},
-      {"include-header", 0, false, "search the header lines too"},
-      {"original-only", 0, false, "only messages that comment on no other"}},
+    {"page", "the HTML page of the message at --room R --number N (or --empty), byte for byte",
+     WithSearchOptions(
+         {{"room", 0, true, "room number"},
+          {"number", 0, true, "message number"},
+          {"empty", 0, false, "the empty page shown when no message is selected"},
+          {"wrap", 0, false, "word wrap on (default off)"},
+          {"bg-color", 0, true, "background colour as a TColor integer (default -2147483643)"},
+          {"font-name", 0, true, "message font name"},
+          {"font-size", 0, true, "message font size in points (default 9)"},
+          {"font-color", 0, true, "message font colour as a TColor integer (default 0)"},
+          {"font-style", 0, true, "1 bold, 2 italic, 4 underline, 8 strike-out (default 0)"},
+          {"key-font-name", 0, true, "hit font name (default: the message font's)"},
+          {"key-font-size", 0, true, "hit font size (default: the message font's)"},
+          {"key-font-color", 0, true, "hit font colour (default 16711680, blue)"},
+          {"key-font-style", 0, true, "hit font style bits (default 0)"}}),
      RunPage});
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/searchoptions.h"
 #include "search/resultlist.h"
 #include "search/search.h"
 
@@ -39,42 +40,6 @@ std::vector<int> SortClicks(const ParsedArgs& args) {
     }
   }
   return tags;
-}
-
-// The search window's fields as the options set them.
-SearchFields FieldsFromOptions(const CliContext& c) {
-  SearchFields f;
-  const std::vector<std::string> keywords = c.Args.All("keyword");
-  if (keywords.size() > 4) throw UsageError("at most four keywords (-k) can be given");
-  for (std::size_t i = 0; i < keywords.size(); ++i) {
-    f.Edit[i] = c.OptionText(keywords[i], "keyword");
-    f.CheckBox[i] = true;
-  }
-  if (const std::string* id = c.Args.Last("id")) {
-    f.EditID = c.OptionText(*id, "id");
-    f.CheckBoxID = true;
-  }
-  if (const std::string* name = c.Args.Last("name")) {
-    f.EditName = c.OptionText(*name, "name");
-    f.CheckBoxName = true;
-  }
-  f.IgnoreCase = !c.Args.Has("case-sensitive");
-  f.Enhanced = c.Args.Has("compound");
-  if (const std::string* ignore = c.Args.Last("ignore")) {
-    if (*ignore == "none")
-      f.IgnoreCode = 0;
-    else if (*ignore == "newlines")
-      f.IgnoreCode = 1;
-    else if (*ignore == "blanks")
-      f.IgnoreCode = 2;
-    else
-      throw UsageError("--ignore must be none, newlines or blanks: " + *ignore);
-  }
-  f.IncludeHeader = c.Args.Has("include-header");
-  f.CheckBoxOrgMes = c.Args.Has("original-only");
-  if (!HasUsableField(f))
-    throw UsageError("give at least one non-empty keyword (-k), --id or --name");
-  return f;
 }
 
 void AppendRow(const CliContext& c, std::string& out, const TLogMessage& m,
@@ -115,7 +80,7 @@ int RunSearch(CliContext& c) {
 
   SearchState state;
   SearchJob job;
-  NullProgress progress;
+  StderrProgress progress;
   state.SearchMessages(progress, job, fields, c.Files, c.Files.TotalMessages());
   c.ExtraStats.emplace_back("search_ms", std::to_string(job.ElapsedMs));
   c.ExtraStats.emplace_back("hits", std::to_string(job.Hits.size()));
@@ -163,21 +128,13 @@ const bool registered = RegisterSubcommand(
     {"search",
      "the search window's search over all messages; one line per result row: RoomText "
      "NumberText RawTitle Handle ID DateText BodySize [hit ranges]",
-     {
-         {"keyword", 'k', true, "a keyword field (up to four, in order), checked"},
-         {"id", 0, true, "the writer's ID (ASCII case ignored)"},
-         {"name", 0, true, "the writer's handle name (exact)"},
-         {"case-sensitive", 0, false, "compare half-width letters exactly (default: fold case)"},
-         {"compound", 0, false, "keywords hold alternatives separated by commas or blanks"},
-         {"ignore", 0, true, "none (default), newlines or blanks: what the scan skips"},
-         {"include-header", 0, false, "search the two header lines too"},
-         {"original-only", 0, false, "only messages that comment on no other message"},
+     WithSearchOptions({
          {"sort", 0, true, "KEY[,KEY...]: column clicks (room number title handle id date size)"},
          {"hits", 0, false, "add the hit ranges offset:length,... as an 8th column"},
          {"save", 0, true, "write the result messages to FILE as the save command does"},
          {"append", 0, false, "with --save: append instead of replacing"},
          {"count", 0, false, "print only the number of hits"},
-     },
+     }),
      RunSearch});
 
 }  // namespace
