@@ -1,0 +1,32 @@
+// Any keyword and text in every scan mode: the fast search must give exactly the plain byte
+// loop's answer, also when the scan restarts after each hit as the highlighting does.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "logdata/motcle.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 2) return 0;
+  // First byte: the keyword length (up to 15); then the keyword, then the text.
+  const std::size_t keyLength = std::min<std::size_t>(data[0] & 0x0F, size - 1);
+  const std::string key(reinterpret_cast<const char*>(data + 1), keyLength);
+  std::string text(reinterpret_cast<const char*>(data + 1 + keyLength), size - 1 - keyLength);
+  text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+  const yuzulog::TMotCle motcle(key);
+  for (int mode = 0; mode <= yuzulog::kScanModeCount; ++mode) {
+    const char* p = text.c_str();
+    for (int round = 0; round < 64; ++round) {
+      const char* fast = motcle.Find(p, mode);
+      const char* plain = motcle.FindPlain(p, mode);
+      if (fast != plain) __builtin_trap();
+      if (!fast) break;
+      if (yuzulog::MatchedLength(fast, motcle.KeyLength, mode) > text.size()) __builtin_trap();
+      // The next start: the next character boundary after the hit.
+      const auto b = static_cast<unsigned char>(*fast);
+      const bool lead = (b >= 0x80 && b <= 0x9F) || b >= 0xE0;
+      p = fast + (lead && fast[1] != '\0' ? 2 : 1);
+    }
+  }
+  return 0;
+}
