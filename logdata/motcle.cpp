@@ -27,6 +27,18 @@ inline bool IsBlankAt(const unsigned char* t) {
   return IsSingleBlank(t[0]) || (t[0] == 0x81 && t[1] == 0x40);
 }
 
+// Past the blanks at t: tab, LF, CR, space, and the full-width space 0x81 0x40.
+inline const unsigned char* SkipBlanks(const unsigned char* t) {
+  for (;;) {
+    if (IsSingleBlank(*t))
+      ++t;
+    else if (t[0] == 0x81 && t[1] == 0x40)
+      t += 2;
+    else
+      return t;
+  }
+}
+
 template <bool Folded>
 inline bool Equal(unsigned char t, unsigned char k, unsigned char m) {
   if constexpr (Folded)
@@ -57,14 +69,7 @@ inline bool Attempt(const unsigned char* t, const unsigned char* k, const unsign
       if (secondByte) {
         secondByte = false;
       } else {
-        for (;;) {
-          if (IsSingleBlank(*t))
-            ++t;
-          else if (t[0] == 0x81 && t[1] == 0x40)
-            t += 2;
-          else
-            break;
-        }
+        t = SkipBlanks(t);
         secondByte = IsMatcherLeadByte(*t);
       }
       if (*t == 0 || !Equal<folded>(*t, *k, *m)) return false;
@@ -349,14 +354,7 @@ std::size_t MatchedLength(const char* h, std::int32_t keyLength, int mode) {
       if (secondByte) {
         secondByte = false;
       } else {
-        for (;;) {
-          if (IsSingleBlank(*t))
-            ++t;
-          else if (t[0] == 0x81 && t[1] == 0x40)
-            t += 2;
-          else
-            break;
-        }
+        t = SkipBlanks(t);
         secondByte = IsMatcherLeadByte(*t);
       }
       ++t;

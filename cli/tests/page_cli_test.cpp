@@ -1,14 +1,13 @@
 // yuzulog-cli page, run as a program over logs built in a temporary folder.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "common/fontspec.h"
 #include "htmlview/htmlpage.h"
+#include "tests/support/clirun.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/tempdir.h"
 
@@ -20,28 +19,8 @@ using testing::MessageSpec;
 using testing::Sjis;
 using testing::TempDir;
 
-struct RunResult {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
-RunResult RunCli(const TempDir& dir, const std::vector<std::string>& args) {
-  std::string cmd = "'" YUZULOG_CLI "'";
-  for (const std::string& a : args)
-    cmd += " '" + a + "'";
-  const std::string errFile = dir.File("stderr.txt");
-  cmd += " 2>'" + errFile + "'";
-  RunResult r;
-  FILE* pipe = popen(cmd.c_str(), "r");
-  if (!pipe) return r;
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
-    r.Out.append(buf, n);
-  const int status = pclose(pipe);
-  r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.Err = testing::ReadFileBytes(errFile);
-  return r;
+testing::CliResult RunCli(const TempDir&, const std::vector<std::string>& args) {
+  return testing::RunProgram(YUZULOG_CLI, args);
 }
 
 class PageCli : public ::testing::Test {
@@ -73,7 +52,7 @@ class PageCli : public ::testing::Test {
 };
 
 TEST_F(PageCli, WritesThePageOfTheMessageByteForByte) {
-  const RunResult r = RunCli(FDir, {"page", "--room", "12", "--number=1", FLog});
+  const testing::CliResult r = RunCli(FDir, {"page", "--room", "12", "--number=1", FLog});
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(r.Out, ExpectedPage(0, PageStyle{}));
   EXPECT_NE(r.Out.find("<NOBR>"), std::string::npos);
@@ -84,14 +63,16 @@ TEST_F(PageCli, WritesThePageOfTheMessageByteForByte) {
             std::string::npos);
   // The page is never converted: the message text stays code page 932 in both modes.
   EXPECT_NE(r.Out.find(Sjis("見本")), std::string::npos);
-  const RunResult sjis = RunCli(FDir, {"page", "--room=12", "--number=1", "--encoding=sjis", FLog});
+  const testing::CliResult sjis =
+      RunCli(FDir, {"page", "--room=12", "--number=1", "--encoding=sjis", FLog});
   EXPECT_EQ(sjis.Out, r.Out);
 }
 
 TEST_F(PageCli, FontColourAndWrapOptions) {
-  const RunResult r = RunCli(FDir, {"page", "--room=12", "--number=2", "--wrap", "--bg-color=255",
-                                    "--font-name=ＭＳ ゴシック", "--font-size=-12",
-                                    "--font-color=-2147483640", "--font-style=3", FLog});
+  const testing::CliResult r =
+      RunCli(FDir, {"page", "--room=12", "--number=2", "--wrap", "--bg-color=255",
+                    "--font-name=ＭＳ ゴシック", "--font-size=-12", "--font-color=-2147483640",
+                    "--font-style=3", FLog});
   ASSERT_EQ(r.Status, 0) << r.Err;
   PageStyle style;
   style.WordWrap = true;
@@ -105,7 +86,7 @@ TEST_F(PageCli, FontColourAndWrapOptions) {
 }
 
 TEST_F(PageCli, EmptyPage) {
-  const RunResult r = RunCli(FDir, {"page", "--empty", FLog});
+  const testing::CliResult r = RunCli(FDir, {"page", "--empty", FLog});
   ASSERT_EQ(r.Status, 0) << r.Err;
   PageStream expected;
   WriteEmptyPage(expected, PageStyle{}, DefaultColorResolver());
@@ -113,20 +94,20 @@ TEST_F(PageCli, EmptyPage) {
 }
 
 TEST_F(PageCli, KeywordsMakeTheResultListPage) {
-  const RunResult r = RunCli(FDir, {"page", "--room=12", "--number=2", "-k", "キーワード",
-                                    "--key-font-color=255", "--key-font-style=1", FLog});
+  const testing::CliResult r = RunCli(FDir, {"page", "--room=12", "--number=2", "-k", "キーワード",
+                                             "--key-font-color=255", "--key-font-style=1", FLog});
   ASSERT_EQ(r.Status, 0) << r.Err;
   const std::string span = "<span style='font-size:9.0pt;font-family:\"" + Sjis("ＭＳ Ｐゴシック") +
                            "\";color:#FF0000'><B>" + Sjis("キーワード") + "</B></span>";
   EXPECT_NE(r.Out.find(span + Sjis("と") + span), std::string::npos) << r.Out;
   // The header lines never carry hits, even with --include-header.
-  const RunResult header =
+  const testing::CliResult header =
       RunCli(FDir, {"page", "--room=12", "--number=2", "--include-header", "-k", "ABC01234", FLog});
   EXPECT_EQ(header.Out, ExpectedPage(1, PageStyle{}));
 }
 
 TEST_F(PageCli, MessageNotLoaded) {
-  const RunResult r = RunCli(FDir, {"page", "--room=12", "--number=7", FLog});
+  const testing::CliResult r = RunCli(FDir, {"page", "--room=12", "--number=7", FLog});
   EXPECT_EQ(r.Status, 1);
   EXPECT_EQ(r.Out, "");
   EXPECT_EQ(r.Err, "以下の発言はロードされていません\n mes 12, #7\n");
@@ -141,7 +122,7 @@ TEST_F(PageCli, UsageErrors) {
         {"page", "--room=12", "--number=1", "--ignore=all", "-k", "a", FLog},
         {"page", "--room=12", "--number=1", "-k", "a", "-k", "b", "-k", "c", "-k", "d", "-k", "e",
          FLog}}) {
-    const RunResult r = RunCli(FDir, args);
+    const testing::CliResult r = RunCli(FDir, args);
     EXPECT_EQ(r.Status, 2) << args[2];
     EXPECT_EQ(r.Out, "");
     EXPECT_FALSE(r.Err.empty());

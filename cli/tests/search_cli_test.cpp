@@ -1,65 +1,34 @@
 // yuzulog-cli search, run as a whole program on the fixtures of tests/data and on logs built here.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "tests/support/clirun.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/tempdir.h"
 
 namespace yuzulog {
 namespace {
 
+using testing::CliResult;
+using testing::Lines;
 using testing::LogBuilder;
 using testing::MessageSpec;
 using testing::ReadFileBytes;
 using testing::Sjis;
 using testing::TempDir;
 
-struct CliRun {
-  int Status = -1;
-  std::string Out, Err;
-};
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s)
-    q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
-}
-
 std::string Data(const std::string& name) {
   return std::string(YUZULOG_TEST_DATA) + "/" + name;
 }
 
 // Runs yuzulog-cli search with the arguments; stdout and stderr captured.
-CliRun Search(const std::vector<std::string>& args) {
-  TempDir out;
-  std::string command = Quote(YUZULOG_CLI) + " search";
-  for (const std::string& a : args)
-    command += " " + Quote(a);
-  command += " >" + Quote(out.File("stdout")) + " 2>" + Quote(out.File("stderr"));
-  const int raw = std::system(command.c_str());
-  CliRun r;
-  r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  r.Out = ReadFileBytes(out.File("stdout"));
-  r.Err = ReadFileBytes(out.File("stderr"));
-  return r;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t nl = text.find('\n', start);
-    lines.push_back(text.substr(start, nl - start));
-    if (nl == std::string::npos) break;
-    start = nl + 1;
-  }
-  return lines;
+CliResult Search(std::vector<std::string> args) {
+  args.insert(args.begin(), "search");
+  return testing::RunProgram(YUZULOG_CLI, args);
 }
 
 // The Number column of every output row.
@@ -75,7 +44,7 @@ std::vector<std::string> Numbers(const std::string& out) {
 using N = std::vector<std::string>;
 
 TEST(SearchCli, RowsHaveTheSevenColumnsOfTheResultList) {
-  const CliRun r =
+  const CliResult r =
       Search({"-k", "ゆず味噌の作り方", "--include-header", "--original-only", Data("room12.lzh")});
   ASSERT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(r.Out, "12\t1\tゆず味噌の作り方\tゆず味噌\tABC01234\t97/05/01\t162\n");
@@ -83,9 +52,9 @@ TEST(SearchCli, RowsHaveTheSevenColumnsOfTheResultList) {
 
 TEST(SearchCli, CaseFoldingIsOnByDefaultAndOffWithCaseSensitive) {
   // Message 21 holds YUZU, yuzu, Yuzu and yUzU; 11 and 14 are English.
-  const CliRun folded = Search({"-k", "yuzu", "--hits", Data("room12.lzh")});
+  const CliResult folded = Search({"-k", "yuzu", "--hits", Data("room12.lzh")});
   ASSERT_EQ(folded.Status, 0);
-  const CliRun exact = Search({"-k", "YUZU", "--case-sensitive", "--hits", Data("room12.lzh")});
+  const CliResult exact = Search({"-k", "YUZU", "--case-sensitive", "--hits", Data("room12.lzh")});
   ASSERT_EQ(exact.Status, 0);
   const std::vector<std::string> f = Lines(folded.Out), e = Lines(exact.Out);
   ASSERT_FALSE(f.empty());
@@ -99,8 +68,8 @@ TEST(SearchCli, CaseFoldingIsOnByDefaultAndOffWithCaseSensitive) {
 }
 
 TEST(SearchCli, IgnoreBlanksFindsAWordSplitByAFullWidthSpace) {
-  const CliRun none = Search({"-k", "ゆず", "--hits", Data("room12.lzh")});
-  const CliRun blanks = Search({"-k", "ゆず", "--ignore=blanks", "--hits", Data("room12.lzh")});
+  const CliResult none = Search({"-k", "ゆず", "--hits", Data("room12.lzh")});
+  const CliResult blanks = Search({"-k", "ゆず", "--ignore=blanks", "--hits", Data("room12.lzh")});
   auto row21 = [](const std::string& out) {
     for (const std::string& line : Lines(out))
       if (line.rfind("12\t21\t", 0) == 0) return line;
@@ -113,16 +82,16 @@ TEST(SearchCli, IgnoreBlanksFindsAWordSplitByAFullWidthSpace) {
 
 TEST(SearchCli, CompoundOriginalOnlyIdAndName) {
   const std::string log = Data("room12.lzh");
-  const CliRun compound = Search({"-k", "ポン酢,English", "--compound", log});
+  const CliResult compound = Search({"-k", "ポン酢,English", "--compound", log});
   ASSERT_EQ(compound.Status, 0);
   EXPECT_EQ(Numbers(compound.Out), (N{"11", "17"}));
   EXPECT_EQ(Numbers(Search({"-k", "ポン酢 English", "--compound", log}).Out), (N{"11", "17"}));
   // Without --compound the comma is part of the keyword.
   EXPECT_EQ(Search({"-k", "ポン酢,English", log}).Status, 1);
 
-  const CliRun byId = Search({"--id", "abc01234", log});
+  const CliResult byId = Search({"--id", "abc01234", log});
   EXPECT_EQ(Numbers(byId.Out), (N{"1", "3", "10", "22", "30"}));
-  const CliRun originals = Search({"--id", "abc01234", "--original-only", log});
+  const CliResult originals = Search({"--id", "abc01234", "--original-only", log});
   EXPECT_EQ(Numbers(originals.Out), (N{"1"}));
   EXPECT_EQ(Numbers(Search({"--name", "kenji", log}).Out), (N{"11", "14"}));
   EXPECT_EQ(Search({"--name", "KENJI", log}).Status, 1);  // exact over all messages
@@ -130,29 +99,30 @@ TEST(SearchCli, CompoundOriginalOnlyIdAndName) {
 
 TEST(SearchCli, SortIsASequenceOfColumnClicks) {
   const std::string log = Data("room12.lzh");
-  const CliRun once = Search({"--id", "abc01234", "--sort=number", log});
+  const CliResult once = Search({"--id", "abc01234", "--sort=number", log});
   EXPECT_EQ(Numbers(once.Out), (N{"1", "3", "10", "22", "30"}));
-  const CliRun twice = Search({"--id", "abc01234", "--sort", "number,number", log});
+  const CliResult twice = Search({"--id", "abc01234", "--sort", "number,number", log});
   EXPECT_EQ(Numbers(twice.Out), (N{"30", "22", "10", "3", "1"}));
-  const CliRun thrice = Search({"--id", "abc01234", "--sort=number", "--sort=number,number", log});
+  const CliResult thrice =
+      Search({"--id", "abc01234", "--sort=number", "--sort=number,number", log});
   EXPECT_EQ(Numbers(thrice.Out), (N{"1", "3", "10", "22", "30"}));
   // Another column after a descending one starts ascending: body sizes 38, 50, 56, 78, 162.
-  const CliRun other = Search({"--id", "abc01234", "--sort=number,number,size", log});
+  const CliResult other = Search({"--id", "abc01234", "--sort=number,number,size", log});
   EXPECT_EQ(Numbers(other.Out), (N{"10", "22", "30", "3", "1"}));
 }
 
 TEST(SearchCli, CountAndExitStatuses) {
   const std::string log = Data("room12.lzh");
-  const CliRun count = Search({"--count", "-k", "ゆず", log});
+  const CliResult count = Search({"--count", "-k", "ゆず", log});
   EXPECT_EQ(count.Status, 0);
   EXPECT_EQ(count.Out, "13 個の発言がヒットしました\n");
-  const CliRun zero = Search({"--count", "-k", "no such text", log});
+  const CliResult zero = Search({"--count", "-k", "no such text", log});
   EXPECT_EQ(zero.Status, 1);
   EXPECT_EQ(zero.Out, "0 個の発言がヒットしました\n");
-  const CliRun sjis = Search({"--count", "--encoding=sjis", "-k", Sjis("ゆず"), log});
+  const CliResult sjis = Search({"--count", "--encoding=sjis", "-k", Sjis("ゆず"), log});
   EXPECT_EQ(sjis.Out, Sjis("13 個の発言がヒットしました") + "\n");
 
-  const CliRun nothing = Search({"-k", "no such text", log});
+  const CliResult nothing = Search({"-k", "no such text", log});
   EXPECT_EQ(nothing.Status, 1);
   EXPECT_EQ(nothing.Out, "");
 
@@ -164,12 +134,12 @@ TEST(SearchCli, CountAndExitStatuses) {
   EXPECT_EQ(Search({"-k", "a", "--sort=colour", log}).Status, 2);
   EXPECT_EQ(Search({"-k", "a", "--ignore=tabs", log}).Status, 2);
   // A file that fails to load wins over "not found".
-  const CliRun failed = Search({"-k", "no such text", log, Data("garbage.lzh")});
+  const CliResult failed = Search({"-k", "no such text", log, Data("garbage.lzh")});
   EXPECT_EQ(failed.Status, 2);
 }
 
 TEST(SearchCli, StatsLineCarriesSearchFigures) {
-  const CliRun r = Search({"--stats", "-k", "ゆず", Data("room12.lzh")});
+  const CliResult r = Search({"--stats", "-k", "ゆず", Data("room12.lzh")});
   EXPECT_NE(r.Err.find("files=1 messages=30 load_ms="), std::string::npos) << r.Err;
   EXPECT_NE(r.Err.find(" search_ms="), std::string::npos);
   EXPECT_NE(r.Err.find(" hits=13"), std::string::npos);
@@ -189,7 +159,7 @@ TEST(SearchCli, SaveWritesTheMessagesWholeAndAppendAddsToThem) {
 
   // The saved bytes are the log's own: both messages from HeadStart, each followed by CR LF
   // (a message's text ends where the parser put NUL bytes over the line end before the next).
-  const CliRun saved = Search({"-k", "の話", "--save", out, log});
+  const CliResult saved = Search({"-k", "の話", "--save", out, log});
   ASSERT_EQ(saved.Status, 0) << saved.Err;
   const std::size_t second = text.find("00002/");
   const std::string first = text.substr(0, second - 2), last = text.substr(second);
@@ -197,7 +167,7 @@ TEST(SearchCli, SaveWritesTheMessagesWholeAndAppendAddsToThem) {
   const std::string expected = first + "\r\n" + last + "\r\n";
   EXPECT_EQ(ReadFileBytes(out), expected);
 
-  const CliRun appended = Search({"-k", "りんご", "--save=" + out, "--append", log});
+  const CliResult appended = Search({"-k", "りんご", "--save=" + out, "--append", log});
   ASSERT_EQ(appended.Status, 0);
   EXPECT_EQ(ReadFileBytes(out), expected + last + "\r\n");
 
@@ -206,7 +176,7 @@ TEST(SearchCli, SaveWritesTheMessagesWholeAndAppendAddsToThem) {
   EXPECT_EQ(ReadFileBytes(out).size(), expected.size() + last.size() + 2);
 
   // A save that cannot be written is an error, not a success.
-  const CliRun failed = Search({"-k", "の話", "--save", dir.File("missing/out.txt"), log});
+  const CliResult failed = Search({"-k", "の話", "--save", dir.File("missing/out.txt"), log});
   EXPECT_NE(failed.Status, 0);
   EXPECT_NE(failed.Err.find("を作成できません"), std::string::npos) << failed.Err;
 }

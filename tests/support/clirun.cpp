@@ -46,4 +46,27 @@ CliResult RunProgram(const std::string& program, const std::vector<std::string>&
   return result;
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const std::size_t nl = text.find('\n', start);
+    lines.push_back(text.substr(start, nl - start));
+    if (nl == std::string::npos) break;
+    start = nl + 1;
+  }
+  return lines;
+}
+
+std::vector<std::string> Columns(const std::string& line) {
+  std::vector<std::string> cols;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    cols.push_back(line.substr(start, tab - start));
+    if (tab == std::string::npos) return cols;
+    start = tab + 1;
+  }
+}
+
 }  // namespace yuzulog::testing

@@ -16,4 +16,8 @@ struct CliResult {
 CliResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::string& input = {});
 
+// The lines of a program's output (without their LF), and the tab-separated columns of a line.
+std::vector<std::string> Lines(const std::string& text);
+std::vector<std::string> Columns(const std::string& line);
+
 }  // namespace yuzulog::testing
