@@ -13,13 +13,15 @@ args=("$@")
 [ ${#args[@]} -eq 0 ] && args=("${samples[@]}")
 
 if [ -x build-release/app/yuzulog ]; then
-  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-    echo "No display here. To see the main window, take a screenshot instead:" >&2
-    echo "  xvfb-run -a build-release/app/yuzulog Screenshot:/tmp/yuzulog.png ${samples[*]}" >&2
-    echo "or run it on a machine with a desktop." >&2
-    exit 1
-  fi
   [ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
+  if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    # No display: show the window on a virtual one and keep a picture of it instead.
+    shot=${YUZULOG_SCREENSHOT:-/tmp/yuzulog-screenshot.png}
+    echo "No display here; taking a screenshot of the main window instead." >&2
+    xvfb-run -a -s "-screen 0 1280x800x24" build-release/app/yuzulog "Screenshot:$shot" "${args[@]}"
+    echo "Saved $shot (on a desktop, ./run.sh opens the window itself)." >&2
+    exit 0
+  fi
   exec build-release/app/yuzulog "${args[@]}"
 fi
 # Without the desktop program, show the tree of the sample logs.
