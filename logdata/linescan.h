@@ -38,6 +38,48 @@ inline const char* FindLineEnd(const char* p, const char* end) {
   return FindLineEndPlain(p);
 }
 
+// The first byte at or after p that is a NUL or the first byte of a line that starts with an
+// ASCII digit; buffer is where the text starts, end as for FindLineEnd. A line starts at buffer,
+// after an LF, and after a CR that no LF follows; the byte after a CR LF's CR is the LF, never a
+// digit, so "after a CR or an LF" is the whole test.
+inline const char* FindHeaderCandidatePlain(const char* p, const char* buffer) {
+  for (;; ++p) {
+    const unsigned char b = static_cast<unsigned char>(*p);
+    if (b == 0) return p;
+    if (b >= '0' && b <= '9' && (p == buffer || p[-1] == '\r' || p[-1] == '\n')) return p;
+  }
+}
+
+// The same answer, sixteen bytes at a time: each byte is tested for a digit, the byte before it
+// for a line end, and itself for the NUL.
+inline const char* FindHeaderCandidate(const char* p, const char* buffer, const char* end) {
+#if defined(__SSE2__)
+  if (p == buffer) {  // no byte before the first one
+    if (*p == '\0' || (*p >= '0' && *p <= '9')) return p;
+    ++p;
+  }
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i nul = _mm_setzero_si128();
+  const __m128i zero = _mm_set1_epi8('0');
+  const __m128i nine = _mm_set1_epi8(9);
+  while (end - p >= 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 1));
+    const __m128i offset = _mm_sub_epi8(v, zero);  // a digit becomes 0..9, all else wraps higher
+    const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(offset, nine), offset);
+    const __m128i lineStart = _mm_or_si128(_mm_cmpeq_epi8(before, cr), _mm_cmpeq_epi8(before, lf));
+    const __m128i hit = _mm_or_si128(_mm_and_si128(digit, lineStart), _mm_cmpeq_epi8(v, nul));
+    const int mask = _mm_movemask_epi8(hit);
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#else
+  (void)end;
+#endif
+  return FindHeaderCandidatePlain(p, buffer);
+}
+
 // Past a line end at p: one CR, then one LF, each if present.
 inline const char* SkipLineEnd(const char* p) {
   if (*p == '\r') ++p;

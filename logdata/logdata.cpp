@@ -94,30 +94,40 @@ int TLogData::ParseWith() {
   std::int32_t lastNumber = 0;
   std::size_t previous = SIZE_MAX;  // index, since the vector grows while parsing
   TLogMessage candidate(this);
-  char* p = buffer;
-  while (*p != '\0') {
-    // Fast path: a header starts with a digit, and nearly every body line does not, so most
-    // lines are turned away without the call.
-    const bool mayBeHeader = !Fast || IsAsciiDigit(static_cast<unsigned char>(*p));
-    if (mayBeHeader && candidate.ParseHeader(p, last) > 0 &&
-        (lastRoom == 0 || candidate.Room == lastRoom) && candidate.Number > lastNumber) {
-      lastNumber = candidate.Number;
-      lastRoom = candidate.Room;
-      if (p != buffer) {
-        char* end = LineEndBefore(buffer, p);
-        std::memset(end, 0, static_cast<std::size_t>(p - end));
-        if (previous != SIZE_MAX) EndMessage(FItems[previous], end);
-      }
-      FItems.push_back(candidate);
-      previous = FItems.size() - 1;
-      p = const_cast<char*>(candidate.Line2Start);
+  // Tests the line at p; an accepted header becomes the next message.
+  auto acceptHeader = [&](char* p) {
+    if (candidate.ParseHeader(p, last) == 0 || (lastRoom != 0 && candidate.Room != lastRoom) ||
+        candidate.Number <= lastNumber)
+      return false;
+    lastNumber = candidate.Number;
+    lastRoom = candidate.Room;
+    if (p != buffer) {
+      char* end = LineEndBefore(buffer, p);
+      std::memset(end, 0, static_cast<std::size_t>(p - end));
+      if (previous != SIZE_MAX) EndMessage(FItems[previous], end);
     }
-    // Past the current line and its line end.
-    if constexpr (Fast)
-      p = const_cast<char*>(FindLineEnd(p, last + 1));  // sixteen bytes at a time
-    else
-      p = const_cast<char*>(FindLineEndPlain(p));
-    p = const_cast<char*>(SkipLineEnd(p));
+    FItems.push_back(candidate);
+    previous = FItems.size() - 1;
+    return true;
+  };
+
+  if constexpr (Fast) {
+    // Fast path: a header starts with a digit, so only the line starts that begin with one are
+    // tested, and a block scan finds them without stopping at every line end. After an accepted
+    // header the walk goes on at its body, past line 2, as the plain walk does.
+    char* p = buffer;
+    for (;;) {
+      p = const_cast<char*>(FindHeaderCandidate(p, buffer, last + 1));
+      if (*p == '\0') break;
+      p = acceptHeader(p) ? const_cast<char*>(candidate.BodyStart) : p + 1;
+    }
+  } else {
+    char* p = buffer;
+    while (*p != '\0') {
+      if (acceptHeader(p)) p = const_cast<char*>(candidate.Line2Start);
+      // Past the current line and its line end.
+      p = const_cast<char*>(SkipLineEnd(FindLineEndPlain(p)));
+    }
   }
   if (previous != SIZE_MAX) EndMessage(FItems[previous], last);
   // The records stay where they are from now on; give back what growing reserved.

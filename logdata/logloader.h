@@ -13,8 +13,8 @@ class TLogLoader {
  public:
   explicit TLogLoader(std::string fileName) : FileName(std::move(fileName)) {}
 
-  // Runs Execute on a new thread and waits for it to end. The archive layer owns no window, so
-  // nothing has to be dispatched while the caller waits.
+  // Runs Execute on the loader thread and waits for it to end. The archive layer owns no window,
+  // so nothing has to be dispatched while the caller waits.
   void RunAndWait();
   // The work itself; public so tests can run it on their own thread.
   void Execute();

@@ -1,4 +1,4 @@
-// The fast cut of a log text (sixteen-byte line-end scan, digit pre-test, reserved records) must
+// The fast cut of a log text (sixteen-byte scans for line ends and header candidates) must
 // give exactly what the plain byte-at-a-time cut gives: the same records and the same rewritten
 // buffer. The texts here put line ends, NULs and headers at every position relative to the
 // sixteen-byte blocks and to the end of the buffer.
@@ -67,6 +67,27 @@ TEST(FastParseTest, LineEndScanAgreesWithByteLoopAtEveryOffset) {
           const char* p = buffer.data() + start;
           ASSERT_EQ(FindLineEnd(p, buffer.data() + length), FindLineEndPlain(p))
               << "length " << length << " stop at " << at << " start " << start;
+        }
+      }
+    }
+  }
+}
+
+TEST(FastParseTest, HeaderCandidateScanAgreesWithByteLoopAtEveryOffset) {
+  // Digits after each kind of line end, after other bytes and at the very start, and NULs, at
+  // each position around the sixteen-byte blocks; '/' and ':' border the digits.
+  const std::string pieces[] = {"\r1", "\n2", "\r\n3", "x4", "\t5", "/", ":", "\r\r", "0"};
+  for (std::size_t length = 1; length <= 40; ++length) {
+    for (const std::string& piece : pieces) {
+      for (std::size_t at = 0; at + piece.size() < length; ++at) {
+        std::string buffer(length, 'x');
+        buffer.replace(at, piece.size(), piece);
+        buffer.back() = '\0';
+        for (std::size_t start = 0; start < length; ++start) {
+          const char* p = buffer.data() + start;
+          ASSERT_EQ(FindHeaderCandidate(p, buffer.data(), buffer.data() + length),
+                    FindHeaderCandidatePlain(p, buffer.data()))
+              << "length " << length << " piece at " << at << " start " << start;
         }
       }
     }
