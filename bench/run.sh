@@ -1,0 +1,178 @@
+#!/usr/bin/env bash
+# Whole-program figures next to their anchors, taken in the same run on the same files.
+#
+#   bench/run.sh [--small] [--build DIR] [--corpus DIR] [--runs N] [--no-micro]
+#
+# --build   the build folder holding yuzulog-cli, yuzulog-corpus-gen and the benchmarks
+#           (default: build)
+# --corpus  where the generated library is kept (default: bench/corpus, git-ignored); it is
+#           generated once and reused while its corpus.txt is there
+# --small   a library of a few thousand messages, one run of each figure and a token run of each
+#           Google Benchmark binary: proves in seconds that everything still works
+# --runs N  each figure is the median of N runs (default 5; 1 with --small)
+# --no-micro  skip the Google Benchmark binaries
+#
+# The large library is about 1,000,000 messages (1 GB) of .LOG files, and 200,000 messages in
+# .lzh archives of 5,000 messages each (packing runs the Java lha, about a second an archive).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+build="$here/../build"
+corpus="$here/corpus"
+small=0
+runs=""
+micro=1
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --small) small=1 ;;
+    --build) build=$2; shift ;;
+    --corpus) corpus=$2; shift ;;
+    --runs) runs=$2; shift ;;
+    --no-micro) micro=0 ;;
+    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
+    *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+build=$(cd "$build" && pwd)
+cli="$build/cli/yuzulog-cli"
+gen="$build/bench/yuzulog-corpus-gen"
+for b in "$cli" "$gen"; do
+  [ -x "$b" ] || { echo "run.sh: $b is missing; build it first" >&2; exit 2; }
+done
+
+if [ "$small" = 1 ]; then
+  logMessages=3000; lzhMessages=2000; lzhPerFile=1000; runs=${runs:-1}; tag=small
+else
+  logMessages=1000000; lzhMessages=200000; lzhPerFile=5000; runs=${runs:-5}; tag=large
+fi
+logDir="$corpus/$tag-log"
+lzhDir="$corpus/$tag-lzh"
+mkdir -p "$corpus"
+
+# ---- the library, generated once ---------------------------------------------------------------
+if [ ! -f "$logDir/corpus.txt" ]; then
+  echo "generating $logMessages messages of .LOG files in $logDir" >&2
+  "$gen" --out "$logDir" --messages "$logMessages" --seed 1 >&2
+fi
+haveLzh=0
+if [ -f "$lzhDir/corpus.txt" ]; then
+  haveLzh=1
+elif command -v lha > /dev/null; then
+  echo "generating $lzhMessages messages in .lzh archives in $lzhDir" >&2
+  "$gen" --out "$lzhDir" --messages "$lzhMessages" --per-file "$lzhPerFile" --seed 2 --lzh >&2
+  haveLzh=1
+else
+  echo "run.sh: no lha on this machine: the .lzh figures are left out" >&2
+fi
+
+value() { sed -n "s/^$2=//p" "$1/corpus.txt"; }
+rare=$(value "$logDir" rare_word)
+common=$(value "$logDir" common_word)
+japanese=$(value "$logDir" japanese_word)  # UTF-8, as yuzulog-cli takes it; the logs hold CP932
+logs=("$logDir"/*.LOG)
+lzhs=()
+[ "$haveLzh" = 1 ] && lzhs=("$lzhDir"/lzh/*.lzh)
+
+# ---- measuring ---------------------------------------------------------------------------------
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print v[(NR + 1) / 2]; else print int((v[NR / 2] + v[NR / 2 + 1]) / 2) }'; }
+# Wall-clock ms of a command, output discarded.
+wall() { local t0 t1; t0=$(now_ms); "$@" > /dev/null 2>&1 || true; t1=$(now_ms); echo $((t1 - t0)); }
+# A key of the --stats line of a yuzulog-cli run.
+stat() {
+  local key=$1; shift
+  "$@" 2>&1 > /dev/null | tr ' ' '\n' | sed -n "s/^$key=//p" | tail -1
+}
+repeat() { local i; for ((i = 0; i < runs; i++)); do "$@"; done | median; }
+
+cat_logs() { cat "${logs[@]}"; }
+bsdtar_loop() { local f; for f in "${lzhs[@]}"; do bsdtar -xOf "$f"; done; }
+search_args() {  # mode keyword: the yuzulog-cli options that select the mode
+  local mode=$1 key=$2 a=(search --count --stats --keyword "$key")
+  (( mode % 2 == 0 )) && a+=(--case-sensitive)
+  case $((mode / 2)) in 1) a+=(--ignore=newlines) ;; 2) a+=(--ignore=blanks) ;; esac
+  printf '%s\n' "${a[@]}"
+}
+
+# Warm the page cache so every figure reads from memory.
+cat "${logs[@]}" > /dev/null
+[ "$haveLzh" = 1 ] && cat "${lzhs[@]}" > /dev/null
+
+logBytes=$(value "$logDir" bytes)
+logRecords=$(value "$logDir" records)
+rows=()
+row() { rows+=("$(printf '%-40s %8s %10s   %-24s %s' "$1" "$2" "$3" "$4" "$5")"); }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
+
+echo "measuring (each figure the median of $runs runs)" >&2
+load=$(repeat stat load_ms "$cli" tree --stats "${logs[@]}")
+tree=$(repeat stat tree_ms "$cli" tree --stats "${logs[@]}")
+catMs=$(repeat wall cat_logs)
+row "open .LOG files to tree ready" "$load" "$catMs" "cat" "x$(ratio "$load" "$catMs")"
+row "  of which the tree build" "$tree" "" "" ""
+if [ "$haveLzh" = 1 ]; then
+  lzhLoad=$(repeat stat load_ms "$cli" files --stats "${lzhs[@]}")
+  tarMs=$(repeat wall bsdtar_loop)
+  row "open .lzh archives ($(value "$lzhDir" bytes | awk '{ printf "%d MB", $1 / 1048576 }'))" \
+    "$lzhLoad" "$tarMs" "bsdtar -xOf loop" "x$(ratio "$lzhLoad" "$tarMs")"
+fi
+# The matcher's plain byte loop over the same bodies, once per mode and keyword (the matcher
+# benchmark compares it with the fast scan on every message before it times anything).
+plainCsv=$(mktemp)
+trap 'rm -f "$plainCsv"' EXIT
+matcher="$build/bench/yuzulog-matcher-bench"
+if [ -x "$matcher" ]; then
+  YUZULOG_BENCH_CORPUS="$logDir" YUZULOG_BENCH_MB=1000000 "$matcher" --benchmark_filter=FindPlain \
+    --benchmark_min_time=0.01 --benchmark_repetitions="$runs" --benchmark_report_aggregates_only=true \
+    --benchmark_format=csv > "$plainCsv" 2> /dev/null
+fi
+plain_ms() {  # mode keyIndex: the median of the plain loop, or empty
+  awk -F, -v n="\"FindPlain/mode:$1/key:$2" \
+    '$1 == n "_median\"" { m = $3 } $1 == n "\"" { one = $3 }
+     END { if (m != "") printf "%d", m + 0.5; else if (one != "") printf "%d", one + 0.5 }' "$plainCsv"
+}
+keyIndex=0
+for key in "$rare" "$common" "$japanese"; do
+  grepKey=$(printf '%s' "$key" | iconv -f UTF-8 -t CP932)
+  grepMs=$(repeat wall env LC_ALL=C grep -c -F -- "$grepKey" "${logs[@]}")
+  grepIMs=$(repeat wall env LC_ALL=C grep -c -F -i -- "$grepKey" "${logs[@]}")
+  for mode in 0 1 2 3 4 5; do
+    mapfile -t args < <(search_args "$mode" "$key")
+    ms=$(repeat stat search_ms "$cli" "${args[@]}" "${logs[@]}")
+    if ((mode >= 4)); then
+      anchor=$(plain_ms "$mode" "$keyIndex"); what="plain byte loop"
+    elif ((mode % 2 == 0)); then
+      anchor=$grepMs; what="LC_ALL=C grep -c -F"
+    else
+      anchor=$grepIMs; what="LC_ALL=C grep -c -F -i"
+    fi
+    row "search mode $mode '$key'" "$ms" "${anchor:--}" "$what" "x$(ratio "$ms" "${anchor:-0}")"
+  done
+  keyIndex=$((keyIndex + 1))
+done
+
+# ---- the pieces (Google Benchmark) -------------------------------------------------------------
+# The load benchmark always; the whole matcher benchmark only in the small run (the large run
+# has already timed its plain loop above).
+micro_args=()
+benches=(yuzulog-load-bench)
+if [ "$small" = 1 ]; then
+  micro_args=(--benchmark_min_time=0.01)
+  benches+=(yuzulog-matcher-bench)
+fi
+if [ "$micro" = 1 ]; then
+  for b in "${benches[@]}"; do
+    exe="$build/bench/$b"
+    [ -x "$exe" ] || { echo "run.sh: $exe not built, skipped" >&2; continue; }
+    echo "== $b" >&2
+    YUZULOG_BENCH_CORPUS="$logDir" "$exe" "${micro_args[@]}" >&2
+  done
+fi
+
+# ---- the table ---------------------------------------------------------------------------------
+echo
+echo "library: $logRecords messages, $((logBytes / 1048576)) MB of .LOG in ${#logs[@]} files;" \
+  "${#lzhs[@]} .lzh archives; median of $runs runs; $(nproc) cores"
+printf '%-40s %8s %10s   %-24s %s\n' "figure" "ms" "anchor ms" "anchor" "ratio"
+printf '%s\n' "${rows[@]}"
