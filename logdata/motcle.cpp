@@ -1,5 +1,7 @@
 #include "logdata/motcle.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -184,6 +186,9 @@ inline unsigned BlockMask(const unsigned char* p, const CandidateFilter& f) {
 }  // namespace
 
 TMotCle::TMotCle(std::string_view key) {
+  // The keyword is walked as a zero-terminated string: a NUL byte ends it, and KeyLength counts
+  // only what is compared, so a hit's length never reaches past the text it was found in.
+  key = key.substr(0, std::min(key.find('\0'), key.size()));
   KeyLength = static_cast<std::int32_t>(key.size());
   // The smallest multiple of 4 that is at least KeyLength + 4: both halves end in zero bytes.
   FHalf = 4 * ((key.size() + 7) / 4);

@@ -126,6 +126,17 @@ TEST(Find, EmptyKeywordEmptyTextAndBadModes) {
   EXPECT_EQ(FindAt("a", "a", 255), -1);
 }
 
+TEST(Find, NulByteEndsTheKeywordSoAHitNeverCoversMoreThanTheText) {
+  const TMotCle key(std::string_view("ab\0cd", 5));
+  EXPECT_EQ(key.KeyLength, 2);
+  const std::string text = "xab";
+  for (int mode = 0; mode < kScanModeCount; ++mode) {
+    const char* h = key.Find(text.c_str(), mode);
+    ASSERT_NE(h, nullptr) << mode;
+    EXPECT_EQ(MatchedLength(h, key.KeyLength, mode), 2u) << mode;
+  }
+}
+
 TEST(Find, LeadByteBeforeTheTerminatorEndsTheScan) {
   // The buffer is exactly the text and its NUL: AddressSanitizer catches a read past it.
   for (int mode = 0; mode < 6; ++mode) {
