@@ -6,6 +6,8 @@
 
 #include <clocale>
 #include <fstream>
+#include <thread>
+#include <vector>
 
 #include "logdata/unlha32.h"
 #include "tests/support/logbuilder.h"
@@ -36,6 +38,56 @@ TEST(LoaderTest, LogExtensionInAnyCaseIsReadDirectly) {
     EXPECT_EQ(log.Room, 12);
     EXPECT_EQ(log.FirstNumber, 1);
   }
+}
+
+TEST(LoaderTest, LargeFilesAreReadWholeWithTheirFinalNul) {
+  // Large files go into a mapped buffer of their own; one of them is a whole number of pages
+  // long, so the NUL after the text starts a page of its own.
+  TempDir dir;
+  MessageSpec m;
+  m.Body = std::string(300, 'x');
+  LogBuilder b;
+  for (int i = 1; b.Text().size() < 600 * 1024; ++i) {
+    m.Number = i;
+    b.Add(m);
+  }
+  std::string pageMultiple = b.Text();
+  pageMultiple.resize(pageMultiple.size() / 4096 * 4096);
+  for (const std::string& text : {b.Text(), pageMultiple}) {
+    TLogData log;
+    ASSERT_TRUE(log.LoadFromFile(dir.Write("big.LOG", text)));
+    ASSERT_EQ(log.BufferSize(), text.size() + 1);
+    EXPECT_EQ(log.Buffer()[text.size()], '\0');
+    EXPECT_EQ(log.Items(log.Count() - 1).TextEnd, log.Buffer() + text.size());
+    // Cutting to whole pages can only lose the last message.
+    EXPECT_GE(log.Count(), m.Number - 1);
+  }
+}
+
+TEST(LoaderTest, LoadsFromSeveralThreadsEachGetTheirOwnFile) {
+  // Loaders share one worker thread: callers on two threads must each get their own text.
+  TempDir dir;
+  std::vector<std::string> paths;
+  for (int room = 1; room <= 8; ++room) {
+    MessageSpec m;
+    m.Room = room;
+    const std::string name = std::to_string(room) + ".LOG";
+    paths.push_back(dir.Write(name, LogBuilder().Add(m).Text()));
+  }
+  auto loadAll = [&](int& failures) {
+    for (int round = 0; round < 20; ++round)
+      for (std::size_t i = 0; i < paths.size(); ++i) {
+        TLogData log;
+        if (!log.LoadFromFile(paths[i]) || log.Room != static_cast<int>(i) + 1) ++failures;
+      }
+  };
+  int failuresA = 0;
+  int failuresB = 0;
+  std::thread other([&] { loadAll(failuresB); });
+  loadAll(failuresA);
+  other.join();
+  EXPECT_EQ(failuresA, 0);
+  EXPECT_EQ(failuresB, 0);
 }
 
 TEST(LoaderTest, EmptyMissingAndHeaderlessFilesFailWithNoBuffer) {
