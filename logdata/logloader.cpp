@@ -178,8 +178,10 @@ void TLogLoader::ExtractFromArchive() {
   if (!ExtensionIs(ext, ".TXT") && !ExtensionIs(ext, ".LOG")) return;
   if (chosen.Size >= std::numeric_limits<std::size_t>::max()) return;
   const std::size_t bufferSize = static_cast<std::size_t>(chosen.Size) + 1;
-  // A declared size that cannot be allocated fails this file instead of exhausting memory.
-  ByteBlock block = AllocatePrefaulted(bufferSize);
+  // A declared size that cannot be allocated fails this file instead of exhausting memory. The
+  // size is only what the archive claims, so the block is not prefaulted: a corrupt header that
+  // claims gigabytes then costs no memory beyond what the failing extraction writes.
+  ByteBlock block = AllocateZeroed(bufferSize);
   if (!block) return;
   if (TUnlha32::ExtractMem(FullPath(FileName), chosen.Index, chosen.Size, block.get(),
                            bufferSize - 1) != TUnlha32::Status::Ok)
