@@ -53,6 +53,10 @@ std::string BaseName(const std::string& path) {
 
 namespace {
 
+// Room logs shrink to a third or a quarter in an archive; a member that claims more than this
+// many times its archive's size is taken as suspect until its bytes arrive.
+constexpr std::uint64_t kMaxBelievableRatio = 32;
+
 // Reads exactly size bytes; false on an error or when the file ends first.
 bool ReadFully(int fd, char* to, std::size_t size) {
   while (size > 0) {
@@ -179,9 +183,14 @@ void TLogLoader::ExtractFromArchive() {
   if (chosen.Size >= std::numeric_limits<std::size_t>::max()) return;
   const std::size_t bufferSize = static_cast<std::size_t>(chosen.Size) + 1;
   // A declared size that cannot be allocated fails this file instead of exhausting memory. The
-  // size is only what the archive claims, so the block is not prefaulted: a corrupt header that
-  // claims gigabytes then costs no memory beyond what the failing extraction writes.
-  ByteBlock block = AllocateZeroed(bufferSize);
+  // size is only what the archive claims, so the block is prefaulted only when the claim is
+  // believable for compressed text; otherwise it stays lazy, and a corrupt header that claims
+  // gigabytes costs no memory beyond what the failing extraction writes.
+  struct stat st {};
+  const bool believable =
+      stat(FileName.c_str(), &st) == 0 && st.st_size > 0 &&
+      chosen.Size / kMaxBelievableRatio <= static_cast<std::uint64_t>(st.st_size);
+  ByteBlock block = believable ? AllocatePrefaulted(bufferSize) : AllocateZeroed(bufferSize);
   if (!block) return;
   if (TUnlha32::ExtractMem(FullPath(FileName), chosen.Index, chosen.Size, block.get(),
                            bufferSize - 1) != TUnlha32::Status::Ok)
