@@ -1,5 +1,6 @@
-// Finding the end of a line: the first CR, LF or NUL byte. Every line of every loaded file is
-// scanned this way, so it is the innermost loop of loading.
+// The two scans that cutting a log into messages rests on: the end of a line (the first CR, LF or
+// NUL), and the next line that may start a header. They touch every byte of every loaded file,
+// so each has a sixteen-byte form next to the byte loop it must agree with.
 #pragma once
 
 #if defined(__SSE2__)
@@ -8,8 +9,7 @@
 
 namespace yuzulog {
 
-// The first CR, LF or NUL at or after p, scanned a byte at a time; a NUL must stand somewhere
-// after p.
+// The first CR, LF or NUL at or after p, scanned a byte at a time; a NUL must stand at or after p.
 inline const char* FindLineEndPlain(const char* p) {
   while (*p != '\0' && *p != '\r' && *p != '\n')
     ++p;
@@ -17,8 +17,8 @@ inline const char* FindLineEndPlain(const char* p) {
 }
 
 // The same answer as FindLineEndPlain; end is one past the last byte that may be read, and a NUL
-// stands before it. Sixteen bytes are compared at a time while sixteen bytes
-// remain before end, so no load reaches past the buffer; the tail goes byte by byte.
+// stands before it. Sixteen bytes are compared at a time while sixteen remain before end, so no
+// load reaches past the buffer; the tail goes byte by byte.
 inline const char* FindLineEnd(const char* p, const char* end) {
 #if defined(__SSE2__)
   const __m128i cr = _mm_set1_epi8('\r');
