@@ -62,22 +62,26 @@ std::size_t MessageTree::MemoryBytes() const {
 }
 
 // Lays the children of every node out as contiguous ranges (a counting sort by parent), and
-// gives each node its row. Children keep their insertion order.
+// gives each node its row. Children keep their insertion order, which is node order, so a node's
+// row is the number of siblings counted before it, and no array of fill cursors is needed.
 void MessageTree::FinishChildren() {
   const std::size_t count = FNodes.size();
   FChildStart.assign(count + 1, 0);
-  for (const Node& n : FNodes)
-    if (n.Parent != kNone) ++FChildStart[static_cast<std::size_t>(n.Parent) + 1];
-  for (std::size_t i = 0; i < count; ++i)
-    FChildStart[i + 1] += FChildStart[i];
-  FChildren.assign(static_cast<std::size_t>(FChildStart[count]), kNone);
-  std::vector<std::int32_t> fill(FChildStart.begin(), FChildStart.end() - 1);
+  for (Node& n : FNodes)
+    if (n.Parent != kNone) n.Row = FChildStart[static_cast<std::size_t>(n.Parent)]++;
+  // Exclusive prefix sums: FChildStart[p] = where p's children start.
+  std::int32_t sum = 0;
+  for (std::int32_t& start : FChildStart) {
+    const std::int32_t children = start;
+    start = sum;
+    sum += children;
+  }
+  FChildren.assign(static_cast<std::size_t>(sum), kNone);
   for (std::size_t i = 0; i < count; ++i) {
-    Node& n = FNodes[i];
-    if (n.Parent == kNone) continue;
-    const std::int32_t slot = fill[static_cast<std::size_t>(n.Parent)]++;
-    FChildren[static_cast<std::size_t>(slot)] = static_cast<std::int32_t>(i);
-    n.Row = slot - FChildStart[static_cast<std::size_t>(n.Parent)];
+    const Node& n = FNodes[i];
+    if (n.Parent != kNone)
+      FChildren[static_cast<std::size_t>(FChildStart[static_cast<std::size_t>(n.Parent)] + n.Row)] =
+          static_cast<std::int32_t>(i);
   }
 }
 
