@@ -137,5 +137,43 @@ TEST(FastParseTest, MatchesPlainParseWithNulsAndStrayControlBytes) {
   ExpectSameAsPlain("\r\n\r\n\n\r\r");
 }
 
+TEST(FastParseTest, MatchesPlainParseOnSeededRandomTexts) {
+  // Texts stitched from header lines, near-headers, digits, every line end, stray NULs and runs
+  // of body bytes, so that headers, line ends and block edges meet in every combination.
+  const std::string pieces[] = {LogBuilder::HeaderLine1(Msg(1, "")),
+                                LogBuilder::HeaderLine1(Msg(7, "")),
+                                LogBuilder::HeaderLine1(Msg(3, "")).substr(0, 22),
+                                LogBuilder::HeaderLine2(Msg(1, "", 5)),
+                                "00012/00000 ABC0123  x",
+                                "12345",
+                                "\r\n",
+                                "\n",
+                                "\r",
+                                std::string(1, '\0'),
+                                "x",
+                                std::string(15, 'y'),
+                                std::string(17, 'z'),
+                                "\x82\xa0\x82\xa2"};
+  std::uint64_t state = 0x9E3779B97F4A7C15ull;
+  auto next = [&] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const std::size_t count = next() % 40;
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::size_t k = next() % std::size(pieces);
+      // NULs are rare, or nothing after the first would ever be parsed.
+      if (pieces[k].size() == 1 && pieces[k][0] == '\0' && next() % 8 != 0) continue;
+      text += pieces[k];
+    }
+    ExpectSameAsPlain(text);
+    if (::testing::Test::HasFailure()) break;
+  }
+}
+
 }  // namespace
 }  // namespace yuzulog
