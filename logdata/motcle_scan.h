@@ -1,0 +1,316 @@
+// The candidate search behind TMotCle::Find, shared by the baseline build of motcle.cpp and the
+// AVX2 build of motcle_avx2.cpp: each translation unit instantiates ScanWindows with its own block
+// width. Everything here has internal linkage, so neither unit's code can stand in for the
+// other's at link time (the AVX2 unit's copies must never run on a processor without AVX2).
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__AVX2__)
+#include <immintrin.h>
+#endif
+
+#include "common/sjis.h"
+
+namespace yuzulog {
+
+namespace detail {
+// Find in mode 0-5 by the AVX2 scan, for a non-empty keyword (motcle_avx2.cpp; only in builds
+// for x86-64, and only to be called where the processor has AVX2).
+const unsigned char* FindAvx2(const unsigned char* text, const unsigned char* k,
+                              const unsigned char* m, int mode);
+}  // namespace detail
+
+namespace {
+
+constexpr unsigned char kCR = 0x0D;
+constexpr unsigned char kLF = 0x0A;
+
+constexpr bool IsLineBreak(unsigned char b) {
+  return b == kCR || b == kLF;
+}
+// The single-byte blanks of modes 4 and 5; the two-byte full-width space 0x81 0x40 is the other.
+constexpr bool IsSingleBlank(unsigned char b) {
+  return b == 0x09 || b == kLF || b == kCR || b == 0x20;
+}
+inline bool IsBlankAt(const unsigned char* t) {
+  return IsSingleBlank(t[0]) || (t[0] == 0x81 && t[1] == 0x40);
+}
+
+// Past the blanks at t: tab, LF, CR, space, and the full-width space 0x81 0x40.
+inline const unsigned char* SkipBlanks(const unsigned char* t) {
+  for (;;) {
+    if (IsSingleBlank(*t))
+      ++t;
+    else if (t[0] == 0x81 && t[1] == 0x40)
+      t += 2;
+    else
+      return t;
+  }
+}
+
+template <bool Folded>
+inline bool Equal(unsigned char t, unsigned char k, unsigned char m) {
+  if constexpr (Folded)
+    return ((t ^ k) & m) == 0;
+  else
+    return t == k;
+}
+
+// One attempt at start position t: walks the keyword until its zero byte (success).
+template <int Mode>
+inline bool Attempt(const unsigned char* t, const unsigned char* k, const unsigned char* m) {
+  constexpr bool folded = (Mode & 1) != 0;
+  if constexpr (Mode <= 1) {
+    // The text's zero byte never equals a keyword byte, so the attempt fails there.
+    for (; *k != 0; ++k, ++m, ++t)
+      if (!Equal<folded>(*t, *k, *m)) return false;
+  } else if constexpr (Mode <= 3) {
+    for (; *k != 0; ++k, ++m, ++t) {
+      while (IsLineBreak(*t))
+        ++t;
+      if (*t == 0 || !Equal<folded>(*t, *k, *m)) return false;
+    }
+  } else {
+    // The second byte of a double-byte character is compared as it stands: a trail byte 0x20 or
+    // 0x40 is not a blank.
+    bool secondByte = false;
+    for (; *k != 0; ++k, ++m, ++t) {
+      if (secondByte) {
+        secondByte = false;
+      } else {
+        t = SkipBlanks(t);
+        secondByte = IsMatcherLeadByte(*t);
+      }
+      if (*t == 0 || !Equal<folded>(*t, *k, *m)) return false;
+    }
+  }
+  return true;
+}
+
+// Whether p is a start position of a scan that began at the boundary anchor <= p. A byte after a
+// byte that is not lead-valued always starts a character (either that byte was a character of its
+// own or it was the second byte of a pair), so only the run of lead-valued bytes just before p
+// decides: p is a boundary when the run's length is even.
+inline bool IsBoundary(const unsigned char* anchor, const unsigned char* p) {
+  const unsigned char* q = p;
+  while (q > anchor && IsMatcherLeadByte(q[-1]))
+    --q;
+  return ((p - q) & 1) == 0;
+}
+
+// Modes 4 and 5: the scan reaches a successful first compared byte f from the first start
+// position of the run of blanks before it (the attempt skips them), line-break bytes excepted,
+// which never start a hit.
+const unsigned char* RunStart(const unsigned char* begin, const unsigned char* f) {
+  const unsigned char* s = f;
+  for (;;) {
+    if (s - begin >= 1 && IsSingleBlank(s[-1]) && IsBoundary(begin, s - 1)) {
+      --s;
+    } else if (s - begin >= 2 && s[-2] == 0x81 && s[-1] == 0x40 && IsBoundary(begin, s - 2)) {
+      s -= 2;
+    } else {
+      break;
+    }
+  }
+  while (s < f && IsLineBreak(*s))
+    ++s;
+  return s;
+}
+
+// Bytes of text the candidate search takes at a time.
+constexpr std::size_t kWindow = 4096;
+
+// The bytes that may stand between the first two compared text bytes of an attempt.
+enum class Between { Nothing, LineBreaks, Blanks };
+
+// The filter that every successful first compared byte c passes: c matches the first keyword
+// byte and c[1] either matches the second or is a byte the attempt may skip first.
+struct CandidateFilter {
+  unsigned char Or0, Target0, Or1, Target1;
+  bool TwoBytes;
+  Between Skip;
+
+  bool SkippableSecond(unsigned char b) const {
+    switch (Skip) {
+      case Between::Nothing:
+        return false;
+      case Between::LineBreaks:
+        return IsLineBreak(b);
+      case Between::Blanks:
+        return IsSingleBlank(b) || b == 0x81;
+    }
+    return false;
+  }
+  bool Passes(const unsigned char* c) const {
+    if ((c[0] | Or0) != Target0) return false;
+    if (!TwoBytes) return true;
+    return (c[1] | Or1) == Target1 || SkippableSecond(c[1]);
+  }
+};
+
+// The broadcast filter bytes for a block of 16 or 32 positions; V is the vector type and Ops its
+// three operations.
+#if defined(__SSE2__)
+struct Sse2Ops {
+  using V = __m128i;
+  static constexpr std::ptrdiff_t kBytes = 16;
+  static V Load(const unsigned char* p) { return _mm_loadu_si128(reinterpret_cast<const V*>(p)); }
+  static V Set(unsigned char b) { return _mm_set1_epi8(static_cast<char>(b)); }
+  static V Eq(V a, V b) { return _mm_cmpeq_epi8(a, b); }
+  static V Or(V a, V b) { return _mm_or_si128(a, b); }
+  static V And(V a, V b) { return _mm_and_si128(a, b); }
+  static unsigned Bits(V a) { return static_cast<unsigned>(_mm_movemask_epi8(a)); }
+};
+#endif
+#if defined(__AVX2__)
+struct Avx2Ops {
+  using V = __m256i;
+  static constexpr std::ptrdiff_t kBytes = 32;
+  static V Load(const unsigned char* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const V*>(p));
+  }
+  static V Set(unsigned char b) { return _mm256_set1_epi8(static_cast<char>(b)); }
+  static V Eq(V a, V b) { return _mm256_cmpeq_epi8(a, b); }
+  static V Or(V a, V b) { return _mm256_or_si256(a, b); }
+  static V And(V a, V b) { return _mm256_and_si256(a, b); }
+  static unsigned Bits(V a) { return static_cast<unsigned>(_mm256_movemask_epi8(a)); }
+};
+#endif
+
+// The filter applied to Ops::kBytes positions at a time.
+template <class Ops>
+class Block {
+ public:
+  static constexpr std::ptrdiff_t kBytes = Ops::kBytes;
+
+  explicit Block(const CandidateFilter& f)
+      : FOr0(Ops::Set(f.Or0)),
+        FTarget0(Ops::Set(f.Target0)),
+        FOr1(Ops::Set(f.Or1)),
+        FTarget1(Ops::Set(f.Target1)),
+        FTwoBytes(f.TwoBytes),
+        FSkip(f.Skip) {}
+
+  // Bit i set when position p + i passes the filter; reads p[0..kBytes].
+  unsigned Mask(const unsigned char* p) const {
+    using V = typename Ops::V;
+    const V hit = Ops::Eq(Ops::Or(Ops::Load(p), FOr0), FTarget0);
+    // No early way out when the first byte is nowhere in the block: for a common first byte that
+    // branch is taken about half the time and mispredicted as often, which costs more than the
+    // second test.
+    if (!FTwoBytes) return Ops::Bits(hit);
+    const V v1 = Ops::Load(p + 1);
+    V second = Ops::Eq(Ops::Or(v1, FOr1), FTarget1);
+    auto eq = [&](unsigned char b) { return Ops::Eq(v1, Ops::Set(b)); };
+    if (FSkip != Between::Nothing) second = Ops::Or(second, Ops::Or(eq(kCR), eq(kLF)));
+    if (FSkip == Between::Blanks)
+      second = Ops::Or(second, Ops::Or(Ops::Or(eq(0x09), eq(0x20)), eq(0x81)));
+    return Ops::Bits(Ops::And(hit, second));
+  }
+
+ private:
+  typename Ops::V FOr0, FTarget0, FOr1, FTarget1;
+  bool FTwoBytes;
+  Between FSkip;
+};
+
+// No vector unit: every position goes through the byte loop.
+struct NoBlock {
+  static constexpr std::ptrdiff_t kBytes = 0;
+  explicit NoBlock(const CandidateFilter&) {}
+  unsigned Mask(const unsigned char*) const { return 0; }
+};
+
+#if defined(__SSE2__)
+using BaselineBlock = Block<Sse2Ops>;
+#else
+using BaselineBlock = NoBlock;
+#endif
+
+template <int Mode>
+CandidateFilter MakeFilter(const unsigned char* k, const unsigned char* m) {
+  constexpr bool folded = (Mode & 1) != 0;
+  CandidateFilter filter{};
+  filter.Or0 = folded && m[0] == 0xDF ? 0x20 : 0x00;
+  filter.Target0 = static_cast<unsigned char>(k[0] | filter.Or0);
+  filter.TwoBytes = k[1] != 0;
+  filter.Or1 = folded && m[1] == 0xDF ? 0x20 : 0x00;
+  filter.Target1 = static_cast<unsigned char>(k[1] | filter.Or1);
+  if constexpr (Mode <= 1)
+    filter.Skip = Between::Nothing;
+  else if constexpr (Mode <= 3)
+    filter.Skip = Between::LineBreaks;
+  else  // after a lead byte the attempt compares the next byte without skipping
+    filter.Skip = IsMatcherLeadByte(k[0]) ? Between::Nothing : Between::Blanks;
+  return filter;
+}
+
+// Find in mode Mode for a non-empty keyword (text k, mask m): candidates Wide::kBytes positions at
+// a time, then 16 at a time where Wide is wider, then byte by byte to the end of each window.
+template <class Wide, int Mode>
+const unsigned char* ScanWindows(const unsigned char* begin, const unsigned char* k,
+                                 const unsigned char* m) {
+  const CandidateFilter filter = MakeFilter<Mode>(k, m);
+  // Every position before `known` has been decided; `known` itself is a start position.
+  const unsigned char* known = begin;
+
+  // Decides candidate c (in ascending order); returns the hit or nullptr to go on.
+  auto examine = [&](const unsigned char* c) -> const unsigned char* {
+    const bool boundary = IsBoundary(known, c);
+    known = boundary ? c : c - 1;
+    if (!boundary) return nullptr;
+    if constexpr (Mode >= 2) {
+      if (IsLineBreak(*c)) return nullptr;
+    }
+    if constexpr (Mode >= 4) {
+      // A blank is skipped by the attempt: the byte compared first lies further on.
+      if (IsBlankAt(c)) return nullptr;
+    }
+    if (!Attempt<Mode>(c, k, m)) return nullptr;
+    if constexpr (Mode >= 4) return RunStart(begin, c);
+    return c;
+  };
+  // The candidates of the block at p, given by bits.
+  auto examineBits = [&](const unsigned char* p, unsigned bits) -> const unsigned char* {
+    while (bits != 0) {
+      const unsigned char* c = p + __builtin_ctz(bits);
+      bits &= bits - 1;
+      if (const unsigned char* hit = examine(c)) return hit;
+    }
+    return nullptr;
+  };
+
+  const Wide wide(filter);
+  const BaselineBlock narrow(filter);
+  // The text is taken window by window, so a hit near the start costs no walk to the terminator
+  // (the hit enumeration restarts the scan after every hit).
+  const unsigned char* p = begin;
+  for (;;) {
+    const unsigned char* end = p + ::strnlen(reinterpret_cast<const char*>(p), kWindow);
+    // A block's loads read p[0..kBytes]: within the window and the byte after it (at worst the
+    // terminator).
+    if constexpr (Wide::kBytes > 0) {
+      for (; end - p >= Wide::kBytes; p += Wide::kBytes)
+        if (const unsigned char* hit = examineBits(p, wide.Mask(p))) return hit;
+    }
+    if constexpr (BaselineBlock::kBytes > 0 && Wide::kBytes > BaselineBlock::kBytes) {
+      if (end - p >= BaselineBlock::kBytes) {
+        if (const unsigned char* hit = examineBits(p, narrow.Mask(p))) return hit;
+        p += BaselineBlock::kBytes;
+      }
+    }
+    for (; p < end; ++p)
+      if (filter.Passes(p))
+        if (const unsigned char* hit = examine(p)) return hit;
+    if (*end == 0) return nullptr;
+  }
+}
+
+}  // namespace
+
+}  // namespace yuzulog
