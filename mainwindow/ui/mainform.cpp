@@ -576,14 +576,18 @@ QToolBar* TMainForm::ToolBar(const QString& objectName) const {
 
 // ---- loading -------------------------------------------------------------------------------
 
+std::vector<std::string> TMainForm::ChooseLogFiles() {
+  std::vector<std::string> paths;
+  for (const QString& p : Dialogs().GetOpenFileNames(this, {}, {}, LogFileFilter()))
+    paths.push_back(PathBytes(p));
+  return paths;
+}
+
 void TMainForm::ActionOpenArchiveExecute() {
-  const QStringList chosen = Dialogs().GetOpenFileNames(this, {}, {}, LogFileFilter());
-  if (chosen.isEmpty()) return;
+  const std::vector<std::string> paths = ChooseLogFiles();
+  if (paths.empty()) return;
   WaitCursor wait;
   // The chosen folder is recorded here once recent folders are connected.
-  std::vector<std::string> paths;
-  for (const QString& p : chosen)
-    paths.push_back(PathBytes(p));
   if (!FLogFiles.Empty() && ShiftHeld && ShiftHeld()) {
     const int answer = Dialogs().MessageBox(
         this, QStringLiteral("ログファイルを追加モードで開きますか？"),
@@ -598,12 +602,9 @@ void TMainForm::ActionOpenArchiveExecute() {
 }
 
 void TMainForm::ActionAddArchiveExecute() {
-  const QStringList chosen = Dialogs().GetOpenFileNames(this, {}, {}, LogFileFilter());
-  if (chosen.isEmpty()) return;
+  const std::vector<std::string> paths = ChooseLogFiles();
+  if (paths.empty()) return;
   WaitCursor wait;
-  std::vector<std::string> paths;
-  for (const QString& p : chosen)
-    paths.push_back(PathBytes(p));
   LoadFileList(paths, true);
 }
 

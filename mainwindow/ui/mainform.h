@@ -81,6 +81,8 @@ class TMainForm : public QMainWindow {
  public slots:
   void ActionOpenArchiveExecute();
   void ActionAddArchiveExecute();
+  // The open dialog (several files, each must exist); empty when it is cancelled.
+  std::vector<std::string> ChooseLogFiles();
   void ActionExitExecute();
 
  protected:
