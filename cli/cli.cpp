@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -159,6 +160,13 @@ void StderrProgress::SetPercent(int percent) {
   std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################",
                40 - filled, "", percent);
   std::fflush(stderr);
+}
+
+int ParsedArgs::Int32(std::string_view name, int defaultValue) const {
+  const long long value = Integer(name, defaultValue);
+  if (value < INT32_MIN || value > INT32_MAX)
+    throw UsageError("--" + std::string(name) + " is out of range: " + *Last(name));
+  return static_cast<int>(value);
 }
 
 void CliContext::LoadFiles(bool buildTree) {

@@ -42,6 +42,8 @@ struct ParsedArgs {
   std::vector<std::string> All(std::string_view name) const;
   // An integer option (decimal, optionally negative); UsageError when it is not one.
   long long Integer(std::string_view name, long long defaultValue) const;
+  // The same, limited to the 32-bit range of room and message numbers.
+  int Int32(std::string_view name, int defaultValue) const;
 };
 
 // A progress bar on stderr, shown only when stderr is a terminal; never cancelled.

@@ -67,8 +67,8 @@ int RunPage(CliContext& c) {
   const bool empty = c.Args.Has("empty");
   if (!empty && (!c.Args.Has("room") || !c.Args.Has("number")))
     throw UsageError("page needs --room R and --number N, or --empty");
-  const long long room = c.Args.Integer("room", 0);
-  const long long number = c.Args.Integer("number", 0);
+  const int room = c.Args.Int32("room", 0);
+  const int number = c.Args.Int32("number", 0);
   // Every option is checked before the files are loaded.
   const PageStyle style = StyleFromOptions(c);
   const bool fromResultList = !empty && HasSearchOption(c.Args);
@@ -83,10 +83,9 @@ int RunPage(CliContext& c) {
     c.Write(page);
     return kExitOk;
   }
-  const TLogMessage* m = FindGotoTarget(c.Files, static_cast<int>(room), static_cast<int>(number));
+  const TLogMessage* m = FindGotoTarget(c.Files, room, number);
   if (!m) {
-    std::fprintf(stderr, "%s\n",
-                 GotoNotLoadedText(static_cast<int>(room), static_cast<int>(number)).c_str());
+    std::fprintf(stderr, "%s\n", GotoNotLoadedText(room, number).c_str());
     return kExitNotFound;
   }
   if (fromResultList) {

@@ -10,13 +10,12 @@ namespace {
 int RunShow(CliContext& c) {
   if (!c.Args.Has("room") || !c.Args.Has("number"))
     throw UsageError("show needs --room R and --number N");
-  const long long room = c.Args.Integer("room", 0);
-  const long long number = c.Args.Integer("number", 0);
+  const int room = c.Args.Int32("room", 0);
+  const int number = c.Args.Int32("number", 0);
   c.LoadFiles(true);
-  const TLogMessage* m = FindGotoTarget(c.Files, static_cast<int>(room), static_cast<int>(number));
+  const TLogMessage* m = FindGotoTarget(c.Files, room, number);
   if (!m) {
-    std::fprintf(stderr, "%s\n",
-                 GotoNotLoadedText(static_cast<int>(room), static_cast<int>(number)).c_str());
+    std::fprintf(stderr, "%s\n", GotoNotLoadedText(room, number).c_str());
     return kExitNotFound;
   }
   std::string out;

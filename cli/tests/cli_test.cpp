@@ -111,6 +111,9 @@ TEST(CliReadTest, StatsLineAndUsageErrors) {
   EXPECT_EQ(Cli({"files", "--bogus", Data("room05a.LOG")}).Status, 2);
   EXPECT_EQ(Cli({"show", "--room=x", "--number=1", Data("room05a.LOG")}).Status, 2);
   EXPECT_EQ(Cli({"show", Data("room05a.LOG")}).Status, 2);
+  // A number beyond 32 bits is refused, not wrapped round onto another message.
+  EXPECT_EQ(Cli({"show", "--room=5", "--number=4294967297", Data("room05a.LOG")}).Status, 2);
+  EXPECT_EQ(Cli({"page", "--room=4294967301", "--number=1", Data("room05a.LOG")}).Status, 2);
   EXPECT_EQ(Cli({"messages", "--encoding=latin1", Data("room05a.LOG")}).Status, 2);
   const CliResult help = Cli({"--help"});
   EXPECT_EQ(help.Status, 0);
