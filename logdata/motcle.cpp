@@ -61,49 +61,14 @@ TMotCle::TMotCle(std::string_view key) {
 
 bool TMotCle::MatchAt(const char* s, int mode) const {
   const auto* t = reinterpret_cast<const unsigned char*>(s);
-  switch (mode) {
-    case 0:
-      return Attempt<0>(t, KeyText(), KeyMask());
-    case 1:
-      return Attempt<1>(t, KeyText(), KeyMask());
-    case 2:
-      return Attempt<2>(t, KeyText(), KeyMask());
-    case 3:
-      return Attempt<3>(t, KeyText(), KeyMask());
-    case 4:
-      return Attempt<4>(t, KeyText(), KeyMask());
-    case 5:
-      return Attempt<5>(t, KeyText(), KeyMask());
-    default:
-      return false;
-  }
+  return WithScanMode(mode, false, [&](auto m) { return Attempt<m>(t, KeyText(), KeyMask()); });
 }
 
 const char* TMotCle::FindPlain(const char* text, int mode) const {
   const auto* s = reinterpret_cast<const unsigned char*>(text);
-  const unsigned char* hit = nullptr;
-  switch (mode) {
-    case 0:
-      hit = ScanPlain<0>(s, KeyText(), KeyMask());
-      break;
-    case 1:
-      hit = ScanPlain<1>(s, KeyText(), KeyMask());
-      break;
-    case 2:
-      hit = ScanPlain<2>(s, KeyText(), KeyMask());
-      break;
-    case 3:
-      hit = ScanPlain<3>(s, KeyText(), KeyMask());
-      break;
-    case 4:
-      hit = ScanPlain<4>(s, KeyText(), KeyMask());
-      break;
-    case 5:
-      hit = ScanPlain<5>(s, KeyText(), KeyMask());
-      break;
-    default:
-      break;
-  }
+  const unsigned char* hit =
+      WithScanMode(mode, static_cast<const unsigned char*>(nullptr),
+                   [&](auto m) { return ScanPlain<m>(s, KeyText(), KeyMask()); });
   return reinterpret_cast<const char*>(hit);
 }
 
@@ -144,29 +109,9 @@ const char* TMotCle::FindBaseline(const char* text, int mode) const {
   // An empty keyword hits the first start position: nothing to search for.
   if (k[0] == 0) return FindPlain(text, mode);
   const auto* s = reinterpret_cast<const unsigned char*>(text);
-  const unsigned char* hit = nullptr;
-  switch (mode) {
-    case 0:
-      hit = ScanWindows<BaselineBlock, 0>(s, k, m);
-      break;
-    case 1:
-      hit = ScanWindows<BaselineBlock, 1>(s, k, m);
-      break;
-    case 2:
-      hit = ScanWindows<BaselineBlock, 2>(s, k, m);
-      break;
-    case 3:
-      hit = ScanWindows<BaselineBlock, 3>(s, k, m);
-      break;
-    case 4:
-      hit = ScanWindows<BaselineBlock, 4>(s, k, m);
-      break;
-    case 5:
-      hit = ScanWindows<BaselineBlock, 5>(s, k, m);
-      break;
-    default:
-      break;
-  }
+  const unsigned char* hit =
+      WithScanMode(mode, static_cast<const unsigned char*>(nullptr),
+                   [&](auto mo) { return ScanWindows<BaselineBlock, mo>(s, k, m); });
   return reinterpret_cast<const char*>(hit);
 }
 

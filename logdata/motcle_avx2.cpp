@@ -6,22 +6,8 @@ namespace yuzulog::detail {
 
 const unsigned char* FindAvx2(const unsigned char* text, const unsigned char* k,
                               const unsigned char* m, int mode) {
-  switch (mode) {
-    case 0:
-      return ScanWindows<Block<Avx2Ops>, 0>(text, k, m);
-    case 1:
-      return ScanWindows<Block<Avx2Ops>, 1>(text, k, m);
-    case 2:
-      return ScanWindows<Block<Avx2Ops>, 2>(text, k, m);
-    case 3:
-      return ScanWindows<Block<Avx2Ops>, 3>(text, k, m);
-    case 4:
-      return ScanWindows<Block<Avx2Ops>, 4>(text, k, m);
-    case 5:
-      return ScanWindows<Block<Avx2Ops>, 5>(text, k, m);
-    default:
-      return nullptr;
-  }
+  return WithScanMode(mode, static_cast<const unsigned char*>(nullptr),
+                      [&](auto mo) { return ScanWindows<Block<Avx2Ops>, mo>(text, k, m); });
 }
 
 }  // namespace yuzulog::detail

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -26,6 +27,28 @@ const unsigned char* FindAvx2(const unsigned char* text, const unsigned char* k,
 }  // namespace detail
 
 namespace {
+
+// Calls f with std::integral_constant<int, Mode> for the scan modes 0-5, so each mode gets its own
+// instantiation; any other mode gives onOther.
+template <class R, class F>
+R WithScanMode(int mode, R onOther, F&& f) {
+  switch (mode) {
+    case 0:
+      return f(std::integral_constant<int, 0>{});
+    case 1:
+      return f(std::integral_constant<int, 1>{});
+    case 2:
+      return f(std::integral_constant<int, 2>{});
+    case 3:
+      return f(std::integral_constant<int, 3>{});
+    case 4:
+      return f(std::integral_constant<int, 4>{});
+    case 5:
+      return f(std::integral_constant<int, 5>{});
+    default:
+      return onOther;
+  }
+}
 
 constexpr unsigned char kCR = 0x0D;
 constexpr unsigned char kLF = 0x0A;
