@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -161,6 +162,21 @@ void BM_Scan(benchmark::State& state) {
   state.counters["hits"] = static_cast<double>(hits);
 }
 
+// The floor of any scan: every body read once by the C library's strlen, which does nothing but
+// look for the terminator. What a keyword scan takes beyond this is the matcher's own work; the
+// rest is the memory bandwidth of the machine.
+void BM_Strlen(benchmark::State& state) {
+  const Corpus& corpus = TheCorpus();
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    bytes = 0;
+    for (const char* body : corpus.Bodies)
+      bytes += std::strlen(body);
+    benchmark::DoNotOptimize(bytes);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * corpus.Bytes));
+}
+
 void Args(benchmark::internal::Benchmark* b) {
   b->ArgNames({"mode", "key"});
   for (int key = 0; key < 3; ++key)
@@ -171,6 +187,7 @@ void Args(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_Scan<false>)->Name("Find")->Apply(Args);
 BENCHMARK(BM_Scan<true>)->Name("FindPlain")->Apply(Args);
+BENCHMARK(BM_Strlen)->Name("Strlen")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace yuzulog

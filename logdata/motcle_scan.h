@@ -228,15 +228,21 @@ class Block {
   // attempt): a second byte that the attempt may skip is tested as "a byte up to CR" (line
   // breaks) or "a byte up to space, or 0x81" (blanks), two operations instead of one compare
   // for each skippable byte.
+  //
+  // Folds: whether the filter folds a letter (an OR with 0x20 before the compare). A folded mode
+  // whose first two keyword bytes are no letters (a Japanese keyword) compares like an exact one
+  // and takes the block without the two ORs.
+  template <bool Folds>
   unsigned Mask(const unsigned char* p) const {
     using V = typename Ops::V;
-    const V hit = Ops::Eq(Ops::Or(Ops::Load(p), FOr0), FTarget0);
+    const V v0 = Ops::Load(p);
+    const V hit = Ops::Eq(Folds ? Ops::Or(v0, FOr0) : v0, FTarget0);
     // No early way out when the first byte is nowhere in the block: for a common first byte that
     // branch is taken about half the time and mispredicted as often, which costs more than the
     // second test.
     if (!FTwoBytes) return Ops::Bits(hit);
     const V v1 = Ops::Load(p + 1);
-    V second = Ops::Eq(Ops::Or(v1, FOr1), FTarget1);
+    V second = Ops::Eq(Folds ? Ops::Or(v1, FOr1) : v1, FTarget1);
     if (FSkip != Between::Nothing) {
       second = Ops::Or(second, Ops::Eq(Ops::MinU(v1, FSkipLimit), v1));
       if (FSkip == Between::Blanks) second = Ops::Or(second, Ops::Eq(v1, FFullWidthLead));
@@ -254,7 +260,10 @@ class Block {
 struct NoBlock {
   static constexpr std::ptrdiff_t kBytes = 0;
   explicit NoBlock(const CandidateFilter&) {}
-  unsigned Mask(const unsigned char*) const { return 0; }
+  template <bool Folds>
+  unsigned Mask(const unsigned char*) const {
+    return 0;
+  }
 };
 
 #if defined(__SSE2__)
@@ -281,12 +290,12 @@ CandidateFilter MakeFilter(const unsigned char* k, const unsigned char* m) {
   return filter;
 }
 
-// Find in mode Mode for a non-empty keyword (text k, mask m): candidates Wide::kBytes positions at
-// a time, then 16 at a time where Wide is wider, then byte by byte to the end of each window.
-template <class Wide, int Mode>
-const unsigned char* ScanWindows(const unsigned char* begin, const unsigned char* k,
-                                 const unsigned char* m) {
-  const CandidateFilter filter = MakeFilter<Mode>(k, m);
+// Find in mode Mode for a non-empty keyword (text k, mask m) with its candidate filter:
+// candidates Wide::kBytes positions at a time, then 16 at a time where Wide is wider, then byte
+// by byte to the end of each window.
+template <class Wide, int Mode, bool Folds>
+const unsigned char* ScanWindowsWith(const CandidateFilter& filter, const unsigned char* begin,
+                                     const unsigned char* k, const unsigned char* m) {
   // Every position before `known` has been decided; `known` itself is a start position.
   const unsigned char* known = begin;
 
@@ -327,11 +336,11 @@ const unsigned char* ScanWindows(const unsigned char* begin, const unsigned char
     // terminator).
     if constexpr (Wide::kBytes > 0) {
       for (; end - p >= Wide::kBytes; p += Wide::kBytes)
-        if (const unsigned char* hit = examineBits(p, wide.Mask(p))) return hit;
+        if (const unsigned char* hit = examineBits(p, wide.template Mask<Folds>(p))) return hit;
     }
     if constexpr (BaselineBlock::kBytes > 0 && Wide::kBytes > BaselineBlock::kBytes) {
       if (end - p >= BaselineBlock::kBytes) {
-        if (const unsigned char* hit = examineBits(p, narrow.Mask(p))) return hit;
+        if (const unsigned char* hit = examineBits(p, narrow.template Mask<Folds>(p))) return hit;
         p += BaselineBlock::kBytes;
       }
     }
@@ -340,6 +349,18 @@ const unsigned char* ScanWindows(const unsigned char* begin, const unsigned char
         if (const unsigned char* hit = examine(p)) return hit;
     if (*end == 0) return nullptr;
   }
+}
+
+// Find in mode Mode for a non-empty keyword (text k, mask m).
+template <class Wide, int Mode>
+const unsigned char* ScanWindows(const unsigned char* begin, const unsigned char* k,
+                                 const unsigned char* m) {
+  const CandidateFilter filter = MakeFilter<Mode>(k, m);
+  if constexpr ((Mode & 1) != 0) {
+    if ((filter.Or0 | filter.Or1) != 0)
+      return ScanWindowsWith<Wide, Mode, true>(filter, begin, k, m);
+  }
+  return ScanWindowsWith<Wide, Mode, false>(filter, begin, k, m);
 }
 
 }  // namespace
