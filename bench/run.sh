@@ -162,7 +162,7 @@ done
 # The load benchmark always; the whole matcher benchmark only in the small run (the large run
 # has already timed its plain loop above).
 micro_args=()
-benches=(yuzulog-load-bench)
+benches=(yuzulog-load-bench yuzulog-model-bench)
 if [ "$small" = 1 ]; then
   micro_args=(--benchmark_min_time=0.01)
   benches+=(yuzulog-matcher-bench)
