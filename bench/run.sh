@@ -129,7 +129,7 @@ scratch=$(mktemp)
 trap 'rm -f "$plainCsv" "$scratch"' EXIT
 matcher="$build/bench/yuzulog-matcher-bench"
 if [ -x "$matcher" ]; then
-  YUZULOG_BENCH_CORPUS="$logDir" YUZULOG_BENCH_MB=1000000 "$matcher" --benchmark_filter=FindPlain \
+  YUZULOG_BENCH_CORPUS="$logDir" YUZULOG_BENCH_MB=1000000 "$matcher" --benchmark_filter='FindPlain|Strlen' \
     --benchmark_min_time=0.01 --benchmark_repetitions="$runs" --benchmark_report_aggregates_only=true \
     --benchmark_format=csv > "$plainCsv" 2> /dev/null
 fi
@@ -138,6 +138,10 @@ plain_ms() {  # mode keyIndex: the median of the plain loop, or empty
     '$1 == n "_median\"" { m = $3 } $1 == n "\"" { one = $3 }
      END { if (m != "") printf "%d", m + 0.5; else if (one != "") printf "%d", one + 0.5 }' "$plainCsv"
 }
+# The floor of every scan: each body read once by strlen, nothing compared.
+floorMs=$(awk -F, '$1 == "\"Strlen_median\"" { m = $3 } $1 == "\"Strlen\"" { one = $3 }
+  END { if (m != "") printf "%d", m + 0.5; else if (one != "") printf "%d", one + 0.5 }' "$plainCsv")
+row "every body read once (strlen)" "${floorMs:--}" "" "the floor of any scan" ""
 keyIndex=0
 for key in "$rare" "$common" "$japanese"; do
   grepKey=$(printf '%s' "$key" | iconv -f UTF-8 -t CP932)
