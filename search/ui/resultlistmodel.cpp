@@ -5,6 +5,7 @@
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QTableView>
+#include <algorithm>
 #include <unordered_map>
 #include <utility>
 
@@ -76,6 +77,7 @@ Qt::ItemFlags ResultListModel::flags(const QModelIndex& index) const {
 void ResultListModel::SortByColumn(std::vector<TLogMessage*>& results, SortState& state, int column,
                                    QItemSelectionModel* selection) {
   Q_ASSERT(&results == &FResults);
+  Q_ASSERT(selection == nullptr || selection->model() == this);
   if (column < 0 || column >= kResultColumnCount) return;
 
   // The messages of the selected rows and of the current row, taken from the selection's ranges
@@ -152,7 +154,8 @@ void ResultListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   painter->setFont(opt.font);
   painter->setPen(opt.palette.color(
       group, opt.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
-  painter->drawText(textRect, static_cast<int>(opt.displayAlignment) | Qt::TextSingleLine,
+  const Qt::Alignment alignment = QStyle::visualAlignment(opt.direction, opt.displayAlignment);
+  painter->drawText(textRect, static_cast<int>(alignment) | Qt::TextSingleLine,
                     opt.fontMetrics.elidedText(text, opt.textElideMode, textRect.width()));
   painter->restore();
 }

@@ -39,8 +39,8 @@ class ResultListModel : public QAbstractTableModel {
   // A click on the header of column: the core sorts results (the vector this model reads) by
   // the column's key and finds the rows of the selected messages and of the current one in the
   // new order; selection (may be nullptr) then selects those rows and makes that row current.
-  // One layout change; the selection is handed over as ranges of consecutive rows, so a sort
-  // costs about the same whether a few rows or all of them are selected.
+  // One layout change; the selection is read and handed back as ranges of consecutive rows,
+  // never row by row.
   void SortByColumn(std::vector<TLogMessage*>& results, SortState& state, int column,
                     QItemSelectionModel* selection);
 
@@ -58,7 +58,7 @@ class ResultListModel : public QAbstractTableModel {
 // Paints a cell of the list: the style draws its background, selection and focus as usual, and
 // the text is drawn here on one line, shortened with an ellipsis when it does not fit. The style's
 // own item painting lays a cell's text out three times (to size it, to shorten it, to draw it),
-// which makes painting a page of the list more than twice as slow.
+// which makes painting a page of the list about twice as slow.
 class ResultListDelegate : public QStyledItemDelegate {
   Q_OBJECT
  public:
@@ -70,10 +70,11 @@ class ResultListDelegate : public QStyledItemDelegate {
 // The list's default column widths.
 void ApplyColumnWidths(QHeaderView& header);
 
-// Sets up a table view as the result list, after its model is set and while the list is empty:
-// whole rows selected, several at a time, the default column widths, the cell painter above, and
-// every row one fixed height with no row header, so that the view never measures rows (with a
-// million rows, measuring is what makes a list slow). Call again after the view's font changes.
+// Sets up a table view as the result list, after its model is set: whole rows selected, several
+// at a time, the default column widths, the cell painter above, and every row one fixed height
+// with no row header, so that the view never measures rows (with a million rows, measuring is
+// what makes a list slow). Call it again after the view's font changes, best while the list is
+// empty: a new row height is applied to every row the view holds.
 void SetUpResultView(QTableView& view);
 
 }  // namespace yuzulog
