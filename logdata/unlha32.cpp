@@ -4,6 +4,11 @@
 #include <archive_entry.h>
 #include <locale.h>
 
+#include <optional>
+#include <vector>
+
+#include "logdata/lhareader.h"
+
 namespace yuzulog {
 namespace {
 
@@ -74,21 +79,45 @@ bool NextHeader(archive* a, TUnlha32::Member& member, int index) {
   return true;
 }
 
+// What our reader's verdict on a member it took means to the caller.
+TUnlha32::Status StatusOf(lha::DecodeStatus status) {
+  switch (status) {
+    case lha::DecodeStatus::Ok:
+      return TUnlha32::Status::Ok;
+    case lha::DecodeStatus::TooLong:
+    case lha::DecodeStatus::SizeMismatch:
+      return TUnlha32::Status::SizeMismatch;
+    default:
+      return TUnlha32::Status::ReadError;
+  }
+}
+
 }  // namespace
 
+// The walk comes from our reader when it handles every header of the archive; otherwise from
+// libarchive, as the archive's members would have been listed without it.
 struct TUnlha32::Handle {
-  ScopedUtf8Locale Locale;  // for as long as the walk reads headers on this thread
+  std::vector<lha::Member> Members;  // our reader's walk
+  bool Own = false;
+  std::optional<ScopedUtf8Locale> Locale;  // for as long as libarchive reads headers on this thread
   ArchivePtr Archive;
 };
 
 TUnlha32::TUnlha32() = default;
 TUnlha32::~TUnlha32() = default;
 
-bool TUnlha32::OpenArchive(const std::string& path) {
+bool TUnlha32::OpenArchive(const std::string& path, Reader reader) {
   CloseArchive();
   auto handle = std::make_unique<Handle>();
-  handle->Archive = OpenLha(path);
-  if (!handle->Archive) return false;
+  if (reader == Reader::Auto) {
+    const lha::FileSource source(path);
+    handle->Own = source.IsOpen() && lha::ListMembers(source, handle->Members);
+  }
+  if (!handle->Own) {
+    handle->Locale.emplace();
+    handle->Archive = OpenLha(path);
+    if (!handle->Archive) return false;
+  }
   FHandle = std::move(handle);
   FNextIndex = 0;
   return true;
@@ -101,7 +130,15 @@ bool TUnlha32::FindFirst(Member& member) {
 
 bool TUnlha32::FindNext(Member& member) {
   if (!FHandle) return false;
-  if (!NextHeader(FHandle->Archive.get(), member, FNextIndex)) return false;
+  if (FHandle->Own) {
+    if (static_cast<std::size_t>(FNextIndex) >= FHandle->Members.size()) return false;
+    const lha::Member& own = FHandle->Members[static_cast<std::size_t>(FNextIndex)];
+    member.Name = own.Name;
+    member.Size = own.Size;
+    member.Index = FNextIndex;
+  } else if (!NextHeader(FHandle->Archive.get(), member, FNextIndex)) {
+    return false;
+  }
   ++FNextIndex;
   return true;
 }
@@ -113,8 +150,19 @@ void TUnlha32::CloseArchive() {
 
 TUnlha32::Status TUnlha32::ExtractMem(const std::string& path, int memberIndex,
                                       std::uint64_t memberSize, char* buffer,
-                                      std::size_t bufferSize) {
+                                      std::size_t bufferSize, Reader reader) {
   if (memberSize > bufferSize) return Status::SizeMismatch;
+  if (reader == Reader::Auto) {
+    // Once our reader has taken the member, its verdict stands: a corrupt member is not tried
+    // again with libarchive.
+    const lha::FileSource source(path);
+    lha::Member member;
+    if (source.IsOpen() &&
+        lha::FindMember(source, memberIndex, member) == lha::HeaderResult::Member) {
+      if (member.Size != memberSize) return Status::SizeMismatch;
+      return StatusOf(lha::Extract(source, member, buffer, bufferSize));
+    }
+  }
   ScopedUtf8Locale locale;
   ArchivePtr a = OpenLha(path);
   if (!a) return Status::CannotOpen;

@@ -1,5 +1,6 @@
 // The LHA archive layer: lists an archive's members and extracts one of them into the caller's
-// buffer. It wraps libarchive, whose header stays private to unlha32.cpp.
+// buffer. Our own reader (lhareader.h) takes the archives it handles; everything else goes to
+// libarchive, whose header stays private to unlha32.cpp.
 #pragma once
 
 #include <cstddef>
@@ -29,8 +30,12 @@ class TUnlha32 {
   // The archive library is linked into the program, so the layer is always available.
   static bool Available() { return true; }
 
+  // Which reader takes an archive: ours wherever it handles the archive and libarchive for the
+  // rest, or libarchive alone (what tests and the fuzz target compare ours with).
+  enum class Reader { Auto, LibarchiveOnly };
+
   // Opens an archive for the member walk; false when it cannot be read as an LHA archive.
-  bool OpenArchive(const std::string& path);
+  bool OpenArchive(const std::string& path, Reader reader = Reader::Auto);
   // Fills member with the first, then the next member; false when there is none (or the
   // archive turned out to be corrupt).
   bool FindFirst(Member& member);
@@ -42,7 +47,7 @@ class TUnlha32 {
   // bytes must come out, and they must fit into bufferSize; anything else (a truncated or corrupt
   // archive) fails.
   static Status ExtractMem(const std::string& path, int memberIndex, std::uint64_t memberSize,
-                           char* buffer, std::size_t bufferSize);
+                           char* buffer, std::size_t bufferSize, Reader reader = Reader::Auto);
 
  private:
   struct Handle;

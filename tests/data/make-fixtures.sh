@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Rebuilds the log and archive fixtures in this folder. The results are committed; tests never run
-# this script. Needs bash, iconv (glibc), Debian's lha (jlha-utils) and openssl (for the fixed
-# pseudo-random bytes). Run it from anywhere: ./make-fixtures.sh
+# this script. Needs bash, iconv (glibc), Debian's lha (jlha-utils, with java and its jLHA library)
+# and openssl (for the fixed pseudo-random bytes). Run it from anywhere: ./make-fixtures.sh
 #
 # The logs are written below in UTF-8 in a small source form and converted to code page 932:
 #   @number|ID|handle|title|room|yy/mm/dd|hh:mm|commented-on number or -
@@ -323,6 +323,74 @@ lzh "$here/notlog.lzh" 2 ROOM05.TXT SETUP.EXE MANUAL.DOC
 fixed_bytes "$size" 00000000000000000000000000000003 >"$work/EQUAL.EXE"
 cp "$here/room05a.LOG" "$work/EQUAL.LOG"
 lzh "$here/tie.lzh" 2 EQUAL.EXE EQUAL.LOG
+
+# --- Every compression method, header level and directory names -----------------------------------
+
+# The lha command line offers neither -lh4- nor directory names in every level, so these archives
+# are written through the library behind it (jLHA): MakeLzh OUT LEVEL METHOD:NAME=FILE...
+# Names are stored in code page 932; every member gets the same fixed time stamp (in UTC).
+cat >"$work/MakeLzh.java" <<'EOF'
+import java.io.File;
+import java.io.FileOutputStream;
+import java.nio.file.Files;
+import java.util.Date;
+import java.util.Properties;
+import jp.gr.java_conf.dangan.util.lha.LhaHeader;
+import jp.gr.java_conf.dangan.util.lha.LhaOutputStream;
+
+public class MakeLzh {
+  public static void main(String[] args) throws Exception {
+    Properties props = new Properties();
+    props.setProperty("lha.encoding", "Windows-31J");
+    int level = Integer.parseInt(args[1]);
+    try (LhaOutputStream out = new LhaOutputStream(new FileOutputStream(args[0]), props)) {
+      for (int i = 2; i < args.length; i++) {
+        String method = args[i].substring(0, args[i].indexOf(':'));
+        String[] pair = args[i].substring(method.length() + 1).split("=", 2);
+        LhaHeader header = new LhaHeader(pair[0], new Date(865166400000L));
+        header.setHeaderLevel(level);
+        header.setCompressMethod(method);
+        out.putNextEntry(header);
+        out.write(Files.readAllBytes(new File(pair[1]).toPath()));
+        out.closeEntry();
+      }
+    }
+  }
+}
+EOF
+jlha() { java -Duser.timezone=UTC -cp /usr/share/java/jlha.jar "$work/MakeLzh.java" "$@"; }
+
+# About 12 kB of text: room 5's first log, 8 kB of base64 lines (hardly any matches, so several
+# Huffman blocks), the log again (matches reaching back 10 kB: beyond -lh5-'s dictionary).
+{
+  cat "$here/room05a.LOG"
+  fixed_bytes 6000 00000000000000000000000000000004 | base64 -w 76 | LC_ALL=C sed 's/$/\r/'
+  cat "$here/room05a.LOG"
+} >"$work/MIXED.TXT"
+# The same with 22 kB of base64: more symbols than the encoder puts into one Huffman block.
+{
+  cat "$here/room05a.LOG"
+  fixed_bytes 16000 00000000000000000000000000000005 | base64 -w 76 | LC_ALL=C sed 's/$/\r/'
+  cat "$here/room05a.LOG"
+} >"$work/BLOCKS.TXT"
+# About 87 kB, nearly all of it long matches.
+for i in $(seq 1 40); do
+  printf 'copy %d\r\n' "$i"
+  cat "$here/room05a.LOG"
+done >"$work/REPEAT.TXT"
+: >"$work/EMPTY.TXT"
+jlha "$here/methods.lzh" 2 -lh4-:MIXED4.TXT="$work/MIXED.TXT" -lh5-:MIXED5.TXT="$work/MIXED.TXT" \
+  -lh6-:MIXED6.TXT="$work/MIXED.TXT" -lh7-:MIXED7.TXT="$work/MIXED.TXT" \
+  -lh5-:EMPTY.TXT="$work/EMPTY.TXT" -lh7-:REPEAT.TXT="$work/REPEAT.TXT" \
+  -lh7-:BLOCKS.TXT="$work/BLOCKS.TXT"
+
+# Room 5's first log under directory names, one archive per header level and method.
+jlha "$here/dirs-l0.lzh" 0 -lh6-:LOGS/ROOM05.LOG="$here/room05a.LOG" \
+  -lh5-:LOGS/README.TXT="$work/README.TXT"
+jlha "$here/dirs-l1.lzh" 1 -lh7-:LOGS/ROOM05.LOG="$here/room05a.LOG" \
+  -lh5-:LOGS/ゆず/README.TXT="$work/README.TXT"
+jlha "$here/dirs-l2.lzh" 2 -lh5-:README.TXT="$work/README.TXT" \
+  -lh4-:LOGS/ゆず/ROOM05.LOG="$here/room05a.LOG"
 
 # --- Line ends and empty files ---------------------------------------------------------------------
 

@@ -1,0 +1,201 @@
+// Our LHA reader next to libarchive on the same bytes. The member walk that TUnlha32 gives must
+// be libarchive's, whichever reader took the archive; every member our reader takes must be in
+// libarchive's walk under the same name and size; and where both extract a member, the bytes
+// must agree.
+//
+// Where the two may disagree on a member, by design:
+// - libarchive has no -lh4- decoder, so ours may succeed where it fails;
+// - ours fails a match that reaches before the member's first byte or beyond the method's
+//   dictionary, and a match that runs past the declared size. A valid stream holds neither;
+//   libarchive reads what its window holds there, or cuts the match short, and may still get
+//   the CRC right by chance (or by a fuzzer that learned the CRC);
+// - libarchive rejects a block whose literal/length code has a single symbol when the code for
+//   the code lengths has a single symbol too; that is what the original encoder writes for a
+//   block of one distinct symbol, and ours reads it;
+// - for a member of size 0 the libarchive path asks for no bytes at all, so it never sees data
+//   missing from the file or a header CRC other than that of no bytes; ours checks both.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "logdata/lhareader.h"
+#include "logdata/unlha32.h"
+
+namespace {
+
+using yuzulog::TUnlha32;
+namespace lha = yuzulog::lha;
+
+// Members declared larger than this are compared by their headers only.
+constexpr std::uint64_t kMaxExtract = 1 << 20;
+// Members looked at per input.
+constexpr int kMaxMembers = 8;
+
+struct Walk {
+  bool Opened = false;
+  std::vector<TUnlha32::Member> Members;
+};
+
+Walk WalkOf(const std::string& path, TUnlha32::Reader reader) {
+  Walk walk;
+  TUnlha32 unlha;
+  walk.Opened = unlha.OpenArchive(path, reader);
+  TUnlha32::Member m;
+  for (bool more = unlha.FindFirst(m); more && walk.Members.size() < 10000;
+       more = unlha.FindNext(m))
+    walk.Members.push_back(m);
+  return walk;
+}
+
+bool SameWalk(const Walk& a, const Walk& b) {
+  if (a.Opened != b.Opened || a.Members.size() != b.Members.size()) return false;
+  for (std::size_t i = 0; i < a.Members.size(); ++i)
+    if (a.Members[i].Name != b.Members[i].Name || a.Members[i].Size != b.Members[i].Size ||
+        a.Members[i].Index != b.Members[i].Index)
+      return false;
+  return true;
+}
+
+bool StricterByDesign(lha::DecodeStatus status) {
+  return status == lha::DecodeStatus::BadDistance || status == lha::DecodeStatus::TooLong;
+}
+
+// The input written to a file of its own, removed again at the end.
+class TempFile {
+ public:
+  TempFile(const void* data, std::size_t size) {
+    char path[] = "/tmp/yuzulog-lha-fuzz-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) return;
+    FPath = path;
+    FOk = size == 0 || write(fd, data, size) == static_cast<ssize_t>(size);
+    close(fd);
+  }
+  ~TempFile() {
+    if (!FPath.empty()) unlink(FPath.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  bool Ok() const { return FOk; }
+  const std::string& Path() const { return FPath; }
+
+ private:
+  std::string FPath;
+  bool FOk = false;
+};
+
+// The input as an archive file.
+void CheckArchive(const std::uint8_t* data, std::size_t size) {
+  TempFile file(data, size);
+  if (!file.Ok()) return;
+  const std::string& path = file.Path();
+  const lha::MemorySource source(data, size);
+  const Walk theirs = WalkOf(path, TUnlha32::Reader::LibarchiveOnly);
+  const Walk layer = WalkOf(path, TUnlha32::Reader::Auto);
+  if (!SameWalk(theirs, layer)) __builtin_trap();
+  std::vector<lha::Member> own;
+  if (lha::ListMembers(source, own) && own.size() != theirs.Members.size()) __builtin_trap();
+
+  for (int i = 0; i < kMaxMembers; ++i) {
+    lha::Member m;
+    if (lha::FindMember(source, i, m) != lha::HeaderResult::Member) break;
+    const auto index = static_cast<std::size_t>(i);
+    if (index >= theirs.Members.size() || theirs.Members[index].Name != m.Name ||
+        theirs.Members[index].Size != m.Size)
+      __builtin_trap();
+    if (m.Size > kMaxExtract) continue;
+    const auto n = static_cast<std::size_t>(m.Size);
+    std::vector<char> ourBytes(n + 1), theirBytes(n + 1), layerBytes(n + 1);
+    lha::DecodeNotes notes;
+    const lha::DecodeStatus ours = lha::Extract(source, m, ourBytes.data(), n, &notes);
+    const TUnlha32::Status them = TUnlha32::ExtractMem(path, i, m.Size, theirBytes.data(), n,
+                                                       TUnlha32::Reader::LibarchiveOnly);
+    const bool ourOk = ours == lha::DecodeStatus::Ok;
+    const bool theirOk = them == TUnlha32::Status::Ok;
+    if (ourOk && theirOk && std::memcmp(ourBytes.data(), theirBytes.data(), n) != 0)
+      __builtin_trap();
+    if (!ourOk && theirOk && !StricterByDesign(ours) && m.Size != 0) __builtin_trap();
+    if (ourOk && !theirOk && m.Kind != lha::Method::Lh4 && !notes.SingleSymbolBlock)
+      __builtin_trap();
+    // The layer gives our reader's verdict and bytes.
+    const TUnlha32::Status layerStatus =
+        TUnlha32::ExtractMem(path, i, m.Size, layerBytes.data(), n);
+    if ((layerStatus == TUnlha32::Status::Ok) != ourOk) __builtin_trap();
+    if (ourOk && std::memcmp(ourBytes.data(), layerBytes.data(), n) != 0) __builtin_trap();
+  }
+}
+
+void PutLe16(std::vector<std::uint8_t>& to, std::size_t at, unsigned v) {
+  to[at] = static_cast<std::uint8_t>(v);
+  to[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void PutLe32(std::vector<std::uint8_t>& to, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i)
+    to[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+// The input as compressed data: byte 0 picks -lh5-, -lh6- or -lh7-, bytes 1-3 the size (up to
+// 1 MB), the rest is the stream. It goes into a level-2 archive whose CRC is that of our output,
+// so that whenever our decoder gets through, libarchive must produce the same bytes. Mutated
+// archives rarely get that far: their CRC fails on both sides and nothing is compared.
+void CheckStream(const std::uint8_t* data, std::size_t size) {
+  if (size < 4) return;
+  static constexpr lha::Method kMethods[] = {lha::Method::Lh5, lha::Method::Lh6, lha::Method::Lh7};
+  const lha::Method method = kMethods[data[0] % 3];
+  const std::size_t n = data[1] | data[2] << 8 | (data[3] & 0x0F) << 16;
+  const std::uint8_t* stream = data + 4;
+  const std::size_t streamSize = size - 4;
+
+  std::vector<std::uint8_t> padded(stream, stream + streamSize);
+  padded.resize(streamSize + lha::kInputPadding);
+  std::vector<char> ourBytes(n + 1), theirBytes(n + 1);
+  lha::DecodeNotes notes;
+  const lha::DecodeStatus ours =
+      lha::Decode(method, padded.data(), streamSize, ourBytes.data(), n, &notes);
+  const bool ourOk = ours == lha::DecodeStatus::Ok;
+  const std::uint16_t crc = ourOk ? lha::Crc16(ourBytes.data(), n) : 0;
+
+  // size, method, packed size, size, time, reserved, level, CRC, OS, first extension size, then
+  // the header CRC and the file name records.
+  std::vector<std::uint8_t> archive(26);
+  const char name[] = "A.TXT";
+  archive[2] = '-', archive[3] = 'l', archive[4] = 'h';
+  archive[5] = static_cast<std::uint8_t>('5' + (data[0] % 3)), archive[6] = '-';
+  PutLe32(archive, 7, static_cast<std::uint32_t>(streamSize));
+  PutLe32(archive, 11, static_cast<std::uint32_t>(n));
+  archive[19] = 0x20;
+  archive[20] = 2;
+  PutLe16(archive, 21, crc);
+  archive[23] = 'U';
+  PutLe16(archive, 24, 5);
+  archive.insert(archive.end(), {0x00, 0, 0, static_cast<std::uint8_t>(sizeof name + 2), 0});
+  archive.push_back(0x01);
+  archive.insert(archive.end(), name, name + sizeof name - 1);
+  archive.insert(archive.end(), {0, 0});
+  PutLe16(archive, 0, static_cast<unsigned>(archive.size()));
+  PutLe16(archive, 27, lha::Crc16(archive.data(), archive.size()));
+  archive.insert(archive.end(), stream, stream + streamSize);
+  archive.push_back(0);
+
+  TempFile file(archive.data(), archive.size());
+  if (!file.Ok()) return;
+  const TUnlha32::Status them = TUnlha32::ExtractMem(file.Path(), 0, n, theirBytes.data(), n,
+                                                     TUnlha32::Reader::LibarchiveOnly);
+  const bool theirOk = them == TUnlha32::Status::Ok;
+  if (ourOk && !theirOk && !notes.SingleSymbolBlock) __builtin_trap();
+  if (ourOk && theirOk && std::memcmp(ourBytes.data(), theirBytes.data(), n) != 0) __builtin_trap();
+  if (!ourOk && theirOk && !StricterByDesign(ours) && n != 0) __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  CheckArchive(data, size);
+  CheckStream(data, size);
+  return 0;
+}
