@@ -63,6 +63,7 @@ std::vector<std::uint8_t> FlatLengths(std::size_t total, const std::vector<bool>
     if (used[s]) symbols.push_back(s);
   std::vector<std::uint8_t> lengths(total, 0);
   const unsigned k = static_cast<unsigned>(symbols.size());
+  if (k == 0) return lengths;
   const unsigned bits = std::bit_width(k) - 1;
   const unsigned longer = 2 * (k - (1u << bits));
   for (unsigned i = 0; i < k; ++i)
