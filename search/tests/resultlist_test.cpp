@@ -233,5 +233,41 @@ TEST_F(ResultListTest, ReplacingKeepsTheFilePermissions) {
   EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
+TEST_F(ResultListTest, SortKeepsTheOrderOfCompareMessagesOnLongSharedPrefixesAndTies) {
+  // Titles that agree on their first sixteen bytes, differ only in case, are prefixes of one
+  // another or are equal; rooms, numbers and handles repeat.
+  const std::vector<std::string> titles = {"ABCDEFGHIJKLMNOPq",
+                                           "abcdefghijklmnopQ",
+                                           "ABCDEFGHIJKLMNOP",
+                                           "ABCDEFGHIJKLMNOPA",
+                                           "abcdefghijklmnop",
+                                           "件名件名件名件名件名",
+                                           "件名件名件名件名件",
+                                           "件名件名件名件名件名x",
+                                           "a",
+                                           "A",
+                                           "",
+                                           "a_"};
+  std::vector<MessageSpec> specs;
+  for (std::size_t i = 0; i < titles.size() * 3; ++i) {
+    MessageSpec m =
+        Msg(static_cast<int>(i % 4), static_cast<int>(i % 5) + 1, titles[(i * 7) % titles.size()]);
+    m.Handle = i % 2 ? "Name" : "name";
+    specs.push_back(m);
+  }
+  Load(specs);
+  SortState state;
+  for (const int tag : {1, 1, 2, 0, 4, 3, 1, 5, 6}) {
+    const int direction = tag == state.LastSortKey ? -state.SortDirection : 1;
+    std::vector<TLogMessage*> expected = Results;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](const TLogMessage* a, const TLogMessage* b) {
+                       return CompareMessages(*a, *b, tag, direction) < 0;
+                     });
+    SortResults(Results, state, tag);
+    EXPECT_EQ(Results, expected) << "tag " << tag;
+  }
+}
+
 }  // namespace
 }  // namespace yuzulog
