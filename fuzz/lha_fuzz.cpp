@@ -155,10 +155,12 @@ void CheckStream(const std::uint8_t* data, std::size_t size) {
   padded.resize(streamSize + lha::kInputPadding);
   std::vector<char> ourBytes(n + 1), theirBytes(n + 1);
   lha::DecodeNotes notes;
+  std::uint16_t crc = 0;
   const lha::DecodeStatus ours =
-      lha::Decode(method, padded.data(), streamSize, ourBytes.data(), n, &notes);
+      lha::Decode(method, padded.data(), streamSize, ourBytes.data(), n, &crc, &notes);
   const bool ourOk = ours == lha::DecodeStatus::Ok;
-  const std::uint16_t crc = ourOk ? lha::Crc16(ourBytes.data(), n) : 0;
+  if (ourOk && crc != lha::Crc16(ourBytes.data(), n)) __builtin_trap();
+  if (!ourOk) crc = 0;
 
   // size, method, packed size, size, time, reserved, level, CRC, OS, first extension size, then
   // the header CRC and the file name records.

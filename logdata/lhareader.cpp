@@ -40,9 +40,9 @@ std::uint64_t LoadBe64(const unsigned char* p) {
 
 // ---- CRC-16 -------------------------------------------------------------------------------------
 
-// Slicing by eight: Table[k][b] is the CRC of byte b followed by k zero bytes.
+// Slicing by sixteen: Table[k][b] is the CRC of byte b followed by k zero bytes.
 struct CrcTables {
-  std::uint16_t Table[8][256];
+  std::uint16_t Table[16][256];
 };
 
 constexpr CrcTables MakeCrcTables() {
@@ -53,7 +53,7 @@ constexpr CrcTables MakeCrcTables() {
       crc = (crc & 1) ? (crc >> 1) ^ 0xA001 : crc >> 1;
     t.Table[0][b] = static_cast<std::uint16_t>(crc);
   }
-  for (int k = 1; k < 8; ++k)
+  for (int k = 1; k < 16; ++k)
     for (unsigned b = 0; b < 256; ++b) {
       const unsigned prev = t.Table[k - 1][b];
       t.Table[k][b] = static_cast<std::uint16_t>((prev >> 8) ^ t.Table[0][prev & 0xFF]);
@@ -286,12 +286,37 @@ constexpr int kTBits = 5;
 constexpr int kCBits = 9;
 constexpr unsigned kMinMatch = 3;
 constexpr unsigned kMaxMatch = 256;
-constexpr std::uint16_t kLongCode =
-    31;  // an entry's length field: the code is longer than the table
+
+// A table entry of the literal/length code and of the code-length code: symbol << 5 | length.
+struct SymbolEntry {
+  using Type = std::uint16_t;
+  static constexpr Type kLong = 31;  // in the length field: the code is longer than the table
+  static Type Make(unsigned symbol, unsigned length) {
+    return static_cast<Type>(symbol << 5 | length);
+  }
+  static unsigned Length(Type e) { return e & 31u; }
+  static unsigned Symbol(Type e) { return e >> 5; }
+};
+
+// A table entry of the distance code holds the whole distance's recipe: the bits to take (code
+// and extra bits), the extra bits' count and the distance they add to. Symbol j stands for
+// distance 1 (j = 0), 2 (j = 1), or 2^(j-1) + 1 plus j - 1 extra bits.
+struct DistanceEntry {
+  using Type = std::uint32_t;
+  static constexpr Type kLong = 63;  // in the bit-count field
+  static Type Make(unsigned j, unsigned length) {
+    const unsigned extra = j > 1 ? j - 1 : 0;
+    const unsigned base = j > 1 ? (1u << (j - 1)) + 1 : j + 1;
+    return static_cast<Type>((length + extra) | extra << 6 | base << 10);
+  }
+  static unsigned Bits(Type e) { return e & 63u; }
+  static unsigned Extra(Type e) { return (e >> 6) & 15u; }
+  static unsigned Base(Type e) { return e >> 10; }
+};
 
 // A canonical Huffman code: a direct table over the next RootBits bits holds every code of up to
-// that length (entry: symbol << 5 | length); the rare longer ones are found by a search by length.
-template <int RootBits, int MaxSymbols>
+// that length; the rare longer ones are found by a search by length.
+template <int RootBits, int MaxSymbols, class EntryKind = SymbolEntry>
 class HuffmanTable {
  public:
   // Builds the code from one length per symbol (0: unused). False when the lengths do not make
@@ -327,20 +352,22 @@ class HuffmanTable {
       const unsigned c = nextCode[len]++;
       if (len <= RootBits) {
         const unsigned shift = RootBits - len;
-        const std::uint16_t entry = static_cast<std::uint16_t>(s << 5 | len);
-        std::fill_n(FRoot.begin() + (c << shift), std::size_t{1} << shift, entry);
+        std::fill_n(FRoot.begin() + (c << shift), std::size_t{1} << shift,
+                    EntryKind::Make(static_cast<unsigned>(s), static_cast<unsigned>(len)));
       } else {
-        FRoot[c >> (len - RootBits)] = kLongCode;
+        FRoot[c >> (len - RootBits)] = EntryKind::kLong;
       }
     }
     return true;
   }
 
   // The code of one symbol and zero bits: every lookup gives it and reads nothing.
-  void SetSingle(int symbol) { FRoot.fill(static_cast<std::uint16_t>(symbol << 5)); }
+  void SetSingle(int symbol) { FRoot.fill(EntryKind::Make(static_cast<unsigned>(symbol), 0)); }
 
   // The entry for the next bits (left-aligned in a 64-bit word).
-  std::uint16_t Entry(std::uint64_t bits) const { return FRoot[bits >> (64 - RootBits)]; }
+  typename EntryKind::Type Entry(std::uint64_t bits) const {
+    return FRoot[bits >> (64 - RootBits)];
+  }
 
   // A code longer than RootBits, from the next 16 bits: its symbol, and its length in length.
   // The code is complete, so a symbol is always found.
@@ -358,16 +385,16 @@ class HuffmanTable {
   }
 
  private:
-  std::array<std::uint16_t, std::size_t{1} << RootBits> FRoot;
+  std::array<typename EntryKind::Type, std::size_t{1} << RootBits> FRoot;
   std::uint16_t FFirst[kMaxCodeLength + 1];
   std::uint16_t FCount[kMaxCodeLength + 1];
   std::uint16_t FIndex[kMaxCodeLength + 1];
   std::uint16_t FSorted[MaxSymbols];
 };
 
-using TTable = HuffmanTable<8, kNT>;   // the code of the literal/length code lengths
-using CTable = HuffmanTable<12, kNC>;  // literals and match lengths
-using PTable = HuffmanTable<10, 17>;   // match distances, by their bit count
+using TTable = HuffmanTable<8, kNT>;                 // the code of the literal/length code lengths
+using CTable = HuffmanTable<12, kNC>;                // literals and match lengths
+using PTable = HuffmanTable<10, 17, DistanceEntry>;  // match distances, by their bit count
 
 // ---- bits ---------------------------------------------------------------------------------------
 
@@ -416,8 +443,9 @@ struct BitReader {
     if (Count < kMaxCodeLength) Refill();
     const std::uint16_t e = table.Entry(Bits);
     unsigned len = e & 31u;
-    const unsigned sym =
-        len != kLongCode ? e >> 5u : table.DecodeLong(static_cast<unsigned>(Bits >> 48), len);
+    const unsigned sym = len != SymbolEntry::kLong
+                             ? e >> 5u
+                             : table.DecodeLong(static_cast<unsigned>(Bits >> 48), len);
     Bits <<= len;
     Count -= len;
     return sym;
@@ -550,7 +578,8 @@ inline void CopyMatch(std::uint8_t* out, std::size_t distance, std::size_t lengt
 }
 
 DecodeStatus DecodeHuffman(const MethodParams& params, const std::uint8_t* in, std::size_t inSize,
-                           std::uint8_t* out, std::size_t size, DecodeNotes* notes) {
+                           std::uint8_t* out, std::size_t size, std::uint16_t* crc,
+                           DecodeNotes* notes) {
   auto tables = std::make_unique<Tables>();
   const CTable& c = tables->C;
   const PTable& p = tables->P;
@@ -564,6 +593,8 @@ DecodeStatus DecodeHuffman(const MethodParams& params, const std::uint8_t* in, s
   std::uint64_t bits = 0;
   unsigned count = 0;
   std::uint32_t blockLeft = 0;
+  const std::uint8_t* crcFrom = out;
+  if (crc) *crc = 0;
   // A failure once more bits were taken than there are is the data's end, not its content.
   auto failure = [&](DecodeStatus status) {
     return TakenBits(in, next, count) > static_cast<std::uint64_t>(inSize) * 8
@@ -573,6 +604,11 @@ DecodeStatus DecodeHuffman(const MethodParams& params, const std::uint8_t* in, s
 
   while (out < end) {
     if (blockLeft == 0) {
+      // The block just decoded is still in the cache: its CRC now costs less than later.
+      if (crc) {
+        *crc = Crc16(crcFrom, static_cast<std::size_t>(out - crcFrom), *crc);
+        crcFrom = out;
+      }
       BitReader br{in, inSize, next, limit, bits, count};
       const DecodeStatus status = ReadBlockHeader(br, params, *tables, blockLeft, notes);
       if (status != DecodeStatus::Ok) return status;
@@ -590,7 +626,7 @@ DecodeStatus DecodeHuffman(const MethodParams& params, const std::uint8_t* in, s
     const std::uint16_t ce = c.Entry(bits);
     unsigned len = ce & 31u;
     const unsigned sym =
-        len != kLongCode ? ce >> 5u : c.DecodeLong(static_cast<unsigned>(bits >> 48), len);
+        len != SymbolEntry::kLong ? ce >> 5u : c.DecodeLong(static_cast<unsigned>(bits >> 48), len);
     bits <<= len;
     count -= len;
     --blockLeft;
@@ -600,19 +636,18 @@ DecodeStatus DecodeHuffman(const MethodParams& params, const std::uint8_t* in, s
     }
     const std::size_t length = sym - (256 - kMinMatch);
 
-    const std::uint16_t pe = p.Entry(bits);
-    len = pe & 31u;
-    const unsigned j =
-        len != kLongCode ? pe >> 5u : p.DecodeLong(static_cast<unsigned>(bits >> 48), len);
-    bits <<= len;
-    count -= len;
-    std::size_t distance = j + 1;  // symbol 0: distance 1; symbol 1: distance 2
-    if (j > 1) {
-      const unsigned extra = j - 1;
-      distance = ((std::size_t{1} << extra) | static_cast<std::size_t>(bits >> (64 - extra))) + 1;
-      bits <<= extra;
-      count -= extra;
+    DistanceEntry::Type pe = p.Entry(bits);
+    if (DistanceEntry::Bits(pe) == DistanceEntry::kLong) {
+      const unsigned j = p.DecodeLong(static_cast<unsigned>(bits >> 48), len);
+      pe = DistanceEntry::Make(j, len);
     }
+    // The code and its extra bits in one take: the extra bits are the low ones.
+    const unsigned taken = DistanceEntry::Bits(pe);
+    const std::size_t distance =
+        DistanceEntry::Base(pe) + static_cast<std::size_t>(((bits >> 1) >> (63 - taken)) &
+                                                           ((1u << DistanceEntry::Extra(pe)) - 1));
+    bits <<= taken;
+    count -= taken;
     const std::size_t produced = static_cast<std::size_t>(out - begin);
     if (distance > produced || distance > maxDistance) return failure(DecodeStatus::BadDistance);
     const std::size_t room = static_cast<std::size_t>(end - out);
@@ -627,6 +662,7 @@ DecodeStatus DecodeHuffman(const MethodParams& params, const std::uint8_t* in, s
   const std::uint64_t available = static_cast<std::uint64_t>(inSize) * 8;
   if (consumed > available) return DecodeStatus::Truncated;
   if (blockLeft != 0 || available - consumed >= 8) return DecodeStatus::TooLong;
+  if (crc) *crc = Crc16(crcFrom, static_cast<std::size_t>(out - crcFrom), *crc);
   return DecodeStatus::Ok;
 }
 
@@ -756,13 +792,18 @@ const char* DecodeStatusName(DecodeStatus status) {
 std::uint16_t Crc16(const void* data, std::size_t size, std::uint16_t crc) {
   const unsigned char* p = static_cast<const unsigned char*>(data);
   const auto& t = kCrc.Table;
-  while (size >= 8) {
-    const std::uint64_t v = LoadLe64(p) ^ crc;
+  // Sixteen independent lookups per step: the CRC's own dependency is one step, not one byte.
+  while (size >= 16) {
+    const std::uint64_t a = LoadLe64(p) ^ crc;
+    const std::uint64_t b = LoadLe64(p + 8);
     crc = static_cast<std::uint16_t>(
-        t[7][v & 0xFF] ^ t[6][(v >> 8) & 0xFF] ^ t[5][(v >> 16) & 0xFF] ^ t[4][(v >> 24) & 0xFF] ^
-        t[3][(v >> 32) & 0xFF] ^ t[2][(v >> 40) & 0xFF] ^ t[1][(v >> 48) & 0xFF] ^ t[0][v >> 56]);
-    p += 8;
-    size -= 8;
+        t[15][a & 0xFF] ^ t[14][(a >> 8) & 0xFF] ^ t[13][(a >> 16) & 0xFF] ^
+        t[12][(a >> 24) & 0xFF] ^ t[11][(a >> 32) & 0xFF] ^ t[10][(a >> 40) & 0xFF] ^
+        t[9][(a >> 48) & 0xFF] ^ t[8][a >> 56] ^ t[7][b & 0xFF] ^ t[6][(b >> 8) & 0xFF] ^
+        t[5][(b >> 16) & 0xFF] ^ t[4][(b >> 24) & 0xFF] ^ t[3][(b >> 32) & 0xFF] ^
+        t[2][(b >> 40) & 0xFF] ^ t[1][(b >> 48) & 0xFF] ^ t[0][b >> 56]);
+    p += 16;
+    size -= 16;
   }
   while (size-- > 0)
     crc = static_cast<std::uint16_t>((crc >> 8) ^ t[0][(crc ^ *p++) & 0xFF]);
@@ -770,21 +811,22 @@ std::uint16_t Crc16(const void* data, std::size_t size, std::uint16_t crc) {
 }
 
 DecodeStatus Decode(Method method, const std::uint8_t* packed, std::size_t packedSize, char* out,
-                    std::size_t size, DecodeNotes* notes) {
+                    std::size_t size, std::uint16_t* crc, DecodeNotes* notes) {
   auto* to = reinterpret_cast<std::uint8_t*>(out);
   switch (method) {
     case Method::Stored:
       if (packedSize != size) return DecodeStatus::TooLong;
       if (size > 0) std::memcpy(to, packed, size);
+      if (crc) *crc = Crc16(to, size);
       return DecodeStatus::Ok;
     case Method::Lh4:
-      return DecodeHuffman({12, 14, 4}, packed, packedSize, to, size, notes);
+      return DecodeHuffman({12, 14, 4}, packed, packedSize, to, size, crc, notes);
     case Method::Lh5:
-      return DecodeHuffman({13, 14, 4}, packed, packedSize, to, size, notes);
+      return DecodeHuffman({13, 14, 4}, packed, packedSize, to, size, crc, notes);
     case Method::Lh6:
-      return DecodeHuffman({15, 16, 5}, packed, packedSize, to, size, notes);
+      return DecodeHuffman({15, 16, 5}, packed, packedSize, to, size, crc, notes);
     case Method::Lh7:
-      return DecodeHuffman({16, 17, 5}, packed, packedSize, to, size, notes);
+      return DecodeHuffman({16, 17, 5}, packed, packedSize, to, size, crc, notes);
   }
   return DecodeStatus::BadTable;
 }
@@ -795,10 +837,12 @@ DecodeStatus Extract(const Source& source, const Member& member, char* out, std:
   const std::size_t size = static_cast<std::size_t>(member.Size);
   if (member.DataOffset > source.Size() || member.PackedSize > source.Size() - member.DataOffset)
     return DecodeStatus::Truncated;
+  std::uint16_t crc = 0;
   if (member.Kind == Method::Stored) {
     // Straight into the caller's buffer.
     if (member.PackedSize != member.Size) return DecodeStatus::TooLong;
     if (!source.ReadAt(member.DataOffset, out, size)) return DecodeStatus::ReadError;
+    crc = Crc16(out, size);
   } else {
     const std::size_t packedSize = static_cast<std::size_t>(member.PackedSize);
     std::unique_ptr<std::uint8_t[]> packed(new (std::nothrow)
@@ -806,10 +850,11 @@ DecodeStatus Extract(const Source& source, const Member& member, char* out, std:
     if (!packed) return DecodeStatus::ReadError;
     if (!source.ReadAt(member.DataOffset, packed.get(), packedSize)) return DecodeStatus::ReadError;
     std::memset(packed.get() + packedSize, 0, kInputPadding);
-    const DecodeStatus status = Decode(member.Kind, packed.get(), packedSize, out, size, notes);
+    const DecodeStatus status =
+        Decode(member.Kind, packed.get(), packedSize, out, size, &crc, notes);
     if (status != DecodeStatus::Ok) return status;
   }
-  return Crc16(out, size) == member.Crc ? DecodeStatus::Ok : DecodeStatus::CrcMismatch;
+  return crc == member.Crc ? DecodeStatus::Ok : DecodeStatus::CrcMismatch;
 }
 
 }  // namespace yuzulog::lha

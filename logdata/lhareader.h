@@ -116,9 +116,10 @@ constexpr std::size_t kInputPadding = 32;
 
 // Decodes packed (packedSize bytes, then kInputPadding readable bytes) into exactly size bytes
 // at out. The output is its own dictionary: nothing outside [out, out + size) is read or written.
-// The CRC is not checked here.
+// With crc, also computes the CRC-16 of the output (block by block, while it is in the cache);
+// checking it is the caller's part.
 DecodeStatus Decode(Method method, const std::uint8_t* packed, std::size_t packedSize, char* out,
-                    std::size_t size, DecodeNotes* notes = nullptr);
+                    std::size_t size, std::uint16_t* crc = nullptr, DecodeNotes* notes = nullptr);
 
 // The LHA CRC-16 (reflected polynomial 0xA001), continued from crc.
 std::uint16_t Crc16(const void* data, std::size_t size, std::uint16_t crc = 0);
