@@ -5,6 +5,10 @@
 //
 // Files: the .LOG files of YUZULOG_BENCH_CORPUS=DIR (a library from yuzulog-corpus-gen), up to
 // YUZULOG_BENCH_MB megabytes (default 256).
+//
+// ExtractLzh times one archive's largest member coming out of our LHA reader next to libarchive
+// (the first .lzh file of YUZULOG_BENCH_LZH=DIR, or that file itself; skipped when unset). Both
+// give the same bytes before either is timed.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -19,6 +23,7 @@
 #include "htmlview/htmlpage.h"
 #include "logdata/logdata.h"
 #include "logdata/logloader.h"
+#include "logdata/unlha32.h"
 #include "mainwindow/logfiles.h"
 #include "mainwindow/messagetree.h"
 
@@ -259,6 +264,78 @@ void BM_WriteMessagePage(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * messages.size()));
 }
 BENCHMARK(BM_WriteMessagePage)->Unit(benchmark::kMillisecond);
+
+// The archive ExtractLzh reads and its largest member; Path is empty when there is none.
+struct LzhSample {
+  std::string Path;
+  TUnlha32::Member Member;
+  std::string Problem;  // why there is no sample
+};
+
+const LzhSample& TheLzhSample() {
+  static const LzhSample sample = [] {
+    LzhSample s;
+    const char* where = std::getenv("YUZULOG_BENCH_LZH");
+    if (where == nullptr) {
+      s.Problem = "set YUZULOG_BENCH_LZH to a .lzh file or a folder of them";
+      return s;
+    }
+    std::string path = where;
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+      std::vector<std::string> archives;
+      for (const auto& entry : std::filesystem::directory_iterator(path, ec))
+        if (entry.path().extension() == ".lzh") archives.push_back(entry.path().string());
+      std::sort(archives.begin(), archives.end());
+      path = archives.empty() ? "" : archives.front();
+    }
+    TUnlha32 unlha;
+    TUnlha32::Member m;
+    if (path.empty() || !unlha.OpenArchive(path) || !unlha.FindFirst(m)) {
+      s.Problem = std::string("no archive in ") + where;
+      return s;
+    }
+    s.Member = m;
+    while (unlha.FindNext(m))
+      if (m.Size > s.Member.Size) s.Member = m;
+    // The two readers must agree before either is timed.
+    std::string ours(s.Member.Size, '\0'), theirs(s.Member.Size, '\0');
+    const auto a =
+        TUnlha32::ExtractMem(path, s.Member.Index, s.Member.Size, ours.data(), ours.size());
+    const auto b = TUnlha32::ExtractMem(path, s.Member.Index, s.Member.Size, theirs.data(),
+                                        theirs.size(), TUnlha32::Reader::LibarchiveOnly);
+    if (a != TUnlha32::Status::Ok || b != TUnlha32::Status::Ok || ours != theirs) {
+      std::fprintf(stderr, "load_bench: our LHA reader and libarchive differ on %s\n",
+                   path.c_str());
+      std::exit(1);
+    }
+    s.Path = path;
+    return s;
+  }();
+  return sample;
+}
+
+// The member into a buffer of its size, as the loader extracts it.
+void BM_ExtractLzh(benchmark::State& state, TUnlha32::Reader reader) {
+  const LzhSample& sample = TheLzhSample();
+  if (sample.Path.empty()) {
+    state.SkipWithError(sample.Problem.c_str());
+    return;
+  }
+  std::vector<char> buffer(sample.Member.Size + 1);
+  for (auto _ : state) {
+    if (TUnlha32::ExtractMem(sample.Path, sample.Member.Index, sample.Member.Size, buffer.data(),
+                             sample.Member.Size, reader) != TUnlha32::Status::Ok) {
+      state.SkipWithError("extraction failed");
+      return;
+    }
+    benchmark::DoNotOptimize(buffer.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * sample.Member.Size));
+}
+BENCHMARK_CAPTURE(BM_ExtractLzh, ours, TUnlha32::Reader::Auto)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ExtractLzh, libarchive, TUnlha32::Reader::LibarchiveOnly)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace yuzulog

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Whole-program figures next to their anchors, taken in the same run on the same files.
 #
-#   bench/run.sh [--small] [--build DIR] [--corpus DIR] [--runs N] [--no-micro]
+#   bench/run.sh [--small] [--build DIR] [--corpus DIR] [--runs N] [--no-micro] [--lzh-only]
 #
 # --build   the build folder holding yuzulog-cli, yuzulog-corpus-gen and the benchmarks
 #           (default: build)
@@ -11,6 +11,7 @@
 #           Google Benchmark binary: proves in seconds that everything still works
 # --runs N  each figure is the median of N runs (default 5; 1 with --small)
 # --no-micro  skip the Google Benchmark binaries
+# --lzh-only  only the .lzh row (and none of the Google Benchmark binaries)
 #
 # The large library is about 1,000,000 messages (1 GB) of .LOG files, and 200,000 messages in
 # .lzh archives of 5,000 messages each (packing runs the Java lha, about a second an archive).
@@ -22,6 +23,7 @@ corpus="$here/corpus"
 small=0
 runs=""
 micro=1
+lzhOnly=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --small) small=1 ;;
@@ -29,7 +31,8 @@ while [ $# -gt 0 ]; do
     --corpus) corpus=$2; shift ;;
     --runs) runs=$2; shift ;;
     --no-micro) micro=0 ;;
-    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
+    --lzh-only) lzhOnly=1 ;;
+    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -101,7 +104,7 @@ search_args() {  # mode keyword: the yuzulog-cli options that select the mode
 }
 
 # Warm the page cache so every figure reads from memory.
-cat "${logs[@]}" > /dev/null
+[ "$lzhOnly" = 1 ] || cat "${logs[@]}" > /dev/null
 [ "$haveLzh" = 1 ] && cat "${lzhs[@]}" > /dev/null
 
 logBytes=$(value "$logDir" bytes)
@@ -111,16 +114,25 @@ row() { rows+=("$(printf '%-40s %8s %10s   %-24s %s' "$1" "$2" "$3" "$4" "$5")")
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 
 echo "measuring (each figure the median of $runs runs)" >&2
-load=$(repeat stat load_ms "$cli" tree --stats "${logs[@]}")
-tree=$(repeat stat tree_ms "$cli" tree --stats "${logs[@]}")
-catMs=$(repeat wall cat_logs)
-row "open .LOG files to tree ready" "$load" "$catMs" "cat" "x$(ratio "$load" "$catMs")"
-row "  of which the tree build" "$tree" "" "" ""
+if [ "$lzhOnly" = 0 ]; then
+  load=$(repeat stat load_ms "$cli" tree --stats "${logs[@]}")
+  tree=$(repeat stat tree_ms "$cli" tree --stats "${logs[@]}")
+  catMs=$(repeat wall cat_logs)
+  row "open .LOG files to tree ready" "$load" "$catMs" "cat" "x$(ratio "$load" "$catMs")"
+  row "  of which the tree build" "$tree" "" "" ""
+fi
 if [ "$haveLzh" = 1 ]; then
   lzhLoad=$(repeat stat load_ms "$cli" files --stats "${lzhs[@]}")
   tarMs=$(repeat wall bsdtar_loop)
   row "open .lzh archives ($(value "$lzhDir" bytes | awk '{ printf "%d MB", $1 / 1048576 }'))" \
     "$lzhLoad" "$tarMs" "bsdtar -xOf loop" "x$(ratio "$lzhLoad" "$tarMs")"
+fi
+if [ "$lzhOnly" = 1 ]; then
+  echo
+  echo "${#lzhs[@]} .lzh archives; median of $runs runs; $(nproc) cores"
+  printf '%-40s %8s %10s   %-24s %s\n' "figure" "ms" "anchor ms" "anchor" "ratio"
+  printf '%s\n' "${rows[@]}"
+  exit 0
 fi
 # The matcher's plain byte loop over the same bodies, once per mode and keyword (the matcher
 # benchmark compares it with the fast scan on every message before it times anything).
@@ -176,7 +188,7 @@ if [ "$micro" = 1 ]; then
     exe="$build/bench/$b"
     [ -x "$exe" ] || { echo "run.sh: $exe not built, skipped" >&2; continue; }
     echo "== $b" >&2
-    YUZULOG_BENCH_CORPUS="$logDir" "$exe" "${micro_args[@]}" >&2
+    YUZULOG_BENCH_CORPUS="$logDir" YUZULOG_BENCH_LZH="$lzhDir/lzh" "$exe" "${micro_args[@]}" >&2
   done
 fi
 
