@@ -536,7 +536,7 @@ TEST(LhaArchiveTest, LogsLoadFromEveryMethodAndLevel) {
 // ---- crafted headers
 // -----------------------------------------------------------------------------
 
-struct HeaderSpec {
+struct HeaderLayout {
   int Level = 2;
   std::string Method = "-lh0-";
   std::string Name = "A.TXT";  // levels 0 and 1: in the base header; level 2: a name record
@@ -552,10 +552,11 @@ void PutLe(std::string& s, std::size_t at, std::uint64_t v, int bytes) {
 }
 
 // One member holding data stored, then the end mark.
-std::string MakeArchive(const HeaderSpec& spec, const std::string& data) {
-  auto records = spec.Records;
-  if (spec.Level == 2) records.insert(records.begin(), {1, spec.Name});
-  if (spec.Level > 0 && spec.HeaderCrc) records.insert(records.begin(), {0, std::string(2, '\0')});
+std::string MakeArchive(const HeaderLayout& layout, const std::string& data) {
+  auto records = layout.Records;
+  if (layout.Level == 2) records.insert(records.begin(), {1, layout.Name});
+  if (layout.Level > 0 && layout.HeaderCrc)
+    records.insert(records.begin(), {0, std::string(2, '\0')});
   std::string ext;
   for (std::size_t i = 0; i < records.size(); ++i) {
     ext += static_cast<char>(records[i].first) + records[i].second + "  ";
@@ -564,46 +565,46 @@ std::string MakeArchive(const HeaderSpec& spec, const std::string& data) {
   }
   const std::size_t firstExt = records.empty() ? 0 : records[0].second.size() + 3;
   std::string h;
-  if (spec.Level == 2) {
+  if (layout.Level == 2) {
     h = std::string(26, '\0') + ext;
     PutLe(h, 0, h.size(), 2);
     PutLe(h, 21, Crc16(data.data(), data.size()), 2);
     h[23] = 'U';
     PutLe(h, 24, firstExt, 2);
   } else {
-    const std::size_t base = 22 + spec.Name.size() + (spec.Level == 0 ? 2 : 5);
+    const std::size_t base = 22 + layout.Name.size() + (layout.Level == 0 ? 2 : 5);
     h = std::string(base, '\0');
-    h.replace(22, spec.Name.size(), spec.Name);
+    h.replace(22, layout.Name.size(), layout.Name);
     h[0] = static_cast<char>(base - 2);
-    h[21] = static_cast<char>(spec.Name.size());
-    PutLe(h, 22 + spec.Name.size(), Crc16(data.data(), data.size()), 2);
-    if (spec.Level == 1) {
+    h[21] = static_cast<char>(layout.Name.size());
+    PutLe(h, 22 + layout.Name.size(), Crc16(data.data(), data.size()), 2);
+    if (layout.Level == 1) {
       h[base - 3] = 'U';
       PutLe(h, base - 2, firstExt, 2);
     }
     h += ext;
   }
-  h.replace(2, 5, spec.Method);
-  PutLe(h, 7, data.size() + (spec.Level == 1 ? ext.size() : 0), 4);
+  h.replace(2, 5, layout.Method);
+  PutLe(h, 7, data.size() + (layout.Level == 1 ? ext.size() : 0), 4);
   PutLe(h, 11, data.size(), 4);
-  h[19] = spec.Attribute;
-  h[20] = static_cast<char>(spec.Level);
-  if (spec.Level < 2) {
+  h[19] = layout.Attribute;
+  h[20] = static_cast<char>(layout.Level);
+  if (layout.Level < 2) {
     unsigned sum = 0;
     for (std::size_t i = 2; i < static_cast<unsigned char>(h[0]) + 2u; ++i)
       sum += static_cast<unsigned char>(h[i]);
     h[1] = static_cast<char>(sum);
   }
-  if (spec.Level > 0 && spec.HeaderCrc) {
-    const std::size_t at = (spec.Level == 2 ? 26 : static_cast<unsigned char>(h[0]) + 2u) + 1;
-    PutLe(h, at, static_cast<std::uint16_t>(Crc16(h.data(), h.size()) + spec.CrcDelta), 2);
+  if (layout.Level > 0 && layout.HeaderCrc) {
+    const std::size_t at = (layout.Level == 2 ? 26 : static_cast<unsigned char>(h[0]) + 2u) + 1;
+    PutLe(h, at, static_cast<std::uint16_t>(Crc16(h.data(), h.size()) + layout.CrcDelta), 2);
   }
   return h + data + '\0';
 }
 
-HeaderSpec Spec(int level, const std::string& method, const std::string& name,
-                std::vector<std::pair<unsigned, std::string>> records = {}, bool headerCrc = true,
-                int crcDelta = 0, char attribute = 0x20) {
+HeaderLayout Layout(int level, const std::string& method, const std::string& name,
+                    std::vector<std::pair<unsigned, std::string>> records = {},
+                    bool headerCrc = true, int crcDelta = 0, char attribute = 0x20) {
   return {level, method, name, std::move(records), headerCrc, crcDelta, attribute};
 }
 
@@ -611,41 +612,42 @@ TEST(LhaArchiveTest, CraftedHeadersReadAsLibarchiveReadsThemOrGoToIt) {
   const std::string data = "hello\r\n";
   struct Case {
     const char* What;
-    HeaderSpec Spec;
+    HeaderLayout Header;
     bool Ours;         // our reader takes the walk
     std::string Name;  // and lists this name
   };
   const std::string nul("A\0B.TXT", 7);
   const Case cases[] = {
-      {"level 0", Spec(0, "-lh0-", "DIR\\A.TXT"), true, "DIR/A.TXT"},
-      {"level 1", Spec(1, "-lh0-", "DIR\\A.TXT"), true, "DIR\\A.TXT"},
-      {"level 1 name record", Spec(1, "-lh0-", "A", {{1, "LONG.TXT"}, {2, "D\xFF"}}), true,
+      {"level 0", Layout(0, "-lh0-", "DIR\\A.TXT"), true, "DIR/A.TXT"},
+      {"level 1", Layout(1, "-lh0-", "DIR\\A.TXT"), true, "DIR\\A.TXT"},
+      {"level 1 name record", Layout(1, "-lh0-", "A", {{1, "LONG.TXT"}, {2, "D\xFF"}}), true,
        "D/LONG.TXT"},
-      {"level 2 directory", Spec(2, "-lh0-", "A.TXT", {{2, "LOGS\xFFOLD\xFF"}}), true,
+      {"level 2 directory", Layout(2, "-lh0-", "A.TXT", {{2, "LOGS\xFFOLD\xFF"}}), true,
        "LOGS/OLD/A.TXT"},
-      {"level 2 time stamps", Spec(2, "-lh0-", "A.TXT", {{0x54, "abcd"}, {0x41, "x"}}), true,
+      {"level 2 time stamps", Layout(2, "-lh0-", "A.TXT", {{0x54, "abcd"}, {0x41, "x"}}), true,
        "A.TXT"},
-      {"level 0 attribute", Spec(0, "-lh0-", "A.TXT", {}, true, 0, 0x10), true, "A.TXT"},
-      {"level 1 no header CRC", Spec(1, "-lh0-", "A.TXT", {}, false), true, "A.TXT"},
+      {"level 0 attribute", Layout(0, "-lh0-", "A.TXT", {}, true, 0, 0x10), true, "A.TXT"},
+      {"level 1 no header CRC", Layout(1, "-lh0-", "A.TXT", {}, false), true, "A.TXT"},
       // Not ours: each goes to libarchive, which lists or rejects it.
-      {"level 2 directory without its last separator", Spec(2, "-lh0-", "A.TXT", {{2, "LOGS"}}),
+      {"level 2 directory without its last separator", Layout(2, "-lh0-", "A.TXT", {{2, "LOGS"}}),
        false, ""},
-      {"level 2 without header CRC", Spec(2, "-lh0-", "A.TXT", {}, false), false, ""},
-      {"level 2 wrong header CRC", Spec(2, "-lh0-", "A.TXT", {}, true, 1), false, ""},
-      {"level 1 wrong header CRC", Spec(1, "-lh0-", "A.TXT", {}, true, 1), false, ""},
-      {"level 1 attribute other than 0x20", Spec(1, "-lh0-", "A.TXT", {}, true, 0, 0x10), false,
+      {"level 2 without header CRC", Layout(2, "-lh0-", "A.TXT", {}, false), false, ""},
+      {"level 2 wrong header CRC", Layout(2, "-lh0-", "A.TXT", {}, true, 1), false, ""},
+      {"level 1 wrong header CRC", Layout(1, "-lh0-", "A.TXT", {}, true, 1), false, ""},
+      {"level 1 attribute other than 0x20", Layout(1, "-lh0-", "A.TXT", {}, true, 0, 0x10), false,
        ""},
-      {"level 2 attribute other than 0x20", Spec(2, "-lh0-", "A.TXT", {}, true, 0, 0), false, ""},
-      {"NUL in a name", Spec(0, "-lh0-", nul), false, ""},
-      {"UTF-16 name record", Spec(2, "-lh0-", "A.TXT", {{0x44, std::string("B\0", 2)}}), false, ""},
-      {"symbolic link", Spec(2, "-lh0-", "A|B", {{0x50, std::string("\xFF\xA1", 2)}}), false, ""},
-      {"64-bit sizes", Spec(2, "-lh0-", "A.TXT", {{0x42, std::string(16, '\0')}}), false, ""},
-      {"-lh1-", Spec(2, "-lh1-", "A.TXT"), false, ""},
-      {"directory entry", Spec(2, "-lhd-", "A.TXT"), false, ""},
+      {"level 2 attribute other than 0x20", Layout(2, "-lh0-", "A.TXT", {}, true, 0, 0), false, ""},
+      {"NUL in a name", Layout(0, "-lh0-", nul), false, ""},
+      {"UTF-16 name record", Layout(2, "-lh0-", "A.TXT", {{0x44, std::string("B\0", 2)}}), false,
+       ""},
+      {"symbolic link", Layout(2, "-lh0-", "A|B", {{0x50, std::string("\xFF\xA1", 2)}}), false, ""},
+      {"64-bit sizes", Layout(2, "-lh0-", "A.TXT", {{0x42, std::string(16, '\0')}}), false, ""},
+      {"-lh1-", Layout(2, "-lh1-", "A.TXT"), false, ""},
+      {"directory entry", Layout(2, "-lhd-", "A.TXT"), false, ""},
   };
   TempDir dir;
   for (const Case& c : cases) {
-    const std::string path = dir.Write("a.lzh", MakeArchive(c.Spec, data));
+    const std::string path = dir.Write("a.lzh", MakeArchive(c.Header, data));
     EXPECT_EQ(ExpectSameAsLibarchive(path), c.Ours) << c.What;
     if (!c.Ours) continue;
     const Listing l = Walk(path, TUnlha32::Reader::Auto);
@@ -653,7 +655,7 @@ TEST(LhaArchiveTest, CraftedHeadersReadAsLibarchiveReadsThemOrGoToIt) {
     EXPECT_EQ(l.Members[0].Name, c.Name) << c.What;
   }
   // Level 3 and a header cut short by the end of the file.
-  HeaderSpec level3;
+  HeaderLayout level3;
   std::string bytes = MakeArchive(level3, data);
   bytes[20] = 3;
   EXPECT_FALSE(ExpectSameAsLibarchive(dir.Write("3.lzh", bytes)));
@@ -664,15 +666,15 @@ TEST(LhaArchiveTest, CraftedHeadersReadAsLibarchiveReadsThemOrGoToIt) {
 }
 
 TEST(LhaArchiveTest, MemberOfSizeZero) {
-  HeaderSpec spec;
+  HeaderLayout layout;
   TempDir dir;
-  const std::string path = dir.Write("zero.lzh", MakeArchive(spec, ""));
+  const std::string path = dir.Write("zero.lzh", MakeArchive(layout, ""));
   char byte = 'x';
   EXPECT_EQ(TUnlha32::ExtractMem(path, 0, 0, &byte, 0), TUnlha32::Status::Ok);
   EXPECT_EQ(byte, 'x');
   // A -lh5- member of size 0 and no data; with a byte of data left over it is corrupt.
-  spec.Method = "-lh5-";
-  const std::string lh5 = dir.Write("zero5.lzh", MakeArchive(spec, ""));
+  layout.Method = "-lh5-";
+  const std::string lh5 = dir.Write("zero5.lzh", MakeArchive(layout, ""));
   EXPECT_EQ(TUnlha32::ExtractMem(lh5, 0, 0, &byte, 0), TUnlha32::Status::Ok);
   EXPECT_EQ(TUnlha32::ExtractMem(lh5, 0, 0, &byte, 0, TUnlha32::Reader::LibarchiveOnly),
             TUnlha32::Status::Ok);
