@@ -99,7 +99,7 @@ enum class DecodeStatus {
   TooLong,       // more data than the declared size: a match running past it, symbols or whole
                  // bytes of compressed data left over, stored data of another size
   CrcMismatch,   // the bytes came out but their CRC-16 is not the header's
-  SizeMismatch,  // the caller's size is not the member's, or the buffer is too small
+  SizeMismatch,  // the caller's buffer is smaller than the member
 };
 const char* DecodeStatusName(DecodeStatus status);
 
