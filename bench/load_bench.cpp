@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchcorpus.h"
 #include "htmlview/htmlpage.h"
 #include "logdata/logdata.h"
 #include "logdata/logloader.h"
@@ -39,17 +40,13 @@ struct Corpus {
 const Corpus& TheCorpus() {
   static const Corpus corpus = [] {
     Corpus c;
-    const char* folder = std::getenv("YUZULOG_BENCH_CORPUS");
+    const char* folder = bench::CorpusFolder();
     if (folder == nullptr) {
       std::fprintf(stderr, "load_bench: set YUZULOG_BENCH_CORPUS to a folder of .LOG files\n");
       std::exit(2);
     }
-    const char* mb = std::getenv("YUZULOG_BENCH_MB");
-    const std::size_t limit = static_cast<std::size_t>(mb ? std::atol(mb) : 256) << 20;
-    std::vector<std::filesystem::path> logs;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-      if (entry.path().extension() == ".LOG") logs.push_back(entry.path());
-    std::sort(logs.begin(), logs.end());
+    const std::size_t limit = bench::CorpusByteLimit();
+    const std::vector<std::filesystem::path> logs = bench::CorpusLogFiles(folder);
     for (const auto& path : logs) {
       if (c.Bytes >= limit) break;
       TLogLoader loader(path.string());

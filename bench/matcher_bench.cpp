@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/benchcorpus.h"
 #include "logdata/logdata.h"
 #include "logdata/motcle.h"
 #include "platform/cp932.h"
@@ -87,11 +88,7 @@ void MakeText(Corpus& c, std::size_t targetBytes) {
 }
 
 void LoadCorpus(Corpus& c, const std::string& folder, std::size_t maxBytes) {
-  std::vector<std::filesystem::path> logs;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    if (entry.path().extension() == ".LOG") logs.push_back(entry.path());
-  std::sort(logs.begin(), logs.end());
-  for (const auto& path : logs) {
+  for (const auto& path : bench::CorpusLogFiles(folder.c_str())) {
     if (c.Bytes >= maxBytes) break;
     auto file = std::make_unique<TLogData>();
     if (!file->LoadFromFile(path.string())) continue;
@@ -105,11 +102,9 @@ void LoadCorpus(Corpus& c, const std::string& folder, std::size_t maxBytes) {
 const Corpus& TheCorpus() {
   static const Corpus corpus = [] {
     Corpus c;
-    const char* folder = std::getenv("YUZULOG_BENCH_CORPUS");
-    const char* mb = std::getenv("YUZULOG_BENCH_MB");
-    const std::size_t limit = static_cast<std::size_t>(mb ? std::atol(mb) : 256) << 20;
+    const char* folder = bench::CorpusFolder();
     if (folder != nullptr)
-      LoadCorpus(c, folder, limit);
+      LoadCorpus(c, folder, bench::CorpusByteLimit());
     else
       MakeText(c, 64u << 20);
     std::fprintf(stderr, "matcher_bench: %zu messages, %zu MB\n", c.Bodies.size(), c.Bytes >> 20);

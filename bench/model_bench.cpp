@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/benchcorpus.h"
 #include "mainwindow/logfiles.h"
 #include "mainwindow/messagetree.h"
 #include "mainwindow/ui/messagetreemodel.h"
@@ -25,19 +26,14 @@ namespace {
 LogFiles& LoadedFiles() {
   static LogFiles files = [] {
     LogFiles f;
-    const char* folder = std::getenv("YUZULOG_BENCH_CORPUS");
+    const char* folder = bench::CorpusFolder();
     if (folder == nullptr) {
       std::fprintf(stderr, "model_bench: set YUZULOG_BENCH_CORPUS to a folder of .LOG files\n");
       std::exit(2);
     }
-    const char* mb = std::getenv("YUZULOG_BENCH_MB");
-    const std::size_t limit = static_cast<std::size_t>(mb ? std::atol(mb) : 256) << 20;
-    std::vector<std::filesystem::path> logs;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-      if (entry.path().extension() == ".LOG") logs.push_back(entry.path());
-    std::sort(logs.begin(), logs.end());
+    const std::size_t limit = bench::CorpusByteLimit();
     std::size_t bytes = 0;
-    for (const auto& path : logs) {
+    for (const auto& path : bench::CorpusLogFiles(folder)) {
       if (bytes >= limit) break;
       auto data = std::make_unique<TLogData>();
       if (!data->LoadFromFile(path.string())) continue;
