@@ -20,10 +20,12 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "logdata/lhareader.h"
 #include "logdata/unlha32.h"
+#include "tests/support/lhaarchive.h"
 
 namespace {
 
@@ -129,16 +131,6 @@ void CheckArchive(const std::uint8_t* data, std::size_t size) {
   }
 }
 
-void PutLe16(std::vector<std::uint8_t>& to, std::size_t at, unsigned v) {
-  to[at] = static_cast<std::uint8_t>(v);
-  to[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutLe32(std::vector<std::uint8_t>& to, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i)
-    to[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 // The input as compressed data: byte 0 picks -lh5-, -lh6- or -lh7-, bytes 1-3 the size (up to
 // 1 MB), the rest is the stream. It goes into a level-2 archive whose CRC is that of our output,
 // so that whenever our decoder gets through, libarchive must produce the same bytes. Mutated
@@ -146,6 +138,7 @@ void PutLe32(std::vector<std::uint8_t>& to, std::size_t at, std::uint32_t v) {
 void CheckStream(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return;
   static constexpr lha::Method kMethods[] = {lha::Method::Lh5, lha::Method::Lh6, lha::Method::Lh7};
+  static constexpr const char* kMethodNames[] = {"-lh5-", "-lh6-", "-lh7-"};
   const lha::Method method = kMethods[data[0] % 3];
   const std::size_t n = data[1] | data[2] << 8 | (data[3] & 0x0F) << 16;
   const std::uint8_t* stream = data + 4;
@@ -162,28 +155,14 @@ void CheckStream(const std::uint8_t* data, std::size_t size) {
   if (ourOk && crc != lha::Crc16(ourBytes.data(), n)) __builtin_trap();
   if (!ourOk) crc = 0;
 
-  // size, method, packed size, size, time, reserved, level, CRC, OS, first extension size, then
-  // the header CRC and the file name records.
-  std::vector<std::uint8_t> archive(26);
-  const char name[] = "A.TXT";
-  archive[2] = '-', archive[3] = 'l', archive[4] = 'h';
-  archive[5] = static_cast<std::uint8_t>('5' + (data[0] % 3)), archive[6] = '-';
-  PutLe32(archive, 7, static_cast<std::uint32_t>(streamSize));
-  PutLe32(archive, 11, static_cast<std::uint32_t>(n));
-  archive[19] = 0x20;
-  archive[20] = 2;
-  PutLe16(archive, 21, crc);
-  archive[23] = 'U';
-  PutLe16(archive, 24, 5);
-  archive.insert(archive.end(), {0x00, 0, 0, static_cast<std::uint8_t>(sizeof name + 2), 0});
-  archive.push_back(0x01);
-  archive.insert(archive.end(), name, name + sizeof name - 1);
-  archive.insert(archive.end(), {0, 0});
-  PutLe16(archive, 0, static_cast<unsigned>(archive.size()));
-  PutLe16(archive, 27, lha::Crc16(archive.data(), archive.size()));
-  archive.insert(archive.end(), stream, stream + streamSize);
-  archive.push_back(0);
-
+  // A level-2 archive of one member named A.TXT with a header CRC, then the end mark.
+  yuzulog::testing::LhaLayout layout;
+  layout.Method = kMethodNames[data[0] % 3];
+  const std::string archive =
+      yuzulog::testing::LhaMember(
+          layout, std::string_view(reinterpret_cast<const char*>(stream), streamSize),
+          static_cast<std::uint32_t>(n), crc) +
+      '\0';
   TempFile file(archive.data(), archive.size());
   if (!file.Ok()) return;
   const TUnlha32::Status them = TUnlha32::ExtractMem(file.Path(), 0, n, theirBytes.data(), n,

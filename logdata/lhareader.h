@@ -100,8 +100,8 @@ enum class DecodeStatus {
                  // bytes of compressed data left over, stored data of another size
   CrcMismatch,   // the bytes came out but their CRC-16 is not the header's
   SizeMismatch,  // the caller's buffer is smaller than the member
+  OutOfMemory,   // the compressed data or the decoder's tables could not be given memory
 };
-const char* DecodeStatusName(DecodeStatus status);
 
 // Forms a decode met that libarchive reads differently, for comparisons with it.
 struct DecodeNotes {

@@ -1,0 +1,286 @@
+// Member headers of LHA archives, levels 0, 1 and 2: which member, where its data lies, and
+// whether this reader takes it. What it does not take goes to libarchive (see lhareader.h).
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "logdata/lhareader.h"
+#include "logdata/lhareader_internal.h"
+
+namespace yuzulog::lha {
+namespace {
+
+using detail::Le16;
+using detail::Le32;
+
+// The bytes of one header, read from the source in as few reads as it takes. A pointer that Get
+// returns is good until the next call.
+class HeaderWindow {
+ public:
+  explicit HeaderWindow(const Source& source) : FSource(source) {}
+
+  // size bytes at offset, or nullptr when the source does not hold them all.
+  const unsigned char* Get(std::uint64_t offset, std::size_t size) {
+    if (offset >= FOffset && offset - FOffset <= FBytes.size() &&
+        size <= FBytes.size() - (offset - FOffset))
+      return FBytes.data() + (offset - FOffset);
+    const std::uint64_t total = FSource.Size();
+    if (offset > total || size > total - offset) return nullptr;
+    const std::size_t want =
+        std::max(size, static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, total - offset)));
+    FBytes.resize(want);
+    if (!FSource.ReadAt(offset, FBytes.data(), want)) {
+      FBytes.clear();
+      return nullptr;
+    }
+    FOffset = offset;
+    return FBytes.data();
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 4096;  // a header and the start of what follows
+  const Source& FSource;
+  std::vector<unsigned char> FBytes;
+  std::uint64_t FOffset = 0;
+};
+
+// Level 1 keeps its extended headers outside the base header; more than this is not a header an
+// archiver writes, and the fallback may have it.
+constexpr std::uint64_t kMaxLevel1Extensions = 64 * 1024;
+
+bool MethodOf(const unsigned char* p, Method& method) {
+  if (p[0] != '-' || p[1] != 'l' || p[2] != 'h' || p[4] != '-') return false;
+  switch (p[3]) {
+    case '0':
+      method = Method::Stored;
+      return true;
+    case '4':
+      method = Method::Lh4;
+      return true;
+    case '5':
+      method = Method::Lh5;
+      return true;
+    case '6':
+      method = Method::Lh6;
+      return true;
+    case '7':
+      method = Method::Lh7;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// A Unix file mode that libarchive would turn into something other than a regular file (a
+// symbolic link takes its target from the name); such members go to the fallback.
+bool SpecialMode(std::uint16_t mode) {
+  const unsigned type = mode & 0xF000u;
+  return type != 0 && type != 0x8000u;
+}
+
+bool HasNul(const std::string& s) {
+  return s.find('\0') != std::string::npos;
+}
+
+// What the extended headers of levels 1 and 2 say. Each record is taken at most once: a
+// duplicate is not something this reader guesses about. Only the record types below are known
+// to leave the name, size and data where this reader puts them.
+struct Extensions {
+  std::string FileName;
+  std::string Directory;
+  bool HaveFileName = false;
+  bool HaveDirectory = false;
+  bool HaveCrc = false;
+  std::uint16_t HeaderCrc = 0;
+  std::uint64_t CrcAt = 0;  // offset of the header CRC from the header's start
+
+  // One record: type byte, data, and the next record's size. false: not handled.
+  bool Take(const unsigned char* record, std::size_t size, std::uint64_t at) {
+    const unsigned char* data = record + 1;
+    const std::size_t dataSize = size - 3;
+    switch (record[0]) {
+      case 0x00:  // common: the header's CRC-16, maybe followed by more
+        if (HaveCrc || dataSize < 2) return false;
+        HaveCrc = true;
+        HeaderCrc = Le16(data);
+        CrcAt = at + 1;
+        return true;
+      case 0x01:  // file name
+        if (HaveFileName || dataSize == 0) return false;
+        HaveFileName = true;
+        FileName.assign(reinterpret_cast<const char*>(data), dataSize);
+        return !HasNul(FileName);
+      case 0x02:  // directory name, parts separated by 0xFF, ending in one
+        if (HaveDirectory || dataSize == 0) return false;
+        HaveDirectory = true;
+        Directory.assign(reinterpret_cast<const char*>(data), dataSize);
+        std::replace(Directory.begin(), Directory.end(), '\xFF', '/');
+        return !HasNul(Directory) && Directory.back() == '/';
+      case 0x50:  // Unix permission
+        return dataSize < 2 || !SpecialMode(Le16(data));
+      case 0x3F:  // comment
+      case 0x40:  // MS-DOS attribute
+      case 0x41:  // Windows time stamps
+      case 0x51:  // Unix owner ids
+      case 0x52:  // Unix group name
+      case 0x53:  // Unix user name
+      case 0x54:  // Unix time stamp
+        return true;
+      default:
+        // Anything else may change what libarchive makes of the member (UTF-16 names, 64-bit
+        // sizes, ...): the fallback takes it.
+        return false;
+    }
+  }
+};
+
+// The CRC-16 of size header bytes at p with the two bytes at crcAt counted as zero.
+std::uint16_t HeaderCrc(const unsigned char* p, std::size_t size, std::uint64_t crcAt) {
+  const std::size_t at = static_cast<std::size_t>(crcAt);
+  const unsigned char zero[2] = {0, 0};
+  std::uint16_t crc = Crc16(p, at);
+  crc = Crc16(zero, 2, crc);
+  return Crc16(p + at + 2, size - at - 2, crc);
+}
+
+HeaderResult ReadLevel0Or1(HeaderWindow& window, std::uint64_t offset, int level, Member& member) {
+  const std::size_t headerSize = static_cast<std::size_t>(window.Get(offset, 1)[0]) + 2;
+  const unsigned char* p = window.Get(offset, headerSize);
+  if (!p) return HeaderResult::NotHandled;
+  unsigned sum = 0;
+  for (std::size_t i = 2; i < headerSize; ++i)
+    sum += p[i];
+  if ((sum & 0xFF) != p[1]) return HeaderResult::NotHandled;
+  const std::size_t nameLength = p[21];
+  if (headerSize < (level == 0 ? 24u : 27u) + nameLength) return HeaderResult::NotHandled;
+  if (level == 1 && p[19] != 0x20) return HeaderResult::NotHandled;
+  std::string name(reinterpret_cast<const char*>(p + 22), nameLength);
+  if (HasNul(name)) return HeaderResult::NotHandled;
+  member.Crc = Le16(p + 22 + nameLength);
+  const std::uint32_t packedOrSkip = Le32(p + 7);
+
+  if (level == 0) {
+    // What follows the CRC is an optional extension; a Unix one ('U') holds the file mode.
+    const std::size_t extAt = 24 + nameLength;
+    if (headerSize - extAt >= 8 && p[extAt] == 'U' && SpecialMode(Le16(p + extAt + 6)))
+      return HeaderResult::NotHandled;
+    if (name.empty()) return HeaderResult::NotHandled;
+    std::replace(name.begin(), name.end(), '\\', '/');
+    member.Name = std::move(name);
+    member.PackedSize = packedOrSkip;
+    member.DataOffset = offset + headerSize;
+    return HeaderResult::Member;
+  }
+
+  // Level 1: extended headers follow the base header, and the size field counts them too.
+  Extensions ext;
+  std::size_t nextSize = Le16(p + headerSize - 2);
+  std::uint64_t extTotal = 0;
+  while (nextSize != 0) {
+    if (nextSize < 3 || extTotal + nextSize > kMaxLevel1Extensions ||
+        extTotal + nextSize > packedOrSkip)
+      return HeaderResult::NotHandled;
+    const unsigned char* record = window.Get(offset + headerSize + extTotal, nextSize);
+    if (!record || !ext.Take(record, nextSize, headerSize + extTotal))
+      return HeaderResult::NotHandled;
+    extTotal += nextSize;
+    nextSize = Le16(record + nextSize - 2);
+  }
+  if (ext.HaveCrc) {
+    const std::size_t total = headerSize + static_cast<std::size_t>(extTotal);
+    const unsigned char* whole = window.Get(offset, total);
+    if (!whole || HeaderCrc(whole, total, ext.CrcAt) != ext.HeaderCrc)
+      return HeaderResult::NotHandled;
+  }
+  if (ext.HaveFileName) name = ext.FileName;
+  if (name.empty()) return HeaderResult::NotHandled;
+  member.Name = ext.Directory + name;
+  member.PackedSize = packedOrSkip - extTotal;
+  member.DataOffset = offset + headerSize + extTotal;
+  return HeaderResult::Member;
+}
+
+HeaderResult ReadLevel2(HeaderWindow& window, std::uint64_t offset, Member& member) {
+  const std::size_t headerSize = Le16(window.Get(offset, 2));
+  if (headerSize < 26) return HeaderResult::NotHandled;
+  const unsigned char* p = window.Get(offset, headerSize);
+  if (!p || p[19] != 0x20) return HeaderResult::NotHandled;
+  Extensions ext;
+  std::size_t at = 26;
+  std::size_t nextSize = Le16(p + 24);
+  while (nextSize != 0) {
+    if (nextSize < 3 || nextSize > headerSize - at) return HeaderResult::NotHandled;
+    if (!ext.Take(p + at, nextSize, at)) return HeaderResult::NotHandled;
+    at += nextSize;
+    nextSize = Le16(p + at - 2);
+  }
+  // The header CRC is required at this level: libarchive checks one even when none is stored.
+  if (!ext.HaveCrc || HeaderCrc(p, headerSize, ext.CrcAt) != ext.HeaderCrc)
+    return HeaderResult::NotHandled;
+  if (!ext.HaveFileName) return HeaderResult::NotHandled;
+  member.Name = ext.Directory + ext.FileName;
+  member.Crc = Le16(p + 21);
+  member.PackedSize = Le32(p + 7);
+  member.DataOffset = offset + headerSize;
+  return HeaderResult::Member;
+}
+
+}  // namespace
+
+HeaderResult ReadHeader(const Source& source, std::uint64_t offset, Member& member) {
+  if (offset == source.Size()) return HeaderResult::End;
+  HeaderWindow window(source);
+  const unsigned char* p = window.Get(offset, 1);
+  if (!p) return HeaderResult::NotHandled;
+  if (p[0] == 0) return HeaderResult::End;
+  p = window.Get(offset, 22);  // the fields every level has in the same place
+  if (!p) return HeaderResult::NotHandled;
+  Method method;
+  if (!MethodOf(p + 2, method)) return HeaderResult::NotHandled;
+  const int level = p[20];
+  member.Kind = method;
+  member.Level = level;
+  member.Size = Le32(p + 11);
+  switch (level) {
+    case 0:
+    case 1:
+      return ReadLevel0Or1(window, offset, level, member);
+    case 2:
+      return ReadLevel2(window, offset, member);
+    default:
+      return HeaderResult::NotHandled;
+  }
+}
+
+bool ListMembers(const Source& source, std::vector<Member>& members) {
+  members.clear();
+  std::uint64_t offset = 0;
+  for (;;) {
+    Member member;
+    const HeaderResult r = ReadHeader(source, offset, member);
+    if (r == HeaderResult::NotHandled) return false;
+    if (r == HeaderResult::End) return !members.empty();
+    const std::uint64_t next = member.DataOffset + member.PackedSize;
+    // Data that runs past the end: libarchive lists the member, then fails on the next header;
+    // let it decide where its walk stops.
+    if (next > source.Size()) return false;
+    members.push_back(std::move(member));
+    offset = next;
+  }
+}
+
+HeaderResult FindMember(const Source& source, int index, Member& member) {
+  if (index < 0) return HeaderResult::NotHandled;
+  std::uint64_t offset = 0;
+  for (int i = 0;; ++i) {
+    const HeaderResult r = ReadHeader(source, offset, member);
+    if (r != HeaderResult::Member || i == index) return r;
+    offset = member.DataOffset + member.PackedSize;
+    if (offset > source.Size()) return HeaderResult::NotHandled;
+  }
+}
+
+}  // namespace yuzulog::lha

@@ -1,0 +1,109 @@
+// Member headers: which ones our reader takes, with the name, size and data libarchive finds
+// there, and which it leaves to libarchive.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "logdata/unlha32.h"
+#include "tests/support/lhaarchive.h"
+#include "tests/support/lhacompare.h"
+#include "tests/support/logbuilder.h"
+#include "tests/support/tempdir.h"
+
+namespace yuzulog::lha {
+namespace {
+
+using testing::CompareWithLibarchive;
+using testing::LhaArchive;
+using testing::LhaComparison;
+using testing::LhaLayout;
+using testing::LhaListing;
+using testing::MakeLhaLayout;
+using testing::Sjis;
+using testing::TempDir;
+using testing::WalkLha;
+
+const std::string kData = YUZULOG_TEST_DATA;
+
+TEST(LhaArchiveTest, NamesKeepTheirBytesAndDirectories) {
+  const LhaListing l1 = WalkLha(kData + "/dirs-l1.lzh", TUnlha32::Reader::Auto);
+  ASSERT_EQ(l1.Members.size(), 2u);
+  EXPECT_EQ(l1.Members[1].Name, "LOGS/" + Sjis("ゆず") + "/README.TXT");
+  const LhaListing l0 = WalkLha(kData + "/dirs-l0.lzh", TUnlha32::Reader::Auto);
+  ASSERT_EQ(l0.Members.size(), 2u);
+  EXPECT_EQ(l0.Members[0].Name, "LOGS/ROOM05.LOG");  // stored as LOGS\ROOM05.LOG
+  const LhaListing l2 = WalkLha(kData + "/room12.lzh", TUnlha32::Reader::Auto);
+  ASSERT_EQ(l2.Members.size(), 3u);
+  EXPECT_EQ(l2.Members[2].Name, Sjis("はじめに.TXT"));
+}
+
+TEST(LhaArchiveTest, CraftedHeadersReadAsLibarchiveReadsThemOrGoToIt) {
+  const std::string data = "hello\r\n";
+  struct Case {
+    const char* What;
+    LhaLayout Header;
+    bool Ours;         // our reader takes the walk
+    std::string Name;  // and lists this name
+  };
+  const std::string nul("A\0B.TXT", 7);
+  const Case cases[] = {
+      {"level 0", MakeLhaLayout(0, "-lh0-", "DIR\\A.TXT"), true, "DIR/A.TXT"},
+      {"level 1", MakeLhaLayout(1, "-lh0-", "DIR\\A.TXT"), true, "DIR\\A.TXT"},
+      {"level 1 name record", MakeLhaLayout(1, "-lh0-", "A", {{1, "LONG.TXT"}, {2, "D\xFF"}}), true,
+       "D/LONG.TXT"},
+      {"level 2 directory", MakeLhaLayout(2, "-lh0-", "A.TXT", {{2, "LOGS\xFFOLD\xFF"}}), true,
+       "LOGS/OLD/A.TXT"},
+      {"level 2 time stamps", MakeLhaLayout(2, "-lh0-", "A.TXT", {{0x54, "abcd"}, {0x41, "x"}}),
+       true, "A.TXT"},
+      {"level 0 attribute", MakeLhaLayout(0, "-lh0-", "A.TXT", {}, true, 0, 0x10), true, "A.TXT"},
+      {"level 1 no header CRC", MakeLhaLayout(1, "-lh0-", "A.TXT", {}, false), true, "A.TXT"},
+      // Not ours: each goes to libarchive, which lists or rejects it.
+      {"level 2 directory without its last separator",
+       MakeLhaLayout(2, "-lh0-", "A.TXT", {{2, "LOGS"}}), false, ""},
+      {"level 2 without header CRC", MakeLhaLayout(2, "-lh0-", "A.TXT", {}, false), false, ""},
+      {"level 2 wrong header CRC", MakeLhaLayout(2, "-lh0-", "A.TXT", {}, true, 1), false, ""},
+      {"level 1 wrong header CRC", MakeLhaLayout(1, "-lh0-", "A.TXT", {}, true, 1), false, ""},
+      {"level 1 attribute other than 0x20", MakeLhaLayout(1, "-lh0-", "A.TXT", {}, true, 0, 0x10),
+       false, ""},
+      {"level 2 attribute other than 0x20", MakeLhaLayout(2, "-lh0-", "A.TXT", {}, true, 0, 0),
+       false, ""},
+      {"NUL in a name", MakeLhaLayout(0, "-lh0-", nul), false, ""},
+      {"UTF-16 name record", MakeLhaLayout(2, "-lh0-", "A.TXT", {{0x44, std::string("B\0", 2)}}),
+       false, ""},
+      {"symbolic link", MakeLhaLayout(2, "-lh0-", "A|B", {{0x50, std::string("\xFF\xA1", 2)}}),
+       false, ""},
+      {"64-bit sizes", MakeLhaLayout(2, "-lh0-", "A.TXT", {{0x42, std::string(16, '\0')}}), false,
+       ""},
+      {"-lh1-", MakeLhaLayout(2, "-lh1-", "A.TXT"), false, ""},
+      {"directory entry", MakeLhaLayout(2, "-lhd-", "A.TXT"), false, ""},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    const std::string path = dir.Write("a.lzh", LhaArchive(c.Header, data));
+    const LhaComparison cmp = CompareWithLibarchive(path);
+    EXPECT_EQ(cmp.Differences, "") << c.What;
+    EXPECT_EQ(cmp.Ours, c.Ours) << c.What;
+    if (!c.Ours) continue;
+    const LhaListing l = WalkLha(path, TUnlha32::Reader::Auto);
+    ASSERT_EQ(l.Members.size(), 1u) << c.What;
+    EXPECT_EQ(l.Members[0].Name, c.Name) << c.What;
+  }
+  // Level 3 and a header cut short by the end of the file.
+  LhaLayout level3;
+  std::string bytes = LhaArchive(level3, data);
+  bytes[20] = 3;
+  LhaComparison c = CompareWithLibarchive(dir.Write("3.lzh", bytes));
+  EXPECT_EQ(c.Differences, "");
+  EXPECT_FALSE(c.Ours);
+  bytes = LhaArchive(level3, data);
+  c = CompareWithLibarchive(dir.Write("cut.lzh", bytes.substr(0, 30)));
+  EXPECT_EQ(c.Differences, "");
+  EXPECT_FALSE(c.Ours);
+  // Trailing bytes after the end mark are not read.
+  c = CompareWithLibarchive(dir.Write("tail.lzh", bytes + "junk"));
+  EXPECT_EQ(c.Differences, "");
+  EXPECT_TRUE(c.Ours);
+}
+
+}  // namespace
+}  // namespace yuzulog::lha
