@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <stdexcept>
 
-#include "dialogs/tests/scripteddialogs.h"
+#include "tests/support/scripteddialogs.h"
 
 namespace yuzulog {
 namespace {

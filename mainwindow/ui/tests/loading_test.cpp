@@ -10,7 +10,7 @@
 #include <QTreeView>
 
 #include "dialogs/progressdlg.h"
-#include "dialogs/tests/scripteddialogs.h"
+#include "tests/support/scripteddialogs.h"
 #include "mainwindow/ui/mainform.h"
 #include "mainwindow/ui/messagetreemodel.h"
 #include "tests/support/logbuilder.h"

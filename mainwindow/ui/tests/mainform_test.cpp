@@ -12,7 +12,7 @@
 #include <QToolButton>
 #include <QTreeView>
 
-#include "dialogs/tests/scripteddialogs.h"
+#include "tests/support/scripteddialogs.h"
 #include "mainwindow/ui/messagetreemodel.h"
 #include "tests/support/tempdir.h"
 
