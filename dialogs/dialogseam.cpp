@@ -13,13 +13,13 @@ namespace {
 
 struct ButtonSpec {
   QMessageBox::StandardButton Button;
-  int Result;
+  ModalResult Result;
 };
 
 class QtDialogSeam final : public DialogSeam {
  public:
-  int MessageBox(QWidget* parent, const QString& text, const QString& caption, MsgButtons buttons,
-                 MsgIcon icon, int defaultResult) override {
+  ModalResult MessageBox(QWidget* parent, const QString& text, const QString& caption,
+                         MsgButtons buttons, MsgIcon icon, ModalResult defaultResult) override {
     QMessageBox box(parent);
     box.setWindowTitle(caption);
     box.setText(text);
@@ -43,17 +43,18 @@ class QtDialogSeam final : public DialogSeam {
     std::vector<ButtonSpec> specs;
     switch (buttons) {
       case MsgButtons::Ok:
-        specs = {{QMessageBox::Ok, mrOk}};
+        specs = {{QMessageBox::Ok, ModalResult::Ok}};
         break;
       case MsgButtons::OkCancel:
-        specs = {{QMessageBox::Ok, mrOk}, {QMessageBox::Cancel, mrCancel}};
+        specs = {{QMessageBox::Ok, ModalResult::Ok}, {QMessageBox::Cancel, ModalResult::Cancel}};
         break;
       case MsgButtons::YesNo:
-        specs = {{QMessageBox::Yes, mrYes}, {QMessageBox::No, mrNo}};
+        specs = {{QMessageBox::Yes, ModalResult::Yes}, {QMessageBox::No, ModalResult::No}};
         break;
       case MsgButtons::YesNoCancel:
-        specs = {
-            {QMessageBox::Yes, mrYes}, {QMessageBox::No, mrNo}, {QMessageBox::Cancel, mrCancel}};
+        specs = {{QMessageBox::Yes, ModalResult::Yes},
+                 {QMessageBox::No, ModalResult::No},
+                 {QMessageBox::Cancel, ModalResult::Cancel}};
         break;
     }
     for (const ButtonSpec& s : specs) {
@@ -64,9 +65,9 @@ class QtDialogSeam final : public DialogSeam {
     for (const ButtonSpec& s : specs)
       if (s.Button == pressed) return s.Result;
     // Closed without a button: a box with a Cancel or No answer gives that, else its only answer.
-    if (buttons == MsgButtons::Ok) return mrOk;
-    if (buttons == MsgButtons::YesNo) return mrNo;
-    return mrCancel;
+    if (buttons == MsgButtons::Ok) return ModalResult::Ok;
+    if (buttons == MsgButtons::YesNo) return ModalResult::No;
+    return ModalResult::Cancel;
   }
 
   QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
@@ -78,34 +79,34 @@ class QtDialogSeam final : public DialogSeam {
     yuzulog::ShowTimedNotice(text, intervalMs);
   }
 
-  int AskYesNoAll(const QString& text, const QString& caption, int defaultResult,
-                  Qt::Alignment alignment) override {
+  ModalResult AskYesNoAll(const QString& text, const QString& caption, ModalResult defaultResult,
+                          Qt::Alignment alignment) override {
     return yuzulog::AskYesNoAll(text, caption, defaultResult, alignment);
   }
 };
 
 class UnattendedSeam final : public DialogSeam {
  public:
-  int MessageBox(QWidget*, const QString& text, const QString& caption, MsgButtons buttons, MsgIcon,
-                 int) override {
+  ModalResult MessageBox(QWidget*, const QString& text, const QString& caption, MsgButtons buttons,
+                         MsgIcon, ModalResult) override {
     Log(caption, text);
     switch (buttons) {
       case MsgButtons::Ok:
-        return mrOk;
+        return ModalResult::Ok;
       case MsgButtons::YesNo:
-        return mrNo;
+        return ModalResult::No;
       case MsgButtons::OkCancel:
       case MsgButtons::YesNoCancel:
-        return mrCancel;
+        return ModalResult::Cancel;
     }
-    return mrCancel;
+    return ModalResult::Cancel;
   }
   QStringList GetOpenFileNames(QWidget*, const QString&, const QString&, const QString&) override {
     return {};
   }
   void ShowTimedNotice(const QString& text, int) override { Log(ApplicationTitle(), text); }
-  int AskYesNoAll(const QString& text, const QString& caption, int defaultResult,
-                  Qt::Alignment) override {
+  ModalResult AskYesNoAll(const QString& text, const QString& caption, ModalResult defaultResult,
+                          Qt::Alignment) override {
     Log(caption, text);
     return defaultResult;
   }

@@ -10,16 +10,17 @@ class QWidget;
 
 namespace yuzulog {
 
-// Modal results as the windows and their callers use them.
-enum ModalResult : int {
-  mrNone = 0,
-  mrOk = 1,
-  mrCancel = 2,
-  mrAbort = 3,
-  mrYes = 6,
-  mrNo = 7,
-  mrNoToAll = 9,
-  mrYesToAll = 10,
+// How a modal box or window ended. The values are the result codes the boxes close with
+// (QDialog::done), so a box's exec() converts back without a table.
+enum class ModalResult : int {
+  None = 0,
+  Ok = 1,
+  Cancel = 2,
+  Abort = 3,
+  Yes = 6,
+  No = 7,
+  NoToAll = 9,
+  YesToAll = 10,
 };
 
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -28,16 +29,16 @@ enum class MsgIcon { None, Information, Question, Warning, Error };
 class DialogSeam {
  public:
   virtual ~DialogSeam() = default;
-  // A standard message box; returns the pressed button's modal result (mrCancel when closed, or
-  // the box's only button's result when it has one).
-  virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption,
-                         MsgButtons buttons, MsgIcon icon, int defaultResult) = 0;
+  // A standard message box; returns the pressed button's result (Cancel when closed, or the
+  // box's only button's result when it has one).
+  virtual ModalResult MessageBox(QWidget* parent, const QString& text, const QString& caption,
+                                 MsgButtons buttons, MsgIcon icon, ModalResult defaultResult) = 0;
   // The file-open dialog allowing several existing files; empty when cancelled.
   virtual QStringList GetOpenFileNames(QWidget* parent, const QString& caption,
                                        const QString& folder, const QString& filter) = 0;
   virtual void ShowTimedNotice(const QString& text, int intervalMs) = 0;
-  virtual int AskYesNoAll(const QString& text, const QString& caption, int defaultResult,
-                          Qt::Alignment alignment) = 0;
+  virtual ModalResult AskYesNoAll(const QString& text, const QString& caption,
+                                  ModalResult defaultResult, Qt::Alignment alignment) = 0;
 };
 
 // The seam in use (the real boxes unless a test installed its own).

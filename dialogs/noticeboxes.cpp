@@ -34,11 +34,12 @@ void SetClientSize(QDialog* box, int width, int height) {
   }
 }
 
-QPushButton* AddButton(QDialog* box, const QString& caption, int result, int left, int width) {
+QPushButton* AddButton(TNoticeBox* box, const QString& caption, ModalResult result, int left,
+                       int width) {
   auto* b = new QPushButton(caption, box);
   b->setAutoDefault(false);
   b->setGeometry(left, box->height() - kButtonBottomGap, width, kButtonHeight);
-  QObject::connect(b, &QPushButton::clicked, box, [box, result] { box->done(result); });
+  QObject::connect(b, &QPushButton::clicked, box, [box, result] { box->Close(result); });
   return b;
 }
 
@@ -49,32 +50,34 @@ QString ApplicationTitle() {
 }
 
 std::unique_ptr<TNoticeBox> MakeTimedNotice(const QString& text, int intervalMs) {
-  auto box = std::make_unique<TNoticeBox>(mrOk);
+  auto box = std::make_unique<TNoticeBox>(ModalResult::Ok);
   box->setWindowTitle(ApplicationTitle());
   QLabel* label = AddLabel(box.get(), text);
   const int width = std::max(label->width() + 16, 120);
   SetClientSize(box.get(), width, label->height() + 49);
   label->move((width - label->width()) / 2, 8);
   label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  QPushButton* ok = AddButton(box.get(), QStringLiteral("&OK"), mrOk, (width - 75) / 2, 75);
+  QPushButton* ok =
+      AddButton(box.get(), QStringLiteral("&OK"), ModalResult::Ok, (width - 75) / 2, 75);
   ok->setDefault(true);
   ok->setFocus();
   // The time counts from the moment the box is shown, not from when it was built.
   auto* timer = new QTimer(box.get());
   timer->setSingleShot(true);
   timer->setInterval(std::max(intervalMs, 0));
-  QObject::connect(timer, &QTimer::timeout, box.get(), [b = box.get()] { b->done(mrOk); });
+  QObject::connect(timer, &QTimer::timeout, box.get(),
+                   [b = box.get()] { b->Close(ModalResult::Ok); });
   box->OnShow = [timer] { timer->start(); };
   return box;
 }
 
 void ShowTimedNotice(const QString& text, int intervalMs) {
-  MakeTimedNotice(text, intervalMs)->exec();
+  MakeTimedNotice(text, intervalMs)->Exec();
 }
 
 std::unique_ptr<TNoticeBox> MakeYesNoAllBox(const QString& text, const QString& caption,
-                                            int defaultResult, Qt::Alignment alignment) {
-  auto box = std::make_unique<TNoticeBox>(mrCancel);
+                                            ModalResult defaultResult, Qt::Alignment alignment) {
+  auto box = std::make_unique<TNoticeBox>(ModalResult::Cancel);
   box->setWindowTitle(caption);
   QLabel* label = AddLabel(box.get(), text);
   label->setAlignment(alignment | Qt::AlignTop);
@@ -83,13 +86,13 @@ std::unique_ptr<TNoticeBox> MakeYesNoAllBox(const QString& text, const QString& 
   SetClientSize(box.get(), std::max(label->width() + 16, kButtonsWidth), label->height() + 49);
   struct Spec {
     const char* Caption;
-    int Result;
+    ModalResult Result;
     int Width;
   };
-  const Spec specs[] = {{"はい(&Y)", mrYes, 75},
-                        {"いいえ(&N)", mrNo, 75},
-                        {"全てはい(&A)", mrYesToAll, 83},
-                        {"全ていいえ(&X)", mrNoToAll, 83}};
+  const Spec specs[] = {{"はい(&Y)", ModalResult::Yes, 75},
+                        {"いいえ(&N)", ModalResult::No, 75},
+                        {"全てはい(&A)", ModalResult::YesToAll, 83},
+                        {"全ていいえ(&X)", ModalResult::NoToAll, 83}};
   int left = 8;
   QPushButton* focus = nullptr;
   for (const Spec& s : specs) {
@@ -107,9 +110,9 @@ std::unique_ptr<TNoticeBox> MakeYesNoAllBox(const QString& text, const QString& 
   return box;
 }
 
-int AskYesNoAll(const QString& text, const QString& caption, int defaultResult,
-                Qt::Alignment alignment) {
-  return MakeYesNoAllBox(text, caption, defaultResult, alignment)->exec();
+ModalResult AskYesNoAll(const QString& text, const QString& caption, ModalResult defaultResult,
+                        Qt::Alignment alignment) {
+  return MakeYesNoAllBox(text, caption, defaultResult, alignment)->Exec();
 }
 
 }  // namespace yuzulog

@@ -8,18 +8,22 @@
 #include <functional>
 #include <memory>
 
+#include "dialogs/dialogseam.h"
+
 namespace yuzulog {
 
 // The application title, the caption of notices and questions.
 QString ApplicationTitle();
 
-// A box whose close box and Escape give mrCancel (the question) or mrOk (the notice) instead of
+// A box whose close box and Escape give Cancel (the question) or Ok (the notice) instead of
 // QDialog's 0.
 class TNoticeBox : public QDialog {
   Q_OBJECT
  public:
-  TNoticeBox(int closeResult) : QDialog(nullptr), FCloseResult(closeResult) {}
-  void reject() override { done(FCloseResult); }
+  explicit TNoticeBox(ModalResult closeResult) : QDialog(nullptr), FCloseResult(closeResult) {}
+  void reject() override { Close(FCloseResult); }
+  void Close(ModalResult result) { done(static_cast<int>(result)); }
+  ModalResult Exec() { return static_cast<ModalResult>(exec()); }
   // Runs when the box is shown: starts the notice's timer, focuses the question's default answer.
   std::function<void()> OnShow;
 
@@ -30,19 +34,19 @@ class TNoticeBox : public QDialog {
   }
 
  private:
-  int FCloseResult;
+  ModalResult FCloseResult;
 };
 
 // The notice: Text centred above an "&OK" button; the box closes itself IntervalMs after it was
-// shown with the result mrOk. Built and shown separately so tests can look at the layout.
+// shown with the result Ok. Built and shown separately so tests can look at the layout.
 std::unique_ptr<TNoticeBox> MakeTimedNotice(const QString& text, int intervalMs);
 void ShowTimedNotice(const QString& text, int intervalMs);
 
-// The four-answer question; defaultResult (mrYes, mrNo, mrYesToAll or mrNoToAll) has the focus
-// when the box is shown. Returns the pressed answer, or mrCancel when the box was closed.
+// The four-answer question; defaultResult (Yes, No, YesToAll or NoToAll) has the focus when the
+// box is shown. Returns the pressed answer, or Cancel when the box was closed.
 std::unique_ptr<TNoticeBox> MakeYesNoAllBox(const QString& text, const QString& caption,
-                                            int defaultResult, Qt::Alignment alignment);
-int AskYesNoAll(const QString& text, const QString& caption, int defaultResult,
-                Qt::Alignment alignment);
+                                            ModalResult defaultResult, Qt::Alignment alignment);
+ModalResult AskYesNoAll(const QString& text, const QString& caption, ModalResult defaultResult,
+                        Qt::Alignment alignment);
 
 }  // namespace yuzulog

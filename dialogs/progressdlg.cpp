@@ -27,7 +27,7 @@ TProgressForm::TProgressForm(QWidget* parent)
   Bar->setTextVisible(false);
   Button = new QPushButton(QStringLiteral("中止(&C)"), this);
   Button->setAutoDefault(false);
-  connect(Button, &QPushButton::clicked, this, [this] { Result = mrCancel; });
+  connect(Button, &QPushButton::clicked, this, [this] { Result = ModalResult::Cancel; });
 }
 
 void TProgressForm::closeEvent(QCloseEvent* event) {
@@ -100,7 +100,7 @@ void TProgressDlg::ProcessEvents() {
 }
 
 bool TProgressDlg::Cancelled() const {
-  return !FForm || FForm->Result == mrCancel;
+  return !FForm || FForm->Result == ModalResult::Cancel;
 }
 
 void TProgressDlg::Refresh() {
@@ -113,19 +113,20 @@ void TProgressDlg::Run(void* data) {
     if (OnExecute) OnExecute(*this, data);
   } catch (const std::exception& e) {
     FError = e.what();
-    FForm->Result = mrAbort;
+    FForm->Result = ModalResult::Abort;
   } catch (...) {
     FError = "unknown error";
-    FForm->Result = mrAbort;
+    FForm->Result = ModalResult::Abort;
   }
   if (!FForm) return;
   // An operation that threw still closes the window: it has no caption buttons, so nothing
   // else could.
-  if (FForm->Result != mrCancel && FForm->Result != mrAbort) FForm->Result = mrOk;
-  FForm->done(FForm->Result);
+  if (FForm->Result != ModalResult::Cancel && FForm->Result != ModalResult::Abort)
+    FForm->Result = ModalResult::Ok;
+  FForm->done(static_cast<int>(FForm->Result));
 }
 
-int TProgressDlg::Execute(void* data) {
+ModalResult TProgressDlg::Execute(void* data) {
   FError.clear();
   auto* form = new TProgressForm(FOwner);
   FForm = form;
@@ -136,14 +137,14 @@ int TProgressDlg::Execute(void* data) {
   SetFont(FFont);
   QMetaObject::invokeMethod(
       form, [this, data] { Run(data); }, Qt::QueuedConnection);
-  int result = form->exec();
+  auto result = static_cast<ModalResult>(form->exec());
   if (FForm) result = FForm->Result;
   FForm = nullptr;
   delete form;
-  if (result != mrCancel && result != mrAbort) result = mrOk;
-  if (result == mrAbort) {
+  if (result != ModalResult::Cancel && result != ModalResult::Abort) result = ModalResult::Ok;
+  if (result == ModalResult::Abort) {
     Dialogs().MessageBox(FOwner, QString::fromStdString(FError), QStringLiteral("エラー"),
-                         MsgButtons::Ok, MsgIcon::Error, mrOk);
+                         MsgButtons::Ok, MsgIcon::Error, ModalResult::Ok);
   }
   return result;
 }

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/progress.h"
+#include "dialogs/dialogseam.h"
 
 class QLabel;
 class QProgressBar;
@@ -37,9 +38,9 @@ class TProgressForm : public QDialog {
   QLabel* Label;
   QProgressBar* Bar;
   QPushButton* Button;
-  // The modal result recorded by the cancel button; the window closes only when the operation
-  // has returned.
-  int Result = 0;
+  // The result recorded by the cancel button; the window closes only when the operation has
+  // returned.
+  ModalResult Result = ModalResult::None;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -64,10 +65,10 @@ class TProgressDlg : public QObject, public Progress {
   void SetOptions(TProgressDlgOptions options);
   TProgressDlgEvent OnExecute;
 
-  // Runs the operation inside the modal window. Returns mrOk when it finished, mrCancel when the
-  // cancel button was pressed, mrAbort when the operation threw (the error is then shown in a
+  // Runs the operation inside the modal window. Returns Ok when it finished, Cancel when the
+  // cancel button was pressed, Abort when the operation threw (the error is then shown in a
   // message box after the window has closed).
-  int Execute(void* data = nullptr);
+  ModalResult Execute(void* data = nullptr);
   // Repaints the window now, for a text that must show before a long step without event polls.
   void Refresh();
   // The window while Execute runs (for tests and for owners of other modal boxes).

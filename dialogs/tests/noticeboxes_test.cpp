@@ -53,7 +53,7 @@ TEST(TimedNotice, ClosesItselfAfterTheIntervalCountedFromShowing) {
   QTest::qSleep(300);  // time before showing does not count
   QElapsedTimer t;
   t.start();
-  EXPECT_EQ(box->exec(), mrOk);
+  EXPECT_EQ(box->Exec(), ModalResult::Ok);
   EXPECT_GE(t.elapsed(), 140);
   EXPECT_LT(t.elapsed(), 3000);
 }
@@ -67,7 +67,8 @@ TEST(TimedNotice, OkClosesAtOnce) {
 }
 
 TEST(YesNoAll, AtLeast356WideWithFourButtonsInOrder) {
-  auto box = MakeYesNoAllBox(QStringLiteral("短い"), QStringLiteral("cap"), mrNo, Qt::AlignLeft);
+  auto box = MakeYesNoAllBox(QStringLiteral("短い"), QStringLiteral("cap"), ModalResult::No,
+                             Qt::AlignLeft);
   EXPECT_EQ(box->width(), 356);
   EXPECT_EQ(box->windowTitle(), QStringLiteral("cap"));
   auto buttons = Buttons(box.get());
@@ -91,35 +92,40 @@ TEST(YesNoAll, LongTextWidensToLabelPlus16) {
   const QString text = QStringLiteral(
       "同名のファイルがすでにロードされています。\r\n\r\n/very/long/path/to/some/log/folder/"
       "with/a/deep/structure/room05a.LOG\r\n\r\nファイルを再ロードしますか？");
-  auto box = MakeYesNoAllBox(text, QStringLiteral("c"), mrNo, Qt::AlignLeft);
+  auto box = MakeYesNoAllBox(text, QStringLiteral("c"), ModalResult::No, Qt::AlignLeft);
   auto* label = box->findChild<QLabel*>();
   ASSERT_GT(label->width() + 16, 356);
   EXPECT_EQ(box->width(), label->width() + 16);
 }
 
 TEST(YesNoAll, DefaultAnswerHasTheFocusAndEnterChoosesIt) {
-  for (int dflt : {mrYes, mrNo, mrYesToAll, mrNoToAll}) {
+  for (ModalResult dflt :
+       {ModalResult::Yes, ModalResult::No, ModalResult::YesToAll, ModalResult::NoToAll}) {
     WhenShown([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); });
     EXPECT_EQ(AskYesNoAll(QStringLiteral("q"), QStringLiteral("c"), dflt, Qt::AlignLeft), dflt);
   }
 }
 
 TEST(YesNoAll, EachButtonGivesItsResultAndClosingGivesCancel) {
-  const std::pair<QString, int> cases[] = {{QStringLiteral("はい(&Y)"), mrYes},
-                                           {QStringLiteral("いいえ(&N)"), mrNo},
-                                           {QStringLiteral("全てはい(&A)"), mrYesToAll},
-                                           {QStringLiteral("全ていいえ(&X)"), mrNoToAll}};
+  const std::pair<QString, ModalResult> cases[] = {
+      {QStringLiteral("はい(&Y)"), ModalResult::Yes},
+      {QStringLiteral("いいえ(&N)"), ModalResult::No},
+      {QStringLiteral("全てはい(&A)"), ModalResult::YesToAll},
+      {QStringLiteral("全ていいえ(&X)"), ModalResult::NoToAll}};
   for (const auto& [caption, result] : cases) {
     WhenShown([caption](QWidget* box) {
       for (QPushButton* b : Buttons(box))
         if (b->text() == caption) b->click();
     });
-    EXPECT_EQ(AskYesNoAll(QStringLiteral("q"), QStringLiteral("c"), mrNo, Qt::AlignLeft), result);
+    EXPECT_EQ(AskYesNoAll(QStringLiteral("q"), QStringLiteral("c"), ModalResult::No, Qt::AlignLeft),
+              result);
   }
   WhenShown([](QWidget* box) { box->close(); });
-  EXPECT_EQ(AskYesNoAll(QStringLiteral("q"), QStringLiteral("c"), mrNo, Qt::AlignLeft), mrCancel);
+  EXPECT_EQ(AskYesNoAll(QStringLiteral("q"), QStringLiteral("c"), ModalResult::No, Qt::AlignLeft),
+            ModalResult::Cancel);
   WhenShown([](QWidget* box) { QTest::keyClick(box, Qt::Key_Escape); });
-  EXPECT_EQ(AskYesNoAll(QStringLiteral("q"), QStringLiteral("c"), mrYes, Qt::AlignLeft), mrCancel);
+  EXPECT_EQ(AskYesNoAll(QStringLiteral("q"), QStringLiteral("c"), ModalResult::Yes, Qt::AlignLeft),
+            ModalResult::Cancel);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ TEST(ProgressDlg, ClientSizeFollowsTheOptions) {
     again = d.Form()->size();
     EXPECT_TRUE(d.Form()->Button->isVisible());
   };
-  EXPECT_EQ(dlg.Execute(), mrOk);
+  EXPECT_EQ(dlg.Execute(), ModalResult::Ok);
   EXPECT_EQ(all, QSize(240, 137));
   EXPECT_EQ(noButton, QSize(240, 104));
   EXPECT_EQ(labelOnly, QSize(240, 80));
@@ -74,14 +74,14 @@ TEST(ProgressDlg, PercentIsClampedAndSettingsReachTheWindow) {
     EXPECT_EQ(d.Form()->Label->text(), QStringLiteral("発言ツリーを作成しています"));
     d.Refresh();
   };
-  EXPECT_EQ(dlg.Execute(), mrOk);
+  EXPECT_EQ(dlg.Execute(), ModalResult::Ok);
   // Settings survive the run; a second run works the same.
   EXPECT_EQ(dlg.Text(), "発言ツリーを作成しています");
   dlg.OnExecute = [](TProgressDlg& d, void*) {
     EXPECT_EQ(d.Form()->Label->text(), QStringLiteral("発言ツリーを作成しています"));
     EXPECT_EQ(d.Form()->Bar->value(), 100);
   };
-  EXPECT_EQ(dlg.Execute(), mrOk);
+  EXPECT_EQ(dlg.Execute(), ModalResult::Ok);
 }
 
 TEST(ProgressDlg, OperationRunsInsideTheShownModalWindowWithItsData) {
@@ -96,7 +96,7 @@ TEST(ProgressDlg, OperationRunsInsideTheShownModalWindowWithItsData) {
     EXPECT_FALSE(d.Cancelled());
   };
   EXPECT_TRUE(dlg.Cancelled());  // no window before
-  EXPECT_EQ(dlg.Execute(&value), mrOk);
+  EXPECT_EQ(dlg.Execute(&value), ModalResult::Ok);
   EXPECT_TRUE(ran);
   EXPECT_TRUE(dlg.Cancelled());  // and none after
   EXPECT_EQ(dlg.Form(), nullptr);
@@ -104,7 +104,7 @@ TEST(ProgressDlg, OperationRunsInsideTheShownModalWindowWithItsData) {
 
 TEST(ProgressDlg, WithoutOperationClosesWithOk) {
   TProgressDlg dlg;
-  EXPECT_EQ(dlg.Execute(), mrOk);
+  EXPECT_EQ(dlg.Execute(), ModalResult::Ok);
 }
 
 TEST(ProgressDlg, CancelButtonTakesEffectWhenTheOperationPolls) {
@@ -125,7 +125,7 @@ TEST(ProgressDlg, CancelButtonTakesEffectWhenTheOperationPolls) {
     // The window closes only after the operation has returned.
     visibleAfterClick = d.Form()->isVisible();
   };
-  EXPECT_EQ(dlg.Execute(), mrCancel);
+  EXPECT_EQ(dlg.Execute(), ModalResult::Cancel);
   EXPECT_GE(polls, 1);
   EXPECT_TRUE(visibleAfterClick);
 }
@@ -139,7 +139,7 @@ TEST(ProgressDlg, EscapeAndCloseRequestsDoNotCloseTheWindow) {
     d.ProcessEvents();
     stillOpen = d.Form()->isVisible() && !d.Cancelled();
   };
-  EXPECT_EQ(dlg.Execute(), mrOk);
+  EXPECT_EQ(dlg.Execute(), ModalResult::Ok);
   EXPECT_TRUE(stillOpen);
 }
 
@@ -147,7 +147,7 @@ TEST(ProgressDlg, ErrorInsideTheOperationClosesTheWindowAndIsShown) {
   testing::ScriptedDialogs boxes;
   TProgressDlg dlg;
   dlg.OnExecute = [](TProgressDlg&, void*) { throw std::runtime_error("disk on fire"); };
-  EXPECT_EQ(dlg.Execute(), mrAbort);
+  EXPECT_EQ(dlg.Execute(), ModalResult::Abort);
   EXPECT_EQ(dlg.Form(), nullptr);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   ASSERT_EQ(boxes.Shown.size(), 1u);
@@ -155,7 +155,7 @@ TEST(ProgressDlg, ErrorInsideTheOperationClosesTheWindowAndIsShown) {
   EXPECT_EQ(boxes.Shown[0].Caption, QStringLiteral("エラー"));
   // The dialog can run again afterwards.
   dlg.OnExecute = nullptr;
-  EXPECT_EQ(dlg.Execute(), mrOk);
+  EXPECT_EQ(dlg.Execute(), ModalResult::Ok);
 }
 
 }  // namespace

@@ -50,36 +50,12 @@ constexpr int kDesignWidth = 696;
 constexpr int kDesignHeight = 480;
 constexpr int kDesignTreeWidth = 249;
 
-int ToModalResult(ReloadAnswer a) {
-  switch (a) {
-    case ReloadAnswer::Yes:
-      return mrYes;
-    case ReloadAnswer::No:
-      return mrNo;
-    case ReloadAnswer::YesToAll:
-      return mrYesToAll;
-    case ReloadAnswer::NoToAll:
-      return mrNoToAll;
-    case ReloadAnswer::Cancel:
-      return mrCancel;
-  }
-  return mrNo;
-}
-
-ReloadAnswer FromModalResult(int r) {
-  switch (r) {
-    case mrYes:
-      return ReloadAnswer::Yes;
-    case mrNo:
-      return ReloadAnswer::No;
-    case mrYesToAll:
-      return ReloadAnswer::YesToAll;
-    case mrNoToAll:
-      return ReloadAnswer::NoToAll;
-    default:
-      return ReloadAnswer::Cancel;
-  }
-}
+// The reload question's answers are the four-answer box's buttons; Cancel is the box closed.
+constexpr std::pair<ReloadAnswer, ModalResult> kReloadButtons[] = {
+    {ReloadAnswer::Yes, ModalResult::Yes},           {ReloadAnswer::No, ModalResult::No},
+    {ReloadAnswer::YesToAll, ModalResult::YesToAll}, {ReloadAnswer::NoToAll, ModalResult::NoToAll},
+    {ReloadAnswer::Cancel, ModalResult::Cancel},
+};
 
 // The parent for a box asked during an operation: the progress window when it runs.
 QWidget* BoxParent(QWidget* fallback) {
@@ -96,16 +72,23 @@ class TMainForm::LoadCallbacksImpl final : public LoadCallbacks {
 
   ReloadAnswer AskReload(const std::string& caption, const std::string& message,
                          ReloadAnswer defaultAnswer) override {
-    return FromModalResult(
-        Dialogs().AskYesNoAll(U(message), U(caption), ToModalResult(defaultAnswer), Qt::AlignLeft));
+    ModalResult defaultButton = ModalResult::No;
+    for (const auto& [answer, button] : kReloadButtons)
+      if (answer == defaultAnswer) defaultButton = button;
+    const ModalResult pressed =
+        Dialogs().AskYesNoAll(U(message), U(caption), defaultButton, Qt::AlignLeft);
+    for (const auto& [answer, button] : kReloadButtons)
+      if (button == pressed) return answer;
+    return ReloadAnswer::Cancel;
   }
   bool AskStopAfterFailure(const std::string& message) override {
     return Dialogs().MessageBox(BoxParent(&FForm), U(message), QStringLiteral("エラー"),
-                                MsgButtons::YesNo, MsgIcon::Error, mrYes) == mrYes;
+                                MsgButtons::YesNo, MsgIcon::Error,
+                                ModalResult::Yes) == ModalResult::Yes;
   }
   void NoticeCancelled(const std::string& message) override {
     Dialogs().MessageBox(BoxParent(&FForm), U(message), ApplicationTitle(), MsgButtons::Ok,
-                         MsgIcon::None, mrOk);
+                         MsgIcon::None, ModalResult::Ok);
   }
   void ClearViews() override { FForm.ClearViews(); }
   void TreeBuilt() override { FForm.TreeBuilt(); }
@@ -537,10 +520,10 @@ void TMainForm::TakeScreenshot() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  const int answer =
+  const ModalResult answer =
       Dialogs().MessageBox(this, QStringLiteral("終了しますか？"), ApplicationTitle(),
-                           MsgButtons::OkCancel, MsgIcon::None, mrCancel);
-  if (answer != mrOk) {
+                           MsgButtons::OkCancel, MsgIcon::None, ModalResult::Cancel);
+  if (answer != ModalResult::Ok) {
     event->ignore();
     return;
   }
@@ -589,12 +572,13 @@ void TMainForm::ActionOpenArchiveExecute() {
   WaitCursor wait;
   // The chosen folder is recorded here once recent folders are connected.
   if (!FLogFiles.Empty() && ShiftHeld && ShiftHeld()) {
-    const int answer = Dialogs().MessageBox(
-        this, QStringLiteral("ログファイルを追加モードで開きますか？"),
-        QStringLiteral("ログファイルを開く"), MsgButtons::YesNoCancel, MsgIcon::Question, mrCancel);
-    if (answer == mrYes)
+    const ModalResult answer =
+        Dialogs().MessageBox(this, QStringLiteral("ログファイルを追加モードで開きますか？"),
+                             QStringLiteral("ログファイルを開く"), MsgButtons::YesNoCancel,
+                             MsgIcon::Question, ModalResult::Cancel);
+    if (answer == ModalResult::Yes)
       LoadFileList(paths, true);
-    else if (answer == mrNo)
+    else if (answer == ModalResult::No)
       LoadFileList(paths, false);
   } else {
     LoadFileList(paths, false);
@@ -636,7 +620,7 @@ void TMainForm::ShowLoadReport(TProgressDlg&) {
     Dialogs().ShowTimedNotice(U(report.StatusText), 1000);
   } else if (Dialogs().MessageBox(BoxParent(this), U(report.WarningText()),
                                   QStringLiteral("ログデータの警告"), MsgButtons::YesNo,
-                                  MsgIcon::Warning, mrYes) == mrYes) {
+                                  MsgIcon::Warning, ModalResult::Yes) == ModalResult::Yes) {
     // The log list dialog opens here once it is connected.
     if (ActionLogData->isEnabled()) ActionLogData->trigger();
   }

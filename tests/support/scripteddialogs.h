@@ -3,9 +3,19 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <vector>
 
 #include "dialogs/dialogseam.h"
+
+namespace yuzulog {
+
+// A result in a test's failure message reads as its number, not as raw bytes.
+inline void PrintTo(ModalResult result, std::ostream* os) {
+  *os << "ModalResult(" << static_cast<int>(result) << ")";
+}
+
+}  // namespace yuzulog
 
 namespace yuzulog::testing {
 
@@ -13,7 +23,7 @@ struct ShownBox {
   enum Kind { Message, OpenFiles, Notice, YesNoAll } Type;
   QString Text;
   QString Caption;
-  int DefaultResult = 0;
+  ModalResult DefaultResult = ModalResult::None;
   MsgButtons Buttons = MsgButtons::Ok;
   MsgIcon Icon = MsgIcon::None;
 };
@@ -25,30 +35,30 @@ class ScriptedDialogs final : public DialogSeam {
 
   // Answers in order; an unscripted box gives its default answer (message boxes, questions) or
   // an empty selection (file dialogs).
-  std::deque<int> Answers;
+  std::deque<ModalResult> Answers;
   std::deque<QStringList> Files;
   std::vector<ShownBox> Shown;
   // Runs while a box is "shown" (e.g. to check what the window looks like at that moment).
   std::function<void(const ShownBox&)> OnShow;
 
-  int MessageBox(QWidget*, const QString& text, const QString& caption, MsgButtons buttons,
-                 MsgIcon icon, int defaultResult) override {
+  ModalResult MessageBox(QWidget*, const QString& text, const QString& caption, MsgButtons buttons,
+                         MsgIcon icon, ModalResult defaultResult) override {
     Record({ShownBox::Message, text, caption, defaultResult, buttons, icon});
     return Next(defaultResult);
   }
   QStringList GetOpenFileNames(QWidget*, const QString& caption, const QString&,
                                const QString&) override {
-    Record({ShownBox::OpenFiles, {}, caption, 0, MsgButtons::Ok, MsgIcon::None});
+    Record({ShownBox::OpenFiles, {}, caption, ModalResult::None, MsgButtons::Ok, MsgIcon::None});
     if (Files.empty()) return {};
     QStringList f = Files.front();
     Files.pop_front();
     return f;
   }
   void ShowTimedNotice(const QString& text, int) override {
-    Record({ShownBox::Notice, text, {}, mrOk, MsgButtons::Ok, MsgIcon::None});
+    Record({ShownBox::Notice, text, {}, ModalResult::Ok, MsgButtons::Ok, MsgIcon::None});
   }
-  int AskYesNoAll(const QString& text, const QString& caption, int defaultResult,
-                  Qt::Alignment) override {
+  ModalResult AskYesNoAll(const QString& text, const QString& caption, ModalResult defaultResult,
+                          Qt::Alignment) override {
     Record({ShownBox::YesNoAll, text, caption, defaultResult, MsgButtons::Ok, MsgIcon::None});
     return Next(defaultResult);
   }
@@ -65,9 +75,9 @@ class ScriptedDialogs final : public DialogSeam {
     Shown.push_back(box);
     if (OnShow) OnShow(box);
   }
-  int Next(int fallback) {
+  ModalResult Next(ModalResult fallback) {
     if (Answers.empty()) return fallback;
-    const int a = Answers.front();
+    const ModalResult a = Answers.front();
     Answers.pop_front();
     return a;
   }

@@ -10,10 +10,10 @@
 #include <QTreeView>
 
 #include "dialogs/progressdlg.h"
-#include "tests/support/scripteddialogs.h"
 #include "mainwindow/ui/mainform.h"
 #include "mainwindow/ui/messagetreemodel.h"
 #include "tests/support/logbuilder.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdir.h"
 
 namespace yuzulog {
@@ -45,7 +45,7 @@ TEST(Loading, OpenReportsOverlapsAndBuildsTheTree) {
   ScriptedDialogs boxes;
   auto f = Form();
   boxes.Files = {{Data("room12.lzh"), Data("room05b.LOG"), Data("room05a.LOG")}};
-  boxes.Answers = {mrNo};  // do not open the log list
+  boxes.Answers = {ModalResult::No};  // do not open the log list
   f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
 
   ASSERT_EQ(f->Files().Count(), 3);
@@ -106,16 +106,16 @@ TEST(Loading, ShiftAsksForAddModeOnlyWhenFilesAreLoaded) {
   f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
   EXPECT_EQ(boxes.Count(ShownBox::Message), 0);  // nothing loaded yet: no question
 
-  boxes.Answers = {mrYes};  // add
+  boxes.Answers = {ModalResult::Yes};  // add
   f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
   const ShownBox& q = boxes.Shown[boxes.Shown.size() - 2];
   EXPECT_EQ(q.Text, QStringLiteral("ログファイルを追加モードで開きますか？"));
   EXPECT_EQ(q.Caption, QStringLiteral("ログファイルを開く"));
   EXPECT_EQ(q.Buttons, MsgButtons::YesNoCancel);
-  EXPECT_EQ(q.DefaultResult, mrCancel);
+  EXPECT_EQ(q.DefaultResult, ModalResult::Cancel);
   EXPECT_EQ(f->Files().Count(), 2);
 
-  boxes.Answers = {mrCancel};
+  boxes.Answers = {ModalResult::Cancel};
   f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
   EXPECT_EQ(f->Files().Count(), 2);  // cancelled: nothing changed
 }
@@ -124,15 +124,15 @@ TEST(Loading, ReloadQuestionWithEachAnswer) {
   const std::vector<std::string> three = {kData + "/room05a.LOG", kData + "/room12.lzh",
                                           kData + "/room03-lh1.lzh"};
   struct Case {
-    std::deque<int> Answers;
+    std::deque<ModalResult> Answers;
     int Questions;
     std::vector<bool> Reloaded;  // in the order of three
   };
   const Case cases[] = {
-      {{mrYes, mrNo, mrYes}, 3, {true, false, true}},
-      {{mrYesToAll}, 1, {true, true, true}},
-      {{mrNo, mrNoToAll}, 2, {false, false, false}},
-      {{mrYes, mrCancel}, 2, {true, false, false}},
+      {{ModalResult::Yes, ModalResult::No, ModalResult::Yes}, 3, {true, false, true}},
+      {{ModalResult::YesToAll}, 1, {true, true, true}},
+      {{ModalResult::No, ModalResult::NoToAll}, 2, {false, false, false}},
+      {{ModalResult::Yes, ModalResult::Cancel}, 2, {true, false, false}},
   };
   for (const Case& c : cases) {
     ScriptedDialogs boxes;
@@ -147,7 +147,7 @@ TEST(Loading, ReloadQuestionWithEachAnswer) {
     f->LoadFileList(three, false);
     EXPECT_EQ(boxes.Count(ShownBox::YesNoAll), c.Questions);
     const ShownBox& first = boxes.Shown.front();
-    EXPECT_EQ(first.DefaultResult, mrNo);
+    EXPECT_EQ(first.DefaultResult, ModalResult::No);
     EXPECT_TRUE(first.Text.startsWith(
         QStringLiteral("同名のファイルがすでにロードされています。\r\n\r\n")));
     EXPECT_TRUE(first.Text.endsWith(QStringLiteral("\r\n\r\nファイルを再ロードしますか？")));
@@ -166,7 +166,7 @@ TEST(Loading, ReloadQuestionWithEachAnswer) {
 }
 
 TEST(Loading, FailingFileAsksWhetherToStop) {
-  for (int answer : {mrNo, mrYes}) {
+  for (ModalResult answer : {ModalResult::No, ModalResult::Yes}) {
     ScriptedDialogs boxes;
     auto f = Form();
     boxes.Answers = {answer};
@@ -179,8 +179,8 @@ TEST(Loading, FailingFileAsksWhetherToStop) {
     EXPECT_TRUE(
         q.Text.endsWith(QStringLiteral("ログファイルの取得に失敗しました。\r\n中断しますか？")));
     // Yes stops before the third file; the first stays loaded either way.
-    EXPECT_EQ(f->Files().Count(), answer == mrYes ? 1 : 2);
-    EXPECT_EQ(f->TreeModel()->rowCount(), answer == mrYes ? 1 : 2);
+    EXPECT_EQ(f->Files().Count(), answer == ModalResult::Yes ? 1 : 2);
+    EXPECT_EQ(f->TreeModel()->rowCount(), answer == ModalResult::Yes ? 1 : 2);
   }
 }
 
@@ -196,7 +196,7 @@ TEST(Loading, CancelBetweenFilesKeepsWhatWasLoaded) {
     EXPECT_TRUE(progress->Button->isVisible());
     progress->Button->click();
   };
-  boxes.Answers = {mrNo};
+  boxes.Answers = {ModalResult::No};
   f->LoadFileList({kData + "/room05a.LOG", kData + "/plain.TXT", kData + "/room12.lzh"}, false);
   ASSERT_EQ(boxes.Count(ShownBox::Message), 2);
   EXPECT_EQ(boxes.Shown[1].Text, QStringLiteral("ログファイルの取得を中断しました。"));
@@ -208,7 +208,7 @@ TEST(Loading, CancelBetweenFilesKeepsWhatWasLoaded) {
 
 TEST(Loading, RemoveLogFilesRebuildsAndRecomputesOverlaps) {
   ScriptedDialogs boxes;
-  boxes.Answers = {mrNo};
+  boxes.Answers = {ModalResult::No};
   auto f = Form();
   f->LoadFileList({kData + "/room05a.LOG", kData + "/room05b.LOG", kData + "/room12.lzh"}, false);
   ASSERT_EQ(f->Files().Count(), 3);

@@ -12,8 +12,8 @@
 #include <QToolButton>
 #include <QTreeView>
 
-#include "tests/support/scripteddialogs.h"
 #include "mainwindow/ui/messagetreemodel.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdir.h"
 
 namespace yuzulog {
@@ -223,15 +223,15 @@ TEST(MainForm, CloseAsksAndOnlyOkCloses) {
   ScriptedDialogs boxes;
   auto f = Form();
   f->show();
-  boxes.Answers = {mrCancel};
+  boxes.Answers = {ModalResult::Cancel};
   EXPECT_FALSE(f->close());
   EXPECT_TRUE(f->isVisible());
   ASSERT_EQ(boxes.Shown.size(), 1u);
   EXPECT_EQ(boxes.Shown[0].Text, QStringLiteral("終了しますか？"));
   EXPECT_EQ(boxes.Shown[0].Caption, QStringLiteral("YUZUBANの過去ログを見る"));
   EXPECT_EQ(boxes.Shown[0].Buttons, MsgButtons::OkCancel);
-  EXPECT_EQ(boxes.Shown[0].DefaultResult, mrCancel);
-  boxes.Answers = {mrOk};
+  EXPECT_EQ(boxes.Shown[0].DefaultResult, ModalResult::Cancel);
+  boxes.Answers = {ModalResult::Ok};
   EXPECT_TRUE(f->close());
   EXPECT_FALSE(f->isVisible());
 }
