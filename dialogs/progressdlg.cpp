@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <algorithm>
 #include <exception>
+#include <memory>
 
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
@@ -66,9 +67,8 @@ void TProgressForm::LayoutFor(TProgressDlgOptions options) {
 
 TProgressDlg::TProgressDlg(QWidget* owner) : QObject(owner), FOwner(owner) {}
 
-TProgressDlg::~TProgressDlg() {
-  delete FForm.data();
-}
+// The window exists only while Execute runs, and Execute owns it.
+TProgressDlg::~TProgressDlg() = default;
 
 void TProgressDlg::SetCaption(std::string_view caption) {
   FCaption = caption;
@@ -107,10 +107,10 @@ void TProgressDlg::Refresh() {
   if (FForm) FForm->repaint();
 }
 
-void TProgressDlg::Run(void* data) {
+void TProgressDlg::Run() {
   if (!FForm) return;
   try {
-    if (OnExecute) OnExecute(*this, data);
+    if (OnExecute) OnExecute(*this);
   } catch (const std::exception& e) {
     FError = e.what();
     FForm->Result = ModalResult::Abort;
@@ -126,21 +126,25 @@ void TProgressDlg::Run(void* data) {
   FForm->done(static_cast<int>(FForm->Result));
 }
 
-ModalResult TProgressDlg::Execute(void* data) {
+ModalResult TProgressDlg::Execute(TProgressDlgEvent operation) {
+  OnExecute = std::move(operation);
+  return Execute();
+}
+
+ModalResult TProgressDlg::Execute() {
   FError.clear();
-  auto* form = new TProgressForm(FOwner);
-  FForm = form;
+  const auto form = std::make_unique<TProgressForm>(FOwner);
+  FForm = form.get();
   form->LayoutFor(FOptions);
   SetCaption(std::string(FCaption));
   SetText(std::string(FText));
   SetPercent(FPercent);
   SetFont(FFont);
   QMetaObject::invokeMethod(
-      form, [this, data] { Run(data); }, Qt::QueuedConnection);
+      form.get(), [this] { Run(); }, Qt::QueuedConnection);
   auto result = static_cast<ModalResult>(form->exec());
   if (FForm) result = FForm->Result;
   FForm = nullptr;
-  delete form;
   if (result != ModalResult::Cancel && result != ModalResult::Abort) result = ModalResult::Ok;
   if (result == ModalResult::Abort) {
     Dialogs().MessageBox(FOwner, QString::fromStdString(FError), QStringLiteral("エラー"),

@@ -49,8 +49,8 @@ class TProgressForm : public QDialog {
 class TProgressDlg : public QObject, public Progress {
   Q_OBJECT
  public:
-  // The operation; data is what Execute was given.
-  using TProgressDlgEvent = std::function<void(TProgressDlg& sender, void* data)>;
+  // The operation; what it works on is captured by the callable.
+  using TProgressDlgEvent = std::function<void(TProgressDlg& sender)>;
 
   explicit TProgressDlg(QWidget* owner = nullptr);
   ~TProgressDlg() override;
@@ -65,10 +65,12 @@ class TProgressDlg : public QObject, public Progress {
   void SetOptions(TProgressDlgOptions options);
   TProgressDlgEvent OnExecute;
 
-  // Runs the operation inside the modal window. Returns Ok when it finished, Cancel when the
-  // cancel button was pressed, Abort when the operation threw (the error is then shown in a
-  // message box after the window has closed).
-  ModalResult Execute(void* data = nullptr);
+  // Runs OnExecute inside the modal window. Returns Ok when it finished, Cancel when the cancel
+  // button was pressed, Abort when the operation threw (the error is then shown in a message box
+  // after the window has closed).
+  ModalResult Execute();
+  // The same with operation as OnExecute.
+  ModalResult Execute(TProgressDlgEvent operation);
   // Repaints the window now, for a text that must show before a long step without event polls.
   void Refresh();
   // The window while Execute runs (for tests and for owners of other modal boxes).
@@ -82,7 +84,7 @@ class TProgressDlg : public QObject, public Progress {
   bool Cancelled() const override;
 
  private:
-  void Run(void* data);
+  void Run();
 
   QWidget* FOwner;
   QPointer<TProgressForm> FForm;

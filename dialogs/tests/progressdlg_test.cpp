@@ -19,7 +19,7 @@ namespace {
 TEST(ProgressDlg, ClientSizeFollowsTheOptions) {
   TProgressDlg dlg;
   QSize all, noButton, labelOnly, again;
-  dlg.OnExecute = [&](TProgressDlg& d, void*) {
+  dlg.OnExecute = [&](TProgressDlg& d) {
     all = d.Form()->size();
     d.SetOptions(pdoLabel | pdoProgressBar);
     noButton = d.Form()->size();
@@ -41,7 +41,7 @@ TEST(ProgressDlg, LayoutWithoutLabelStartsAtEight) {
   dlg.SetOptions(pdoProgressBar | pdoCancelBtn);
   QRect bar, button;
   QSize size;
-  dlg.OnExecute = [&](TProgressDlg& d, void*) {
+  dlg.OnExecute = [&](TProgressDlg& d) {
     bar = d.Form()->Bar->geometry();
     button = d.Form()->Button->geometry();
     size = d.Form()->size();
@@ -63,7 +63,7 @@ TEST(ProgressDlg, PercentIsClampedAndSettingsReachTheWindow) {
   dlg.SetFont(f);
   dlg.SetCaption("ログファイルの読み込み");
   dlg.SetText("before");
-  dlg.OnExecute = [&](TProgressDlg& d, void*) {
+  dlg.OnExecute = [&](TProgressDlg& d) {
     EXPECT_EQ(d.Form()->windowTitle(), QStringLiteral("ログファイルの読み込み"));
     EXPECT_EQ(d.Form()->Label->text(), QStringLiteral("before"));
     EXPECT_EQ(d.Form()->Label->font().pointSize(), 17);
@@ -77,26 +77,24 @@ TEST(ProgressDlg, PercentIsClampedAndSettingsReachTheWindow) {
   EXPECT_EQ(dlg.Execute(), ModalResult::Ok);
   // Settings survive the run; a second run works the same.
   EXPECT_EQ(dlg.Text(), "発言ツリーを作成しています");
-  dlg.OnExecute = [](TProgressDlg& d, void*) {
+  dlg.OnExecute = [](TProgressDlg& d) {
     EXPECT_EQ(d.Form()->Label->text(), QStringLiteral("発言ツリーを作成しています"));
     EXPECT_EQ(d.Form()->Bar->value(), 100);
   };
   EXPECT_EQ(dlg.Execute(), ModalResult::Ok);
 }
 
-TEST(ProgressDlg, OperationRunsInsideTheShownModalWindowWithItsData) {
+TEST(ProgressDlg, OperationRunsInsideTheShownModalWindow) {
   TProgressDlg dlg;
-  int value = 42;
   bool ran = false;
-  dlg.OnExecute = [&](TProgressDlg& d, void* data) {
+  EXPECT_TRUE(dlg.Cancelled());  // no window before
+  const ModalResult result = dlg.Execute([&](TProgressDlg& d) {
     ran = true;
-    EXPECT_EQ(data, &value);
     EXPECT_TRUE(d.Form()->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), d.Form());
     EXPECT_FALSE(d.Cancelled());
-  };
-  EXPECT_TRUE(dlg.Cancelled());  // no window before
-  EXPECT_EQ(dlg.Execute(&value), ModalResult::Ok);
+  });
+  EXPECT_EQ(result, ModalResult::Ok);
   EXPECT_TRUE(ran);
   EXPECT_TRUE(dlg.Cancelled());  // and none after
   EXPECT_EQ(dlg.Form(), nullptr);
@@ -111,7 +109,7 @@ TEST(ProgressDlg, CancelButtonTakesEffectWhenTheOperationPolls) {
   TProgressDlg dlg;
   int polls = 0;
   bool visibleAfterClick = false;
-  dlg.OnExecute = [&](TProgressDlg& d, void*) {
+  dlg.OnExecute = [&](TProgressDlg& d) {
     QTimer::singleShot(0, d.Form()->Button, [&d] { d.Form()->Button->click(); });
     // Without polling, the click cannot arrive.
     QTest::qSleep(20);
@@ -133,7 +131,7 @@ TEST(ProgressDlg, CancelButtonTakesEffectWhenTheOperationPolls) {
 TEST(ProgressDlg, EscapeAndCloseRequestsDoNotCloseTheWindow) {
   TProgressDlg dlg;
   bool stillOpen = false;
-  dlg.OnExecute = [&](TProgressDlg& d, void*) {
+  dlg.OnExecute = [&](TProgressDlg& d) {
     QTest::keyClick(d.Form(), Qt::Key_Escape);
     d.Form()->close();
     d.ProcessEvents();
@@ -146,7 +144,7 @@ TEST(ProgressDlg, EscapeAndCloseRequestsDoNotCloseTheWindow) {
 TEST(ProgressDlg, ErrorInsideTheOperationClosesTheWindowAndIsShown) {
   testing::ScriptedDialogs boxes;
   TProgressDlg dlg;
-  dlg.OnExecute = [](TProgressDlg&, void*) { throw std::runtime_error("disk on fire"); };
+  dlg.OnExecute = [](TProgressDlg&) { throw std::runtime_error("disk on fire"); };
   EXPECT_EQ(dlg.Execute(), ModalResult::Abort);
   EXPECT_EQ(dlg.Form(), nullptr);
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

@@ -597,18 +597,16 @@ void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
   TProgressDlg dlg(this);
   dlg.SetOptions(pdoLabel | pdoProgressBar);
   dlg.SetCaption(add ? "ログファイルの追加" : "ログファイルの読み込み");
-  dlg.OnExecute = [this, add](TProgressDlg& d, void* pathList) {
-    const auto& list = *static_cast<const std::vector<std::string>*>(pathList);
+  dlg.Execute([this, add, &paths](TProgressDlg& d) {
     LoadCallbacksImpl callbacks(*this);
     d.SetOptions(d.Options() | pdoCancelBtn);
     if (add)
-      ExecuteAdd(FLogFiles, FTree, list, d, callbacks);
+      ExecuteAdd(FLogFiles, FTree, paths, d, callbacks);
     else
-      ExecuteOpen(FLogFiles, FTree, list, d, callbacks);
+      ExecuteOpen(FLogFiles, FTree, paths, d, callbacks);
     d.SetOptions(d.Options() & ~pdoCancelBtn);
     ShowLoadReport(d);
-  };
-  dlg.Execute(const_cast<std::vector<std::string>*>(&paths));
+  });
   ExpandIfSingleRoom();
   // The search window's commands follow what is loaded once it is connected.
 }
@@ -662,11 +660,10 @@ void TMainForm::RemoveLogFiles(const std::vector<const TLogData*>& files) {
   WaitCursor wait;
   TProgressDlg dlg(this);
   dlg.SetOptions(pdoLabel | pdoProgressBar);
-  dlg.OnExecute = [this, &files](TProgressDlg& d, void*) {
+  dlg.Execute([this, &files](TProgressDlg& d) {
     LoadCallbacksImpl callbacks(*this);
     yuzulog::RemoveLogFiles(FLogFiles, FTree, files, d, callbacks);
-  };
-  dlg.Execute();
+  });
   ExpandIfSingleRoom();
   SetStatus(U(MessageTotalText(FLogFiles.TotalMessages())));
 }
