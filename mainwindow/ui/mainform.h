@@ -1,10 +1,13 @@
 // The main window: the control bar with its three tool bars, the tree of rooms and threads, the
 // message view, the status bar, and the loading of log files into the tree.
+//
+// The class is defined in four files: mainform.cpp (creation, settings, the tree's events, closing
+// and the wiring between the parts), mainform_actions.cpp (the commands, menus and tool bars),
+// mainform_load.cpp (the load commands and the answers to the load loop's questions) and
+// mainform_view.cpp (the message view: its creation, clearing, colour and the show requests).
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
-#include <QPointer>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,7 +15,6 @@
 #include "common/fontspec.h"
 #include "mainwindow/logfiles.h"
 #include "mainwindow/messagetree.h"
-#include "mainwindow/settings.h"
 
 class QAction;
 class QLabel;
@@ -35,7 +37,6 @@ class TMainForm : public QMainWindow {
   ~TMainForm() override;
 
   std::string GetParamValue(std::string_view key) const;
-  void CreateView(int mode);
 
   void LoadSettings(const std::string& dir);
   // False when the main settings file or a list file could not be written.
@@ -47,31 +48,14 @@ class TMainForm : public QMainWindow {
   void RemoveLogFiles(const std::vector<const TLogData*>& files);
   void SetSplitVertical(bool vertical);
 
-  // Records what is to be shown; the drawing of messages connects here.
+  // Records what is to be shown and who asked; the drawing reads both.
   void RequestShow(QObject* requester, const TLogMessage* message);
-
-  // For tests and for the parts that build on the window.
-  const LogFiles& Files() const { return FLogFiles; }
-  const MessageTree& Tree() const { return FTree; }
-  QTreeView* TreeView() const { return TreeView1; }
-  MessageTreeModel* TreeModel() const { return FTreeModel; }
-  QWidget* View() const { return FView; }
-  bool IsBrowserView() const { return FBrowserView; }
-  bool OldSystem() const { return FOldSystem; }
-  QString StatusText() const;
-  QAction* Action(const QString& objectName) const;
-  QMenu* Menu(const QString& objectName) const;
-  QToolBar* ToolBar(const QString& objectName) const;
-  const FontSpec& BaseFont() const { return FBaseFont; }
-  const FontSpec& KeyFont() const { return FKeyFont; }
-  TColor WindowColor() const { return FColor; }
-  bool SplitVertical() const { return FSplitVertical; }
-  const std::string& InterwayPrefix() const { return FInterwayPrefix; }
-  const std::vector<std::string>& RecentFolders() const { return FRecentFolders; }
-  const std::vector<std::string>& LogSets() const { return FLogSets; }
   const TLogMessage* CurrentMessage() const { return FCurrentMessage; }
   QObject* Requester() const { return FRequester; }
-  int ShowRequests() const { return FShowRequests; }
+
+  // The loaded files, for the windows that work on them.
+  const LogFiles& Files() const { return FLogFiles; }
+
   // Whether Shift is held; tests replace it.
   std::function<bool()> ShiftHeld;
   // Called when the program is to end without the close question (the exit command, the end of
@@ -81,8 +65,6 @@ class TMainForm : public QMainWindow {
  public slots:
   void ActionOpenArchiveExecute();
   void ActionAddArchiveExecute();
-  // The open dialog (several files, each must exist); empty when it is cancelled.
-  std::vector<std::string> ChooseLogFiles();
   void ActionExitExecute();
 
  protected:
@@ -93,22 +75,34 @@ class TMainForm : public QMainWindow {
  private:
   class LoadCallbacksImpl;
 
+  // mainform.cpp
   void FormCreate();
+  void CreateTree();
   void FormShow();
+  void TreeView1Change(const QModelIndex& current);
+  void TreeView1MouseDown(const QModelIndex& at);
+  // Selecting a node no longer asks for its message (the window is closing).
+  void DetachTreeChange();
+  void SetStatus(const QString& text);
+  void TakeScreenshot();
+
+  // mainform_actions.cpp
   void CreateActions();
   void CreateMenus();
   void CreateToolBars();
   QToolButton* MenuButton(const QString& caption, QMenu* menu);
-  void TreeView1Change(const QModelIndex& current);
-  void TreeView1MouseDown(const QModelIndex& at);
+
+  // mainform_load.cpp
+  // The open dialog (several files, each must exist); empty when it is cancelled.
+  std::vector<std::string> ChooseLogFiles();
   void TreeBuilt();
   void ExpandIfSingleRoom();
-  void ShowLoadReport(TProgressDlg& dlg);
-  void ApplyColor();
-  void SetStatus(const QString& text);
+  void ShowLoadReport();
+
+  // mainform_view.cpp
+  void CreateView(int mode);
   void ClearView();
-  void TakeScreenshot();
-  std::vector<std::string> Args() const { return FArgs; }
+  void ApplyColor();
 
   std::vector<std::string> FArgs;
   QString FScreenshotPath;
@@ -154,8 +148,7 @@ class TMainForm : public QMainWindow {
   QMenu* MenuReopen = nullptr;
 
   // State, in the order the window has always declared it.
-  QPointer<QWidget> FView;
-  bool FBrowserView = false;
+  QWidget* FView = nullptr;  // a child of Splitter1
   bool FOldSystem = false;
   std::vector<std::string> FRecentFolders;
   std::vector<std::string> FLogSets;
@@ -165,16 +158,10 @@ class TMainForm : public QMainWindow {
   FontSpec FKeyFont;
   QObject* FRequester = nullptr;
   const TLogMessage* FCurrentMessage = nullptr;
-  QElapsedTimer FRequestTick;
-  bool FUpdatePending = false;
-  int FShowRequests = 0;
 
   TColor FColor = kClWindow;
   bool FSplitVertical = true;
-  std::string FInterwayPrefix = kDefaultInterwayPrefix;
-  bool FTreeChangeDetached = false;
   bool FShownOnce = false;
-  bool FClosingAsked = false;
 };
 
 }  // namespace yuzulog

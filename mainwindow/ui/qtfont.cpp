@@ -30,16 +30,6 @@ QFont ToQFont(const FontSpec& spec) {
   return f;
 }
 
-FontSpec FromQFont(const QFont& font, TColor color) {
-  FontSpec s;
-  s.Name = font.family().toStdString();
-  s.Size = font.pointSize() > 0 ? font.pointSize() : 9;
-  s.Color = color;
-  s.Style = (font.bold() ? kFsBold : 0) | (font.italic() ? kFsItalic : 0) |
-            (font.underline() ? kFsUnderline : 0) | (font.strikeOut() ? kFsStrikeOut : 0);
-  return s;
-}
-
 RgbValue PaletteColorResolver::ResolveSystemColor(int index) const {
   const QPalette p = QApplication::palette();
   QPalette::ColorRole role = QPalette::Window;

@@ -1,5 +1,5 @@
-// The windows' side of the stored fonts and colours: FontSpec to QFont and back, and system
-// colours resolved through the application palette.
+// The windows' side of the stored fonts and colours: FontSpec to QFont, and system colours
+// resolved through the application palette.
 #pragma once
 
 #include <QColor>
@@ -12,8 +12,6 @@ namespace yuzulog {
 // The design fonts of the old platform are shown with the IPA fonts that stand in for them.
 QString FontFamilyFor(const std::string& name);
 QFont ToQFont(const FontSpec& spec);
-// The face name, size and style of font; the colour is kept from colourFrom.
-FontSpec FromQFont(const QFont& font, TColor color);
 
 class PaletteColorResolver final : public ColorResolver {
  public:

@@ -11,16 +11,18 @@
 
 #include "dialogs/progressdlg.h"
 #include "mainwindow/ui/mainform.h"
-#include "mainwindow/ui/messagetreemodel.h"
-#include "tests/support/logbuilder.h"
+#include "mainwindow/ui/tests/formparts.h"
 #include "tests/support/scripteddialogs.h"
-#include "tests/support/tempdir.h"
 
 namespace yuzulog {
 namespace {
 
+using testing::Action;
 using testing::ScriptedDialogs;
 using testing::ShownBox;
+using testing::StatusText;
+using testing::Tree;
+using testing::TreeModel;
 
 const std::string kData = YUZULOG_TEST_DATA;
 const QString Data(const char* name) {
@@ -46,14 +48,14 @@ TEST(Loading, OpenReportsOverlapsAndBuildsTheTree) {
   auto f = Form();
   boxes.Files = {{Data("room12.lzh"), Data("room05b.LOG"), Data("room05a.LOG")}};
   boxes.Answers = {ModalResult::No};  // do not open the log list
-  f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
+  Action(*f, "ActionOpenArchive")->trigger();
 
   ASSERT_EQ(f->Files().Count(), 3);
   EXPECT_EQ(f->Files()[0].Room, 5);
   EXPECT_EQ(f->Files()[0].FirstNumber, 1);
   EXPECT_EQ(f->Files()[1].Overlap, 3);
   EXPECT_EQ(f->Files()[2].Room, 12);
-  EXPECT_EQ(f->StatusText(), QStringLiteral("53 個の発言"));
+  EXPECT_EQ(StatusText(*f), QStringLiteral("53 個の発言"));
   ASSERT_EQ(boxes.Count(ShownBox::Message), 1);
   const ShownBox& warning = boxes.Shown.back();
   EXPECT_EQ(warning.Caption, QStringLiteral("ログデータの警告"));
@@ -65,15 +67,15 @@ TEST(Loading, OpenReportsOverlapsAndBuildsTheTree) {
 
   // Two rooms, room 5 first; its thread roots are 1, 3, 7, 9, 13, 15, 18 plus the repeated
   // 10-12 of the second file, which hang under the first file's copies.
-  const MessageTreeModel& m = *f->TreeModel();
+  const QAbstractItemModel& m = TreeModel(*f);
   ASSERT_EQ(m.rowCount(), 2);
   EXPECT_EQ(m.index(0, 0).data().toString(), QStringLiteral("5 番会議室"));
   EXPECT_EQ(m.index(1, 0).data().toString(), QStringLiteral("12 番会議室"));
   EXPECT_EQ(m.rowCount(m.index(0, 0)), 7);
   // The first node is selected; with two rooms nothing is expanded.
-  EXPECT_EQ(f->TreeView()->currentIndex(), m.index(0, 0));
-  EXPECT_FALSE(f->TreeView()->isExpanded(m.index(0, 0)));
-  EXPECT_EQ(f->Requester(), f->TreeView());
+  EXPECT_EQ(Tree(*f)->currentIndex(), m.index(0, 0));
+  EXPECT_FALSE(Tree(*f)->isExpanded(m.index(0, 0)));
+  EXPECT_EQ(f->Requester(), Tree(*f));
   EXPECT_EQ(f->CurrentMessage(), nullptr);  // a room node carries no message
 }
 
@@ -83,19 +85,44 @@ TEST(Loading, SingleRoomIsExpandedAndNoticed) {
   f->LoadFileList({kData + "/room12.lzh"}, false);
   ASSERT_EQ(boxes.Count(ShownBox::Notice), 1);
   EXPECT_EQ(boxes.Shown.back().Text, QStringLiteral("30 個の発言"));
-  EXPECT_TRUE(f->TreeView()->isExpanded(f->TreeModel()->index(0, 0)));
-  // Clicking a message asks for it to be shown; clicking it again asks again.
-  const QModelIndex first = f->TreeModel()->index(0, 0, f->TreeModel()->index(0, 0));
-  f->TreeView()->setCurrentIndex(first);
+  EXPECT_TRUE(Tree(*f)->isExpanded(TreeModel(*f).index(0, 0)));
+  // Selecting a message asks for it to be shown. After another source has asked for something
+  // else, a click on the selected node asks for its message again.
+  const QModelIndex first = TreeModel(*f).index(0, 0, TreeModel(*f).index(0, 0));
+  Tree(*f)->setCurrentIndex(first);
   ASSERT_NE(f->CurrentMessage(), nullptr);
-  EXPECT_EQ(f->CurrentMessage()->Number, 1);
-  const int requests = f->ShowRequests();
-  QRect r = f->TreeView()->visualRect(first);
+  const TLogMessage* selected = f->CurrentMessage();
+  EXPECT_EQ(selected->Number, 1);
+  QObject elsewhere;
+  f->RequestShow(&elsewhere, nullptr);
+  QRect r = Tree(*f)->visualRect(first);
   QMouseEvent press(QEvent::MouseButtonPress, r.center(),
-                    f->TreeView()->viewport()->mapToGlobal(r.center()), Qt::LeftButton,
-                    Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(f->TreeView()->viewport(), &press);
-  EXPECT_EQ(f->ShowRequests(), requests + 1);
+                    Tree(*f)->viewport()->mapToGlobal(r.center()), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(Tree(*f)->viewport(), &press);
+  EXPECT_EQ(f->CurrentMessage(), selected);
+  EXPECT_EQ(f->Requester(), Tree(*f));
+}
+
+TEST(Loading, ClearingTheTreeOrClosingTheWindowAsksForNothing) {
+  ScriptedDialogs boxes;
+  auto f = Form();
+  f->LoadFileList({kData + "/room12.lzh"}, false);
+  QAbstractItemModel& m = TreeModel(*f);
+  Tree(*f)->setCurrentIndex(m.index(3, 0, m.index(0, 0)));
+  QObject elsewhere;
+  f->RequestShow(&elsewhere, nullptr);
+  f->ClearViews();
+  EXPECT_EQ(f->Requester(), &elsewhere);
+  EXPECT_EQ(f->CurrentMessage(), nullptr);
+
+  f->LoadFileList({kData + "/room12.lzh"}, false);
+  f->RequestShow(&elsewhere, nullptr);
+  boxes.Answers = {ModalResult::Ok};
+  ASSERT_TRUE(f->close());
+  Tree(*f)->setCurrentIndex(m.index(3, 0, m.index(0, 0)));
+  EXPECT_EQ(f->Requester(), &elsewhere);
+  EXPECT_EQ(f->CurrentMessage(), nullptr);
 }
 
 TEST(Loading, ShiftAsksForAddModeOnlyWhenFilesAreLoaded) {
@@ -103,11 +130,11 @@ TEST(Loading, ShiftAsksForAddModeOnlyWhenFilesAreLoaded) {
   auto f = Form();
   f->ShiftHeld = [] { return true; };
   boxes.Files = {{Data("room12.lzh")}, {Data("room05a.LOG")}, {Data("room05b.LOG")}};
-  f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
+  Action(*f, "ActionOpenArchive")->trigger();
   EXPECT_EQ(boxes.Count(ShownBox::Message), 0);  // nothing loaded yet: no question
 
   boxes.Answers = {ModalResult::Yes};  // add
-  f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
+  Action(*f, "ActionOpenArchive")->trigger();
   const ShownBox& q = boxes.Shown[boxes.Shown.size() - 2];
   EXPECT_EQ(q.Text, QStringLiteral("ログファイルを追加モードで開きますか？"));
   EXPECT_EQ(q.Caption, QStringLiteral("ログファイルを開く"));
@@ -116,7 +143,7 @@ TEST(Loading, ShiftAsksForAddModeOnlyWhenFilesAreLoaded) {
   EXPECT_EQ(f->Files().Count(), 2);
 
   boxes.Answers = {ModalResult::Cancel};
-  f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
+  Action(*f, "ActionOpenArchive")->trigger();
   EXPECT_EQ(f->Files().Count(), 2);  // cancelled: nothing changed
 }
 
@@ -161,7 +188,7 @@ TEST(Loading, ReloadQuestionWithEachAnswer) {
       ASSERT_NE(now, nullptr);
       EXPECT_EQ(now->FirstNumber < 100000, c.Reloaded[i]) << i;
     }
-    EXPECT_EQ(f->TreeModel()->rowCount(), 3);
+    EXPECT_EQ(TreeModel(*f).rowCount(), 3);
   }
 }
 
@@ -180,7 +207,7 @@ TEST(Loading, FailingFileAsksWhetherToStop) {
         q.Text.endsWith(QStringLiteral("ログファイルの取得に失敗しました。\r\n中断しますか？")));
     // Yes stops before the third file; the first stays loaded either way.
     EXPECT_EQ(f->Files().Count(), answer == ModalResult::Yes ? 1 : 2);
-    EXPECT_EQ(f->TreeModel()->rowCount(), answer == ModalResult::Yes ? 1 : 2);
+    EXPECT_EQ(TreeModel(*f).rowCount(), answer == ModalResult::Yes ? 1 : 2);
   }
 }
 
@@ -201,8 +228,8 @@ TEST(Loading, CancelBetweenFilesKeepsWhatWasLoaded) {
   ASSERT_EQ(boxes.Count(ShownBox::Message), 2);
   EXPECT_EQ(boxes.Shown[1].Text, QStringLiteral("ログファイルの取得を中断しました。"));
   EXPECT_EQ(f->Files().Count(), 1);
-  EXPECT_EQ(f->TreeModel()->rowCount(), 1);  // the tree is built from what was loaded
-  EXPECT_EQ(f->StatusText(), QStringLiteral("12 個の発言"));
+  EXPECT_EQ(TreeModel(*f).rowCount(), 1);  // the tree is built from what was loaded
+  EXPECT_EQ(StatusText(*f), QStringLiteral("12 個の発言"));
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -216,15 +243,15 @@ TEST(Loading, RemoveLogFilesRebuildsAndRecomputesOverlaps) {
   f->RemoveLogFiles({&f->Files()[0]});
   ASSERT_EQ(f->Files().Count(), 2);
   EXPECT_EQ(f->Files()[0].Overlap, 0);
-  EXPECT_EQ(f->StatusText(), QStringLiteral("41 個の発言"));
+  EXPECT_EQ(StatusText(*f), QStringLiteral("41 個の発言"));
   EXPECT_EQ(static_cast<int>(boxes.Shown.size()), shown);  // no report
-  EXPECT_EQ(f->TreeView()->currentIndex(), f->TreeModel()->index(0, 0));
+  EXPECT_EQ(Tree(*f)->currentIndex(), TreeModel(*f).index(0, 0));
 
   f->RemoveLogFiles(Loaded(*f));
   EXPECT_TRUE(f->Files().Empty());
-  EXPECT_EQ(f->TreeModel()->rowCount(), 0);
-  EXPECT_FALSE(f->TreeView()->currentIndex().isValid());
-  EXPECT_EQ(f->StatusText(), QStringLiteral("0 個の発言"));
+  EXPECT_EQ(TreeModel(*f).rowCount(), 0);
+  EXPECT_FALSE(Tree(*f)->currentIndex().isValid());
+  EXPECT_EQ(StatusText(*f), QStringLiteral("0 個の発言"));
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -232,15 +259,15 @@ TEST(Loading, AddKeepsWhatIsLoadedAndEmptySelectionReportsZero) {
   ScriptedDialogs boxes;
   auto f = Form();
   boxes.Files = {{Data("room12.lzh")}, {Data("room03-lh1.lzh")}};
-  f->Action(QStringLiteral("ActionOpenArchive"))->trigger();
-  f->Action(QStringLiteral("ActionAddArchive"))->trigger();
+  Action(*f, "ActionOpenArchive")->trigger();
+  Action(*f, "ActionAddArchive")->trigger();
   EXPECT_EQ(f->Files().Count(), 2);
   EXPECT_EQ(f->Files()[0].Room, 3);
-  f->Action(QStringLiteral("ActionAddArchive"))->trigger();  // dialog cancelled
+  Action(*f, "ActionAddArchive")->trigger();  // dialog cancelled
   EXPECT_EQ(f->Files().Count(), 2);
   f->LoadFileList({}, false);
   EXPECT_TRUE(f->Files().Empty());
-  EXPECT_EQ(f->TreeModel()->rowCount(), 0);
+  EXPECT_EQ(TreeModel(*f).rowCount(), 0);
   EXPECT_EQ(boxes.Shown.back().Text, QStringLiteral("0 個の発言"));
 }
 

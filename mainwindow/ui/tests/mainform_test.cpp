@@ -11,16 +11,24 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <fstream>
+#include <set>
+#include <sstream>
 
-#include "mainwindow/ui/messagetreemodel.h"
+#include "mainwindow/settings.h"
+#include "mainwindow/ui/glyphs.h"
+#include "mainwindow/ui/tests/formparts.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdir.h"
 
 namespace yuzulog {
 namespace {
 
+using testing::Action;
+using testing::Child;
 using testing::ScriptedDialogs;
-using testing::ShownBox;
+using testing::StatusText;
+using testing::Tree;
 
 std::unique_ptr<TMainForm> Form(std::vector<std::string> extra = {}) {
   std::vector<std::string> args = {"/usr/bin/yuzulog", "ViewMode:1"};
@@ -28,126 +36,121 @@ std::unique_ptr<TMainForm> Form(std::vector<std::string> extra = {}) {
   return std::make_unique<TMainForm>(args);
 }
 
-QStringList MenuTexts(QMenu* m) {
-  QStringList t;
-  for (QAction* a : m->actions())
-    t << (a->isSeparator() ? QStringLiteral("-") : a->text());
-  return t;
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
-TEST(MainForm, StartsEmptyWithTheCommandTable) {
+// The actions shown in menus (submenus included) and on tool bars.
+std::set<QAction*> ShownActions(const TMainForm& f) {
+  std::set<QAction*> shown;
+  for (const QMenu* m : f.findChildren<QMenu*>())
+    for (QAction* a : m->actions())
+      if (!a->isSeparator()) shown.insert(a);
+  for (const QToolBar* t : f.findChildren<QToolBar*>())
+    for (QAction* a : t->actions())
+      if (!a->isSeparator()) shown.insert(a);
+  return shown;
+}
+
+// The menus a person reaches from the menu-bar buttons, submenus and drop-down buttons included.
+std::set<QMenu*> MenusReachedFromTheMenuBar(const TMainForm& f) {
+  std::set<QMenu*> reached;
+  std::vector<QMenu*> open;
+  for (QToolButton* b : Child<QToolBar>(f, "ToolBarMenu")->findChildren<QToolButton*>())
+    if (b->menu()) open.push_back(b->menu());
+  while (!open.empty()) {
+    QMenu* m = open.back();
+    open.pop_back();
+    if (!reached.insert(m).second) continue;
+    for (QAction* a : m->actions())
+      if (a->menu()) open.push_back(a->menu());
+  }
+  return reached;
+}
+
+TEST(MainForm, StartsEmptyWithTheRichTextViewForViewModeOne) {
   auto f = Form();
   EXPECT_EQ(f->windowTitle(), QStringLiteral("YUZUBANの過去ログを見る"));
-  EXPECT_EQ(f->TreeModel()->rowCount(), 0);
-  EXPECT_EQ(f->StatusText(), QString());
-  EXPECT_FALSE(f->IsBrowserView());
-  EXPECT_NE(qobject_cast<QTextEdit*>(f->View()), nullptr);
-  EXPECT_TRUE(qobject_cast<QTextEdit*>(f->View())->isReadOnly());
-  EXPECT_TRUE(f->TreeView()->uniformRowHeights());
-
-  struct Row {
-    const char* Name;
-    const char* Caption;
-    const char* Hint;
-    QKeySequence Shortcut;
-    bool Enabled;
-  };
-  const Row rows[] = {
-      {"ActionOpenArchive", "開く(&O)", "ファイルを開く", QKeySequence(Qt::CTRL | Qt::Key_O), true},
-      {"ActionAddArchive", "追加(&A)", "ファイルを追加する", {}, true},
-      {"ActionLogData", "ログデータの構成(&L)", "ログデータ管理ダイアログを表示する", {}, false},
-      {"ActionExit", "終了(&X)", nullptr, {}, true},
-      {"ActionFontSelect", "フォント(&F)", "発言の表示フォントを変更します", {}, false},
-      {"ActionWordWrap",
-       "ワードラップ(&W)",
-       "発言の表示でワードラップするかどうかの設定",
-       {},
-       false},
-      {"ActionSearch", "検索フォーム(&F)", "検索フォームの表示", QKeySequence(Qt::CTRL | Qt::Key_F),
-       false},
-      {"ActionAbout", "バージョン情報(&A)", "バージョン情報", {}, false},
-      {"ActionKeyFontSelect", "検索キーのフォント(&K)", nullptr, {}, false},
-      {"ActionSearchStayOnTop",
-       "検索フォームを常に手前に表示(&S)",
-       "検索フォームを常に手前に表示します。",
-       {},
-       false},
-      {"ActionGotoMsg", "移動(&G)", nullptr, QKeySequence(Qt::CTRL | Qt::Key_G), false},
-      {"ActionPrev", "", nullptr, QKeySequence(Qt::ALT | Qt::Key_Backspace), false},
-      {"ActionCopyCurrentMsg", "発言をコピー", nullptr,
-       QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C), false},
-  };
-  for (const Row& r : rows) {
-    SCOPED_TRACE(r.Name);
-    QAction* a = f->Action(QString::fromUtf8(r.Name));
-    ASSERT_NE(a, nullptr);
-    EXPECT_EQ(a->text(), QString::fromUtf8(r.Caption));
-    if (r.Hint) {
-      EXPECT_EQ(a->toolTip(), QString::fromUtf8(r.Hint));
-    }
-    EXPECT_EQ(a->shortcut(), r.Shortcut);
-    EXPECT_EQ(a->isEnabled(), r.Enabled);
-  }
+  EXPECT_EQ(Tree(*f)->model()->rowCount(), 0);
+  EXPECT_EQ(StatusText(*f), QString());
+  auto* view = Child<QTextEdit>(*f, "FView");
+  EXPECT_TRUE(view->isReadOnly());
+  EXPECT_TRUE(Tree(*f)->uniformRowHeights());
 }
 
-TEST(MainForm, MenusAndToolBarsInOrder) {
+TEST(MainForm, EveryCommandIsReachableLabelledAndHasItsOwnShortcut) {
   auto f = Form();
-  EXPECT_EQ(MenuTexts(f->Menu(QStringLiteral("PopupMenuFile"))),
-            (QStringList{"開く(&O)", "追加(&A)", "最近使ったフォルダから開く(&R)", "ログセット(&L)",
-                         "ログデータの構成(&L)", "-", "終了(&X)"}));
-  EXPECT_FALSE(f->Menu(QStringLiteral("MenuReopen"))->isEnabled());
-  EXPECT_EQ(MenuTexts(f->Menu(QStringLiteral("PopupMenuTool"))),
-            (QStringList{"検索フォーム(&F)", "移動(&G)", "発言をコピー"}));
-  EXPECT_EQ(
-      MenuTexts(f->Menu(QStringLiteral("PopupMenuView"))),
-      (QStringList{"ツールバー(&T)", "横に分割する(&H)", "検索フォームを常に手前に表示(&S)", "-",
-                   "フォント(&F)", "ワードラップ(&W)", "背景色(&B)", "検索キーのフォント(&K)"}));
-  EXPECT_EQ(MenuTexts(f->Menu(QStringLiteral("PopupMenuHelp"))),
-            (QStringList{"バージョン情報(&A)"}));
-  EXPECT_EQ(MenuTexts(f->Menu(QStringLiteral("PopupMenuCtrlBar"))),
-            (QStringList{"[ファイル]と[ツール]", "[表示]と[ヘルプ]"}));
-  EXPECT_EQ(MenuTexts(f->Menu(QStringLiteral("PopupMenuLogSet"))),
-            (QStringList{"-", "登録(&A)", "削除(R&)"}));
-  EXPECT_EQ(MenuTexts(f->Menu(QStringLiteral("PopupMenuTreeView"))), (QStringList{"移動(&G)"}));
+  const std::set<QAction*> shown = ShownActions(*f);
+  std::set<QKeySequence> shortcuts;
+  for (QAction* a : f->findChildren<QAction*>()) {
+    if (a->isSeparator() || a->menu() || a->parent() != f.get()) continue;
+    SCOPED_TRACE(a->objectName().toStdString());
+    if (!a->text().isEmpty() || !a->icon().isNull()) {
+      EXPECT_TRUE(shown.count(a)) << "a labelled command in no menu and on no tool bar";
+    } else {
+      // An unlabelled command is shown nowhere and reached by its shortcut alone.
+      EXPECT_FALSE(shown.count(a));
+      EXPECT_FALSE(a->shortcut().isEmpty());
+    }
+    if (!a->shortcut().isEmpty()) {
+      EXPECT_TRUE(shortcuts.insert(a->shortcut()).second) << "shortcut used twice";
+      // Shortcuts work while any part of the window has the focus.
+      EXPECT_TRUE(f->actions().contains(a));
+    }
+  }
+  EXPECT_FALSE(shortcuts.empty());
+  // A command on a tool bar shows its hint, or its caption, as a tool tip.
+  for (QToolBar* t : f->findChildren<QToolBar*>())
+    for (QAction* a : t->actions())
+      if (a->parent() == f.get()) {
+        EXPECT_FALSE(a->toolTip().isEmpty()) << a->objectName().toStdString();
+      }
+}
 
-  QStringList menuBar;
-  for (QToolButton* b : f->ToolBar(QStringLiteral("ToolBarMenu"))->findChildren<QToolButton*>())
-    if (b->menu()) menuBar << b->text();
-  EXPECT_EQ(menuBar, (QStringList{"ファイル(&F)", "ツール(&T)", "表示(&V)", "ヘルプ(&H)"}));
-  for (QToolButton* b : f->ToolBar(QStringLiteral("ToolBarMenu"))->findChildren<QToolButton*>())
+TEST(MainForm, EveryMenuDropsDownFromTheMenuBarOrIsAContextMenu) {
+  auto f = Form();
+  for (QToolButton* b : Child<QToolBar>(*f, "ToolBarMenu")->findChildren<QToolButton*>())
     if (b->menu()) {
       EXPECT_EQ(b->popupMode(), QToolButton::InstantPopup);
     }
-  EXPECT_EQ(f->ToolBar(QStringLiteral("ToolBar1"))->actions().size(), 6);
-  EXPECT_EQ(f->ToolBar(QStringLiteral("ToolBar2"))->actions().size(), 5);
-  auto* split = f->findChild<QToolButton*>(QStringLiteral("ToolBtnSplit"));
-  EXPECT_EQ(split->property("glyph").toInt(), 10);
-  EXPECT_EQ(split->toolTip(), QStringLiteral("横に分割する"));
-
-  // The tool-bar items hide and show the two tool bars.
-  f->show();
-  f->Action(QStringLiteral("File_Tool_Menu"))->trigger();
-  EXPECT_FALSE(f->ToolBar(QStringLiteral("ToolBar1"))->isVisible());
-  f->Action(QStringLiteral("File_Tool_Menu"))->trigger();
-  EXPECT_TRUE(f->ToolBar(QStringLiteral("ToolBar1"))->isVisible());
+  const std::set<QMenu*> reached = MenusReachedFromTheMenuBar(*f);
+  for (QMenu* m : f->findChildren<QMenu*>()) {
+    if (m->objectName() == QStringLiteral("PopupMenuTreeView")) continue;  // the tree's own
+    EXPECT_TRUE(reached.count(m)) << m->objectName().toStdString();
+  }
+  // The tool bars' context menu is also the View menu's submenu.
+  EXPECT_TRUE(reached.count(Child<QMenu>(*f, "PopupMenuCtrlBar")));
 }
 
-TEST(MainForm, CommandLineKeysChooseViewAndOldSystem) {
-  EXPECT_FALSE(Form({"viewmode:1"})->IsBrowserView());
-  EXPECT_FALSE(Form({"OldSystem:"})->OldSystem());
-  EXPECT_FALSE(Form({"OldSystem:x"})->OldSystem());
-  EXPECT_TRUE(Form({"oldsystem:2"})->OldSystem());
+TEST(MainForm, ToolBarItemsHideAndShowTheirToolBars) {
+  auto f = Form();
+  f->show();
+  for (const auto& [item, bar] :
+       {std::pair{"File_Tool_Menu", "ToolBar1"}, std::pair{"View_Help_Menu", "ToolBar2"}}) {
+    SCOPED_TRACE(item);
+    Action(*f, item)->trigger();
+    EXPECT_FALSE(Child<QToolBar>(*f, bar)->isVisible());
+    EXPECT_FALSE(Action(*f, item)->isChecked());
+    Action(*f, item)->trigger();
+    EXPECT_TRUE(Child<QToolBar>(*f, bar)->isVisible());
+  }
+}
+
+TEST(MainForm, CommandLineKeysChooseTheView) {
+  EXPECT_NE(Form({"viewmode:1"})->findChild<QTextEdit*>(QStringLiteral("FView")), nullptr);
+  // Argument 0 comes first: the test's own "ViewMode:1" wins over later ones.
+  EXPECT_NE(Form({"ViewMode:0"})->findChild<QTextEdit*>(QStringLiteral("FView")), nullptr);
   auto f = Form({"LogSet:\"a b\""});
   EXPECT_EQ(f->GetParamValue("logset:"), "\"a b\"");
-  // Argument 0 comes first: the test's own "ViewMode:1" wins over later ones.
-  EXPECT_FALSE(Form({"ViewMode:0"})->IsBrowserView());
 }
 
 #ifdef YUZULOG_HAVE_WEBENGINE
 TEST(MainForm, ViewModeThatIsNotANumberGivesTheBrowserView) {
   TMainForm f({"/usr/bin/yuzulog", "VIEWMODE:abc"});
-  EXPECT_TRUE(f.IsBrowserView());
-  EXPECT_EQ(f.View()->metaObject()->className(), QByteArray("QWebEngineView"));
+  EXPECT_EQ(Child<QWidget>(f, "FView")->metaObject()->className(), QByteArray("QWebEngineView"));
 }
 #endif
 
@@ -159,64 +162,74 @@ TEST(MainForm, EmptySettingsFolderGivesTheDefaults) {
   const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
   EXPECT_EQ(f->geometry().size(), QSize(696, 480));
   EXPECT_EQ(f->geometry().left(), avail.left() + (avail.width() - 696) / 2);
-  EXPECT_TRUE(f->SplitVertical());
-  EXPECT_FALSE(f->Action(QStringLiteral("ActionWordWrap"))->isChecked());
-  EXPECT_EQ(f->WindowColor(), kClWindow);
-  EXPECT_EQ(f->BaseFont(), FontSpec{});
-  EXPECT_EQ(f->KeyFont().Color, kClBlue);
-  EXPECT_EQ(f->KeyFont().Name, f->BaseFont().Name);
-  EXPECT_TRUE(f->RecentFolders().empty());
-  EXPECT_TRUE(f->LogSets().empty());
-  EXPECT_EQ(f->TreeView()->palette().color(QPalette::Base),
+  EXPECT_EQ(Child<QSplitter>(*f, "Splitter1")->orientation(), Qt::Horizontal);
+  EXPECT_FALSE(Action(*f, "ActionWordWrap")->isChecked());
+  EXPECT_EQ(Tree(*f)->palette().color(QPalette::Base),
             QApplication::palette().color(QPalette::Base));
-  // Written even though nothing was loaded.
+  // Written even though nothing was loaded; the key font is the message font in blue.
   EXPECT_TRUE(f->SaveSettings(d));
-  EXPECT_TRUE(std::filesystem::exists(d + "Form1.INI"));
-  EXPECT_TRUE(std::filesystem::exists(d + "Recent.INI"));
-  EXPECT_TRUE(std::filesystem::exists(d + "LogSet.INI"));
+  const MainSettings saved = ReadMainSettings(d, {});
+  EXPECT_EQ(saved.Color, kClWindow);
+  EXPECT_EQ(saved.BaseFont, FontSpec{});
+  FontSpec blue;
+  blue.Color = kClBlue;
+  EXPECT_EQ(saved.KeyFont, blue);
+  EXPECT_EQ(FileText(d + "Recent.INI"), "");
+  EXPECT_EQ(FileText(d + "LogSet.INI"), "");
 }
 
-TEST(MainForm, SettingsRoundTrip) {
-  testing::TempDir dir;
-  const std::string d = dir.Path().string() + "/";
-  dir.Write("Form1.INI",
-            "[Window]\r\nWindowState=2\r\nLeft=30\r\nTop=40\r\nRight=630\r\nBottom=440\r\n"
-            "SplitVert=0\r\nSplitWidth=120\r\nWordWrap=1\r\nColor=255\r\n"
-            "[BaseFont]\r\nName=IPAGothic\r\nSize=11\r\nStyle=1\r\n");
-  dir.Write("Recent.INI", "/logs/a\r\n/logs/b\r\n");
-  dir.Write("LogSet.INI", "\"set\",\"/logs/a/x.lzh\"\r\n");
+TEST(MainForm, SettingsTakeEffectAndRoundTrip) {
+  testing::TempDir first, second, third;
+  first.Write("Form1.INI",
+              "[Window]\r\nWindowState=2\r\nLeft=30\r\nTop=40\r\nRight=630\r\nBottom=440\r\n"
+              "SplitVert=0\r\nSplitWidth=120\r\nWordWrap=1\r\nColor=255\r\n"
+              "[BaseFont]\r\nName=IPAGothic\r\nSize=11\r\nStyle=1\r\n");
+  first.Write("Recent.INI", "/logs/a\r\n/logs/b\r\n");
+  first.Write("LogSet.INI", "\"set\",\"/logs/a/x.lzh\"\r\n");
   auto f = Form();
-  f->LoadSettings(d);
+  f->LoadSettings(first.Path().string() + "/");
   f->show();
   EXPECT_TRUE(f->isMaximized());
   EXPECT_EQ(f->normalGeometry(), QRect(30, 40, 600, 400));
-  EXPECT_FALSE(f->SplitVertical());
-  EXPECT_TRUE(f->Action(QStringLiteral("ActionWordWrap"))->isChecked());
-  EXPECT_EQ(f->WindowColor(), 255);
-  EXPECT_EQ(f->TreeView()->palette().color(QPalette::Base), QColor(255, 0, 0));
-  EXPECT_EQ(f->TreeView()->font().family(), QStringLiteral("IPAGothic"));
-  EXPECT_EQ(f->BaseFont().Style, kFsBold);
-  EXPECT_EQ(f->RecentFolders(), (std::vector<std::string>{"/logs/a", "/logs/b"}));
-  ASSERT_TRUE(f->SaveSettings(d));
+  EXPECT_EQ(Child<QSplitter>(*f, "Splitter1")->orientation(), Qt::Vertical);
+  EXPECT_TRUE(Action(*f, "ActionWordWrap")->isChecked());
+  EXPECT_EQ(Tree(*f)->palette().color(QPalette::Base), QColor(255, 0, 0));
+  EXPECT_EQ(Tree(*f)->font().family(), QStringLiteral("IPAGothic"));
+  EXPECT_TRUE(Tree(*f)->font().bold());
 
+  // What one run writes, the next reads back and writes again unchanged.
+  const std::string d2 = second.Path().string() + "/";
+  const std::string d3 = third.Path().string() + "/";
+  ASSERT_TRUE(f->SaveSettings(d2));
+  EXPECT_EQ(FileText(d2 + "Recent.INI"), "/logs/a\r\n/logs/b\r\n");
   auto g = Form();
-  g->LoadSettings(d);
-  EXPECT_EQ(g->normalGeometry(), QRect(30, 40, 600, 400));
-  EXPECT_EQ(g->WindowColor(), 255);
-  EXPECT_EQ(g->BaseFont(), f->BaseFont());
-  EXPECT_EQ(g->KeyFont(), f->KeyFont());
-  EXPECT_EQ(g->LogSets(), f->LogSets());
-  EXPECT_FALSE(g->SplitVertical());
+  g->LoadSettings(d2);
+  g->show();
+  ASSERT_TRUE(g->SaveSettings(d3));
+  for (const char* file : {"Form1.INI", "Recent.INI", "LogSet.INI"}) {
+    SCOPED_TRACE(file);
+    EXPECT_FALSE(FileText(d2 + file).empty());
+    EXPECT_EQ(FileText(d3 + file), FileText(d2 + file));
+  }
+  const MainSettings saved = ReadMainSettings(d3, {});
+  EXPECT_EQ(saved.Color, 255);
+  EXPECT_EQ(saved.BaseFont.Style, kFsBold);
+  EXPECT_FALSE(saved.SplitVert);
 }
 
 TEST(MainForm, OldSystemKeepsTheColourAndFontFromTheTree) {
   testing::TempDir dir;
   dir.Write("Form1.INI", "[Window]\r\nColor=255\r\n[BaseFont]\r\nName=IPAGothic\r\nSize=20\r\n");
-  auto f = Form({"OldSystem:1"});
-  const QFont before = f->TreeView()->font();
-  f->LoadSettings(dir.Path().string() + "/");
-  EXPECT_NE(f->TreeView()->palette().color(QPalette::Base), QColor(255, 0, 0));
-  EXPECT_EQ(f->TreeView()->font(), before);
+  // A value that is not a number, or none, leaves the flag off.
+  for (const auto& [key, old] : {std::pair{"oldsystem:2", true}, std::pair{"OldSystem:", false},
+                                 std::pair{"OldSystem:x", false}}) {
+    SCOPED_TRACE(key);
+    auto f = Form({key});
+    const QFont before = Tree(*f)->font();
+    f->LoadSettings(dir.Path().string() + "/");
+    EXPECT_EQ(Tree(*f)->palette().color(QPalette::Base) != QColor(255, 0, 0), old);
+    EXPECT_EQ(Tree(*f)->font() == before, old);
+  }
 }
 
 TEST(MainForm, CloseAsksAndOnlyOkCloses) {
@@ -242,22 +255,29 @@ TEST(MainForm, ExitEndsWithoutAsking) {
   f->show();
   int exits = 0;
   f->OnExit = [&] { ++exits; };
-  f->Action(QStringLiteral("ActionExit"))->trigger();
+  Action(*f, "ActionExit")->trigger();
   EXPECT_EQ(exits, 1);
   EXPECT_TRUE(boxes.Shown.empty());
 }
 
-TEST(MainForm, SplitLayoutCaptionsFollowTheLayout) {
+TEST(MainForm, SplitCommandNamesTheLayoutItSwitchesTo) {
   auto f = Form();
   f->show();
+  auto* splitter = Child<QSplitter>(*f, "Splitter1");
+  auto* button = Child<QToolButton>(*f, "ToolBtnSplit");
+  const auto shows = [](const QIcon& icon, Glyph glyph) {
+    return icon.pixmap(16, 16).toImage() == GlyphPixmap(glyph).toImage();
+  };
   f->SetSplitVertical(false);
-  EXPECT_EQ(f->findChild<QSplitter*>()->orientation(), Qt::Vertical);
-  EXPECT_EQ(f->Action(QStringLiteral("MenuSplit"))->text(), QStringLiteral("縦に分割する(&V)"));
-  EXPECT_EQ(f->findChild<QToolButton*>(QStringLiteral("ToolBtnSplit"))->property("glyph").toInt(),
-            9);
+  EXPECT_EQ(splitter->orientation(), Qt::Vertical);
+  EXPECT_EQ(Action(*f, "MenuSplit")->text(), QStringLiteral("縦に分割する(&V)"));
+  EXPECT_EQ(button->toolTip(), QStringLiteral("縦に分割する"));
+  EXPECT_TRUE(shows(button->icon(), kGlyphSplitVertical));
   f->SetSplitVertical(true);
-  EXPECT_EQ(f->findChild<QSplitter*>()->orientation(), Qt::Horizontal);
-  EXPECT_EQ(f->Action(QStringLiteral("MenuSplit"))->text(), QStringLiteral("横に分割する(&H)"));
+  EXPECT_EQ(splitter->orientation(), Qt::Horizontal);
+  EXPECT_EQ(Action(*f, "MenuSplit")->text(), QStringLiteral("横に分割する(&H)"));
+  EXPECT_EQ(button->toolTip(), QStringLiteral("横に分割する"));
+  EXPECT_TRUE(shows(button->icon(), kGlyphSplitHorizontal));
 }
 
 }  // namespace

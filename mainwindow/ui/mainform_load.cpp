@@ -1,0 +1,180 @@
+// Loading log files into the main window: the open and add commands, the load loop run inside
+// the progress window, the report after it, and the answers the window gives to the loop's
+// questions.
+#include <QApplication>
+#include <QFile>
+#include <QItemSelectionModel>
+#include <QSignalBlocker>
+#include <QTreeView>
+#include <utility>
+
+#include "dialogs/dialogseam.h"
+#include "dialogs/noticeboxes.h"
+#include "dialogs/progressdlg.h"
+#include "dialogs/waitcursor.h"
+#include "mainwindow/ui/mainform.h"
+#include "mainwindow/ui/messagetreemodel.h"
+
+namespace yuzulog {
+namespace {
+
+QString U(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+// Paths keep the file system's bytes; the interface shows them decoded.
+std::string PathBytes(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+// The reload question's answers are the four-answer box's buttons; Cancel is the box closed.
+constexpr std::pair<ReloadAnswer, ModalResult> kReloadButtons[] = {
+    {ReloadAnswer::Yes, ModalResult::Yes},           {ReloadAnswer::No, ModalResult::No},
+    {ReloadAnswer::YesToAll, ModalResult::YesToAll}, {ReloadAnswer::NoToAll, ModalResult::NoToAll},
+    {ReloadAnswer::Cancel, ModalResult::Cancel},
+};
+
+// The parent for a box asked during an operation: the progress window when it runs.
+QWidget* BoxParent(QWidget* fallback) {
+  QWidget* modal = QApplication::activeModalWidget();
+  return modal ? modal : fallback;
+}
+
+}  // namespace
+
+// The load loop's questions and notices, answered with the window's boxes.
+class TMainForm::LoadCallbacksImpl final : public LoadCallbacks {
+ public:
+  explicit LoadCallbacksImpl(TMainForm& form) : FForm(form) {}
+
+  ReloadAnswer AskReload(const std::string& caption, const std::string& message,
+                         ReloadAnswer defaultAnswer) override {
+    ModalResult defaultButton = ModalResult::No;
+    for (const auto& [answer, button] : kReloadButtons)
+      if (answer == defaultAnswer) defaultButton = button;
+    const ModalResult pressed =
+        Dialogs().AskYesNoAll(U(message), U(caption), defaultButton, Qt::AlignLeft);
+    for (const auto& [answer, button] : kReloadButtons)
+      if (button == pressed) return answer;
+    return ReloadAnswer::Cancel;
+  }
+  bool AskStopAfterFailure(const std::string& message) override {
+    return Dialogs().MessageBox(BoxParent(&FForm), U(message), QStringLiteral("エラー"),
+                                MsgButtons::YesNo, MsgIcon::Error,
+                                ModalResult::Yes) == ModalResult::Yes;
+  }
+  void NoticeCancelled(const std::string& message) override {
+    Dialogs().MessageBox(BoxParent(&FForm), U(message), ApplicationTitle(), MsgButtons::Ok,
+                         MsgIcon::None, ModalResult::Ok);
+  }
+  void ClearViews() override { FForm.ClearViews(); }
+  void TreeBuilt() override { FForm.TreeBuilt(); }
+  void ShowStatus(const std::string& text) override { FForm.SetStatus(U(text)); }
+
+ private:
+  TMainForm& FForm;
+};
+
+std::vector<std::string> TMainForm::ChooseLogFiles() {
+  std::vector<std::string> paths;
+  for (const QString& p : Dialogs().GetOpenFileNames(this, {}, {}, LogFileFilter()))
+    paths.push_back(PathBytes(p));
+  return paths;
+}
+
+void TMainForm::ActionOpenArchiveExecute() {
+  const std::vector<std::string> paths = ChooseLogFiles();
+  if (paths.empty()) return;
+  WaitCursor wait;
+  // The chosen folder is recorded here once recent folders are connected.
+  if (!FLogFiles.Empty() && ShiftHeld && ShiftHeld()) {
+    const ModalResult answer =
+        Dialogs().MessageBox(this, QStringLiteral("ログファイルを追加モードで開きますか？"),
+                             QStringLiteral("ログファイルを開く"), MsgButtons::YesNoCancel,
+                             MsgIcon::Question, ModalResult::Cancel);
+    if (answer == ModalResult::Yes)
+      LoadFileList(paths, true);
+    else if (answer == ModalResult::No)
+      LoadFileList(paths, false);
+  } else {
+    LoadFileList(paths, false);
+  }
+}
+
+void TMainForm::ActionAddArchiveExecute() {
+  const std::vector<std::string> paths = ChooseLogFiles();
+  if (paths.empty()) return;
+  WaitCursor wait;
+  LoadFileList(paths, true);
+}
+
+void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
+  WaitCursor wait;
+  TProgressDlg dlg(this);
+  dlg.SetOptions(pdoLabel | pdoProgressBar);
+  dlg.SetCaption(add ? "ログファイルの追加" : "ログファイルの読み込み");
+  dlg.Execute([this, add, &paths](TProgressDlg& d) {
+    LoadCallbacksImpl callbacks(*this);
+    d.SetOptions(d.Options() | pdoCancelBtn);
+    if (add)
+      ExecuteAdd(FLogFiles, FTree, paths, d, callbacks);
+    else
+      ExecuteOpen(FLogFiles, FTree, paths, d, callbacks);
+    d.SetOptions(d.Options() & ~pdoCancelBtn);
+    ShowLoadReport();
+  });
+  ExpandIfSingleRoom();
+  // The search window's commands follow what is loaded once it is connected.
+}
+
+void TMainForm::ShowLoadReport() {
+  const LoadReport report = BuildLoadReport(FLogFiles);
+  SetStatus(U(report.StatusText));
+  if (report.OverlapLines.empty()) {
+    Dialogs().ShowTimedNotice(U(report.StatusText), 1000);
+  } else if (Dialogs().MessageBox(BoxParent(this), U(report.WarningText()),
+                                  QStringLiteral("ログデータの警告"), MsgButtons::YesNo,
+                                  MsgIcon::Warning, ModalResult::Yes) == ModalResult::Yes) {
+    // The log list dialog opens here once it is connected.
+    if (ActionLogData->isEnabled()) ActionLogData->trigger();
+  }
+}
+
+void TMainForm::ExpandIfSingleRoom() {
+  if (FLogFiles.SingleRoom() && FTreeModel->rowCount() > 0)
+    TreeView1->expand(FTreeModel->index(0, 0));
+}
+
+void TMainForm::ClearViews() {
+  // The result list and the history are emptied here once they are connected.
+  FCurrentMessage = nullptr;
+  ClearView();
+  // Whatever the emptied tree does with its current node asks for nothing to be shown: the files
+  // behind it may be about to go.
+  const QSignalBlocker detached(TreeView1->selectionModel());
+  FTreeModel->BeginTreeChange();
+  FTree.Clear();
+  FTreeModel->EndTreeChange();
+}
+
+void TMainForm::TreeBuilt() {
+  FTreeModel->BeginTreeChange();
+  FTreeModel->EndTreeChange();
+  TreeView1->selectionModel()->clear();
+  if (FTree.FirstNode() != MessageTree::kNone)
+    TreeView1->setCurrentIndex(FTreeModel->IndexOfNode(FTree.FirstNode()));
+}
+
+void TMainForm::RemoveLogFiles(const std::vector<const TLogData*>& files) {
+  WaitCursor wait;
+  TProgressDlg dlg(this);
+  dlg.SetOptions(pdoLabel | pdoProgressBar);
+  dlg.Execute([this, &files](TProgressDlg& d) {
+    LoadCallbacksImpl callbacks(*this);
+    yuzulog::RemoveLogFiles(FLogFiles, FTree, files, d, callbacks);
+  });
+  ExpandIfSingleRoom();
+  SetStatus(U(MessageTotalText(FLogFiles.TotalMessages())));
+}
+
+}  // namespace yuzulog
