@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <cstdlib>
 
 #include "dialogs/dialogseam.h"
 
@@ -27,25 +29,34 @@ void WhenShown(std::function<void(QWidget*)> action) {
   });
 }
 
-TEST(TimedNotice, OneWordBoxIs120WideWithTextAndButtonCentred) {
-  auto box = MakeTimedNotice(QStringLiteral("OK"), 1000);
-  EXPECT_EQ(box->width(), 120);
-  EXPECT_EQ(box->windowTitle(), QStringLiteral("YUZUBANの過去ログを見る"));
-  auto* label = box->findChild<QLabel*>();
-  EXPECT_EQ(box->height(), label->height() + 49);
-  EXPECT_EQ(label->x(), (120 - label->width()) / 2);
-  ASSERT_EQ(Buttons(box.get()).size(), 1);
-  QPushButton* ok = Buttons(box.get())[0];
-  EXPECT_EQ(ok->geometry(), QRect(22, box->height() - 33, 75, 25));
-  EXPECT_EQ(ok->text(), QStringLiteral("&OK"));
+// Within one pixel: an odd margin cannot be split evenly.
+void ExpectCentred(const QWidget& part, const QWidget& box) {
+  const int rightMargin = box.width() - part.geometry().right() - 1;
+  EXPECT_LE(std::abs(part.x() - rightMargin), 1);
 }
 
-TEST(TimedNotice, LongTextWidensTheBox) {
-  const QString text = QStringLiteral("123456 個の発言がロードされました。とても長い文です。");
-  auto box = MakeTimedNotice(text, 1000);
-  auto* label = box->findChild<QLabel*>();
-  EXPECT_GT(box->width(), 120);
-  EXPECT_EQ(box->width(), label->width() + 16);
+const QString kLongText = QStringLiteral(
+    "同名のファイルがすでにロードされています。\r\n\r\n/very/long/path/to/some/log/folder/"
+    "with/a/deep/structure/room05a.LOG\r\n\r\nファイルを再ロードしますか？");
+
+TEST(TimedNotice, TextAndButtonCentredAndTheBoxGrowsWithItsText) {
+  auto one = MakeTimedNotice(QStringLiteral("OK"), 1000);
+  auto longer = MakeTimedNotice(kLongText, 1000);
+  EXPECT_GT(longer->width(), one->width());
+  for (TNoticeBox* box : {one.get(), longer.get()}) {
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("YUZUBANの過去ログを見る"));
+    auto* label = box->findChild<QLabel*>();
+    ASSERT_EQ(Buttons(box).size(), 1);
+    QPushButton* ok = Buttons(box)[0];
+    EXPECT_EQ(ok->text(), QStringLiteral("&OK"));
+    ExpectCentred(*label, *box);
+    ExpectCentred(*ok, *box);
+    EXPECT_GT(ok->y(), label->geometry().bottom());
+    EXPECT_TRUE(box->rect().contains(ok->geometry()));
+    EXPECT_GE(box->width(), label->width() + 16);
+  }
+  // A long text sets the width: a margin on each side of it.
+  EXPECT_EQ(longer->width(), longer->findChild<QLabel*>()->width() + 16);
 }
 
 TEST(TimedNotice, ClosesItselfAfterTheIntervalCountedFromShowing) {
@@ -66,36 +77,36 @@ TEST(TimedNotice, OkClosesAtOnce) {
   EXPECT_LT(t.elapsed(), 5000);
 }
 
-TEST(YesNoAll, AtLeast356WideWithFourButtonsInOrder) {
-  auto box = MakeYesNoAllBox(QStringLiteral("短い"), QStringLiteral("cap"), ModalResult::No,
-                             Qt::AlignLeft);
-  EXPECT_EQ(box->width(), 356);
-  EXPECT_EQ(box->windowTitle(), QStringLiteral("cap"));
-  auto buttons = Buttons(box.get());
-  ASSERT_EQ(buttons.size(), 4);
-  std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
-  EXPECT_EQ(buttons[0]->text(), QStringLiteral("はい(&Y)"));
-  EXPECT_EQ(buttons[1]->text(), QStringLiteral("いいえ(&N)"));
-  EXPECT_EQ(buttons[2]->text(), QStringLiteral("全てはい(&A)"));
-  EXPECT_EQ(buttons[3]->text(), QStringLiteral("全ていいえ(&X)"));
-  const int h = box->height();
-  EXPECT_EQ(buttons[0]->geometry(), QRect(8, h - 33, 75, 25));
-  EXPECT_EQ(buttons[1]->geometry(), QRect(91, h - 33, 75, 25));
-  EXPECT_EQ(buttons[2]->geometry(), QRect(174, h - 33, 83, 25));
-  EXPECT_EQ(buttons[3]->geometry(), QRect(265, h - 33, 83, 25));
-  auto* label = box->findChild<QLabel*>();
-  EXPECT_EQ(label->pos(), QPoint(8, 8));
-  EXPECT_EQ(h, label->height() + 49);
-}
-
-TEST(YesNoAll, LongTextWidensToLabelPlus16) {
-  const QString text = QStringLiteral(
-      "同名のファイルがすでにロードされています。\r\n\r\n/very/long/path/to/some/log/folder/"
-      "with/a/deep/structure/room05a.LOG\r\n\r\nファイルを再ロードしますか？");
-  auto box = MakeYesNoAllBox(text, QStringLiteral("c"), ModalResult::No, Qt::AlignLeft);
-  auto* label = box->findChild<QLabel*>();
-  ASSERT_GT(label->width() + 16, 356);
-  EXPECT_EQ(box->width(), label->width() + 16);
+TEST(YesNoAll, FourButtonsInOneRowAndTheBoxGrowsWithItsText) {
+  auto shortBox = MakeYesNoAllBox(QStringLiteral("短い"), QStringLiteral("cap"), ModalResult::No,
+                                  Qt::AlignLeft);
+  auto longBox = MakeYesNoAllBox(kLongText, QStringLiteral("cap"), ModalResult::No, Qt::AlignLeft);
+  EXPECT_GT(longBox->width(), shortBox->width());
+  for (TNoticeBox* box : {shortBox.get(), longBox.get()}) {
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("cap"));
+    auto buttons = Buttons(box);
+    ASSERT_EQ(buttons.size(), 4);
+    std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+    EXPECT_EQ(buttons[0]->text(), QStringLiteral("はい(&Y)"));
+    EXPECT_EQ(buttons[1]->text(), QStringLiteral("いいえ(&N)"));
+    EXPECT_EQ(buttons[2]->text(), QStringLiteral("全てはい(&A)"));
+    EXPECT_EQ(buttons[3]->text(), QStringLiteral("全ていいえ(&X)"));
+    // One row below the text, equal gaps, all of it inside the box.
+    auto* label = box->findChild<QLabel*>();
+    const int gap = buttons[0]->x();
+    EXPECT_GT(gap, 0);
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_EQ(buttons[i]->y(), buttons[0]->y());
+      EXPECT_GT(buttons[i]->y(), label->geometry().bottom());
+      if (i > 0) {
+        EXPECT_EQ(buttons[i]->x(), buttons[i - 1]->geometry().right() + 1 + gap);
+      }
+    }
+    EXPECT_GE(box->width(), buttons[3]->geometry().right() + 1 + gap);
+    EXPECT_TRUE(box->rect().contains(buttons[3]->geometry()));
+    EXPECT_EQ(label->pos(), QPoint(gap, gap));
+  }
+  EXPECT_EQ(longBox->width(), longBox->findChild<QLabel*>()->width() + 16);
 }
 
 TEST(YesNoAll, DefaultAnswerHasTheFocusAndEnterChoosesIt) {

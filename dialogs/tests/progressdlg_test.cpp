@@ -9,47 +9,63 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <stdexcept>
+#include <vector>
 
 #include "tests/support/scripteddialogs.h"
 
 namespace yuzulog {
 namespace {
 
-TEST(ProgressDlg, ClientSizeFollowsTheOptions) {
-  TProgressDlg dlg;
-  QSize all, noButton, labelOnly, again;
-  dlg.OnExecute = [&](TProgressDlg& d) {
-    all = d.Form()->size();
-    d.SetOptions(pdoLabel | pdoProgressBar);
-    noButton = d.Form()->size();
-    d.SetOptions(pdoLabel);
-    labelOnly = d.Form()->size();
-    d.SetOptions(kAllProgressOptions);
-    again = d.Form()->size();
-    EXPECT_TRUE(d.Form()->Button->isVisible());
-  };
-  EXPECT_EQ(dlg.Execute(), ModalResult::Ok);
-  EXPECT_EQ(all, QSize(240, 137));
-  EXPECT_EQ(noButton, QSize(240, 104));
-  EXPECT_EQ(labelOnly, QSize(240, 80));
-  EXPECT_EQ(again, QSize(240, 137));
+// The visible parts of the window, top to bottom.
+std::vector<QWidget*> VisibleParts(const TProgressForm& form) {
+  std::vector<QWidget*> parts;
+  for (QWidget* w : {static_cast<QWidget*>(form.Label), static_cast<QWidget*>(form.Bar),
+                     static_cast<QWidget*>(form.Button)})
+    if (w->isVisible()) parts.push_back(w);
+  return parts;
 }
 
-TEST(ProgressDlg, LayoutWithoutLabelStartsAtEight) {
+TEST(ProgressDlg, PartsFollowTheOptionsStackedInsideTheWindow) {
+  for (TProgressDlgOptions options = 1; options <= kAllProgressOptions; ++options) {
+    SCOPED_TRACE(options);
+    TProgressDlg dlg;
+    dlg.SetOptions(options);
+    dlg.Execute([&](TProgressDlg& d) {
+      const TProgressForm& form = *d.Form();
+      EXPECT_EQ(form.Label->isVisible(), bool(options & pdoLabel));
+      EXPECT_EQ(form.Bar->isVisible(), bool(options & pdoProgressBar));
+      EXPECT_EQ(form.Button->isVisible(), bool(options & pdoCancelBtn));
+      int bottom = 0;
+      for (QWidget* part : VisibleParts(form)) {
+        EXPECT_GE(part->y(), bottom);  // below the part before, never over it
+        EXPECT_TRUE(form.rect().contains(part->geometry()));
+        const int rightMargin = form.width() - part->geometry().right() - 1;
+        EXPECT_LE(std::abs(part->x() - rightMargin), 1);  // centred
+        bottom = part->geometry().bottom() + 1;
+      }
+      EXPECT_LE(form.height() - bottom, 8);  // no more than a gap below the last part
+    });
+  }
+}
+
+TEST(ProgressDlg, CancelButtonSwitchedOnWhileRunningGrowsTheWindowByItsRow) {
   TProgressDlg dlg;
-  dlg.SetOptions(pdoProgressBar | pdoCancelBtn);
-  QRect bar, button;
-  QSize size;
-  dlg.OnExecute = [&](TProgressDlg& d) {
-    bar = d.Form()->Bar->geometry();
-    button = d.Form()->Button->geometry();
-    size = d.Form()->size();
-  };
-  dlg.Execute();
-  EXPECT_EQ(bar, QRect(16, 8, 208, 16));
-  EXPECT_EQ(button, QRect(82, 32, 75, 25));
-  EXPECT_EQ(size, QSize(240, 65));
+  dlg.SetOptions(pdoLabel | pdoProgressBar);
+  QSize before, with, after;
+  int buttonRow = 0;
+  dlg.Execute([&](TProgressDlg& d) {
+    before = d.Form()->size();
+    d.SetOptions(kAllProgressOptions);
+    with = d.Form()->size();
+    buttonRow = d.Form()->Button->height() + 8;
+    EXPECT_TRUE(d.Form()->Button->isVisible());
+    d.SetOptions(pdoLabel | pdoProgressBar);
+    after = d.Form()->size();
+  });
+  EXPECT_EQ(with, before + QSize(0, buttonRow));
+  EXPECT_EQ(after, before);
 }
 
 TEST(ProgressDlg, PercentIsClampedAndSettingsReachTheWindow) {
