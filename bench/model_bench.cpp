@@ -8,15 +8,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
-#include <vector>
 
-#include "bench/benchcorpus.h"
-#include "mainwindow/logfiles.h"
+#include "bench/benchlibrary.h"
 #include "mainwindow/messagetree.h"
 #include "mainwindow/ui/messagetreemodel.h"
 
@@ -24,27 +17,7 @@ namespace yuzulog {
 namespace {
 
 LogFiles& LoadedFiles() {
-  static LogFiles files = [] {
-    LogFiles f;
-    const char* folder = bench::CorpusFolder();
-    if (folder == nullptr) {
-      std::fprintf(stderr, "model_bench: set YUZULOG_BENCH_CORPUS to a folder of .LOG files\n");
-      std::exit(2);
-    }
-    const std::size_t limit = bench::CorpusByteLimit();
-    std::size_t bytes = 0;
-    for (const auto& path : bench::CorpusLogFiles(folder)) {
-      if (bytes >= limit) break;
-      auto data = std::make_unique<TLogData>();
-      if (!data->LoadFromFile(path.string())) continue;
-      bytes += data->BufferSize();
-      f.Append(std::move(data));
-    }
-    f.SortLogFiles();
-    std::fprintf(stderr, "model_bench: %d files, %lld messages\n", f.Count(),
-                 static_cast<long long>(f.TotalMessages()));
-    return f;
-  }();
+  static LogFiles files = bench::LoadLibrary("model_bench");
   return files;
 }
 

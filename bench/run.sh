@@ -174,11 +174,11 @@ for key in "$rare" "$common" "$japanese"; do
   keyIndex=$((keyIndex + 1))
 done
 
-# ---- the pieces (Google Benchmark) -------------------------------------------------------------
+# ---- the pieces (Google Benchmark; the view benchmark paints its steps through Qt) ----------------
 # The load benchmark always; the whole matcher benchmark only in the small run (the large run
 # has already timed its plain loop above).
 micro_args=()
-benches=(yuzulog-load-bench yuzulog-model-bench)
+benches=(yuzulog-load-bench yuzulog-model-bench yuzulog-view-bench)
 if [ "$small" = 1 ]; then
   micro_args=(--benchmark_min_time=0.01)
   benches+=(yuzulog-matcher-bench)

@@ -3,11 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModelTester>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QScrollBar>
-#include <QTreeView>
-#include <cstdio>
 
 #include "mainwindow/logfiles.h"
 #include "tests/support/logbuilder.h"
@@ -100,77 +95,6 @@ TEST(MessageTreeModel, ShowsNothingWhileTheTreeIsBuilt) {
   EXPECT_GT(progress.Polls, 0);
   EXPECT_EQ(model.rowCount(), 1);
   EXPECT_EQ(model.rowCount(model.index(0, 0)), 1000);
-}
-
-}  // namespace
-}  // namespace yuzulog
-
-namespace yuzulog {
-namespace {
-
-// The tree of a million messages, built and shown once: run by hand with
-// --gtest_also_run_disabled_tests to see the time (performance is tracked in bench/).
-TEST(MessageTreeModel, DISABLED_MillionMessagesBuildAndShow) {
-  LogFiles files;
-  for (int f = 0; f < 10; ++f) {
-    testing::LogBuilder b;
-    for (int n = 1; n <= 100000; ++n)
-      b.Add({.Number = n,
-             .Title = "タイトル",
-             .Room = f + 1,
-             .CommentTo = n % 3 ? n - 1 : -1,
-             .Body = "本文"});
-    files.Append(testing::ParsedLog(b.Text(), "f" + std::to_string(f) + ".LOG"));
-  }
-  MessageTree tree;
-  MessageTreeModel model(tree);
-  QTreeView view;
-  view.setUniformRowHeights(true);
-  view.setModel(&model);
-  view.resize(300, 600);
-  view.show();
-  NullProgress progress;
-  QElapsedTimer t;
-  t.start();
-  model.BeginTreeChange();
-  BuildMessageTree(files, tree, progress);
-  model.EndTreeChange();
-  const qint64 built = t.elapsed();
-  view.setCurrentIndex(model.index(0, 0));
-  view.expand(model.index(0, 0));
-  view.repaint();
-  QCoreApplication::processEvents();
-  std::printf("1,000,000 messages: tree built in %lld ms, built and shown in %lld ms, %zu MB\n",
-              static_cast<long long>(built), static_cast<long long>(t.elapsed()),
-              tree.MemoryBytes() >> 20);
-  EXPECT_GE(tree.NodeCount(), 1000000);
-
-  // Scrolling and moving the selection through a room expanded whole (100,000 rows of threads),
-  // each step painted, as holding Page Down or an arrow key does.
-  t.restart();
-  view.expandRecursively(model.index(0, 0));
-  QCoreApplication::processEvents();
-  const qint64 expanded = t.elapsed();
-  QScrollBar* bar = view.verticalScrollBar();
-  constexpr int kSteps = 200;
-  t.restart();
-  for (int i = 1; i <= kSteps; ++i) {
-    bar->setValue(static_cast<int>(static_cast<long long>(bar->maximum()) * i / kSteps));
-    view.viewport()->repaint();
-  }
-  const qint64 scrolled = t.elapsed();
-  t.restart();
-  QModelIndex current = model.index(0, 0);
-  for (int i = 0; i < kSteps; ++i) {
-    current = view.indexBelow(current);
-    view.setCurrentIndex(current);
-    view.viewport()->repaint();
-  }
-  std::printf(
-      "room of 100,000 expanded in %lld ms; %d scroll steps painted: %.2f ms each; "
-      "%d selection steps painted: %.2f ms each\n",
-      static_cast<long long>(expanded), kSteps, static_cast<double>(scrolled) / kSteps, kSteps,
-      static_cast<double>(t.elapsed()) / kSteps);
 }
 
 }  // namespace
