@@ -77,15 +77,16 @@ TEST_F(ResultListModelTest, RowTextsAlignmentAndHeaderDecodeCodePage932) {
   EXPECT_EQ(text(ColDate), QStringLiteral("97/05/04"));
   EXPECT_EQ(text(ColSize), QString::number(Results[0]->BodySize()));
 
+  // Numbers line up on the right, text on the left, and each header as its column.
   for (int column = 0; column < kResultColumnCount; ++column) {
-    const Qt::Alignment expected =
-        (kColumnRightAligned[column] ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-    EXPECT_EQ(Model.index(0, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>(), expected)
-        << column;
+    SCOPED_TRACE(column);
+    bool number = false;
+    text(column).trimmed().toLongLong(&number);
+    const auto cell = Model.index(0, column).data(Qt::TextAlignmentRole).value<Qt::Alignment>();
+    EXPECT_EQ(cell, (number ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     EXPECT_EQ(
         Model.headerData(column, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
-        expected)
-        << column;
+        cell);
   }
   const QStringList captions = {"室", "番号", "タイトル", "ハンドル名", "ID", "日付", "サイズ"};
   for (int column = 0; column < kResultColumnCount; ++column)
