@@ -14,7 +14,8 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
   const std::filesystem::path& Path() const { return FPath; }
-  // Writes bytes to a file in the folder and returns its path.
+  // Writes bytes to a file in the folder and returns its path; throws when the file cannot be
+  // written whole.
   std::string Write(std::string_view name, std::string_view bytes) const;
   std::string File(std::string_view name) const { return (FPath / name).string(); }
 
