@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <map>
 
-#include "logdata/logloader.h"
 #include "platform/cp932.h"
+#include "platform/paths.h"
 
 namespace yuzulog::cli {
 namespace {
@@ -244,6 +244,12 @@ std::string CliContext::OptionText(const std::string& value, std::string_view op
 
 void CliContext::Write(std::string_view bytes) const {
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+}
+
+void CliContext::WriteWhenFull(std::string& out) const {
+  if (out.size() < (std::size_t{1} << 20)) return;
+  Write(out);
+  out.clear();
 }
 
 bool RegisterSubcommand(Subcommand subcommand) {

@@ -91,6 +91,9 @@ class CliContext {
 
   // Writes bytes to stdout as they are.
   void Write(std::string_view bytes) const;
+  // Writes out and empties output gathered in out once it holds a megabyte: one write call per
+  // megabyte instead of one per line.
+  void WriteWhenFull(std::string& out) const;
 };
 
 using RunFunction = int (*)(CliContext&);

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "cli/cli.h"
-#include "logdata/logloader.h"
+#include "platform/paths.h"
 
 namespace yuzulog::cli {
 namespace {

@@ -9,7 +9,6 @@ namespace {
 int RunMessages(CliContext& c) {
   c.LoadFiles(false);
   std::string out;
-  out.reserve(1 << 20);
   for (const auto& file : c.Files) {
     for (const TLogMessage& m : file->Messages()) {
       out += std::to_string(m.Room);
@@ -32,10 +31,7 @@ int RunMessages(CliContext& c) {
       out += '\t';
       c.AppendLogField(out, m.Title());
       out += '\n';
-      if (out.size() > (1 << 20) - 4096) {
-        c.Write(out);
-        out.clear();
-      }
+      c.WriteWhenFull(out);
     }
   }
   c.Write(out);

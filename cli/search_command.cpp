@@ -101,13 +101,9 @@ int RunSearch(CliContext& c) {
 
   if (!countOnly) {
     std::string out;
-    out.reserve(1 << 20);
     for (const TLogMessage* m : state.Results) {
       AppendRow(c, out, *m, withHits ? &state : nullptr);
-      if (out.size() > (1 << 20) - 8192) {
-        c.Write(out);
-        out.clear();
-      }
+      c.WriteWhenFull(out);
     }
     c.Write(out);
   }

@@ -15,7 +15,7 @@ void WriteNode(const CliContext& c, std::int32_t node, int depth, std::string& o
     c.AppendLogField(out, tree.Label(node));
   } else {
     out += "-\t" + std::to_string(n.Room);
-    c.AppendOwnText(out, " 番会議室");
+    c.AppendOwnText(out, kRoomLabelSuffix);
   }
   out += '\n';
 }
@@ -39,10 +39,7 @@ int RunTree(CliContext& c) {
     const std::int32_t node = tree.Child(top.parent, top.row++);
     WriteNode(c, node, static_cast<int>(stack.size()) - 1, out);
     stack.push_back({node, 0});
-    if (out.size() > (1 << 20)) {
-      c.Write(out);
-      out.clear();
-    }
+    c.WriteWhenFull(out);
   }
   c.Write(out);
   return kExitOk;

@@ -2,7 +2,9 @@
 // takes as the first byte of a two-byte character; the classes below name those choices.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace yuzulog {
 
@@ -38,6 +40,21 @@ constexpr bool IsAsciiLetter(unsigned char b) {
 // handle names does.
 constexpr unsigned char AsciiUpper(unsigned char b) {
   return IsAsciiLower(b) ? static_cast<unsigned char>(b - 0x20) : b;
+}
+
+// Equal byte strings when half-width ASCII letters are folded (file extensions, setting keys,
+// command-line keys, IDs, link schemes).
+constexpr bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (AsciiUpper(static_cast<unsigned char>(a[i])) !=
+        AsciiUpper(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+constexpr bool StartsWithIgnoringAsciiCase(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && EqualsIgnoringAsciiCase(s.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace yuzulog

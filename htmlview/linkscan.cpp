@@ -40,10 +40,8 @@ unsigned char At(const char* text, std::size_t i) {
 // True when the range starts with the scheme (ASCII letters compared without regard to case) and
 // holds at least one byte after it.
 bool StartsWithScheme(const char* text, std::size_t length, std::string_view scheme) {
-  if (length < scheme.size() + 1) return false;
-  for (std::size_t i = 0; i < scheme.size(); ++i)
-    if (AsciiUpper(At(text, i)) != AsciiUpper(static_cast<unsigned char>(scheme[i]))) return false;
-  return true;
+  return length >= scheme.size() + 1 &&
+         StartsWithIgnoringAsciiCase(std::string_view(text, length), scheme);
 }
 
 // Advances i over the bytes of a class, never past length.

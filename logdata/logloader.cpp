@@ -7,71 +7,21 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <mutex>
 #include <thread>
 
-#include "common/sjis.h"
 #include "logdata/unlha32.h"
+#include "platform/fileio.h"
+#include "platform/paths.h"
 
 namespace yuzulog {
-
-std::string FileExtension(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  const std::size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || dot < nameStart) return {};
-  return path.substr(dot);
-}
-
-bool ExtensionIs(const std::string& ext, const char* dotted) {
-  std::size_t i = 0;
-  for (; dotted[i] != '\0'; ++i) {
-    if (i >= ext.size()) return false;
-    if (AsciiUpper(static_cast<unsigned char>(ext[i])) !=
-        AsciiUpper(static_cast<unsigned char>(dotted[i])))
-      return false;
-  }
-  return i == ext.size();
-}
-
-std::string FullPath(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path p = std::filesystem::absolute(path, ec);
-  if (ec) p = path;
-  std::string s = p.lexically_normal().string();
-  // lexically_normal keeps a trailing "/" of a folder; a file path never has one.
-  if (s.size() > 1 && s.back() == '/') s.pop_back();
-  return s;
-}
-
-std::string BaseName(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 namespace {
 
 // Room logs shrink to a third or a quarter in an archive; a member that claims more than this
 // many times its archive's size is taken as suspect until its bytes arrive.
 constexpr std::uint64_t kMaxBelievableRatio = 32;
-
-// Reads exactly size bytes; false on an error or when the file ends first.
-bool ReadFully(int fd, char* to, std::size_t size) {
-  while (size > 0) {
-    const ssize_t got = read(fd, to, size);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    to += got;
-    size -= static_cast<std::size_t>(got);
-  }
-  return true;
-}
-
-}  // namespace
-
-namespace {
 
 // The thread that loaders run on: one, started on first use and kept for the rest of the run.
 // Starting a thread per file cost 30 us a file on an idle machine and up to a millisecond on a
@@ -153,7 +103,7 @@ void TLogLoader::ReadLogFile() {
     // text. A length that cannot be allocated fails this file, and so does a short read.
     const std::size_t bufferSize = static_cast<std::size_t>(st.st_size) + 1;
     ByteBlock block = AllocatePrefaulted(bufferSize);
-    if (block && ReadFully(fd, block.get(), bufferSize - 1)) {
+    if (block && ReadFully(fd, block.get(), bufferSize - 1) == 0) {
       Buffer = std::move(block);
       BufferSize = bufferSize;
     }

@@ -28,14 +28,4 @@ class TLogLoader {
   void ExtractFromArchive();
 };
 
-// The extension of a path's file name, from its last "." on ("" when there is none).
-std::string FileExtension(const std::string& path);
-// True when ext equals dotted (".LOG", ".TXT") ignoring ASCII case.
-bool ExtensionIs(const std::string& ext, const char* dotted);
-// The full path: absolute, with ".", ".." and repeated "/" removed lexically; links are not
-// resolved.
-std::string FullPath(const std::string& path);
-// The file name of a path without its folder.
-std::string BaseName(const std::string& path);
-
 }  // namespace yuzulog

@@ -1,23 +1,9 @@
 #include "mainwindow/cmdline.h"
 
+#include "common/sjis.h"
 #include "platform/inifile.h"
 
 namespace yuzulog {
-namespace {
-
-bool StartsWithIgnoringAsciiCase(std::string_view s, std::string_view prefix) {
-  if (s.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    char a = s[i], b = prefix[i];
-    if (a >= 'A' && a <= 'Z') a = static_cast<char>(a - 'A' + 'a');
-    if (b >= 'A' && b <= 'Z') b = static_cast<char>(b - 'A' + 'a');
-    if (a != b) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 std::string GetParamValue(const std::vector<std::string>& args, std::string_view key) {
   for (const std::string& a : args)
     if (StartsWithIgnoringAsciiCase(a, key)) return a.substr(key.size());

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "logdata/logloader.h"
+#include "platform/paths.h"
 #include "mainwindow/messagetree.h"
 
 namespace yuzulog {

@@ -13,7 +13,7 @@ namespace {
 constexpr long long kProgressInterval = 256;
 
 const std::string& RoomSuffix() {
-  static const std::string suffix = Utf8ToCp932(" 番会議室").bytes;
+  static const std::string suffix = Utf8ToCp932(kRoomLabelSuffix).bytes;
   return suffix;
 }
 

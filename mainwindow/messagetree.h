@@ -13,6 +13,9 @@ namespace yuzulog {
 
 class LogFiles;
 
+// What follows the room number in a room node's label (UTF-8).
+inline constexpr const char* kRoomLabelSuffix = " 番会議室";
+
 class MessageTree {
  public:
   static constexpr std::int32_t kNone = -1;

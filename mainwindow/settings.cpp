@@ -1,10 +1,5 @@
 #include "mainwindow/settings.h"
 
-#include <fstream>
-#include <sstream>
-
-#include "platform/cp932.h"
-
 namespace yuzulog {
 namespace {
 
@@ -75,21 +70,10 @@ bool WriteMainSettings(const std::string& dir, const MainSettings& s) {
 
 std::vector<std::string> ReadListFile(const std::string& path) {
   std::vector<std::string> lines;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return lines;
-  std::ostringstream raw;
-  raw << in.rdbuf();
-  std::string text = SettingsTextToUtf8(raw.str());
-  std::string_view t = text;
-  if (t.starts_with("\xEF\xBB\xBF")) t.remove_prefix(3);
-  std::size_t pos = 0;
-  while (pos < t.size()) {
-    std::size_t end = t.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = t.size();
-    lines.emplace_back(t.substr(pos, end - pos));
-    pos = end;
-    if (pos < t.size()) pos += (t[pos] == '\r' && pos + 1 < t.size() && t[pos + 1] == '\n') ? 2 : 1;
-  }
+  std::string text;
+  if (!ReadSettingsText(path, text)) return lines;
+  for (const std::string_view line : SplitLines(text))
+    lines.emplace_back(line);
   return lines;
 }
 

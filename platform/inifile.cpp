@@ -1,30 +1,19 @@
 #include "platform/inifile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <utility>
 
+#include "common/sjis.h"
 #include "platform/cp932.h"
+#include "platform/fileio.h"
 
 namespace yuzulog {
 namespace {
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  return true;
-}
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -36,15 +25,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && IsBlank(s.back()))
     s.remove_suffix(1);
   return s;
-}
-
-std::string ReadWholeFile(const std::string& path, bool& exists) {
-  std::ifstream in(path, std::ios::binary);
-  exists = static_cast<bool>(in);
-  if (!exists) return {};
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 }  // namespace
@@ -89,19 +69,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
   std::string tmp = path + ".XXXXXX";
   const int fd = mkstemp(tmp.data());
   if (fd < 0) return false;
-  bool ok = true;
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (ok && left > 0) {
-    const ssize_t n = ::write(fd, p, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ok = false;
-    } else {
-      p += n;
-      left -= static_cast<std::size_t>(n);
-    }
-  }
+  bool ok = WriteFully(fd, bytes.data(), bytes.size()) == 0;
   // mkstemp makes the file private; settings are ordinary user files.
   if (ok) ok = ::fchmod(fd, 0644) == 0;
   if (ok) ok = ::fsync(fd) == 0;
@@ -111,25 +79,38 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
   return ok;
 }
 
-IniFile::IniFile(std::string path) : FPath(std::move(path)) {
-  bool exists = false;
-  const std::string bytes = ReadWholeFile(FPath, exists);
-  if (exists) Parse(SettingsTextToUtf8(bytes));
+bool ReadSettingsText(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  text = SettingsTextToUtf8(bytes.str());
+  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);  // a UTF-8 byte-order mark
+  return true;
 }
 
-void IniFile::Parse(std::string_view text) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // a UTF-8 byte-order mark
-  FSections.push_back(Section{});
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = text.find_first_of("\r\n", pos);
     if (end == std::string_view::npos) end = text.size();
-    const std::string_view raw = text.substr(pos, end - pos);
-    // CR LF, a lone CR and a lone LF each end a line.
+    lines.push_back(text.substr(pos, end - pos));
     pos = end;
     if (pos < text.size())
       pos += (text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n') ? 2 : 1;
+  }
+  return lines;
+}
 
+IniFile::IniFile(std::string path) : FPath(std::move(path)) {
+  std::string text;
+  if (ReadSettingsText(FPath, text)) Parse(text);
+}
+
+void IniFile::Parse(std::string_view text) {
+  FSections.push_back(Section{});
+  for (const std::string_view raw : SplitLines(text)) {
     const std::string_view t = Trim(raw);
     if (t.size() >= 2 && t.front() == '[') {
       const std::size_t close = t.find(']');

@@ -72,4 +72,11 @@ bool ParseIniInteger(std::string_view text, std::int32_t& value);
 // Replaces path with bytes through a temporary file in the same folder and a rename.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// The whole text of a settings or list file as UTF-8 (decoded from code page 932 when the file is
+// not valid UTF-8) without a byte-order mark; false when the file cannot be read.
+bool ReadSettingsText(const std::string& path, std::string& text);
+// The lines of a text; CR LF, a lone CR and a lone LF each end a line, and a line end at the very
+// end does not start another line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
 }  // namespace yuzulog

@@ -12,6 +12,7 @@
 #include <unordered_set>
 
 #include "common/sjis.h"
+#include "platform/fileio.h"
 
 namespace yuzulog {
 
@@ -265,27 +266,6 @@ std::string ClipboardText(const std::vector<std::string>& list) {
 
 namespace {
 
-// A file descriptor closed when it goes out of scope.
-class FileHandle {
- public:
-  explicit FileHandle(int fd = -1) : FFd(fd) {}
-  ~FileHandle() {
-    if (FFd >= 0) ::close(FFd);
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  int Get() const { return FFd; }
-  // Closes now; false when the close reported an error (delayed write failures show here).
-  bool Close() {
-    const int fd = FFd;
-    FFd = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int FFd;
-};
-
 // Buffered writing of the selected messages; remembers the first error.
 class MessageWriter {
  public:
@@ -297,15 +277,7 @@ class MessageWriter {
     if (FBuffer.size() >= kBufferSize) Flush();
   }
   bool Flush() {
-    std::size_t done = 0;
-    while (FError == 0 && done < FBuffer.size()) {
-      const ssize_t n = ::write(FFd, FBuffer.data() + done, FBuffer.size() - done);
-      if (n < 0) {
-        if (errno != EINTR) FError = errno;
-      } else {
-        done += static_cast<std::size_t>(n);
-      }
-    }
+    if (FError == 0) FError = WriteFully(FFd, FBuffer.data(), FBuffer.size());
     FBuffer.clear();
     return FError == 0;
   }

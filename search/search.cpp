@@ -122,15 +122,6 @@ void BuildConditions(const SearchFields& fields, Conditions& conditions, int& sc
   scanMode = ScanModeFor(fields.IgnoreCase, fields.IgnoreCode);
 }
 
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (AsciiUpper(static_cast<unsigned char>(a[i])) !=
-        AsciiUpper(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
-
 OpStatus SearchState::SearchMessages(Progress& progress, SearchJob& job, const SearchFields& fields,
                                      const LogFiles& files, long long total) {
   progress.SetText(kSearchingText);
@@ -144,12 +135,12 @@ OpStatus SearchState::SearchMessages(Progress& progress, SearchJob& job, const S
   // Cheapest tests first: ID, handle name, the comment test, then the keyword scan.
   auto examine = [&](TLogMessage& m) -> bool {
     if (fields.CheckBoxID &&
-        (fields.EditID.empty() || !SameIgnoringAsciiCase(m.ID(), fields.EditID)))
+        (fields.EditID.empty() || !EqualsIgnoringAsciiCase(m.ID(), fields.EditID)))
       return false;
     if (fields.CheckBoxName) {
       const std::string_view name = m.HandleName();
       // Over all messages the handle name compares exactly; the narrowing folds ASCII case.
-      if (job.Narrow ? !SameIgnoringAsciiCase(name, fields.EditName) : name != fields.EditName)
+      if (job.Narrow ? !EqualsIgnoringAsciiCase(name, fields.EditName) : name != fields.EditName)
         return false;
     }
     if (fields.CheckBoxOrgMes && m.CommentTo > 0) return false;

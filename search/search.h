@@ -83,9 +83,6 @@ class SearchState {
   void GetHitRanges(std::vector<int>& list, const TLogMessage& m) const;
 };
 
-// The per-message tests of the search step, cheapest first. Exposed for the tests.
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 // Texts of the search (UTF-8).
 extern const char* const kSearchingText;       // "検索しています"
 extern const char* const kHitCountSuffix;      // " 個の発言がヒットしました"

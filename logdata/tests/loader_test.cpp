@@ -185,16 +185,5 @@ TEST(LoaderTest, ExtractionNeedsTheDeclaredSizeExactly) {
             TUnlha32::Status::Ok);
 }
 
-TEST(LoaderTest, PathHelpers) {
-  EXPECT_EQ(FileExtension("/a.b/file"), "");
-  EXPECT_EQ(FileExtension("/a/file.tar.LZH"), ".LZH");
-  EXPECT_TRUE(ExtensionIs(".log", ".LOG"));
-  EXPECT_FALSE(ExtensionIs(".logs", ".LOG"));
-  EXPECT_FALSE(ExtensionIs(".lo", ".LOG"));
-  EXPECT_EQ(FullPath("/x/./y//z/../f.LOG"), "/x/y/f.LOG");
-  EXPECT_EQ(BaseName("/x/y/f.LOG"), "f.LOG");
-  EXPECT_EQ(BaseName("f.LOG"), "f.LOG");
-}
-
 }  // namespace
 }  // namespace yuzulog

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "logdata/logloader.h"
+#include "platform/paths.h"
 #include "mainwindow/messagetree.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/scriptedprogress.h"

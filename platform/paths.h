@@ -1,0 +1,19 @@
+// Path names as this platform writes them: "/" between folders, a file name compared exactly.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace yuzulog {
+
+// The extension of a path's file name, from its last "." on ("" when there is none).
+std::string FileExtension(const std::string& path);
+// True when ext equals dotted (".LOG", ".TXT") ignoring ASCII case.
+bool ExtensionIs(std::string_view ext, std::string_view dotted);
+// The full path: absolute, with ".", ".." and repeated "/" removed lexically; links are not
+// resolved.
+std::string FullPath(const std::string& path);
+// The file name of a path without its folder.
+std::string BaseName(const std::string& path);
+
+}  // namespace yuzulog
