@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "bench/benchcorpus.h"
-#include "mainwindow/logfiles.h"
+#include "logdata/logfiles.h"
 
 namespace yuzulog::bench {
 

@@ -25,7 +25,7 @@
 #include "logdata/logdata.h"
 #include "logdata/logloader.h"
 #include "logdata/unlha32.h"
-#include "mainwindow/logfiles.h"
+#include "logdata/logfiles.h"
 #include "mainwindow/messagetree.h"
 
 namespace yuzulog {

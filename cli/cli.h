@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "mainwindow/logfiles.h"
+#include "logdata/logfiles.h"
 #include "mainwindow/messagetree.h"
 
 namespace yuzulog::cli {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "mainwindow/logfiles.h"
+#include "logdata/logfiles.h"
 #include "platform/cp932.h"
 
 namespace yuzulog {

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "common/sjis.h"
-#include "mainwindow/logfiles.h"
+#include "logdata/logfiles.h"
 
 namespace yuzulog {
 

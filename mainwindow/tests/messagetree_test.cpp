@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "mainwindow/logfiles.h"
+#include "logdata/logfiles.h"
 #include "platform/cp932.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/scriptedprogress.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "common/fontspec.h"
-#include "mainwindow/logfiles.h"
+#include "logdata/logfiles.h"
 #include "mainwindow/messagetree.h"
 
 class QAction;

@@ -68,7 +68,12 @@ class TMainForm::LoadCallbacksImpl final : public LoadCallbacks {
                          MsgIcon::None, ModalResult::Ok);
   }
   void ClearViews() override { FForm.ClearViews(); }
-  void TreeBuilt() override { FForm.TreeBuilt(); }
+  OpStatus RebuildTree(LogFiles& files, Progress& progress) override {
+    FForm.ClearViews();
+    const OpStatus status = BuildMessageTree(files, FForm.FTree, progress);
+    FForm.TreeBuilt();
+    return status;
+  }
   void ShowStatus(const std::string& text) override { FForm.SetStatus(U(text)); }
 
  private:
@@ -117,9 +122,9 @@ void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
     LoadCallbacksImpl callbacks(*this);
     d.SetOptions(d.Options() | pdoCancelBtn);
     if (add)
-      ExecuteAdd(FLogFiles, FTree, paths, d, callbacks);
+      ExecuteAdd(FLogFiles, paths, d, callbacks);
     else
-      ExecuteOpen(FLogFiles, FTree, paths, d, callbacks);
+      ExecuteOpen(FLogFiles, paths, d, callbacks);
     d.SetOptions(d.Options() & ~pdoCancelBtn);
     ShowLoadReport();
   });
@@ -171,7 +176,7 @@ void TMainForm::RemoveLogFiles(const std::vector<const TLogData*>& files) {
   dlg.SetOptions(pdoLabel | pdoProgressBar);
   dlg.Execute([this, &files](TProgressDlg& d) {
     LoadCallbacksImpl callbacks(*this);
-    yuzulog::RemoveLogFiles(FLogFiles, FTree, files, d, callbacks);
+    yuzulog::RemoveLogFiles(FLogFiles, files, d, callbacks);
   });
   ExpandIfSingleRoom();
   SetStatus(U(MessageTotalText(FLogFiles.TotalMessages())));

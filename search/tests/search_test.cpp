@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "mainwindow/logfiles.h"
+#include "logdata/logfiles.h"
 #include "search/search.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/scriptedprogress.h"

@@ -4,7 +4,7 @@
 
 #include <QAbstractItemModelTester>
 
-#include "mainwindow/logfiles.h"
+#include "logdata/logfiles.h"
 #include "tests/support/logbuilder.h"
 
 namespace yuzulog {

@@ -1,5 +1,6 @@
 // The list of loaded log files, its order, the overlaps between files of one room, and the
-// load loop through which every file enters it.
+// load loop through which every file enters it (the windows, the command-line tool and the tests
+// all load through it).
 #pragma once
 
 #include <memory>
@@ -10,8 +11,6 @@
 #include "logdata/logdata.h"
 
 namespace yuzulog {
-
-class MessageTree;
 
 // Owns the loaded files. Between operations it is sorted by Room, then FirstNumber (stable).
 class LogFiles {
@@ -62,25 +61,23 @@ class LoadCallbacks {
   virtual void NoticeCancelled(const std::string& message) = 0;
   // Empties everything that refers to loaded messages (result list, view, history, tree).
   virtual void ClearViews() = 0;
-  // The tree was rebuilt: show it and select its first node.
-  virtual void TreeBuilt() {}
+  // The list changed and is sorted again: rebuild the message tree from it (the windows empty
+  // their views, build the tree with progress and show it with its first node selected).
+  virtual OpStatus RebuildTree(LogFiles& files, Progress& progress) = 0;
   // A progress text to mirror in the status bar.
   virtual void ShowStatus(const std::string& /*text*/) {}
 };
 
-// The load loop, adding to what is loaded (reload question for files already loaded).
-OpStatus ExecuteAdd(LogFiles& files, MessageTree& tree, const std::vector<std::string>& paths,
-                    Progress& progress, LoadCallbacks& callbacks);
+// The load loop, adding to what is loaded (reload question for files already loaded). After the
+// loop the files are sorted and the tree rebuilt, also after a cancel or a stop.
+OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths, Progress& progress,
+                    LoadCallbacks& callbacks);
 // Replacing what is loaded: clears the views, drops files not selected again, then the loop.
-OpStatus ExecuteOpen(LogFiles& files, MessageTree& tree, const std::vector<std::string>& paths,
-                     Progress& progress, LoadCallbacks& callbacks);
-// Empties the views, rebuilds the tree from files and tells the callbacks it is built.
-OpStatus RebuildTree(LogFiles& files, MessageTree& tree, Progress& progress,
+OpStatus ExecuteOpen(LogFiles& files, const std::vector<std::string>& paths, Progress& progress,
                      LoadCallbacks& callbacks);
 // Removes the given files (from the log list dialog), sorts and rebuilds the tree.
-OpStatus RemoveLogFiles(LogFiles& files, MessageTree& tree,
-                        const std::vector<const TLogData*>& remove, Progress& progress,
-                        LoadCallbacks& callbacks);
+OpStatus RemoveLogFiles(LogFiles& files, const std::vector<const TLogData*>& remove,
+                        Progress& progress, LoadCallbacks& callbacks);
 
 // Texts of the load loop (UTF-8).
 std::string OpeningFileText(int index, int count, const std::string& path);

@@ -1,10 +1,9 @@
 // The loaded-file list, its order and overlaps, the load loop with its questions, and the report.
-#include "mainwindow/logfiles.h"
+#include "logdata/logfiles.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/paths.h"
-#include "mainwindow/messagetree.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/scriptedprogress.h"
 #include "tests/support/tempdir.h"
@@ -41,7 +40,8 @@ class FakeCallbacks : public LoadCallbacks {
   std::vector<std::string> FailureQuestions;
   std::vector<std::string> Notices;
   int ClearCount = 0;
-  int BuiltCount = 0;
+  // The message total of the list at each rebuild of the tree.
+  std::vector<long long> Rebuilds;
 
   ReloadAnswer AskReload(const std::string&, const std::string& message,
                          ReloadAnswer defaultAnswer) override {
@@ -57,7 +57,10 @@ class FakeCallbacks : public LoadCallbacks {
   }
   void NoticeCancelled(const std::string& message) override { Notices.push_back(message); }
   void ClearViews() override { ++ClearCount; }
-  void TreeBuilt() override { ++BuiltCount; }
+  OpStatus RebuildTree(LogFiles& files, Progress&) override {
+    Rebuilds.push_back(files.TotalMessages());
+    return OpStatus::Completed;
+  }
 };
 
 class LoadLoopTest : public ::testing::Test {
@@ -69,14 +72,13 @@ class LoadLoopTest : public ::testing::Test {
     return paths;
   }
   LogFiles files;
-  MessageTree tree;
   ScriptedProgress progress;
   FakeCallbacks callbacks;
 };
 
 TEST_F(LoadLoopTest, OpensFixturesSortsThemAndReportsTheOverlap) {
   const auto paths = Paths({"room12.lzh", "room05b.LOG", "room05a.LOG"});
-  EXPECT_EQ(ExecuteOpen(files, tree, paths, progress, callbacks), OpStatus::Completed);
+  EXPECT_EQ(ExecuteOpen(files, paths, progress, callbacks), OpStatus::Completed);
   ASSERT_EQ(files.Count(), 3);
   EXPECT_EQ(files[0].FileName, paths[2]);  // room 5 from 1
   EXPECT_EQ(files[1].FileName, paths[1]);  // room 5 from 10
@@ -86,8 +88,7 @@ TEST_F(LoadLoopTest, OpensFixturesSortsThemAndReportsTheOverlap) {
   EXPECT_EQ(progress.Texts[0], "以前のデータをクリアしています...");
   EXPECT_EQ(progress.Texts[1], "ファイルを開いています（1/3）\r\nroom12.lzh");
   EXPECT_EQ(progress.Percents[0], 0);
-  EXPECT_EQ(callbacks.BuiltCount, 1);
-  EXPECT_GT(tree.NodeCount(), 0);
+  EXPECT_EQ(callbacks.Rebuilds, (std::vector<long long>{12 + 11 + 30}));
 
   const LoadReport report = BuildLoadReport(files);
   EXPECT_EQ(report.Total, 12 + 11 + 30);
@@ -103,7 +104,7 @@ TEST_F(LoadLoopTest, OpensFixturesSortsThemAndReportsTheOverlap) {
 TEST_F(LoadLoopTest, FailedFilesAreAskedAboutAndTheOthersStayLoaded) {
   const auto paths = Paths({"plain.TXT", "room05a.LOG", "notlog.lzh", "missing.LOG", "corrupt.lzh",
                             "garbage.lzh", "empty.LOG"});
-  ExecuteOpen(files, tree, paths, progress, callbacks);
+  ExecuteOpen(files, paths, progress, callbacks);
   ASSERT_EQ(files.Count(), 1);
   ASSERT_EQ(callbacks.FailureQuestions.size(), 6u);
   EXPECT_EQ(callbacks.FailureQuestions[0],
@@ -111,21 +112,21 @@ TEST_F(LoadLoopTest, FailedFilesAreAskedAboutAndTheOthersStayLoaded) {
 
   // Yes to the failure question ends the loop at once.
   LogFiles other;
-  MessageTree otherTree;
+  callbacks.Rebuilds.clear();
   callbacks.StopAfterFailure = true;
-  ExecuteOpen(other, otherTree, Paths({"plain.TXT", "room05a.LOG"}), progress, callbacks);
+  ExecuteOpen(other, Paths({"plain.TXT", "room05a.LOG"}), progress, callbacks);
   EXPECT_EQ(other.Count(), 0);
-  EXPECT_EQ(otherTree.NodeCount(), 0);
+  EXPECT_TRUE(callbacks.Rebuilds.empty());
 }
 
 TEST_F(LoadLoopTest, ReloadQuestionAnswersHoldAsTheyShould) {
   const auto paths = Paths({"room05a.LOG", "room05b.LOG", "room12.lzh"});
-  ExecuteOpen(files, tree, paths, progress, callbacks);
+  ExecuteOpen(files, paths, progress, callbacks);
   const TLogData* first = &files[0];
 
   // Opening the same three again: asked with No as the first default; No keeps the file.
   callbacks.ReloadAnswers = {ReloadAnswer::No, ReloadAnswer::YesToAll};
-  ExecuteOpen(files, tree, paths, progress, callbacks);
+  ExecuteOpen(files, paths, progress, callbacks);
   ASSERT_EQ(callbacks.ReloadQuestions.size(), 2u);  // Yes to all: no third question
   EXPECT_EQ(callbacks.ReloadDefaults[0], ReloadAnswer::No);
   EXPECT_EQ(callbacks.ReloadDefaults[1], ReloadAnswer::No);
@@ -137,7 +138,7 @@ TEST_F(LoadLoopTest, ReloadQuestionAnswersHoldAsTheyShould) {
   // Closing the box without an answer refuses this file and every further one of the run.
   callbacks.ReloadQuestions.clear();
   callbacks.ReloadAnswers = {ReloadAnswer::Cancel};
-  ExecuteAdd(files, tree, paths, progress, callbacks);
+  ExecuteAdd(files, paths, progress, callbacks);
   EXPECT_EQ(callbacks.ReloadQuestions.size(), 1u);
   EXPECT_EQ(files.Count(), 3);
 
@@ -146,20 +147,19 @@ TEST_F(LoadLoopTest, ReloadQuestionAnswersHoldAsTheyShould) {
   callbacks.ReloadDefaults.clear();
   callbacks.ReloadAnswers = {ReloadAnswer::Yes, ReloadAnswer::NoToAll};
   const int clearsBefore = callbacks.ClearCount;
-  ExecuteAdd(files, tree, paths, progress, callbacks);
+  callbacks.Rebuilds.clear();
+  ExecuteAdd(files, paths, progress, callbacks);
   ASSERT_EQ(callbacks.ReloadDefaults.size(), 2u);
   EXPECT_EQ(callbacks.ReloadDefaults[1], ReloadAnswer::Yes);
   EXPECT_EQ(files.Count(), 3);
   EXPECT_GT(callbacks.ClearCount, clearsBefore);  // views emptied before the file was freed
-  for (int i = 0; i < files.Count(); ++i)
-    for (const TLogMessage& m : files[i].Messages())
-      EXPECT_NE(m.Node, MessageTree::kNone);
+  EXPECT_EQ(callbacks.Rebuilds, (std::vector<long long>{12 + 11 + 30}));
 }
 
 TEST_F(LoadLoopTest, ReplaceDropsFilesNotSelectedAgain) {
-  ExecuteOpen(files, tree, Paths({"room05a.LOG", "room12.lzh"}), progress, callbacks);
+  ExecuteOpen(files, Paths({"room05a.LOG", "room12.lzh"}), progress, callbacks);
   callbacks.ReloadAnswers = {ReloadAnswer::No};
-  ExecuteOpen(files, tree, Paths({"room12.lzh"}), progress, callbacks);
+  ExecuteOpen(files, Paths({"room12.lzh"}), progress, callbacks);
   ASSERT_EQ(files.Count(), 1);
   EXPECT_EQ(files[0].Room, 12);
 }
@@ -167,15 +167,15 @@ TEST_F(LoadLoopTest, ReplaceDropsFilesNotSelectedAgain) {
 TEST_F(LoadLoopTest, CancelEndsTheLoopAfterTheFileThatWasReadAndBuildsTheTree) {
   ScriptedProgress cancelling(/*cancelAfterPolls=*/2);  // one poll for the clearing text
   const auto paths = Paths({"room05a.LOG", "room05b.LOG", "room12.lzh"});
-  EXPECT_EQ(ExecuteOpen(files, tree, paths, cancelling, callbacks), OpStatus::Cancelled);
+  EXPECT_EQ(ExecuteOpen(files, paths, cancelling, callbacks), OpStatus::Cancelled);
   EXPECT_EQ(files.Count(), 1);
   ASSERT_EQ(callbacks.Notices.size(), 1u);
   EXPECT_EQ(callbacks.Notices[0], "ログファイルの取得を中断しました。");
-  EXPECT_EQ(tree.NodeCount(), 1 + 12);
+  EXPECT_EQ(callbacks.Rebuilds, (std::vector<long long>{12}));
 }
 
 TEST_F(LoadLoopTest, EmptySelectionLoadsNothing) {
-  EXPECT_EQ(ExecuteOpen(files, tree, {}, progress, callbacks), OpStatus::Completed);
+  EXPECT_EQ(ExecuteOpen(files, {}, progress, callbacks), OpStatus::Completed);
   EXPECT_EQ(BuildLoadReport(files).StatusText, "0 個の発言");
 }
 
@@ -184,19 +184,21 @@ TEST_F(LoadLoopTest, RemovingAFileRecomputesTheOverlapAndRebuildsTheTree) {
   const std::string a = dir.Write("a.LOG", RoomLog(5, 1, 500));
   const std::string b = dir.Write("b.LOG", RoomLog(5, 491, 900));
   const std::string c = dir.Write("c.LOG", RoomLog(5, 800, 1000));
-  ExecuteOpen(files, tree, {a, b, c}, progress, callbacks);
+  ExecuteOpen(files, {a, b, c}, progress, callbacks);
   ASSERT_EQ(files.Count(), 3);
   EXPECT_EQ(files[1].Overlap, 10);
   EXPECT_EQ(files[2].Overlap, 101);
-  RemoveLogFiles(files, tree, {&files[1]}, progress, callbacks);
+  callbacks.Rebuilds.clear();
+  const int clearsBefore = callbacks.ClearCount;
+  RemoveLogFiles(files, {&files[1]}, progress, callbacks);
   ASSERT_EQ(files.Count(), 2);
   EXPECT_EQ(files[1].Overlap, 0);  // 500 < 800
-  EXPECT_EQ(tree.NodeCount(), 1 + 500 + 201);
+  EXPECT_EQ(callbacks.ClearCount, clearsBefore + 1);
 
-  RemoveLogFiles(files, tree, {&files[0], &files[1]}, progress, callbacks);
+  // Removing everything still rebuilds: the tree ends empty.
+  RemoveLogFiles(files, {&files[0], &files[1]}, progress, callbacks);
   EXPECT_TRUE(files.Empty());
-  EXPECT_EQ(tree.NodeCount(), 0);
-  EXPECT_EQ(tree.FirstNode(), MessageTree::kNone);
+  EXPECT_EQ(callbacks.Rebuilds, (std::vector<long long>{500 + 201, 0}));
 }
 
 TEST(LogFilesTest, SortIsByRoomThenFirstNumberAndStable) {

@@ -1,9 +1,8 @@
-#include "mainwindow/logfiles.h"
+#include "logdata/logfiles.h"
 
 #include <algorithm>
 
 #include "platform/paths.h"
-#include "mainwindow/messagetree.h"
 
 namespace yuzulog {
 
@@ -109,8 +108,8 @@ bool AnswerAsksAgain(ReloadAnswer a) {
 
 }  // namespace
 
-OpStatus ExecuteAdd(LogFiles& files, MessageTree& tree, const std::vector<std::string>& paths,
-                    Progress& progress, LoadCallbacks& callbacks) {
+OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths, Progress& progress,
+                    LoadCallbacks& callbacks) {
   OpStatus status = OpStatus::Completed;
   ReloadAnswer reloadAnswer = ReloadAnswer::No;
   const int n = static_cast<int>(paths.size());
@@ -129,7 +128,6 @@ OpStatus ExecuteAdd(LogFiles& files, MessageTree& tree, const std::vector<std::s
       // The tree, the result list, the view and the history may point at this file's messages:
       // they are emptied before it is destroyed (the tree is rebuilt after the loop anyway).
       callbacks.ClearViews();
-      tree.Clear();
       files.Remove(loaded);
     }
 
@@ -149,39 +147,28 @@ OpStatus ExecuteAdd(LogFiles& files, MessageTree& tree, const std::vector<std::s
   }
   if (!files.Empty()) {
     files.SortLogFiles();
-    RebuildTree(files, tree, progress, callbacks);
+    callbacks.RebuildTree(files, progress);
   }
   return status;
 }
 
-OpStatus ExecuteOpen(LogFiles& files, MessageTree& tree, const std::vector<std::string>& paths,
-                     Progress& progress, LoadCallbacks& callbacks) {
+OpStatus ExecuteOpen(LogFiles& files, const std::vector<std::string>& paths, Progress& progress,
+                     LoadCallbacks& callbacks) {
   progress.SetText(kClearingText);
   progress.ProcessEvents();
   callbacks.ShowStatus(kClearingText);
   callbacks.ClearViews();
-  tree.Clear();
   files.DropUnselected(paths);
-  return ExecuteAdd(files, tree, paths, progress, callbacks);
+  return ExecuteAdd(files, paths, progress, callbacks);
 }
 
-OpStatus RebuildTree(LogFiles& files, MessageTree& tree, Progress& progress,
-                     LoadCallbacks& callbacks) {
+OpStatus RemoveLogFiles(LogFiles& files, const std::vector<const TLogData*>& remove,
+                        Progress& progress, LoadCallbacks& callbacks) {
   callbacks.ClearViews();
-  const OpStatus status = BuildMessageTree(files, tree, progress);
-  callbacks.TreeBuilt();
-  return status;
-}
-
-OpStatus RemoveLogFiles(LogFiles& files, MessageTree& tree,
-                        const std::vector<const TLogData*>& remove, Progress& progress,
-                        LoadCallbacks& callbacks) {
-  callbacks.ClearViews();
-  tree.Clear();
   for (const TLogData* f : remove)
     files.Remove(f);
   files.SortLogFiles();
-  return RebuildTree(files, tree, progress, callbacks);
+  return callbacks.RebuildTree(files, progress);
 }
 
 // ---- the report -----------------------------------------------------------------------------
