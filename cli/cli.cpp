@@ -169,6 +169,49 @@ int ParsedArgs::Int32(std::string_view name, int defaultValue) const {
   return static_cast<int>(value);
 }
 
+namespace {
+
+long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
+}
+
+// The command-line tool's fixed answers to the load loop: nothing is ever reloaded (each path
+// comes once), a failure is reported on stderr and loading goes on, and the tree is built only
+// for the subcommands that show it.
+class CliLoadCallbacks final : public LoadCallbacks {
+ public:
+  CliLoadCallbacks(CliContext& context, bool buildTree)
+      : FContext(context), FBuildTree(buildTree) {}
+
+  ReloadAnswer AskReload(const std::string&, const std::string&, ReloadAnswer) override {
+    return ReloadAnswer::NoToAll;
+  }
+  bool AskStopAfterFailure(const std::string& path) override {
+    ++FContext.LoadFailures;
+    std::fprintf(stderr, "%s\n", LoadFailedLine(path).c_str());
+    return false;
+  }
+  void NoticeCancelled(const std::string&) override {}
+  void ClearViews() override { FContext.Tree.Clear(); }
+  OpStatus RebuildTree(LogFiles& files, Progress& progress) override {
+    if (!FBuildTree) return OpStatus::Completed;
+    const auto start = std::chrono::steady_clock::now();
+    const OpStatus status = BuildMessageTree(files, FContext.Tree, progress);
+    TreeMs += MillisecondsSince(start);
+    return status;
+  }
+
+  long long TreeMs = 0;  // building the tree; 0 when nothing was loaded
+
+ private:
+  CliContext& FContext;
+  bool FBuildTree;
+};
+
+}  // namespace
+
 void CliContext::LoadFiles(bool buildTree) {
   const auto start = std::chrono::steady_clock::now();
   // Each path once, made absolute and normalised lexically; a repeated path is skipped.
@@ -178,28 +221,10 @@ void CliContext::LoadFiles(bool buildTree) {
     if (std::find(paths.begin(), paths.end(), full) == paths.end()) paths.push_back(full);
   }
   StderrProgress progress;
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    progress.SetPercent(static_cast<int>(i * 100 / paths.size()));
-    auto file = std::make_unique<TLogData>();
-    if (file->LoadFromFile(paths[i])) {
-      Files.Append(std::move(file));
-    } else {
-      ++LoadFailures;
-      std::fprintf(stderr, "%s\n", LoadFailedLine(paths[i]).c_str());
-    }
-  }
-  Files.SortLogFiles();
-  if (buildTree) {
-    const auto treeStart = std::chrono::steady_clock::now();
-    BuildMessageTree(Files, Tree, progress);
-    ExtraStats.emplace_back("tree_ms",
-                            std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                               std::chrono::steady_clock::now() - treeStart)
-                                               .count()));
-  }
-  LoadMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                 start)
-               .count();
+  CliLoadCallbacks callbacks(*this, buildTree);
+  ExecuteOpen(Files, paths, progress, callbacks);
+  if (buildTree) ExtraStats.emplace_back("tree_ms", std::to_string(callbacks.TreeMs));
+  LoadMs = MillisecondsSince(start);
 }
 
 void CliContext::AppendLogField(std::string& line, std::string_view cp932) const {

@@ -74,8 +74,9 @@ class CliContext {
   // Extra key=value pairs of the --stats line after files=, messages= and load_ms=.
   std::vector<std::pair<std::string, std::string>> ExtraStats;
 
-  // Loads the FILEs (each path once, made absolute and normalised), sorts them and computes the
-  // overlaps; with buildTree also builds the message tree. Failures go to stderr.
+  // Loads the FILEs through the Open command's load loop (each path once, made absolute and
+  // normalised), which sorts them and computes the overlaps; with buildTree the loop also builds
+  // the message tree. Failures go to stderr.
   void LoadFiles(bool buildTree);
 
   // Appends a text field taken from a log (code page 932 bytes): every byte below 0x20 becomes a

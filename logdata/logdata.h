@@ -47,6 +47,9 @@ class TLogData {
   // Reads the file (a .LOG extension directly, anything else from an archive) on a loader thread,
   // parses it and sets Room and FirstNumber. False, with no buffer and no messages, on failure.
   bool LoadFromFile(const std::string& fileName);
+  // Room = the Room of the first message above room 0 (0 when there is none), FirstNumber = the
+  // Number of the first message (0 without messages).
+  void SetRoomAndFirstNumber();
 
   int Count() const { return static_cast<int>(FItems.size()); }
   TLogMessage& Items(int i) { return FItems[static_cast<std::size_t>(i)]; }

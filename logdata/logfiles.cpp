@@ -134,7 +134,7 @@ OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths, Prog
     auto file = std::make_unique<TLogData>();
     if (file->LoadFromFile(path)) {
       files.Append(std::move(file));
-    } else if (callbacks.AskStopAfterFailure(LoadFailedQuestionText(path))) {
+    } else if (callbacks.AskStopAfterFailure(path)) {
       break;
     }
 

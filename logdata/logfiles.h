@@ -55,8 +55,8 @@ class LoadCallbacks {
   // The reload question for an already-loaded file; caption is the progress text of the moment.
   virtual ReloadAnswer AskReload(const std::string& caption, const std::string& message,
                                  ReloadAnswer defaultAnswer) = 0;
-  // After a failed file: true stops the loop.
-  virtual bool AskStopAfterFailure(const std::string& message) = 0;
+  // After the file at path failed to load: true stops the loop.
+  virtual bool AskStopAfterFailure(const std::string& path) = 0;
   // The loop was cancelled between files.
   virtual void NoticeCancelled(const std::string& message) = 0;
   // Empties everything that refers to loaded messages (result list, view, history, tree).

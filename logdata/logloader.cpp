@@ -149,6 +149,19 @@ void TLogLoader::ExtractFromArchive() {
   BufferSize = bufferSize;
 }
 
+void TLogData::SetRoomAndFirstNumber() {
+  Room = 0;
+  FirstNumber = 0;
+  if (Count() == 0) return;
+  for (const TLogMessage& m : Messages()) {
+    if (m.Room > 0) {
+      Room = m.Room;
+      break;
+    }
+  }
+  FirstNumber = Items(0).Number;
+}
+
 bool TLogData::LoadFromFile(const std::string& fileName) {
   FileName = fileName;
   {
@@ -158,17 +171,7 @@ bool TLogData::LoadFromFile(const std::string& fileName) {
   }
   if (!Buffer() || BufferSize() == 0) return false;
   Parse();
-  Room = 0;
-  FirstNumber = 0;
-  if (Count() > 0) {
-    for (const TLogMessage& m : Messages()) {
-      if (m.Room > 0) {
-        Room = m.Room;
-        break;
-      }
-    }
-    FirstNumber = Items(0).Number;
-  }
+  SetRoomAndFirstNumber();
   if (Count() == 0) {
     SetBufferSize(0);
     return false;

@@ -51,8 +51,8 @@ class FakeCallbacks : public LoadCallbacks {
     if (!ReloadAnswers.empty()) ReloadAnswers.erase(ReloadAnswers.begin());
     return a;
   }
-  bool AskStopAfterFailure(const std::string& message) override {
-    FailureQuestions.push_back(message);
+  bool AskStopAfterFailure(const std::string& path) override {
+    FailureQuestions.push_back(LoadFailedQuestionText(path));
     return StopAfterFailure;
   }
   void NoticeCancelled(const std::string& message) override { Notices.push_back(message); }

@@ -58,9 +58,9 @@ class TMainForm::LoadCallbacksImpl final : public LoadCallbacks {
       if (button == pressed) return answer;
     return ReloadAnswer::Cancel;
   }
-  bool AskStopAfterFailure(const std::string& message) override {
-    return Dialogs().MessageBox(BoxParent(&FForm), U(message), QStringLiteral("エラー"),
-                                MsgButtons::YesNo, MsgIcon::Error,
+  bool AskStopAfterFailure(const std::string& path) override {
+    return Dialogs().MessageBox(BoxParent(&FForm), U(LoadFailedQuestionText(path)),
+                                QStringLiteral("エラー"), MsgButtons::YesNo, MsgIcon::Error,
                                 ModalResult::Yes) == ModalResult::Yes;
   }
   void NoticeCancelled(const std::string& message) override {

@@ -60,14 +60,7 @@ std::unique_ptr<TLogData> ParsedLog(std::string_view text, std::string fileName)
   if (!text.empty()) std::memcpy(block.get(), text.data(), text.size());
   log->SetBuffer(std::move(block), text.size() + 1);
   log->Parse();
-  if (log->Count() > 0) {
-    for (const TLogMessage& m : log->Messages())
-      if (m.Room > 0) {
-        log->Room = m.Room;
-        break;
-      }
-    log->FirstNumber = log->Items(0).Number;
-  }
+  log->SetRoomAndFirstNumber();
   return log;
 }
 
