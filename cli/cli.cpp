@@ -188,9 +188,9 @@ class CliLoadCallbacks final : public LoadCallbacks {
   ReloadAnswer AskReload(const std::string&, const std::string&, ReloadAnswer) override {
     return ReloadAnswer::NoToAll;
   }
-  bool AskStopAfterFailure(const std::string& path) override {
+  bool AskStopAfterFailure(const std::string& path, const LoadResult& failure) override {
     ++FContext.LoadFailures;
-    std::fprintf(stderr, "%s\n", LoadFailedLine(path).c_str());
+    std::fprintf(stderr, "%s\n", LoadFailedLine(path, failure).c_str());
     return false;
   }
   void NoticeCancelled(const std::string&) override {}

@@ -20,9 +20,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   close(fd);
   yuzulog::TLogData log;
-  const bool loaded = log.LoadFromFile(path);
+  const yuzulog::LoadResult result = log.LoadFromFile(path);
+  const bool loaded = static_cast<bool>(result);
   unlink(path);
   if (loaded && (log.Count() == 0 || log.Buffer() == nullptr)) __builtin_trap();
-  if (!loaded && (log.Count() != 0 || log.Buffer() != nullptr)) __builtin_trap();
+  // A failure leaves nothing behind and says why.
+  if (!loaded && (log.Count() != 0 || log.Buffer() != nullptr || result.Reason.empty()))
+    __builtin_trap();
   return 0;
 }

@@ -26,6 +26,34 @@ ByteBlock AllocateZeroed(std::size_t size);
 // file.
 ByteBlock AllocatePrefaulted(std::size_t size);
 
+// How loading one file ended.
+enum class LoadOutcome {
+  Loaded,
+  CannotRead,           // the file could not be opened or read
+  NotRegularFile,       // a folder, a device or a pipe
+  EmptyFile,            // no bytes at all
+  NotLhaArchive,        // not a .LOG file, and no LHA archive either
+  BadArchiveHeader,     // a member header of the archive is damaged
+  ArchiveTruncated,     // the archive ends inside the log's data
+  ArchiveSizeMismatch,  // the log's data gives another size than its header declares
+  ArchiveCrcMismatch,   // the log came out with another CRC than its header's
+  BadArchiveData,       // the log's compressed data cannot be decoded
+  UnsupportedMethod,    // the log is compressed with a method no reader here decodes
+  NotLogMember,         // the largest member of the archive is no .LOG or .TXT file
+  NoMessage,            // the text holds no message header
+  OutOfMemory,          // the text does not fit into memory
+};
+
+// The end of a load: the outcome and, for a failure, why in the program's language (UTF-8).
+struct LoadResult {
+  LoadOutcome Outcome = LoadOutcome::Loaded;
+  std::string Reason;
+  // True when the file loaded.
+  explicit operator bool() const { return Outcome == LoadOutcome::Loaded; }
+};
+// The result of an outcome; systemError is the errno behind CannotRead (0 when none is known).
+LoadResult MakeLoadResult(LoadOutcome outcome, int systemError = 0);
+
 class TLogData {
  public:
   TLogData() = default;
@@ -45,8 +73,8 @@ class TLogData {
   void SetBufferSize(std::size_t size);
 
   // Reads the file (a .LOG extension directly, anything else from an archive) on a loader thread,
-  // parses it and sets Room and FirstNumber. False, with no buffer and no messages, on failure.
-  bool LoadFromFile(const std::string& fileName);
+  // parses it and sets Room and FirstNumber. A failure leaves no buffer and no messages.
+  LoadResult LoadFromFile(const std::string& fileName);
   // Room = the Room of the first message above room 0 (0 when there is none), FirstNumber = the
   // Number of the first message (0 without messages).
   void SetRoomAndFirstNumber();

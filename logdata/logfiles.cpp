@@ -87,8 +87,8 @@ std::string LoadFailedQuestionText(const std::string& path) {
   return path + "\r\nログファイルの取得に失敗しました。\r\n中断しますか？";
 }
 
-std::string LoadFailedLine(const std::string& path) {
-  return path + " : ログファイルの取得に失敗しました。";
+std::string LoadFailedLine(const std::string& path, const LoadResult& failure) {
+  return path + " : ログファイルの取得に失敗しました。（" + failure.Reason + "）";
 }
 
 std::string MessageTotalText(long long total) {
@@ -132,9 +132,10 @@ OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths, Prog
     }
 
     auto file = std::make_unique<TLogData>();
-    if (file->LoadFromFile(path)) {
+    const LoadResult result = file->LoadFromFile(path);
+    if (result) {
       files.Append(std::move(file));
-    } else if (callbacks.AskStopAfterFailure(path)) {
+    } else if (callbacks.AskStopAfterFailure(path, result)) {
       break;
     }
 

@@ -56,7 +56,7 @@ class LoadCallbacks {
   virtual ReloadAnswer AskReload(const std::string& caption, const std::string& message,
                                  ReloadAnswer defaultAnswer) = 0;
   // After the file at path failed to load: true stops the loop.
-  virtual bool AskStopAfterFailure(const std::string& path) = 0;
+  virtual bool AskStopAfterFailure(const std::string& path, const LoadResult& failure) = 0;
   // The loop was cancelled between files.
   virtual void NoticeCancelled(const std::string& message) = 0;
   // Empties everything that refers to loaded messages (result list, view, history, tree).
@@ -83,7 +83,8 @@ OpStatus RemoveLogFiles(LogFiles& files, const std::vector<const TLogData*>& rem
 std::string OpeningFileText(int index, int count, const std::string& path);
 std::string ReloadQuestionText(const std::string& loadedFileName);
 std::string LoadFailedQuestionText(const std::string& path);
-std::string LoadFailedLine(const std::string& path);  // the command-line tool's stderr line
+// The command-line tool's stderr line: the failure and its reason.
+std::string LoadFailedLine(const std::string& path, const LoadResult& failure);
 extern const char* const kClearingText;
 extern const char* const kLoadCancelledText;
 

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <mutex>
 #include <thread>
@@ -86,33 +87,82 @@ void TLogLoader::RunAndWait() {
 void TLogLoader::Execute() {
   Buffer.reset();
   BufferSize = 0;
+  Outcome = LoadOutcome::Loaded;
+  SystemError = 0;
   if (ExtensionIs(FileExtension(FileName), ".LOG"))
     ReadLogFile();
   else
     ExtractFromArchive();
 }
 
-void TLogLoader::ReadLogFile() {
-  const int fd = open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;
-  // Only a regular file has a length to read; a folder or a device named like a log fails.
-  struct stat st {};
-  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
-      static_cast<unsigned long long>(st.st_size) < std::numeric_limits<std::size_t>::max()) {
-    // The whole file in one allocation of exactly its length + 1; the extra zero byte ends the
-    // text. A length that cannot be allocated fails this file, and so does a short read.
-    const std::size_t bufferSize = static_cast<std::size_t>(st.st_size) + 1;
-    ByteBlock block = AllocatePrefaulted(bufferSize);
-    if (block && ReadFully(fd, block.get(), bufferSize - 1) == 0) {
-      Buffer = std::move(block);
-      BufferSize = bufferSize;
-    }
-  }
-  close(fd);
+void TLogLoader::Fail(LoadOutcome outcome, int systemError) {
+  Outcome = outcome;
+  SystemError = systemError;
 }
 
+void TLogLoader::ReadLogFile() {
+  const FileHandle file(open(FileName.c_str(), O_RDONLY | O_CLOEXEC));
+  if (file.Get() < 0) return Fail(LoadOutcome::CannotRead, errno);
+  // Only a regular file has a length to read; a folder or a device named like a log fails.
+  struct stat st {};
+  if (fstat(file.Get(), &st) != 0) return Fail(LoadOutcome::CannotRead, errno);
+  if (!S_ISREG(st.st_mode)) return Fail(LoadOutcome::NotRegularFile);
+  if (st.st_size <= 0) return Fail(LoadOutcome::EmptyFile);
+  if (static_cast<unsigned long long>(st.st_size) >= std::numeric_limits<std::size_t>::max())
+    return Fail(LoadOutcome::OutOfMemory);
+  // The whole file in one allocation of exactly its length + 1; the extra zero byte ends the
+  // text. A length that cannot be allocated fails this file, and so does a short read.
+  const std::size_t bufferSize = static_cast<std::size_t>(st.st_size) + 1;
+  ByteBlock block = AllocatePrefaulted(bufferSize);
+  if (!block) return Fail(LoadOutcome::OutOfMemory);
+  if (const int error = ReadFully(file.Get(), block.get(), bufferSize - 1))
+    return Fail(LoadOutcome::CannotRead, error);
+  Buffer = std::move(block);
+  BufferSize = bufferSize;
+}
+
+namespace {
+
+// What an archive layer's status means for the load.
+LoadOutcome OutcomeOf(TUnlha32::Status status) {
+  switch (status) {
+    case TUnlha32::Status::Ok:
+      return LoadOutcome::Loaded;
+    case TUnlha32::Status::CannotOpen:
+    case TUnlha32::Status::ReadError:
+      return LoadOutcome::CannotRead;
+    case TUnlha32::Status::NotArchive:
+    case TUnlha32::Status::NoMember:
+      return LoadOutcome::NotLhaArchive;
+    case TUnlha32::Status::BadHeader:
+      return LoadOutcome::BadArchiveHeader;
+    case TUnlha32::Status::UnsupportedMethod:
+      return LoadOutcome::UnsupportedMethod;
+    case TUnlha32::Status::Truncated:
+      return LoadOutcome::ArchiveTruncated;
+    case TUnlha32::Status::SizeMismatch:
+      return LoadOutcome::ArchiveSizeMismatch;
+    case TUnlha32::Status::CrcMismatch:
+      return LoadOutcome::ArchiveCrcMismatch;
+    case TUnlha32::Status::BadData:
+      return LoadOutcome::BadArchiveData;
+    case TUnlha32::Status::OutOfMemory:
+      return LoadOutcome::OutOfMemory;
+  }
+  return LoadOutcome::BadArchiveData;
+}
+
+}  // namespace
+
 void TLogLoader::ExtractFromArchive() {
-  if (!TUnlha32::Available()) return;
+  if (!TUnlha32::Available()) return Fail(LoadOutcome::NotLhaArchive);
+  // The archive's length also tells below whether the size a member claims is believable.
+  struct stat st {};
+  if (stat(FileName.c_str(), &st) != 0) return Fail(LoadOutcome::CannotRead, errno);
+  // A folder, a device or a pipe is no archive; reading a pipe could wait forever.
+  if (!S_ISREG(st.st_mode)) return Fail(LoadOutcome::NotRegularFile);
+  if (st.st_size <= 0) return Fail(LoadOutcome::EmptyFile);
+
   TUnlha32 unlha;
   TUnlha32::Member chosen;
   bool found = false;
@@ -121,30 +171,37 @@ void TLogLoader::ExtractFromArchive() {
     if (unlha.FindFirst(member)) {
       chosen = member;
       found = true;
-      // The largest member; a later one replaces it only when strictly larger.
+      // The largest member; a later one replaces it only when strictly larger. A damaged header
+      // ends the walk; the members found before it still count.
       while (unlha.FindNext(member))
         if (member.Size > chosen.Size) chosen = member;
     }
     unlha.CloseArchive();
   }
-  if (!found) return;
+  if (!found) {
+    // A walk that ended well without a member met no archive either.
+    const TUnlha32::Status status = unlha.WalkStatus();
+    return Fail(status == TUnlha32::Status::Ok ? LoadOutcome::NotLhaArchive : OutcomeOf(status),
+                unlha.SystemError());
+  }
   const std::string ext = FileExtension(chosen.Name);
-  if (!ExtensionIs(ext, ".TXT") && !ExtensionIs(ext, ".LOG")) return;
-  if (chosen.Size >= std::numeric_limits<std::size_t>::max()) return;
+  if (!ExtensionIs(ext, ".TXT") && !ExtensionIs(ext, ".LOG"))
+    return Fail(LoadOutcome::NotLogMember);
+  if (chosen.Size >= std::numeric_limits<std::size_t>::max()) return Fail(LoadOutcome::OutOfMemory);
   const std::size_t bufferSize = static_cast<std::size_t>(chosen.Size) + 1;
   // A declared size that cannot be allocated fails this file instead of exhausting memory. The
   // size is only what the archive claims, so the block is prefaulted only when the claim is
   // believable for compressed text; otherwise it stays lazy, and a corrupt header that claims
   // gigabytes costs no memory beyond what the failing extraction writes.
-  struct stat st {};
   const bool believable =
-      stat(FileName.c_str(), &st) == 0 && st.st_size > 0 &&
       chosen.Size / kMaxBelievableRatio <= static_cast<std::uint64_t>(st.st_size);
   ByteBlock block = believable ? AllocatePrefaulted(bufferSize) : AllocateZeroed(bufferSize);
-  if (!block) return;
-  if (TUnlha32::ExtractMem(FullPath(FileName), chosen.Index, chosen.Size, block.get(),
-                           bufferSize - 1) != TUnlha32::Status::Ok)
-    return;
+  if (!block) return Fail(LoadOutcome::OutOfMemory);
+  int systemError = 0;
+  const TUnlha32::Status status =
+      TUnlha32::ExtractMem(FullPath(FileName), chosen.Index, chosen.Size, block.get(),
+                           bufferSize - 1, TUnlha32::Reader::Auto, &systemError);
+  if (status != TUnlha32::Status::Ok) return Fail(OutcomeOf(status), systemError);
   Buffer = std::move(block);
   BufferSize = bufferSize;
 }
@@ -162,21 +219,76 @@ void TLogData::SetRoomAndFirstNumber() {
   FirstNumber = Items(0).Number;
 }
 
-bool TLogData::LoadFromFile(const std::string& fileName) {
+LoadResult TLogData::LoadFromFile(const std::string& fileName) {
   FileName = fileName;
+  LoadOutcome outcome;
+  int systemError;
   {
     TLogLoader loader(fileName);
     loader.RunAndWait();
     SetBuffer(std::move(loader.Buffer), loader.BufferSize);
+    outcome = loader.Outcome;
+    systemError = loader.SystemError;
   }
-  if (!Buffer() || BufferSize() == 0) return false;
+  if (!Buffer() || BufferSize() == 0)
+    return MakeLoadResult(outcome == LoadOutcome::Loaded ? LoadOutcome::OutOfMemory : outcome,
+                          systemError);
   Parse();
   SetRoomAndFirstNumber();
   if (Count() == 0) {
     SetBufferSize(0);
-    return false;
+    return MakeLoadResult(LoadOutcome::NoMessage);
   }
-  return true;
+  return {};
+}
+
+LoadResult MakeLoadResult(LoadOutcome outcome, int systemError) {
+  LoadResult result{outcome, {}};
+  switch (outcome) {
+    case LoadOutcome::Loaded:
+      break;
+    case LoadOutcome::CannotRead:
+      result.Reason = "ファイルを読み込めません";
+      if (systemError != 0) result.Reason += std::string("：") + std::strerror(systemError);
+      break;
+    case LoadOutcome::NotRegularFile:
+      result.Reason = "通常のファイルではありません";
+      break;
+    case LoadOutcome::EmptyFile:
+      result.Reason = "ファイルが空です";
+      break;
+    case LoadOutcome::NotLhaArchive:
+      result.Reason = "LHA 書庫ではありません";
+      break;
+    case LoadOutcome::BadArchiveHeader:
+      result.Reason = "書庫のヘッダが壊れています";
+      break;
+    case LoadOutcome::ArchiveTruncated:
+      result.Reason = "書庫が途中で切れています";
+      break;
+    case LoadOutcome::ArchiveSizeMismatch:
+      result.Reason = "書庫の中のファイルのサイズがヘッダと合いません";
+      break;
+    case LoadOutcome::ArchiveCrcMismatch:
+      result.Reason = "書庫の中のファイルの CRC が合いません";
+      break;
+    case LoadOutcome::BadArchiveData:
+      result.Reason = "書庫の圧縮データが壊れています";
+      break;
+    case LoadOutcome::UnsupportedMethod:
+      result.Reason = "対応していない圧縮方式です";
+      break;
+    case LoadOutcome::NotLogMember:
+      result.Reason = "書庫の中の最大のファイルが .LOG でも .TXT でもありません";
+      break;
+    case LoadOutcome::NoMessage:
+      result.Reason = "発言が見つかりません";
+      break;
+    case LoadOutcome::OutOfMemory:
+      result.Reason = "メモリが足りません";
+      break;
+  }
+  return result;
 }
 
 }  // namespace yuzulog

@@ -22,10 +22,14 @@ class TLogLoader {
   std::string FileName;
   ByteBlock Buffer;            // the text followed by one NUL; empty on failure
   std::size_t BufferSize = 0;  // text length + 1; 0 on failure
+  // Why there is no buffer (Loaded when there is one), and the errno behind CannotRead.
+  LoadOutcome Outcome = LoadOutcome::Loaded;
+  int SystemError = 0;
 
  private:
   void ReadLogFile();
   void ExtractFromArchive();
+  void Fail(LoadOutcome outcome, int systemError = 0);
 };
 
 }  // namespace yuzulog

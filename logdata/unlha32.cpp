@@ -4,7 +4,9 @@
 #include <archive_entry.h>
 #include <locale.h>
 
+#include <cerrno>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "logdata/lhareader.h"
@@ -56,40 +58,84 @@ std::string Latin1Bytes(const char* utf8) {
   return bytes;
 }
 
-// Opens an LHA archive for reading; empty when it cannot be opened.
-ArchivePtr OpenLha(const std::string& path) {
+using Status = TUnlha32::Status;
+
+// What a failed libarchive call met. A system error carries its errno; libarchive's own findings
+// carry one of its codes, and only its message tells which damage it found (the messages of its
+// LHA reader: "Unsupported lzh compression method", "LHa data CRC error", "Truncated ...").
+Status LibarchiveFailure(archive* a, Status onSystemError, bool inData, int& systemError) {
+  // libarchive's own codes, which its public header leaves undefined: EILSEQ for a format
+  // error, EINVAL for a misuse, -1 for anything else.
+  const int e = archive_errno(a);
+  if (e > 0 && e != EILSEQ && e != EINVAL) {
+    systemError = e;
+    return onSystemError;
+  }
+  const char* message = archive_error_string(a);
+  const std::string_view text = message ? message : "";
+  if (text.find("Truncated") != std::string_view::npos) return Status::Truncated;
+  if (!inData) return Status::BadHeader;
+  if (text.find("Unsupported") != std::string_view::npos) return Status::UnsupportedMethod;
+  if (text.find("CRC") != std::string_view::npos) return Status::CrcMismatch;
+  return Status::BadData;
+}
+
+// Opens an LHA archive for reading; empty when it cannot be opened, with status saying why.
+ArchivePtr OpenLha(const std::string& path, Status& status, int& systemError) {
   ArchivePtr a(archive_read_new());
-  if (!a) return {};
+  if (!a) {
+    status = Status::OutOfMemory;
+    return {};
+  }
   archive_read_support_format_lha(a.get());
   archive_read_set_options(a.get(), "lha:hdrcharset=ISO-8859-1");
-  if (archive_read_open_filename(a.get(), path.c_str(), 64 * 1024) != ARCHIVE_OK) return {};
+  if (archive_read_open_filename(a.get(), path.c_str(), 64 * 1024) != ARCHIVE_OK) {
+    // libarchive reads the first bytes to recognise the format: what it cannot take is no
+    // LHA archive.
+    const Status failure = LibarchiveFailure(a.get(), Status::CannotOpen, false, systemError);
+    status = failure == Status::BadHeader ? Status::NotArchive : failure;
+    return {};
+  }
   return a;
 }
 
-// Reads the next member's header; false at the end or on an error.
-bool NextHeader(archive* a, TUnlha32::Member& member, int index) {
+// Reads the next member's header: NoMember at the end of the archive.
+Status NextHeader(archive* a, TUnlha32::Member& member, int index, int& systemError) {
   archive_entry* entry = nullptr;
   const int r = archive_read_next_header(a, &entry);
-  if (r != ARCHIVE_OK && r != ARCHIVE_WARN) return false;
+  if (r == ARCHIVE_EOF) return Status::NoMember;
+  if (r != ARCHIVE_OK && r != ARCHIVE_WARN)
+    return LibarchiveFailure(a, Status::ReadError, false, systemError);
   const char* name = archive_entry_pathname(entry);
   member.Name = name ? Latin1Bytes(name) : "";
   const la_int64_t size = archive_entry_size(entry);
   member.Size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
   member.Index = index;
-  return true;
+  return Status::Ok;
 }
 
 // What our reader's verdict on a member it took means to the caller.
-TUnlha32::Status StatusOf(lha::DecodeStatus status) {
+Status StatusOf(lha::DecodeStatus status) {
   switch (status) {
     case lha::DecodeStatus::Ok:
-      return TUnlha32::Status::Ok;
+      return Status::Ok;
+    case lha::DecodeStatus::ReadError:
+      return Status::ReadError;
+    case lha::DecodeStatus::Truncated:
+      return Status::Truncated;
+    case lha::DecodeStatus::BadTable:
+    case lha::DecodeStatus::BadBlock:
+    case lha::DecodeStatus::BadDistance:
+      return Status::BadData;
     case lha::DecodeStatus::TooLong:
     case lha::DecodeStatus::SizeMismatch:
-      return TUnlha32::Status::SizeMismatch;
-    default:
-      return TUnlha32::Status::ReadError;
+      return Status::SizeMismatch;
+    case lha::DecodeStatus::CrcMismatch:
+      return Status::CrcMismatch;
+    case lha::DecodeStatus::OutOfMemory:
+      return Status::OutOfMemory;
   }
+  return Status::BadData;
 }
 
 }  // namespace
@@ -108,6 +154,8 @@ TUnlha32::~TUnlha32() = default;
 
 bool TUnlha32::OpenArchive(const std::string& path, Reader reader) {
   CloseArchive();
+  FWalkStatus = Status::Ok;
+  FSystemError = 0;
   auto handle = std::make_unique<Handle>();
   if (reader == Reader::Auto) {
     const lha::FileSource source(path);
@@ -115,7 +163,7 @@ bool TUnlha32::OpenArchive(const std::string& path, Reader reader) {
   }
   if (!handle->Own) {
     handle->Locale.emplace();
-    handle->Archive = OpenLha(path);
+    handle->Archive = OpenLha(path, FWalkStatus, FSystemError);
     if (!handle->Archive) return false;
   }
   FHandle = std::move(handle);
@@ -136,7 +184,10 @@ bool TUnlha32::FindNext(Member& member) {
     member.Name = own.Name;
     member.Size = own.Size;
     member.Index = FNextIndex;
-  } else if (!NextHeader(FHandle->Archive.get(), member, FNextIndex)) {
+  } else if (const Status s = NextHeader(FHandle->Archive.get(), member, FNextIndex, FSystemError);
+             s != Status::Ok) {
+    // Past the last member the walk ends well; a damaged header ends it early.
+    FWalkStatus = s == Status::NoMember ? Status::Ok : s;
     return false;
   }
   ++FNextIndex;
@@ -150,7 +201,10 @@ void TUnlha32::CloseArchive() {
 
 TUnlha32::Status TUnlha32::ExtractMem(const std::string& path, int memberIndex,
                                       std::uint64_t memberSize, char* buffer,
-                                      std::size_t bufferSize, Reader reader) {
+                                      std::size_t bufferSize, Reader reader, int* systemError) {
+  int unused = 0;
+  int& error = systemError ? *systemError : unused;
+  error = 0;
   if (memberSize > bufferSize) return Status::SizeMismatch;
   if (reader == Reader::Auto) {
     // Once our reader has taken the member, its verdict stands: a corrupt member is not tried
@@ -164,23 +218,24 @@ TUnlha32::Status TUnlha32::ExtractMem(const std::string& path, int memberIndex,
     }
   }
   ScopedUtf8Locale locale;
-  ArchivePtr a = OpenLha(path);
-  if (!a) return Status::CannotOpen;
+  Status status = Status::Ok;
+  ArchivePtr a = OpenLha(path, status, error);
+  if (!a) return status;
   Member member;
   for (int i = 0; i <= memberIndex; ++i)
-    if (!NextHeader(a.get(), member, i)) return Status::NoMember;
+    if (const Status s = NextHeader(a.get(), member, i, error); s != Status::Ok) return s;
   std::uint64_t written = 0;
   for (;;) {
     const std::size_t room = static_cast<std::size_t>(memberSize - written);
     const la_ssize_t n = archive_read_data(a.get(), buffer + written, room == 0 ? 0 : room);
-    if (n < 0) return Status::ReadError;
+    if (n < 0) return LibarchiveFailure(a.get(), Status::ReadError, true, error);
     if (n == 0) break;
     written += static_cast<std::uint64_t>(n);
     // A member that holds more than it declares is corrupt, not a log to cut short.
     if (written == memberSize) {
       char extra;
       const la_ssize_t more = archive_read_data(a.get(), &extra, 1);
-      if (more < 0) return Status::ReadError;
+      if (more < 0) return LibarchiveFailure(a.get(), Status::ReadError, true, error);
       if (more > 0) return Status::SizeMismatch;
       break;
     }

@@ -20,7 +20,22 @@ class TUnlha32 {
     int Index = 0;  // position in the archive, from 0
   };
 
-  enum class Status { Ok, CannotOpen, NoMember, ReadError, SizeMismatch };
+  // Why an archive could not be walked or a member not extracted, as distinctly as the reader
+  // that took it can tell.
+  enum class Status {
+    Ok,
+    CannotOpen,         // the file could not be opened (SystemError tells why)
+    NotArchive,         // the bytes are no LHA archive
+    NoMember,           // the archive has no member at that index
+    BadHeader,          // a member's header is damaged
+    UnsupportedMethod,  // a compression method neither reader decodes
+    Truncated,          // the archive ends inside the member's data
+    SizeMismatch,       // the data gives another number of bytes than the header declares
+    CrcMismatch,        // the bytes came out, but their CRC is not the header's
+    BadData,            // the compressed data cannot be decoded
+    ReadError,          // reading the file failed (SystemError tells why, when it is known)
+    OutOfMemory,        // the reader could not be given the memory it needs
+  };
 
   TUnlha32();
   ~TUnlha32();
@@ -42,17 +57,24 @@ class TUnlha32 {
   bool FindNext(Member& member);
   // Ends the walk; safe to call when nothing is open.
   void CloseArchive();
+  // Why OpenArchive failed or the walk ended: Ok when it reached the archive's end.
+  Status WalkStatus() const { return FWalkStatus; }
+  // The errno behind CannotOpen or ReadError; 0 when none is known.
+  int SystemError() const { return FSystemError; }
 
   // Extracts the member at memberIndex of the archive at path into buffer. Exactly memberSize
   // bytes must come out, and they must fit into bufferSize; anything else (a truncated or corrupt
-  // archive) fails.
+  // archive) fails. systemError, when given, receives the errno behind CannotOpen or ReadError.
   static Status ExtractMem(const std::string& path, int memberIndex, std::uint64_t memberSize,
-                           char* buffer, std::size_t bufferSize, Reader reader = Reader::Auto);
+                           char* buffer, std::size_t bufferSize, Reader reader = Reader::Auto,
+                           int* systemError = nullptr);
 
  private:
   struct Handle;
   std::unique_ptr<Handle> FHandle;
   int FNextIndex = 0;
+  Status FWalkStatus = Status::Ok;
+  int FSystemError = 0;
 };
 
 }  // namespace yuzulog

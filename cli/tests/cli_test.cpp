@@ -55,10 +55,17 @@ TEST(CliReadTest, FailedFilesAreReportedAndTheRestIsStillPrinted) {
                            Data("corrupt.lzh"), Data("room05a.LOG")});
   EXPECT_EQ(r.Status, 2);
   EXPECT_EQ(r.Out, "5\t1\t12\t12\t0\troom05a.LOG\n");
-  EXPECT_EQ(r.Err, Data("plain.TXT") + " : ログファイルの取得に失敗しました。\n" +
-                       Data("notlog.lzh") + " : ログファイルの取得に失敗しました。\n" +
-                       "/no/such/file.LOG : ログファイルの取得に失敗しました。\n" +
-                       Data("corrupt.lzh") + " : ログファイルの取得に失敗しました。\n");
+  // Each failure says why, in full-width parentheses after the fixed text.
+  EXPECT_EQ(r.Err,
+            Data("plain.TXT") +
+                " : ログファイルの取得に失敗しました。（LHA 書庫ではありません）\n" +
+                Data("notlog.lzh") +
+                " : ログファイルの取得に失敗しました。（書庫の中の最大のファイルが .LOG でも "
+                ".TXT でもありません）\n" +
+                "/no/such/file.LOG : ログファイルの取得に失敗しました。（ファイルを読み込めま"
+                "せん：No such file or directory）\n" +
+                Data("corrupt.lzh") +
+                " : ログファイルの取得に失敗しました。（書庫が途中で切れています）\n");
 }
 
 TEST(CliReadTest, TreePrintsRoomsAndThreadsInPreOrder) {

@@ -48,7 +48,7 @@ TEST(LhaArchiveTest, CorruptMembersFailWithoutFallback) {
   ASSERT_EQ(FindMember(source, 0, m), HeaderResult::Member);
   EXPECT_NE(Extract(source, m, buffer.data(), buffer.size()), DecodeStatus::Ok);
   EXPECT_EQ(TUnlha32::ExtractMem(kData + "/badcrc.lzh", 0, 4930, buffer.data(), buffer.size()),
-            TUnlha32::Status::ReadError);
+            TUnlha32::Status::BadData);
   // corrupt.lzh: the data runs past the end of the file.
   FileSource cut(kData + "/corrupt.lzh");
   ASSERT_EQ(FindMember(cut, 0, m), HeaderResult::Member);

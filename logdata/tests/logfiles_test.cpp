@@ -38,6 +38,7 @@ class FakeCallbacks : public LoadCallbacks {
   std::vector<std::string> ReloadQuestions;
   std::vector<ReloadAnswer> ReloadDefaults;
   std::vector<std::string> FailureQuestions;
+  std::vector<LoadOutcome> Failures;
   std::vector<std::string> Notices;
   int ClearCount = 0;
   // The message total of the list at each rebuild of the tree.
@@ -51,8 +52,9 @@ class FakeCallbacks : public LoadCallbacks {
     if (!ReloadAnswers.empty()) ReloadAnswers.erase(ReloadAnswers.begin());
     return a;
   }
-  bool AskStopAfterFailure(const std::string& path) override {
+  bool AskStopAfterFailure(const std::string& path, const LoadResult& failure) override {
     FailureQuestions.push_back(LoadFailedQuestionText(path));
+    Failures.push_back(failure.Outcome);
     return StopAfterFailure;
   }
   void NoticeCancelled(const std::string& message) override { Notices.push_back(message); }
@@ -109,6 +111,11 @@ TEST_F(LoadLoopTest, FailedFilesAreAskedAboutAndTheOthersStayLoaded) {
   ASSERT_EQ(callbacks.FailureQuestions.size(), 6u);
   EXPECT_EQ(callbacks.FailureQuestions[0],
             paths[0] + "\r\nログファイルの取得に失敗しました。\r\n中断しますか？");
+  // Each failure reaches the question with its reason.
+  EXPECT_EQ(callbacks.Failures,
+            (std::vector<LoadOutcome>{LoadOutcome::NotLhaArchive, LoadOutcome::NotLogMember,
+                                      LoadOutcome::CannotRead, LoadOutcome::ArchiveTruncated,
+                                      LoadOutcome::NotLhaArchive, LoadOutcome::EmptyFile}));
 
   // Yes to the failure question ends the loop at once.
   LogFiles other;

@@ -58,7 +58,7 @@ class TMainForm::LoadCallbacksImpl final : public LoadCallbacks {
       if (button == pressed) return answer;
     return ReloadAnswer::Cancel;
   }
-  bool AskStopAfterFailure(const std::string& path) override {
+  bool AskStopAfterFailure(const std::string& path, const LoadResult&) override {
     return Dialogs().MessageBox(BoxParent(&FForm), U(LoadFailedQuestionText(path)),
                                 QStringLiteral("エラー"), MsgButtons::YesNo, MsgIcon::Error,
                                 ModalResult::Yes) == ModalResult::Yes;
