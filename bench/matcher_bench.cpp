@@ -123,10 +123,11 @@ bool ResultsIdentical() {
   static const bool identical = [] {
     for (const std::string& key : Keywords()) {
       const TMotCle k(key);
-      for (int mode = 0; mode < kScanModeCount; ++mode) {
+      for (int number = 0; number < kScanModeCount; ++number) {
+        const auto mode = static_cast<ScanMode>(number);
         for (const char* body : TheCorpus().Bodies) {
           if (k.Find(body, mode) != k.FindPlain(body, mode)) {
-            std::fprintf(stderr, "matcher_bench: Find and FindPlain differ (mode %d)\n", mode);
+            std::fprintf(stderr, "matcher_bench: Find and FindPlain differ (mode %d)\n", number);
             return false;
           }
         }
@@ -145,7 +146,7 @@ void BM_Scan(benchmark::State& state) {
   }
   const Corpus& corpus = TheCorpus();
   const TMotCle key(Keywords()[static_cast<std::size_t>(state.range(1))]);
-  const int mode = static_cast<int>(state.range(0));
+  const auto mode = static_cast<ScanMode>(state.range(0));
   std::size_t hits = 0;
   for (auto _ : state) {
     hits = 0;

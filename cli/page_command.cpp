@@ -67,8 +67,7 @@ int RunPage(CliContext& c) {
   const bool empty = c.Args.Has("empty");
   if (!empty && (!c.Args.Has("room") || !c.Args.Has("number")))
     throw UsageError("page needs --room R and --number N, or --empty");
-  const int room = c.Args.Int32("room", 0);
-  const int number = c.Args.Int32("number", 0);
+  const MessageAddress target{c.Args.Int32("room", 0), c.Args.Int32("number", 0)};
   // Every option is checked before the files are loaded.
   const PageStyle style = StyleFromOptions(c);
   const bool fromResultList = !empty && HasSearchOption(c.Args);
@@ -83,9 +82,9 @@ int RunPage(CliContext& c) {
     c.Write(page);
     return kExitOk;
   }
-  const TLogMessage* m = FindGotoTarget(c.Files, room, number);
+  const TLogMessage* m = FindGotoTarget(c.Files, target);
   if (!m) {
-    std::fprintf(stderr, "%s\n", GotoNotLoadedText(room, number).c_str());
+    std::fprintf(stderr, "%s\n", GotoNotLoadedText(target).c_str());
     return kExitNotFound;
   }
   if (fromResultList) {

@@ -14,32 +14,34 @@ namespace {
 
 struct SortKeyName {
   std::string_view Name;
-  int Tag;
+  SortKey Key;
 };
-constexpr SortKeyName kSortKeys[] = {{"room", 4}, {"number", 0}, {"title", 1}, {"handle", 2},
-                                     {"id", 3},   {"date", 6},   {"size", 5}};
+constexpr SortKeyName kSortKeys[] = {{"room", SortKey::Room},    {"number", SortKey::Number},
+                                     {"title", SortKey::Title},  {"handle", SortKey::HandleName},
+                                     {"id", SortKey::ID},        {"date", SortKey::DateTime},
+                                     {"size", SortKey::BodySize}};
 
 // The column clicks of --sort, in order (every --sort option, each a comma-separated list).
-std::vector<int> SortClicks(const ParsedArgs& args) {
-  std::vector<int> tags;
+std::vector<SortKey> SortClicks(const ParsedArgs& args) {
+  std::vector<SortKey> keys;
   for (const std::string& value : args.All("sort")) {
     std::size_t start = 0;
     for (;;) {
       const std::size_t comma = value.find(',', start);
       const std::string key =
           value.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-      int tag = -1;
+      const SortKeyName* known = nullptr;
       for (const SortKeyName& k : kSortKeys)
-        if (k.Name == key) tag = k.Tag;
-      if (tag < 0)
+        if (k.Name == key) known = &k;
+      if (!known)
         throw UsageError("--sort: unknown key \"" + key +
                          "\" (room, number, title, handle, id, date, size)");
-      tags.push_back(tag);
+      keys.push_back(known->Key);
       if (comma == std::string::npos) break;
       start = comma + 1;
     }
   }
-  return tags;
+  return keys;
 }
 
 void AppendRow(const CliContext& c, std::string& out, const TLogMessage& m,
@@ -68,7 +70,7 @@ void AppendRow(const CliContext& c, std::string& out, const TLogMessage& m,
 int RunSearch(CliContext& c) {
   // Every usage error before the files are read.
   const SearchFields fields = FieldsFromOptions(c);
-  const std::vector<int> clicks = SortClicks(c.Args);
+  const std::vector<SortKey> clicks = SortClicks(c.Args);
   const std::string* savePath = c.Args.Last("save");
   const bool append = c.Args.Has("append");
   if (append && savePath == nullptr) throw UsageError("--append needs --save=FILE");
@@ -96,8 +98,8 @@ int RunSearch(CliContext& c) {
 
   state.FillResultList(progress, job.Hits);
   SortState sort;
-  for (int tag : clicks)
-    SortResults(state.Results, sort, tag);
+  for (const SortKey key : clicks)
+    SortResults(state.Results, sort, key);
 
   if (!countOnly) {
     std::string out;

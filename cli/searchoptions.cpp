@@ -50,11 +50,11 @@ SearchFields FieldsFromOptions(const CliContext& c) {
   f.Enhanced = c.Args.Has("compound");
   if (const std::string* ignore = c.Args.Last("ignore")) {
     if (*ignore == "none")
-      f.IgnoreCode = 0;
+      f.IgnoreCode = IgnoreCode::None;
     else if (*ignore == "newlines")
-      f.IgnoreCode = 1;
+      f.IgnoreCode = IgnoreCode::LineBreaks;
     else if (*ignore == "blanks")
-      f.IgnoreCode = 2;
+      f.IgnoreCode = IgnoreCode::LineBreaksAndBlanks;
     else
       throw UsageError("--ignore must be none, newlines or blanks: " + *ignore);
   }

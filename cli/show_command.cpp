@@ -10,12 +10,11 @@ namespace {
 int RunShow(CliContext& c) {
   if (!c.Args.Has("room") || !c.Args.Has("number"))
     throw UsageError("show needs --room R and --number N");
-  const int room = c.Args.Int32("room", 0);
-  const int number = c.Args.Int32("number", 0);
+  const MessageAddress target{c.Args.Int32("room", 0), c.Args.Int32("number", 0)};
   c.LoadFiles(true);
-  const TLogMessage* m = FindGotoTarget(c.Files, room, number);
+  const TLogMessage* m = FindGotoTarget(c.Files, target);
   if (!m) {
-    std::fprintf(stderr, "%s\n", GotoNotLoadedText(room, number).c_str());
+    std::fprintf(stderr, "%s\n", GotoNotLoadedText(target).c_str());
     return kExitNotFound;
   }
   std::string out;

@@ -15,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string text(reinterpret_cast<const char*>(data + 1 + keyLength), size - 1 - keyLength);
   text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
   const yuzulog::TMotCle motcle(key);
-  for (int mode = 0; mode <= yuzulog::kScanModeCount; ++mode) {
+  // Every mode, and one number past them, which finds nothing.
+  for (int number = 0; number <= yuzulog::kScanModeCount; ++number) {
+    const auto mode = static_cast<yuzulog::ScanMode>(number);
     const char* p = text.c_str();
     for (int round = 0; round < 64; ++round) {
       const char* fast = motcle.Find(p, mode);

@@ -11,6 +11,14 @@ namespace yuzulog {
 
 class TLogData;
 class Conditions;
+enum class ScanMode : std::uint8_t;
+
+// Where a message is found: its conference room and its number (going to a message, a
+// reference to another message).
+struct MessageAddress {
+  std::int32_t Room = 0;
+  std::int32_t Number = 0;
+};
 
 class TLogMessage {
  public:
@@ -43,7 +51,7 @@ class TLogMessage {
 
   // The keyword test over the text from HeadStart (includeHeader) or from BodyStart up to the
   // NUL at TextEnd; defined with the keyword matcher.
-  bool Matches(const Conditions& conditions, int scanMode, bool includeHeader) const;
+  bool Matches(const Conditions& conditions, ScanMode scanMode, bool includeHeader) const;
 
   // The file that holds the message; set at creation.
   TLogData* Owner;

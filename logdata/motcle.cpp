@@ -59,12 +59,12 @@ TMotCle::TMotCle(std::string_view key) {
   }
 }
 
-bool TMotCle::MatchAt(const char* s, int mode) const {
+bool TMotCle::MatchAt(const char* s, ScanMode mode) const {
   const auto* t = reinterpret_cast<const unsigned char*>(s);
   return WithScanMode(mode, false, [&](auto m) { return Attempt<m>(t, KeyText(), KeyMask()); });
 }
 
-const char* TMotCle::FindPlain(const char* text, int mode) const {
+const char* TMotCle::FindPlain(const char* text, ScanMode mode) const {
   const auto* s = reinterpret_cast<const unsigned char*>(text);
   const unsigned char* hit =
       WithScanMode(mode, static_cast<const unsigned char*>(nullptr),
@@ -93,7 +93,7 @@ bool TMotCle::WideScan() {
   return UseAvx2();
 }
 
-const char* TMotCle::Find(const char* text, int mode) const {
+const char* TMotCle::Find(const char* text, ScanMode mode) const {
 #if defined(YUZULOG_AVX2_SCAN)
   // An empty keyword hits the first start position: nothing to search for.
   if (UseAvx2() && KeyText()[0] != 0)
@@ -103,7 +103,7 @@ const char* TMotCle::Find(const char* text, int mode) const {
   return FindBaseline(text, mode);
 }
 
-const char* TMotCle::FindBaseline(const char* text, int mode) const {
+const char* TMotCle::FindBaseline(const char* text, ScanMode mode) const {
   const unsigned char* k = KeyText();
   const unsigned char* m = KeyMask();
   // An empty keyword hits the first start position: nothing to search for.
@@ -115,16 +115,16 @@ const char* TMotCle::FindBaseline(const char* text, int mode) const {
   return reinterpret_cast<const char*>(hit);
 }
 
-std::size_t MatchedLength(const char* h, std::int32_t keyLength, int mode) {
+std::size_t MatchedLength(const char* h, std::int32_t keyLength, ScanMode mode) {
   const auto* t = reinterpret_cast<const unsigned char*>(h);
   const auto* start = t;
-  if (mode == 2 || mode == 3) {
+  if (mode == ScanMode::ExactIgnoringLineBreaks || mode == ScanMode::FoldedIgnoringLineBreaks) {
     for (std::int32_t i = 0; i < keyLength; ++i) {
       while (IsLineBreak(*t))
         ++t;
       ++t;
     }
-  } else if (mode == 4 || mode == 5) {
+  } else if (mode == ScanMode::ExactIgnoringBlanks || mode == ScanMode::FoldedIgnoringBlanks) {
     bool secondByte = false;
     for (std::int32_t i = 0; i < keyLength; ++i) {
       if (secondByte) {
@@ -154,7 +154,7 @@ void Conditions::AddCompound(std::vector<TMotCle> alternatives) {
   FItems.push_back(std::move(item));
 }
 
-bool Conditions::Evaluate(const char* text, int mode) const {
+bool Conditions::Evaluate(const char* text, ScanMode mode) const {
   for (const ConditionItem& item : FItems) {
     bool holds = false;
     for (const TMotCle& key : item.Keys) {
@@ -168,11 +168,12 @@ bool Conditions::Evaluate(const char* text, int mode) const {
   return true;
 }
 
-bool TLogMessage::Matches(const Conditions& conditions, int scanMode, bool includeHeader) const {
+bool TLogMessage::Matches(const Conditions& conditions, ScanMode scanMode,
+                          bool includeHeader) const {
   return conditions.Evaluate(includeHeader ? HeadStart : BodyStart, scanMode);
 }
 
-void EnumerateHits(const Conditions& conditions, const char* body, int mode,
+void EnumerateHits(const Conditions& conditions, const char* body, ScanMode mode,
                    std::vector<KeywordHit>& hits) {
   for (const ConditionItem& item : conditions.Items()) {
     for (const TMotCle& key : item.Keys) {

@@ -12,11 +12,16 @@
 
 namespace yuzulog {
 
-// Scan modes: exact or folded comparison; line breaks and blanks significant or skipped.
-//   0 exact, 1 folded                           - every byte significant
-//   2 exact, 3 folded                           - CR and LF skipped
-//   4 exact, 5 folded                           - CR, LF, tab, space and full-width space skipped
-// Any other value finds nothing.
+// How the scan compares (exactly, or with half-width letters folded) and which bytes of the text
+// it skips. The values are the modes' numbers 0-5; any other value finds nothing.
+enum class ScanMode : std::uint8_t {
+  Exact = 0,                     // every byte significant
+  Folded = 1,                    //
+  ExactIgnoringLineBreaks = 2,   // CR and LF skipped
+  FoldedIgnoringLineBreaks = 3,  //
+  ExactIgnoringBlanks = 4,       // CR, LF, tab, space and full-width space skipped
+  FoldedIgnoringBlanks = 5,      //
+};
 constexpr int kScanModeCount = 6;
 
 class TMotCle {
@@ -40,17 +45,17 @@ class TMotCle {
   // modes 4 and 5 the position returned may be a blank that the attempt skipped.
   // A candidate search over the first keyword bytes, then the exact attempt; always the same
   // answer as FindPlain.
-  const char* Find(const char* text, int mode) const;
+  const char* Find(const char* text, ScanMode mode) const;
   // The same answer by the candidate search 16 bytes at a time, the one Find takes where the
   // processor lacks AVX2 (or the build is not for x86-64).
-  const char* FindBaseline(const char* text, int mode) const;
+  const char* FindBaseline(const char* text, ScanMode mode) const;
   // Whether Find takes the AVX2 candidate search (32 bytes at a time) in this process.
   static bool WideScan();
   // The same answer by the plain byte loop: every start position, one attempt each.
-  const char* FindPlain(const char* text, int mode) const;
+  const char* FindPlain(const char* text, ScanMode mode) const;
 
   // The exact attempt at start position s (modes 0-5). Exposed for the tests.
-  bool MatchAt(const char* s, int mode) const;
+  bool MatchAt(const char* s, ScanMode mode) const;
 
  private:
   // Mask in the first FHalf bytes, text in the second FHalf bytes, zero-filled.
@@ -60,7 +65,7 @@ class TMotCle {
 
 // The number of text bytes, counted from the hit position h that Find returned, that a hit of a
 // keyword of keyLength bytes covers (the skipped line breaks and blanks included).
-std::size_t MatchedLength(const char* h, std::int32_t keyLength, int mode);
+std::size_t MatchedLength(const char* h, std::int32_t keyLength, ScanMode mode);
 
 // One item of a condition list: a simple keyword, or the alternatives of one compound keyword
 // (one of them must be found; no alternatives means the item never holds).
@@ -82,7 +87,7 @@ class Conditions {
 
   // True when every item holds in text (zero-terminated), tested in order and stopping at the
   // first that does not; an empty list holds for every text.
-  bool Evaluate(const char* text, int mode) const;
+  bool Evaluate(const char* text, ScanMode mode) const;
 
  private:
   std::vector<ConditionItem> FItems;
@@ -98,7 +103,7 @@ struct KeywordHit {
 // keyword by keyword (compound alternatives in their order), each keyword's hits ascending. After
 // a hit at h the next scan starts at the next character boundary after h, so every hit that
 // starts inside the body is listed and no scan starts inside a double-byte character.
-void EnumerateHits(const Conditions& conditions, const char* body, int mode,
+void EnumerateHits(const Conditions& conditions, const char* body, ScanMode mode,
                    std::vector<KeywordHit>& hits);
 
 }  // namespace yuzulog

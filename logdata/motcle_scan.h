@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <type_traits>
 
@@ -19,20 +20,23 @@
 
 namespace yuzulog {
 
+enum class ScanMode : std::uint8_t;
+
 namespace detail {
 // Find in mode 0-5 by the AVX2 scan, for a non-empty keyword (motcle_avx2.cpp; only in builds
 // for x86-64, and only to be called where the processor has AVX2).
 const unsigned char* FindAvx2(const unsigned char* text, const unsigned char* k,
-                              const unsigned char* m, int mode);
+                              const unsigned char* m, ScanMode mode);
 }  // namespace detail
 
 namespace {
 
 // Calls f with std::integral_constant<int, Mode> for the scan modes 0-5, so each mode gets its own
-// instantiation; any other mode gives onOther.
+// instantiation; any other mode gives onOther. Inside the scans a mode is its number: bit 0 says
+// folded, 2 and above skip line breaks, 4 and above skip blanks.
 template <class R, class F>
-R WithScanMode(int mode, R onOther, F&& f) {
-  switch (mode) {
+R WithScanMode(ScanMode mode, R onOther, F&& f) {
+  switch (static_cast<int>(mode)) {
     case 0:
       return f(std::integral_constant<int, 0>{});
     case 1:

@@ -163,19 +163,19 @@ OpStatus BuildMessageTree(LogFiles& files, MessageTree& tree, Progress& progress
   return OpStatus::Completed;
 }
 
-const TLogMessage* FindGotoTarget(const LogFiles& files, int room, int number) {
+const TLogMessage* FindGotoTarget(const LogFiles& files, MessageAddress target) {
   for (int i = files.Count() - 1; i >= 0; --i) {
     const TLogData& f = files[i];
-    if (f.Room != room || f.FirstNumber > number) continue;
+    if (f.Room != target.Room || f.FirstNumber > target.Number) continue;
     for (const TLogMessage& m : f.Messages())
-      if (m.Number == number && m.Node != MessageTree::kNone) return &m;
+      if (m.Number == target.Number && m.Node != MessageTree::kNone) return &m;
   }
   return nullptr;
 }
 
-std::string GotoNotLoadedText(int room, int number) {
-  return "以下の発言はロードされていません\n mes " + std::to_string(room) + ", #" +
-         std::to_string(number);
+std::string GotoNotLoadedText(MessageAddress target) {
+  return "以下の発言はロードされていません\n mes " + std::to_string(target.Room) + ", #" +
+         std::to_string(target.Number);
 }
 
 }  // namespace yuzulog

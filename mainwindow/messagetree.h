@@ -74,10 +74,10 @@ OpStatus BuildMessageTree(LogFiles& files, MessageTree& tree, Progress& progress
 std::int32_t FindParentNode(const MessageTree& tree, std::int32_t nodeListStart,
                             std::int32_t roomNode, const TLogMessage& m, const TLogData& f);
 
-// The message that going to (room, number) shows: files from the last to the first, only files
-// of that room whose FirstNumber <= number, the first message with that number that has a node.
-const TLogMessage* FindGotoTarget(const LogFiles& files, int room, int number);
+// The message that going to an address shows: files from the last to the first, only files of
+// its room whose FirstNumber <= its number, the first message with that number that has a node.
+const TLogMessage* FindGotoTarget(const LogFiles& files, MessageAddress target);
 // The not-loaded message box text for the go-to command.
-std::string GotoNotLoadedText(int room, int number);
+std::string GotoNotLoadedText(MessageAddress target);
 
 }  // namespace yuzulog

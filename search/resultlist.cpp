@@ -83,28 +83,28 @@ int ByRoomThenNumber(const TLogMessage& a, const TLogMessage& b) {
 
 }  // namespace
 
-int CompareMessages(const TLogMessage& a, const TLogMessage& b, int tag, int direction) {
+int CompareMessages(const TLogMessage& a, const TLogMessage& b, SortKey key, int direction) {
   int primary = 0;
-  switch (tag) {
-    case 0:
+  switch (key) {
+    case SortKey::Number:
       if ((primary = Sign(a.Number, b.Number) * direction)) return primary;
       return Sign(a.Room, b.Room);
-    case 1:
+    case SortKey::Title:
       primary = TextOrder(a.Title(), b.Title());
       break;
-    case 2:
+    case SortKey::HandleName:
       primary = TextOrder(a.HandleName(), b.HandleName());
       break;
-    case 3:
+    case SortKey::ID:
       primary = TextOrder(a.ID(), b.ID());
       break;
-    case 4:
+    case SortKey::Room:
       if ((primary = Sign(a.Room, b.Room) * direction)) return primary;
       return Sign(a.Number, b.Number);
-    case 5:
+    case SortKey::BodySize:
       primary = Sign(a.BodySize(), b.BodySize());
       break;
-    case 6:
+    case SortKey::DateTime:
       primary = Sign(a.DateTime(), b.DateTime());
       break;
     default:
@@ -120,7 +120,7 @@ namespace {
 // two records scattered over the loaded files (and for a text key rescans header line 1) in each
 // of the n log n comparisons; with the keys side by side a million rows sort in well under a
 // second.
-struct SortKey {
+struct RowKey {
   // Numeric keys: High holds the value with its sign bit flipped, so that unsigned order is
   // numeric order. Text keys: High and Low hold the first sixteen bytes with a-z taken as A-Z,
   // big-endian and zero-padded, so that two different pairs order as TextOrder orders the texts;
@@ -137,8 +137,13 @@ struct SortKey {
 
 constexpr std::size_t kPrefixBytes = 16;
 
-bool IsTextTag(int tag) {
-  return tag >= 1 && tag <= 3;
+bool IsTextKey(SortKey key) {
+  return key == SortKey::Title || key == SortKey::HandleName || key == SortKey::ID;
+}
+
+bool IsSortKey(SortKey key) {
+  return static_cast<int>(key) >= static_cast<int>(SortKey::Number) &&
+         static_cast<int>(key) <= static_cast<int>(SortKey::DateTime);
 }
 
 std::uint64_t Ordered(std::int64_t v) {
@@ -152,37 +157,37 @@ std::uint64_t FoldedBytes(std::string_view text, std::size_t from) {
   return v;
 }
 
-SortKey MakeSortKey(TLogMessage* m, int tag, std::uint32_t position) {
-  SortKey key;
+RowKey MakeRowKey(TLogMessage* m, SortKey sortKey, std::uint32_t position) {
+  RowKey key;
   key.Room = m->Room;
   key.Number = m->Number;
   key.Position = position;
   key.Message = m;
   std::string_view text;
-  switch (tag) {
-    case 0:
+  switch (sortKey) {
+    case SortKey::Number:
       key.High = Ordered(m->Number);
       break;
-    case 1:
+    case SortKey::Title:
       text = m->Title();
       break;
-    case 2:
+    case SortKey::HandleName:
       text = m->HandleName();
       break;
-    case 3:
+    case SortKey::ID:
       text = m->ID();
       break;
-    case 4:
+    case SortKey::Room:
       key.High = Ordered(m->Room);
       break;
-    case 5:
+    case SortKey::BodySize:
       key.High = static_cast<std::uint64_t>(m->BodySize());
       break;
-    case 6:
+    case SortKey::DateTime:
       key.High = Ordered(m->DateTime());
       break;
   }
-  if (IsTextTag(tag)) {
+  if (IsTextKey(sortKey)) {
     key.High = FoldedBytes(text, 0);
     key.Low = FoldedBytes(text, 8);
     key.Text = text.data();
@@ -192,25 +197,25 @@ SortKey MakeSortKey(TLogMessage* m, int tag, std::uint32_t position) {
 }
 
 // The primary comparison of two text keys with equal prefixes.
-int TextTie(const SortKey& a, const SortKey& b) {
+int TextTie(const RowKey& a, const RowKey& b) {
   if (a.TextSize <= kPrefixBytes && b.TextSize <= kPrefixBytes) return Sign(a.TextSize, b.TextSize);
   return TextOrder({a.Text, a.TextSize}, {b.Text, b.TextSize});
 }
 
 }  // namespace
 
-void SortResults(std::vector<TLogMessage*>& results, SortState& state, int tag) {
-  if (tag < 0 || tag > 6) return;
-  state.SortDirection = tag == state.LastSortKey ? -state.SortDirection : 1;
+void SortResults(std::vector<TLogMessage*>& results, SortState& state, SortKey key) {
+  if (!IsSortKey(key)) return;
+  state.SortDirection = key == state.LastSortKey ? -state.SortDirection : 1;
   const int direction = state.SortDirection;
-  std::vector<SortKey> keys;
+  std::vector<RowKey> keys;
   keys.reserve(results.size());
   for (std::size_t i = 0; i < results.size(); ++i)
-    keys.push_back(MakeSortKey(results[i], tag, static_cast<std::uint32_t>(i)));
-  const bool text = IsTextTag(tag);
+    keys.push_back(MakeRowKey(results[i], key, static_cast<std::uint32_t>(i)));
+  const bool text = IsTextKey(key);
   // The order of CompareMessages (the key in the direction, then Room and Number ascending), then
   // the earlier row first: a total order, so the sort needs no stability of its own.
-  std::sort(keys.begin(), keys.end(), [&](const SortKey& a, const SortKey& b) {
+  std::sort(keys.begin(), keys.end(), [&](const RowKey& a, const RowKey& b) {
     int primary = a.High != b.High ? Sign(a.High, b.High) : Sign(a.Low, b.Low);
     if (primary == 0 && text) primary = TextTie(a, b);
     if (primary != 0) return primary * direction < 0;
@@ -220,15 +225,15 @@ void SortResults(std::vector<TLogMessage*>& results, SortState& state, int tag) 
   });
   for (std::size_t i = 0; i < keys.size(); ++i)
     results[i] = keys[i].Message;
-  state.LastSortKey = tag;
+  state.LastSortKey = key;
 }
 
-CarriedSelection ColumnClick(std::vector<TLogMessage*>& results, SortState& state, int tag,
+CarriedSelection ColumnClick(std::vector<TLogMessage*>& results, SortState& state, SortKey key,
                              const std::vector<const TLogMessage*>& selectedMessages,
                              const TLogMessage* focusedMessage) {
   const std::unordered_set<const TLogMessage*> selected(selectedMessages.begin(),
                                                         selectedMessages.end());
-  SortResults(results, state, tag);
+  SortResults(results, state, key);
 
   CarriedSelection carried;
   for (std::size_t i = 0; i < results.size(); ++i) {

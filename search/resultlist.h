@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,10 +14,23 @@
 
 namespace yuzulog {
 
+// The result list's sort keys; the value is the Tag of the column that sorts by it.
+enum class SortKey {
+  Number = 0,
+  Title = 1,       // trimmed, in text order
+  HandleName = 2,  // trimmed, in text order
+  ID = 3,          // in text order
+  Room = 4,
+  BodySize = 5,
+  DateTime = 6,
+};
+
 // The columns in display order and the sort key (Tag) each one carries.
 constexpr int kResultColumnCount = 7;
 enum ResultColumn { ColRoom, ColNumber, ColTitle, ColHandle, ColID, ColDate, ColSize };
-constexpr int kColumnTags[kResultColumnCount] = {4, 0, 1, 2, 3, 6, 5};
+constexpr SortKey kColumnTags[kResultColumnCount] = {
+    SortKey::Room, SortKey::Number,   SortKey::Title,   SortKey::HandleName,
+    SortKey::ID,   SortKey::DateTime, SortKey::BodySize};
 extern const char* const kColumnCaptions[kResultColumnCount];  // "室", "番号", ...
 constexpr int kColumnWidths[kResultColumnCount] = {40, 50, 200, 100, 80, 70, 50};
 constexpr bool kColumnRightAligned[kResultColumnCount] = {true,  true,  false, false,
@@ -28,19 +42,19 @@ std::string ColumnText(const TLogMessage& m, int column);
 // Byte-wise unsigned order with a-z taken as A-Z (second bytes included); a prefix comes first.
 int TextOrder(std::string_view a, std::string_view b);
 
-// Compares two messages by sort key tag 0-6; only the primary comparison takes the direction,
-// the tie-breaks (Room, then Number) always ascend.
-int CompareMessages(const TLogMessage& a, const TLogMessage& b, int tag, int direction);
+// Compares two messages by a sort key; only the primary comparison takes the direction, the
+// tie-breaks (Room, then Number) always ascend.
+int CompareMessages(const TLogMessage& a, const TLogMessage& b, SortKey key, int direction);
 
 // The sort state of a program run; a new search does not reset it.
 struct SortState {
   int SortDirection = 1;
-  int LastSortKey = -1;  // none yet
+  std::optional<SortKey> LastSortKey;  // none yet
 };
 
-// Sorts results by the key tag (0-6; any other tag sorts nothing) after updating the state:
+// Sorts results by the key (a value outside the keys sorts nothing) after updating the state:
 // the same key as last time flips the direction, another key starts ascending.
-void SortResults(std::vector<TLogMessage*>& results, SortState& state, int tag);
+void SortResults(std::vector<TLogMessage*>& results, SortState& state, SortKey key);
 
 // The rows selected and focused after a column click that carried them over by message identity.
 struct CarriedSelection {
@@ -49,7 +63,7 @@ struct CarriedSelection {
 };
 // A column click: the window hands over the messages of its selected rows and of its focused row
 // (nullptr: none); the results are sorted and the rows of those messages found in the new order.
-CarriedSelection ColumnClick(std::vector<TLogMessage*>& results, SortState& state, int tag,
+CarriedSelection ColumnClick(std::vector<TLogMessage*>& results, SortState& state, SortKey key,
                              const std::vector<const TLogMessage*>& selectedMessages,
                              const TLogMessage* focusedMessage);
 

@@ -53,9 +53,22 @@ bool NarrowingEnabled(bool searchEnabled, std::size_t resultCount) {
   return searchEnabled && resultCount > 0;
 }
 
-int ScanModeFor(bool ignoreCase, int ignoreCodeIndex) {
-  const int base = ignoreCodeIndex == 1 ? 2 : ignoreCodeIndex == 2 ? 4 : 0;
-  return base + (ignoreCase ? 1 : 0);
+IgnoreCode IgnoreCodeFromIndex(int index) {
+  return index == 1   ? IgnoreCode::LineBreaks
+         : index == 2 ? IgnoreCode::LineBreaksAndBlanks
+                      : IgnoreCode::None;
+}
+
+ScanMode ScanModeFor(bool ignoreCase, IgnoreCode ignoreCode) {
+  switch (ignoreCode) {
+    case IgnoreCode::LineBreaks:
+      return ignoreCase ? ScanMode::FoldedIgnoringLineBreaks : ScanMode::ExactIgnoringLineBreaks;
+    case IgnoreCode::LineBreaksAndBlanks:
+      return ignoreCase ? ScanMode::FoldedIgnoringBlanks : ScanMode::ExactIgnoringBlanks;
+    case IgnoreCode::None:
+      break;
+  }
+  return ignoreCase ? ScanMode::Folded : ScanMode::Exact;
 }
 
 std::vector<std::string> SplitCompound(std::string_view text) {
@@ -106,7 +119,7 @@ std::vector<std::string> SplitCompound(std::string_view text) {
   return alternatives;
 }
 
-void BuildConditions(const SearchFields& fields, Conditions& conditions, int& scanMode) {
+void BuildConditions(const SearchFields& fields, Conditions& conditions, ScanMode& scanMode) {
   conditions.Clear();
   for (int i = 0; i < 4; ++i) {
     if (!fields.CheckBox[i]) continue;

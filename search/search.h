@@ -17,6 +17,15 @@ namespace yuzulog {
 
 class LogFiles;
 
+// What the scan skips, as the search window's list offers it (the value is the list's index).
+enum class IgnoreCode {
+  None = 0,                 // "標準（特定コードを無視しない）"
+  LineBreaks = 1,           // "改行コードを無視する"
+  LineBreaksAndBlanks = 2,  // "改行と空白（半全角）を無視する"
+};
+// The list's index as an IgnoreCode; any other index counts as None.
+IgnoreCode IgnoreCodeFromIndex(int index);
+
 // What the search window's condition panel holds. Texts are code page 932 bytes as typed.
 struct SearchFields {
   std::array<std::string, 4> Edit;  // Edit1-Edit4: the keyword fields
@@ -25,9 +34,9 @@ struct SearchFields {
   bool CheckBoxID = false;
   std::string EditName;
   bool CheckBoxName = false;
-  bool IgnoreCase = false;      // "半角英字の大・小文字を区別しない"
-  bool Enhanced = false;        // compound keywords: alternatives separated by commas or blanks
-  int IgnoreCode = 0;           // 0 none, 1 line breaks, 2 line breaks and blanks
+  bool IgnoreCase = false;  // "半角英字の大・小文字を区別しない"
+  bool Enhanced = false;    // compound keywords: alternatives separated by commas or blanks
+  yuzulog::IgnoreCode IgnoreCode = yuzulog::IgnoreCode::None;
   bool IncludeHeader = false;   // search the header lines too
   bool CheckBoxOrgMes = false;  // only messages that comment on no other message
   bool CheckBoxNest = false;    // narrow the previous result (when the box is enabled)
@@ -40,8 +49,8 @@ bool UpdateSearchEnabled(const SearchFields& fields, int treeNodeCount);
 // The narrowing box is enabled when a search can run and the result list has rows.
 bool NarrowingEnabled(bool searchEnabled, std::size_t resultCount);
 
-// The scan mode for the case box and the index of the ignore-code list.
-int ScanModeFor(bool ignoreCase, int ignoreCodeIndex);
+// The scan mode for the case box and the ignore-code list.
+ScanMode ScanModeFor(bool ignoreCase, IgnoreCode ignoreCode);
 
 // Splits a compound field into its alternatives: half-width commas and bytes up to 0x20 separate
 // them, a double-quoted alternative may hold both (two double quotes stand for one), and each
@@ -50,7 +59,7 @@ std::vector<std::string> SplitCompound(std::string_view text);
 
 // Fills conditions and scanMode from the fields (keyword fields 1-4 in order, unchecked ones
 // skipped, texts not trimmed).
-void BuildConditions(const SearchFields& fields, Conditions& conditions, int& scanMode);
+void BuildConditions(const SearchFields& fields, Conditions& conditions, ScanMode& scanMode);
 
 // What the search step hands back through the progress dialog.
 struct SearchJob {
@@ -64,7 +73,7 @@ struct SearchJob {
 class SearchState {
  public:
   Conditions FConditions;
-  int ScanMode = 0;
+  yuzulog::ScanMode ScanMode = yuzulog::ScanMode::Exact;
   std::vector<TLogMessage*> Results;
 
   // The search step. Candidates: every message of every file in files' order, or, when

@@ -14,12 +14,17 @@ using testing::Sjis;
 
 // The offset of the hit in text, or -1; checks that Find, FindBaseline and FindPlain agree (Find
 // is the AVX2 scan on a processor that has it, FindBaseline the 16-byte one everywhere).
+// Modes by their numbers, as the tests name them; numbers above 5 are modes that find nothing.
+ScanMode Mode(int number) {
+  return static_cast<ScanMode>(number);
+}
+
 long FindAt(std::string_view key, const std::string& text, int mode) {
   TMotCle k(key);
-  const char* fast = k.Find(text.c_str(), mode);
-  const char* plain = k.FindPlain(text.c_str(), mode);
+  const char* fast = k.Find(text.c_str(), Mode(mode));
+  const char* plain = k.FindPlain(text.c_str(), Mode(mode));
   EXPECT_EQ(fast, plain) << "mode " << mode;
-  EXPECT_EQ(k.FindBaseline(text.c_str(), mode), plain) << "mode " << mode;
+  EXPECT_EQ(k.FindBaseline(text.c_str(), Mode(mode)), plain) << "mode " << mode;
   return plain == nullptr ? -1 : plain - text.c_str();
 }
 
@@ -109,12 +114,12 @@ TEST(Find, BlanksAreSkippedOnlyInModes4And5) {
 TEST(Find, Mode4HitStartsAtTheSkippedBlankAndCoversIt) {
   const std::string text = "x  ab";
   EXPECT_EQ(FindAt("ab", text, 4), 1);
-  EXPECT_EQ(MatchedLength(text.c_str() + 1, 2, 4), 4u);
+  EXPECT_EQ(MatchedLength(text.c_str() + 1, 2, Mode(4)), 4u);
   const std::string wide = "x" + Sjis("　") + "a\r\nb";
   EXPECT_EQ(FindAt("ab", wide, 5), 1);
-  EXPECT_EQ(MatchedLength(wide.c_str() + 1, 2, 5), 6u);
-  EXPECT_EQ(MatchedLength("a\r\nb", 2, 2), 4u);
-  EXPECT_EQ(MatchedLength("a\r\nb", 2, 0), 2u);
+  EXPECT_EQ(MatchedLength(wide.c_str() + 1, 2, Mode(5)), 6u);
+  EXPECT_EQ(MatchedLength("a\r\nb", 2, Mode(2)), 4u);
+  EXPECT_EQ(MatchedLength("a\r\nb", 2, Mode(0)), 2u);
 }
 
 TEST(Find, EmptyKeywordEmptyTextAndBadModes) {
@@ -133,9 +138,9 @@ TEST(Find, NulByteEndsTheKeywordSoAHitNeverCoversMoreThanTheText) {
   EXPECT_EQ(key.KeyLength, 2);
   const std::string text = "xab";
   for (int mode = 0; mode < kScanModeCount; ++mode) {
-    const char* h = key.Find(text.c_str(), mode);
+    const char* h = key.Find(text.c_str(), Mode(mode));
     ASSERT_NE(h, nullptr) << mode;
-    EXPECT_EQ(MatchedLength(h, key.KeyLength, mode), 2u) << mode;
+    EXPECT_EQ(MatchedLength(h, key.KeyLength, Mode(mode)), 2u) << mode;
   }
 }
 
@@ -147,11 +152,11 @@ TEST(Find, LeadByteBeforeTheTerminatorEndsTheScan) {
     buffer[1] = '\x82';
     buffer[2] = 0;
     TMotCle k("\x82\x41");
-    EXPECT_EQ(k.Find(buffer.get(), mode), nullptr);
-    EXPECT_EQ(k.FindPlain(buffer.get(), mode), nullptr);
-    EXPECT_EQ(k.FindBaseline(buffer.get(), mode), nullptr);
+    EXPECT_EQ(k.Find(buffer.get(), Mode(mode)), nullptr);
+    EXPECT_EQ(k.FindPlain(buffer.get(), Mode(mode)), nullptr);
+    EXPECT_EQ(k.FindBaseline(buffer.get(), Mode(mode)), nullptr);
     TMotCle lead("\x82");
-    EXPECT_EQ(lead.Find(buffer.get(), mode), buffer.get() + 1);
+    EXPECT_EQ(lead.Find(buffer.get(), Mode(mode)), buffer.get() + 1);
   }
 }
 
@@ -176,9 +181,9 @@ TEST(Find, FastSearchAgreesWithThePlainLoopOnRandomTexts) {
       const char* p = text.c_str();
       // Every scan of the hit enumeration, from each boundary it restarts at.
       for (;;) {
-        const char* fast = k.Find(p, mode);
-        ASSERT_EQ(fast, k.FindPlain(p, mode)) << "mode " << mode << " round " << round;
-        ASSERT_EQ(fast, k.FindBaseline(p, mode)) << "mode " << mode << " round " << round;
+        const char* fast = k.Find(p, Mode(mode));
+        ASSERT_EQ(fast, k.FindPlain(p, Mode(mode))) << "mode " << mode << " round " << round;
+        ASSERT_EQ(fast, k.FindBaseline(p, Mode(mode))) << "mode " << mode << " round " << round;
         if (fast == nullptr) break;
         ++hits;
         p = fast + 1;
@@ -210,9 +215,9 @@ TEST(Find, FastSearchAgreesWithThePlainLoopAcrossLongTexts) {
       TMotCle k(key);
       for (int mode = 0; mode < 6; ++mode) {
         for (const char* p = text.c_str(); p != nullptr;) {
-          const char* fast = k.Find(p, mode);
-          ASSERT_EQ(fast, k.FindPlain(p, mode)) << "mode " << mode << " round " << round;
-          ASSERT_EQ(fast, k.FindBaseline(p, mode)) << "mode " << mode << " round " << round;
+          const char* fast = k.Find(p, Mode(mode));
+          ASSERT_EQ(fast, k.FindPlain(p, Mode(mode))) << "mode " << mode << " round " << round;
+          ASSERT_EQ(fast, k.FindBaseline(p, Mode(mode))) << "mode " << mode << " round " << round;
           p = fast == nullptr ? nullptr : fast + 1;
         }
       }
@@ -222,21 +227,21 @@ TEST(Find, FastSearchAgreesWithThePlainLoopAcrossLongTexts) {
 
 TEST(Conditions, AllItemsMustHoldAndOneAlternativeSuffices) {
   Conditions c;
-  EXPECT_TRUE(c.Evaluate("anything", 0));
-  EXPECT_TRUE(c.Evaluate("", 0));
+  EXPECT_TRUE(c.Evaluate("anything", ScanMode::Exact));
+  EXPECT_TRUE(c.Evaluate("", ScanMode::Exact));
   c.AddKeyword(TMotCle("sweet"));
   std::vector<TMotCle> alternatives;
   alternatives.emplace_back("orange");
   alternatives.emplace_back("mandarin");
   c.AddCompound(std::move(alternatives));
-  EXPECT_TRUE(c.Evaluate("a sweet mandarin", 0));
-  EXPECT_TRUE(c.Evaluate("orange, sweet", 0));
-  EXPECT_FALSE(c.Evaluate("a sour mandarin", 0));
-  EXPECT_FALSE(c.Evaluate("sweet apple", 0));
+  EXPECT_TRUE(c.Evaluate("a sweet mandarin", ScanMode::Exact));
+  EXPECT_TRUE(c.Evaluate("orange, sweet", ScanMode::Exact));
+  EXPECT_FALSE(c.Evaluate("a sour mandarin", ScanMode::Exact));
+  EXPECT_FALSE(c.Evaluate("sweet apple", ScanMode::Exact));
 
   Conditions none;
   none.AddCompound({});
-  EXPECT_FALSE(none.Evaluate("anything", 0));
+  EXPECT_FALSE(none.Evaluate("anything", ScanMode::Exact));
 }
 
 TEST(EnumerateHits, ListsEveryHitInsideTheBodyKeywordByKeyword) {
@@ -247,7 +252,7 @@ TEST(EnumerateHits, ListsEveryHitInsideTheBodyKeywordByKeyword) {
   c.AddCompound(std::move(alternatives));
   const std::string body = "abxab";
   std::vector<KeywordHit> hits;
-  EnumerateHits(c, body.c_str(), 0, hits);
+  EnumerateHits(c, body.c_str(), ScanMode::Exact, hits);
   ASSERT_EQ(hits.size(), 4u);
   EXPECT_EQ(hits[0].Position - body.c_str(), 0);
   EXPECT_EQ(hits[1].Position - body.c_str(), 3);  // ends exactly at the body's end
@@ -260,7 +265,7 @@ TEST(EnumerateHits, ListsEveryHitInsideTheBodyKeywordByKeyword) {
   const std::string alone = Sjis("蜜柑");
   Conditions one;
   one.AddKeyword(TMotCle(alone));
-  EnumerateHits(one, alone.c_str(), 1, hits);
+  EnumerateHits(one, alone.c_str(), ScanMode::Folded, hits);
   ASSERT_EQ(hits.size(), 1u);
   EXPECT_EQ(hits[0].Length, alone.size());
 }
@@ -275,7 +280,7 @@ TEST(EnumerateHits, NextScanStartsAtTheNextCharacterBoundary) {
   c.AddKeyword(TMotCle(""));
   std::vector<KeywordHit> hits;
   const std::string body = "\x83\x41\x83\x41";
-  EnumerateHits(c, body.c_str(), 0, hits);
+  EnumerateHits(c, body.c_str(), ScanMode::Exact, hits);
   // Two hits of the character, then the empty keyword at both character starts.
   ASSERT_EQ(hits.size(), 4u);
   EXPECT_EQ(hits[1].Position - body.c_str(), 2);
@@ -290,9 +295,9 @@ TEST(Matches, SearchesTheBodyOrTheWholeMessage) {
   ASSERT_EQ(log->Count(), 1);
   Conditions c;
   c.AddKeyword(TMotCle("key00001"));
-  EXPECT_FALSE(log->Items(0).Matches(c, 1, false));
-  EXPECT_TRUE(log->Items(0).Matches(c, 1, true));
-  EXPECT_FALSE(log->Items(0).Matches(c, 0, true));
+  EXPECT_FALSE(log->Items(0).Matches(c, ScanMode::Folded, false));
+  EXPECT_TRUE(log->Items(0).Matches(c, ScanMode::Folded, true));
+  EXPECT_FALSE(log->Items(0).Matches(c, ScanMode::Exact, true));
 }
 
 }  // namespace

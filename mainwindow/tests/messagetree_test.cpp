@@ -138,13 +138,13 @@ TEST_F(MessageTreeTest, GotoFindsTheLatestFileOfTheRoomThatHoldsTheNumber) {
   files.Append(File(6, {{450, -1}}, "c.LOG"));
   files.Append(File(7, {{500, -1}, {501, -1}}, "d.LOG"));
   Build();
-  EXPECT_EQ(FindGotoTarget(files, 5, 3), &files[1].Items(0));  // the later file wins
-  EXPECT_EQ(FindGotoTarget(files, 5, 1), &files[0].Items(0));
-  EXPECT_EQ(FindGotoTarget(files, 7, 450), nullptr);  // room 7 starts at 500
-  EXPECT_EQ(FindGotoTarget(files, 9, 1), nullptr);
+  EXPECT_EQ(FindGotoTarget(files, {5, 3}), &files[1].Items(0));  // the later file wins
+  EXPECT_EQ(FindGotoTarget(files, {5, 1}), &files[0].Items(0));
+  EXPECT_EQ(FindGotoTarget(files, {7, 450}), nullptr);  // room 7 starts at 500
+  EXPECT_EQ(FindGotoTarget(files, {9, 1}), nullptr);
   tree.Clear();  // a message without a node is passed over
-  EXPECT_EQ(FindGotoTarget(files, 5, 3), nullptr);
-  EXPECT_EQ(GotoNotLoadedText(3, 1234), "以下の発言はロードされていません\n mes 3, #1234");
+  EXPECT_EQ(FindGotoTarget(files, {5, 3}), nullptr);
+  EXPECT_EQ(GotoNotLoadedText({3, 1234}), "以下の発言はロードされていません\n mes 3, #1234");
 }
 
 TEST_F(MessageTreeTest, EmptyListGivesEmptyTree) {

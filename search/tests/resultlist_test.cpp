@@ -77,30 +77,30 @@ TEST(TextOrder, FoldsLowerCaseBytesAndPutsPrefixesFirst) {
 TEST_F(ResultListTest, NumberClickedTwiceDescendsButRoomTieBreakStillAscends) {
   Load({Msg(3, 10), Msg(1, 20), Msg(2, 10), Msg(1, 10)});
   SortState state;
-  SortResults(Results, state, 0);
+  SortResults(Results, state, SortKey::Number);
   EXPECT_EQ(Order(), (std::vector<std::pair<int, int>>{{1, 10}, {2, 10}, {3, 10}, {1, 20}}));
-  SortResults(Results, state, 0);
+  SortResults(Results, state, SortKey::Number);
   EXPECT_EQ(state.SortDirection, -1);
   EXPECT_EQ(Order(), (std::vector<std::pair<int, int>>{{1, 20}, {1, 10}, {2, 10}, {3, 10}}));
-  SortResults(Results, state, 0);
+  SortResults(Results, state, SortKey::Number);
   EXPECT_EQ(state.SortDirection, 1);
-  // Another column starts ascending; a tag outside 0-6 sorts nothing.
-  SortResults(Results, state, 0);
-  SortResults(Results, state, 4);
+  // Another column starts ascending; a value outside the keys sorts nothing.
+  SortResults(Results, state, SortKey::Number);
+  SortResults(Results, state, SortKey::Room);
   EXPECT_EQ(state.SortDirection, 1);
   EXPECT_EQ(Order(), (std::vector<std::pair<int, int>>{{1, 10}, {1, 20}, {2, 10}, {3, 10}}));
   const auto before = Order();
-  SortResults(Results, state, 9);
+  SortResults(Results, state, static_cast<SortKey>(9));
   EXPECT_EQ(Order(), before);
-  EXPECT_EQ(state.LastSortKey, 4);
+  EXPECT_EQ(state.LastSortKey, SortKey::Room);
 }
 
 TEST_F(ResultListTest, TitleSortsTrimmedAndCaseFoldedWithRoomNumberTieBreaks) {
   Load({Msg(2, 1, "beta"), Msg(1, 2, "Alpha  "), Msg(1, 1, "BETA"), Msg(1, 3, "alpha")});
   SortState state;
-  SortResults(Results, state, 1);
+  SortResults(Results, state, SortKey::Title);
   EXPECT_EQ(Order(), (std::vector<std::pair<int, int>>{{1, 2}, {1, 3}, {1, 1}, {2, 1}}));
-  SortResults(Results, state, 1);
+  SortResults(Results, state, SortKey::Title);
   EXPECT_EQ(Order(), (std::vector<std::pair<int, int>>{{1, 1}, {2, 1}, {1, 2}, {1, 3}}));
 }
 
@@ -114,10 +114,11 @@ TEST_F(ResultListTest, SizeDateHandleAndIdKeys) {
   b.Handle = "Alice";
   b.ID = "AAA00001";
   Load({a, b});
-  for (int tag : {2, 3, 5, 6}) {
+  for (const SortKey key :
+       {SortKey::HandleName, SortKey::ID, SortKey::BodySize, SortKey::DateTime}) {
     SortState state;
-    SortResults(Results, state, tag);
-    EXPECT_EQ(Results[0]->Number, 2) << tag;
+    SortResults(Results, state, key);
+    EXPECT_EQ(Results[0]->Number, 2) << static_cast<int>(key);
   }
 }
 
@@ -125,10 +126,11 @@ TEST_F(ResultListTest, ColumnClickCarriesSelectionAndFocusByMessage) {
   Load({Msg(1, 3), Msg(1, 1), Msg(1, 2), Msg(1, 4)});
   SortState state;
   // Rows 0 (#3) and 3 (#4) selected, row 1 (#1) focused.
-  const CarriedSelection c = ColumnClick(Results, state, 0, {Results[0], Results[3]}, Results[1]);
+  const CarriedSelection c =
+      ColumnClick(Results, state, SortKey::Number, {Results[0], Results[3]}, Results[1]);
   EXPECT_EQ(c.SelectedRows, (std::vector<int>{2, 3}));
   EXPECT_EQ(c.FocusedRow, 0);
-  const CarriedSelection none = ColumnClick(Results, state, 0, {}, nullptr);
+  const CarriedSelection none = ColumnClick(Results, state, SortKey::Number, {}, nullptr);
   EXPECT_TRUE(none.SelectedRows.empty());
   EXPECT_EQ(none.FocusedRow, -1);
   EXPECT_EQ(Results[0]->Number, 4);  // the second click on the column descends
@@ -258,13 +260,14 @@ TEST_F(ResultListTest, SortKeepsTheOrderOfCompareMessagesOnLongSharedPrefixesAnd
   Load(specs);
   SortState state;
   for (const int tag : {1, 1, 2, 0, 4, 3, 1, 5, 6}) {
-    const int direction = tag == state.LastSortKey ? -state.SortDirection : 1;
+    const SortKey key = static_cast<SortKey>(tag);
+    const int direction = key == state.LastSortKey ? -state.SortDirection : 1;
     std::vector<TLogMessage*> expected = Results;
     std::stable_sort(expected.begin(), expected.end(),
                      [&](const TLogMessage* a, const TLogMessage* b) {
-                       return CompareMessages(*a, *b, tag, direction) < 0;
+                       return CompareMessages(*a, *b, key, direction) < 0;
                      });
-    SortResults(Results, state, tag);
+    SortResults(Results, state, key);
     EXPECT_EQ(Results, expected) << "tag " << tag;
   }
 }

@@ -50,13 +50,13 @@ TEST(BuildConditions, CheckedFieldsInOrderAndTheScanModeTable) {
   f.Edit = {"one ", "two", "three", ""};
   f.CheckBox = {true, false, true, true};
   Conditions c;
-  int mode = -1;
+  ScanMode mode = static_cast<ScanMode>(9);
   BuildConditions(f, c, mode);
   ASSERT_EQ(c.Count(), 3);
   EXPECT_EQ(c.Items()[0].Keys[0].KeyLength, 4);  // not trimmed
   EXPECT_EQ(c.Items()[1].Keys[0].KeyLength, 5);
   EXPECT_EQ(c.Items()[2].Keys[0].KeyLength, 0);
-  EXPECT_EQ(mode, 0);
+  EXPECT_EQ(mode, ScanMode::Exact);
 
   f.Enhanced = true;
   f.Edit[3] = "  ";
@@ -65,12 +65,14 @@ TEST(BuildConditions, CheckedFieldsInOrderAndTheScanModeTable) {
   EXPECT_TRUE(c.Items()[2].Compound);
   EXPECT_TRUE(c.Items()[2].Keys.empty());
 
+  // The modes' numbers: the list's index twice, plus one when case is ignored.
   const int table[3][2] = {{0, 1}, {2, 3}, {4, 5}};
   for (int index = 0; index < 3; ++index)
     for (int ignoreCase = 0; ignoreCase < 2; ++ignoreCase)
-      EXPECT_EQ(ScanModeFor(ignoreCase != 0, index), table[index][ignoreCase]);
-  EXPECT_EQ(ScanModeFor(false, 7), 0);
-  EXPECT_EQ(ScanModeFor(true, -1), 1);
+      EXPECT_EQ(static_cast<int>(ScanModeFor(ignoreCase != 0, IgnoreCodeFromIndex(index))),
+                table[index][ignoreCase]);
+  EXPECT_EQ(IgnoreCodeFromIndex(7), IgnoreCode::None);
+  EXPECT_EQ(IgnoreCodeFromIndex(-1), IgnoreCode::None);
 }
 
 TEST(UpdateSearchEnabled, NeedsATreeNodeAndAUsableField) {
@@ -133,9 +135,9 @@ TEST_F(SearchMessagesTest, TrailingSpaceOfAPlainKeywordCountsExceptWhenBlanksAre
   f.Edit[0] = "word ";
   f.CheckBox[0] = true;
   EXPECT_EQ(Run(f), (std::vector<int>{1}));
-  f.IgnoreCode = 1;
+  f.IgnoreCode = IgnoreCode::LineBreaks;
   EXPECT_EQ(Run(f), (std::vector<int>{1}));
-  f.IgnoreCode = 2;
+  f.IgnoreCode = IgnoreCode::LineBreaksAndBlanks;
   EXPECT_EQ(Run(f), (std::vector<int>{}));
 }
 
@@ -225,7 +227,7 @@ TEST_F(SearchMessagesTest, HitRangesCountFromTheHeadAndCoverTheBodyOnly) {
   f.Edit[0] = "AB";
   f.CheckBox[0] = true;
   f.IgnoreCase = true;
-  f.IgnoreCode = 2;
+  f.IgnoreCode = IgnoreCode::LineBreaksAndBlanks;
   f.IncludeHeader = true;
   Run(f);
   std::vector<int> list;
