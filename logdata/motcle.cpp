@@ -59,11 +59,6 @@ TMotCle::TMotCle(std::string_view key) {
   }
 }
 
-bool TMotCle::MatchAt(const char* s, ScanMode mode) const {
-  const auto* t = reinterpret_cast<const unsigned char*>(s);
-  return WithScanMode(mode, false, [&](auto m) { return Attempt<m>(t, KeyText(), KeyMask()); });
-}
-
 const char* TMotCle::FindPlain(const char* text, ScanMode mode) const {
   const auto* s = reinterpret_cast<const unsigned char*>(text);
   const unsigned char* hit =
@@ -88,10 +83,6 @@ bool UseAvx2() {
 }
 
 }  // namespace
-
-bool TMotCle::WideScan() {
-  return UseAvx2();
-}
 
 const char* TMotCle::Find(const char* text, ScanMode mode) const {
 #if defined(YUZULOG_AVX2_SCAN)

@@ -49,13 +49,8 @@ class TMotCle {
   // The same answer by the candidate search 16 bytes at a time, the one Find takes where the
   // processor lacks AVX2 (or the build is not for x86-64).
   const char* FindBaseline(const char* text, ScanMode mode) const;
-  // Whether Find takes the AVX2 candidate search (32 bytes at a time) in this process.
-  static bool WideScan();
   // The same answer by the plain byte loop: every start position, one attempt each.
   const char* FindPlain(const char* text, ScanMode mode) const;
-
-  // The exact attempt at start position s (modes 0-5). Exposed for the tests.
-  bool MatchAt(const char* s, ScanMode mode) const;
 
  private:
   // Mask in the first FHalf bytes, text in the second FHalf bytes, zero-filled.

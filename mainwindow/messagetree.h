@@ -34,7 +34,6 @@ class MessageTree {
 
   int NodeCount() const { return static_cast<int>(FNodes.size()); }
   const Node& At(std::int32_t node) const { return FNodes[static_cast<std::size_t>(node)]; }
-  bool IsRoomNode(std::int32_t node) const { return At(node).Message == nullptr; }
 
   // Children of a node (kNone: the top-level nodes), in insertion order.
   int ChildCount(std::int32_t parent) const;
@@ -54,7 +53,6 @@ class MessageTree {
 
  private:
   friend OpStatus BuildMessageTree(LogFiles& files, MessageTree& tree, Progress& progress);
-  friend class MessageTreeBuilder;
   void FinishChildren();
 
   std::vector<Node> FNodes;

@@ -152,10 +152,6 @@ bool IniFile::SectionExists(std::string_view section) const {
   return FindSection(section) != nullptr;
 }
 
-bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
-  return FindLine(section, key) != nullptr;
-}
-
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue) const {
   const Line* l = FindLine(section, key);
@@ -208,12 +204,6 @@ void IniFile::WriteInteger(std::string_view section, std::string_view key, std::
 
 void IniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
   WriteString(section, key, value ? "1" : "0");
-}
-
-void IniFile::EraseSection(std::string_view section) {
-  std::erase_if(FSections, [&](const Section& s) {
-    return s.HasHeader && EqualsIgnoringAsciiCase(s.Name, section);
-  });
 }
 
 std::string IniFile::Text() const {

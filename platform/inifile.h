@@ -20,7 +20,6 @@ class IniFile {
   const std::string& Path() const { return FPath; }
 
   bool SectionExists(std::string_view section) const;
-  bool ValueExists(std::string_view section, std::string_view key) const;
 
   // A value that is enclosed in double quotes is returned without them.
   std::string ReadString(std::string_view section, std::string_view key,
@@ -36,7 +35,6 @@ class IniFile {
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
-  void EraseSection(std::string_view section);
 
   // Writes the file (UTF-8, CR LF) through a temporary file in the same folder and a rename.
   // False when the file could not be written; the old file is then left untouched.

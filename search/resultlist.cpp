@@ -18,15 +18,6 @@ namespace yuzulog {
 
 const char* const kColumnCaptions[kResultColumnCount] = {"室", "番号", "タイトル", "ハンドル名",
                                                          "ID", "日付", "サイズ"};
-const char* const kCopyingText = "コピーしています";
-const char* const kSavingText = "ファイルに書き出しています";
-const char* const kCancelledNotice = "中断しました";
-const char* const kOpenFileQuestion = "ファイルを開きますか？";
-const char* const kSaveDialogFilter = "テキストファイル(*.txt)|*.txt";
-const char* const kOverwriteCaption = "ファイルにリストの発言を書き出す";
-const char* const kCopyMenuCaption = "選択項目の発言をコピー(&C)";
-const char* const kSaveMenuCaption = "選択項目の発言をファイルに保存(&S)";
-const char* const kSelectAllMenuCaption = "全ての項目を選択する(&A)";
 
 std::string CannotCreateText(const std::string& path) {
   return "ファイル " + path + " を作成できません";
@@ -241,10 +232,6 @@ CarriedSelection ColumnClick(std::vector<TLogMessage*>& results, SortState& stat
     if (selected.count(results[i]) != 0) carried.SelectedRows.push_back(static_cast<int>(i));
   }
   return carried;
-}
-
-ResultMenuState PopupMenuState(std::size_t selected, std::size_t rows) {
-  return {selected > 0, selected > 0, selected < rows};
 }
 
 OpStatus WriteSelected(Progress& progress, const std::vector<TLogMessage*>& results,

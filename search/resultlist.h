@@ -43,7 +43,8 @@ std::string ColumnText(const TLogMessage& m, int column);
 int TextOrder(std::string_view a, std::string_view b);
 
 // Compares two messages by a sort key; only the primary comparison takes the direction, the
-// tie-breaks (Room, then Number) always ascend.
+// tie-breaks (Room, then Number) always ascend. The reference order: SortResults sorts on keys
+// read once per row, and the tests hold it against this comparison.
 int CompareMessages(const TLogMessage& a, const TLogMessage& b, SortKey key, int direction);
 
 // The sort state of a program run; a new search does not reset it.
@@ -67,12 +68,6 @@ CarriedSelection ColumnClick(std::vector<TLogMessage*>& results, SortState& stat
                              const std::vector<const TLogMessage*>& selectedMessages,
                              const TLogMessage* focusedMessage);
 
-// Which pop-up items are enabled with s selected rows of r.
-struct ResultMenuState {
-  bool Copy, Save, SelectAll;
-};
-ResultMenuState PopupMenuState(std::size_t selected, std::size_t rows);
-
 // Copy: every selected message's text (from HeadStart to its NUL) as one entry, in row order.
 // The loop always runs to its end; a cancel only shows in the returned status.
 OpStatus WriteSelected(Progress& progress, const std::vector<TLogMessage*>& results,
@@ -94,16 +89,7 @@ struct SaveResult {
 SaveResult SaveSelected(Progress& progress, const std::vector<TLogMessage*>& results,
                         const std::vector<bool>& selected, const std::string& path, SaveMode mode);
 
-// Texts of the result list (UTF-8).
-extern const char* const kCopyingText;       // "コピーしています"
-extern const char* const kSavingText;        // "ファイルに書き出しています"
-extern const char* const kCancelledNotice;   // "中断しました"
-extern const char* const kOpenFileQuestion;  // "ファイルを開きますか？"
-extern const char* const kSaveDialogFilter;  // "テキストファイル(*.txt)|*.txt"
-extern const char* const kOverwriteCaption;  // "ファイルにリストの発言を書き出す"
-extern const char* const kCopyMenuCaption;
-extern const char* const kSaveMenuCaption;
-extern const char* const kSelectAllMenuCaption;
+// Texts of the save command (UTF-8).
 std::string CannotCreateText(const std::string& path);  // "ファイル %s を作成できません"
 std::string CannotOpenText(const std::string& path);    // "ファイル %s は開けません"
 std::string CannotWriteText(const std::string& path, const std::string& reason);

@@ -8,9 +8,6 @@
 namespace yuzulog {
 
 const char* const kSearchingText = "検索しています";
-const char* const kHitCountSuffix = " 個の発言がヒットしました";
-const char* const kInterruptedSuffix = " （中断しました）";
-const char* const kUpdateListQuestion = "リストを更新しますか？";
 const char* const kUpdatingListText = "リストの表示を更新しています";
 
 namespace {
@@ -215,17 +212,7 @@ void SearchState::GetHitRanges(std::vector<int>& list, const TLogMessage& m) con
 }
 
 std::string HitCountText(std::size_t hits) {
-  return std::to_string(hits) + kHitCountSuffix;
-}
-
-std::string InterruptedCaption(std::size_t hits) {
-  return "検索は中断されています（" + HitCountText(hits) + "）";
-}
-
-std::string SearchNoticeText(std::size_t hits, bool interrupted, long long milliseconds) {
-  std::string text = HitCountText(hits) + "\r\n\r\n";
-  if (interrupted) return text + kInterruptedSuffix;
-  return text + "(" + std::to_string(milliseconds) + " msec)";
+  return std::to_string(hits) + " 個の発言がヒットしました";
 }
 
 }  // namespace yuzulog

@@ -39,7 +39,6 @@ struct SearchFields {
   yuzulog::IgnoreCode IgnoreCode = yuzulog::IgnoreCode::None;
   bool IncludeHeader = false;   // search the header lines too
   bool CheckBoxOrgMes = false;  // only messages that comment on no other message
-  bool CheckBoxNest = false;    // narrow the previous result (when the box is enabled)
 };
 
 // A field is usable when its box is checked and its text is not empty.
@@ -93,16 +92,9 @@ class SearchState {
 };
 
 // Texts of the search (UTF-8).
-extern const char* const kSearchingText;       // "検索しています"
-extern const char* const kHitCountSuffix;      // " 個の発言がヒットしました"
-extern const char* const kInterruptedSuffix;   // " （中断しました）"
-extern const char* const kUpdateListQuestion;  // "リストを更新しますか？"
-extern const char* const kUpdatingListText;    // "リストの表示を更新しています"
+extern const char* const kSearchingText;     // "検索しています"
+extern const char* const kUpdatingListText;  // "リストの表示を更新しています"
 // N + " 個の発言がヒットしました".
 std::string HitCountText(std::size_t hits);
-// The caption of the update question after an interrupted search.
-std::string InterruptedCaption(std::size_t hits);
-// The notice after a search: the hit count, a blank line, then the time or the interruption.
-std::string SearchNoticeText(std::size_t hits, bool interrupted, long long milliseconds);
 
 }  // namespace yuzulog

@@ -5,6 +5,7 @@
 #include "platform/cp932.h"
 #include "tests/support/clirun.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/testdata.h"
 
 namespace yuzulog {
 namespace {
@@ -13,10 +14,7 @@ using testing::CliResult;
 using testing::Columns;
 using testing::Lines;
 
-const std::string kData = YUZULOG_TEST_DATA;
-std::string Data(const char* name) {
-  return kData + "/" + name;
-}
+constexpr auto Data = testing::DataFile;
 
 CliResult Cli(std::vector<std::string> args) {
   return testing::RunProgram(YUZULOG_CLI, args);
@@ -42,7 +40,7 @@ TEST(CliReadTest, MessagesPrintsEveryHeaderFieldInFileOrder) {
 
 TEST(CliReadTest, FilesAreSortedWithOverlapsAndAPathGivenTwiceLoadsOnce) {
   const CliResult r = Cli({"files", Data("room12.lzh"), Data("room05b.LOG"), Data("room05a.LOG"),
-                           kData + "/./room05a.LOG"});
+                           Data("./room05a.LOG")});
   EXPECT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(r.Out,
             "5\t1\t12\t12\t0\troom05a.LOG\n"

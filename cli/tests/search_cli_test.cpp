@@ -9,6 +9,7 @@
 #include "tests/support/clirun.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/testdata.h"
 
 namespace yuzulog {
 namespace {
@@ -20,10 +21,7 @@ using testing::MessageSpec;
 using testing::ReadFileBytes;
 using testing::Sjis;
 using testing::TempDir;
-
-std::string Data(const std::string& name) {
-  return std::string(YUZULOG_TEST_DATA) + "/" + name;
-}
+constexpr auto Data = testing::DataFile;
 
 // Runs yuzulog-cli search with the arguments; stdout and stderr captured.
 CliResult Search(std::vector<std::string> args) {

@@ -18,16 +18,16 @@
 #include "logdata/unlha32.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/testdata.h"
 
 namespace yuzulog {
 namespace {
 
+using testing::DataFile;
 using testing::LogBuilder;
 using testing::MessageSpec;
 using testing::Sjis;
 using testing::TempDir;
-
-const std::string kData = YUZULOG_TEST_DATA;
 
 std::string ValidLog() {
   MessageSpec m;
@@ -100,7 +100,7 @@ TEST(LoaderTest, LoadsFromSeveralThreadsEachGetTheirOwnFile) {
 // changed by edit; the header's checksum is made right again unless keepSum.
 std::string PatchedArchive(const std::function<void(std::string& archive)>& edit,
                            bool keepSum = false) {
-  std::string a = testing::ReadFileBytes(kData + "/room03-lh0.lzh");
+  std::string a = testing::ReadFileBytes(DataFile("room03-lh0.lzh"));
   edit(a);
   if (!keepSum) {
     unsigned sum = 0;
@@ -147,13 +147,13 @@ TEST(LoaderTest, EveryFailureSaysWhy) {
       {dir.File("missing.lzh"), LoadOutcome::CannotRead},
       {dir.File("dir.LOG"), LoadOutcome::NotRegularFile},
       {dir.File("dir.lzh"), LoadOutcome::NotRegularFile},
-      {kData + "/empty.LOG", LoadOutcome::EmptyFile},
+      {DataFile("empty.LOG"), LoadOutcome::EmptyFile},
       {dir.Write("empty.lzh", ""), LoadOutcome::EmptyFile},
-      {kData + "/plain.TXT", LoadOutcome::NotLhaArchive},
-      {kData + "/garbage.lzh", LoadOutcome::NotLhaArchive},
+      {DataFile("plain.TXT"), LoadOutcome::NotLhaArchive},
+      {DataFile("garbage.lzh"), LoadOutcome::NotLhaArchive},
       {dir.Write("sum.lzh", PatchedArchive([](std::string& a) { a[1] ^= 0x55; }, true)),
        LoadOutcome::BadArchiveHeader},
-      {kData + "/corrupt.lzh", LoadOutcome::ArchiveTruncated},
+      {DataFile("corrupt.lzh"), LoadOutcome::ArchiveTruncated},
       // Declared shorter than what the data holds.
       {dir.Write("short.lzh", PatchedArchive([](std::string& a) { SetOriginalSize(a, 1000); })),
        LoadOutcome::ArchiveSizeMismatch},
@@ -161,13 +161,13 @@ TEST(LoaderTest, EveryFailureSaysWhy) {
                    a[kNameLengthAt + 1 + static_cast<unsigned char>(a[kNameLengthAt])] ^= 0x01;
                  })),
        LoadOutcome::ArchiveCrcMismatch},
-      {kData + "/badcrc.lzh", LoadOutcome::BadArchiveData},
+      {DataFile("badcrc.lzh"), LoadOutcome::BadArchiveData},
       {dir.Write("lh1.lzh",
                  PatchedArchive([](std::string& a) { a.replace(kMethodAt, 5, "-lh1-"); })),
        LoadOutcome::UnsupportedMethod},
-      {kData + "/notlog.lzh", LoadOutcome::NotLogMember},
+      {DataFile("notlog.lzh"), LoadOutcome::NotLogMember},
       // Of two equal largest members the first, an .EXE, stays chosen.
-      {kData + "/tie.lzh", LoadOutcome::NotLogMember},
+      {DataFile("tie.lzh"), LoadOutcome::NotLogMember},
       {dir.Write("text.LOG", "hello\r\n"), LoadOutcome::NoMessage},
   };
   if (const std::string huge = HugeSparseLog(dir); !huge.empty())
@@ -211,13 +211,13 @@ TEST(LoaderTest, RoomIsTheFirstRoomAboveZero) {
 
 TEST(LoaderTest, ArchiveGivesItsLargestMemberWhenItIsALog) {
   TLogData log;
-  ASSERT_TRUE(log.LoadFromFile(kData + "/room12.lzh"));
+  ASSERT_TRUE(log.LoadFromFile(DataFile("room12.lzh")));
   EXPECT_EQ(log.Room, 12);
   EXPECT_EQ(log.Count(), 30);
   EXPECT_EQ(log.BufferSize(), 4930u + 1);
   for (const char* name : {"room03-lh0.lzh", "room03-lh1.lzh"}) {
     TLogData older;
-    ASSERT_TRUE(older.LoadFromFile(kData + "/" + name)) << name;
+    ASSERT_TRUE(older.LoadFromFile(DataFile(name))) << name;
     EXPECT_EQ(older.Room, 3);
     EXPECT_EQ(older.Count(), 8);
   }
@@ -228,7 +228,7 @@ TEST(LoaderTest, ArchiveLayerListsMembersWithTheirStoredNames) {
   for (const char* locale : {"C", "C.UTF-8"}) {
     std::setlocale(LC_ALL, locale);
     TUnlha32 unlha;
-    ASSERT_TRUE(unlha.OpenArchive(kData + "/room12.lzh"));
+    ASSERT_TRUE(unlha.OpenArchive(DataFile("room12.lzh")));
     std::vector<TUnlha32::Member> members;
     TUnlha32::Member m;
     for (bool more = unlha.FindFirst(m); more; more = unlha.FindNext(m))
@@ -242,22 +242,22 @@ TEST(LoaderTest, ArchiveLayerListsMembersWithTheirStoredNames) {
   }
   std::setlocale(LC_ALL, "C");
   TUnlha32 none;
-  EXPECT_FALSE(none.OpenArchive(kData + "/garbage.lzh"));
+  EXPECT_FALSE(none.OpenArchive(DataFile("garbage.lzh")));
   TUnlha32::Member m;
   EXPECT_FALSE(none.FindFirst(m));
 }
 
 TEST(LoaderTest, ExtractionNeedsTheDeclaredSizeExactly) {
   std::vector<char> buffer(8000, 0);
-  EXPECT_EQ(TUnlha32::ExtractMem(kData + "/room12.lzh", 0, 4930, buffer.data(), buffer.size()),
+  EXPECT_EQ(TUnlha32::ExtractMem(DataFile("room12.lzh"), 0, 4930, buffer.data(), buffer.size()),
             TUnlha32::Status::Ok);
-  EXPECT_EQ(TUnlha32::ExtractMem(kData + "/room12.lzh", 0, 4930, buffer.data(), 100),
+  EXPECT_EQ(TUnlha32::ExtractMem(DataFile("room12.lzh"), 0, 4930, buffer.data(), 100),
             TUnlha32::Status::SizeMismatch);
-  EXPECT_EQ(TUnlha32::ExtractMem(kData + "/room12.lzh", 0, 5000, buffer.data(), buffer.size()),
+  EXPECT_EQ(TUnlha32::ExtractMem(DataFile("room12.lzh"), 0, 5000, buffer.data(), buffer.size()),
             TUnlha32::Status::SizeMismatch);
-  EXPECT_EQ(TUnlha32::ExtractMem(kData + "/room12.lzh", 7, 10, buffer.data(), buffer.size()),
+  EXPECT_EQ(TUnlha32::ExtractMem(DataFile("room12.lzh"), 7, 10, buffer.data(), buffer.size()),
             TUnlha32::Status::NoMember);
-  EXPECT_NE(TUnlha32::ExtractMem(kData + "/corrupt.lzh", 0, 4930, buffer.data(), buffer.size()),
+  EXPECT_NE(TUnlha32::ExtractMem(DataFile("corrupt.lzh"), 0, 4930, buffer.data(), buffer.size()),
             TUnlha32::Status::Ok);
 }
 

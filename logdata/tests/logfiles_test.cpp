@@ -7,6 +7,7 @@
 #include "tests/support/logbuilder.h"
 #include "tests/support/scriptedprogress.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/testdata.h"
 
 namespace yuzulog {
 namespace {
@@ -15,8 +16,6 @@ using testing::LogBuilder;
 using testing::MessageSpec;
 using testing::ScriptedProgress;
 using testing::TempDir;
-
-const std::string kData = YUZULOG_TEST_DATA;
 
 // A log of room with messages first..last.
 std::string RoomLog(int room, int first, int last) {
@@ -70,7 +69,7 @@ class LoadLoopTest : public ::testing::Test {
   std::vector<std::string> Paths(std::initializer_list<const char*> names) {
     std::vector<std::string> paths;
     for (const char* n : names)
-      paths.push_back(kData + "/" + n);
+      paths.push_back(testing::DataFile(n));
     return paths;
   }
   LogFiles files;

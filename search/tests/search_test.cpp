@@ -240,12 +240,5 @@ TEST_F(SearchMessagesTest, HitRangesCountFromTheHeadAndCoverTheBodyOnly) {
   EXPECT_EQ(list, (std::vector<int>{h + 1, 4, h + 2, 3, h + 3, 2, h + 7, 2}));
 }
 
-TEST(SearchTexts, NoticeAndCaption) {
-  EXPECT_EQ(HitCountText(3), "3 個の発言がヒットしました");
-  EXPECT_EQ(SearchNoticeText(3, false, 42), "3 個の発言がヒットしました\r\n\r\n(42 msec)");
-  EXPECT_EQ(SearchNoticeText(0, true, 42), "0 個の発言がヒットしました\r\n\r\n （中断しました）");
-  EXPECT_EQ(InterruptedCaption(2), "検索は中断されています（2 個の発言がヒットしました）");
-}
-
 }  // namespace
 }  // namespace yuzulog
