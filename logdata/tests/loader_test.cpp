@@ -10,12 +10,13 @@
 #include <clocale>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <set>
 #include <thread>
 #include <vector>
 
+#include "logdata/lhareader.h"
 #include "logdata/unlha32.h"
+#include "tests/support/lhaarchive.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
@@ -24,7 +25,11 @@ namespace yuzulog {
 namespace {
 
 using testing::DataFile;
+using testing::LhaArchive;
+using testing::LhaLayout;
+using testing::LhaMember;
 using testing::LogBuilder;
+using testing::MakeLhaLayout;
 using testing::MessageSpec;
 using testing::Sjis;
 using testing::TempDir;
@@ -96,31 +101,6 @@ TEST(LoaderTest, LoadsFromSeveralThreadsEachGetTheirOwnFile) {
   EXPECT_EQ(failuresB, 0);
 }
 
-// room03-lh0.lzh (header level 0, two -lh5- members, the first the log) with its first header
-// changed by edit; the header's checksum is made right again unless keepSum.
-std::string PatchedArchive(const std::function<void(std::string& archive)>& edit,
-                           bool keepSum = false) {
-  std::string a = testing::ReadFileBytes(DataFile("room03-lh0.lzh"));
-  edit(a);
-  if (!keepSum) {
-    unsigned sum = 0;
-    for (std::size_t i = 2; i < 2u + static_cast<unsigned char>(a[0]); ++i)
-      sum += static_cast<unsigned char>(a[i]);
-    a[1] = static_cast<char>(sum);
-  }
-  return a;
-}
-
-// Where the fields of a level-0 header lie.
-constexpr std::size_t kMethodAt = 2;
-constexpr std::size_t kOriginalSizeAt = 11;
-constexpr std::size_t kNameLengthAt = 21;
-
-void SetOriginalSize(std::string& a, std::uint32_t size) {
-  for (int i = 0; i < 4; ++i)
-    a[kOriginalSizeAt + i] = static_cast<char>(size >> (8 * i));
-}
-
 // A file too large for memory: sparse, so it takes no disk. Empty when the file system cannot
 // hold one that large or the system would hand out the memory anyway (overcommit always on), in
 // which case the load would not fail but fill the machine.
@@ -138,6 +118,15 @@ TEST(LoaderTest, EveryFailureSaysWhy) {
   TempDir dir;
   std::filesystem::create_directory(dir.Path() / "dir.LOG");
   std::filesystem::create_directory(dir.Path() / "dir.lzh");
+  // A log stored in an archive built byte by byte loads; the archives below each break one
+  // thing of it.
+  const std::string text = ValidLog();
+  const auto size = static_cast<std::uint32_t>(text.size());
+  const std::uint16_t crc = lha::Crc16(text.data(), text.size());
+  const LhaLayout stored = MakeLhaLayout(2, "-lh0-", "ROOM.LOG");
+  TLogData good;
+  ASSERT_TRUE(good.LoadFromFile(dir.Write("good.lzh", LhaArchive(stored, text))));
+
   struct Case {
     std::string Path;
     LoadOutcome Outcome;
@@ -151,19 +140,17 @@ TEST(LoaderTest, EveryFailureSaysWhy) {
       {dir.Write("empty.lzh", ""), LoadOutcome::EmptyFile},
       {DataFile("plain.TXT"), LoadOutcome::NotLhaArchive},
       {DataFile("garbage.lzh"), LoadOutcome::NotLhaArchive},
-      {dir.Write("sum.lzh", PatchedArchive([](std::string& a) { a[1] ^= 0x55; }, true)),
+      {dir.Write("header.lzh",
+                 LhaArchive(MakeLhaLayout(2, "-lh0-", "ROOM.LOG", {}, true, 1), text)),
        LoadOutcome::BadArchiveHeader},
       {DataFile("corrupt.lzh"), LoadOutcome::ArchiveTruncated},
-      // Declared shorter than what the data holds.
-      {dir.Write("short.lzh", PatchedArchive([](std::string& a) { SetOriginalSize(a, 1000); })),
+      // Declared one byte shorter than the data it stores.
+      {dir.Write("short.lzh", LhaMember(stored, text, size - 1, crc) + '\0'),
        LoadOutcome::ArchiveSizeMismatch},
-      {dir.Write("crc.lzh", PatchedArchive([](std::string& a) {
-                   a[kNameLengthAt + 1 + static_cast<unsigned char>(a[kNameLengthAt])] ^= 0x01;
-                 })),
+      {dir.Write("crc.lzh", LhaMember(stored, text, size, crc ^ 1) + '\0'),
        LoadOutcome::ArchiveCrcMismatch},
       {DataFile("badcrc.lzh"), LoadOutcome::BadArchiveData},
-      {dir.Write("lh1.lzh",
-                 PatchedArchive([](std::string& a) { a.replace(kMethodAt, 5, "-lh1-"); })),
+      {dir.Write("lh1.lzh", LhaArchive(MakeLhaLayout(2, "-lh1-", "ROOM.LOG"), text)),
        LoadOutcome::UnsupportedMethod},
       {DataFile("notlog.lzh"), LoadOutcome::NotLogMember},
       // Of two equal largest members the first, an .EXE, stays chosen.
