@@ -51,6 +51,17 @@ bool MemorySource::ReadAt(std::uint64_t offset, void* to, std::size_t size) cons
   return true;
 }
 
+namespace {
+
+// The CRC of a whole output, for the decoders that leave it to the end.
+DecodeStatus WithCrc(DecodeStatus status, const std::uint8_t* out, std::size_t size,
+                     std::uint16_t* crc) {
+  if (crc) *crc = status == DecodeStatus::Ok ? Crc16(out, size) : 0;
+  return status;
+}
+
+}  // namespace
+
 DecodeStatus Decode(Method method, const std::uint8_t* packed, std::size_t packedSize, char* out,
                     std::size_t size, std::uint16_t* crc, DecodeNotes* notes) {
   auto* to = reinterpret_cast<std::uint8_t*>(out);
@@ -68,6 +79,16 @@ DecodeStatus Decode(Method method, const std::uint8_t* packed, std::size_t packe
       return detail::DecodeStatic({15, 16, 5}, packed, packedSize, to, size, crc, notes);
     case Method::Lh7:
       return detail::DecodeStatic({16, 17, 5}, packed, packedSize, to, size, crc, notes);
+    case Method::Lh1:
+      return WithCrc(detail::DecodeLh1(packed, packedSize, to, size), to, size, crc);
+    case Method::Lh2:
+      return WithCrc(detail::DecodeLh2(packed, packedSize, to, size), to, size, crc);
+    case Method::Lh3:
+      return WithCrc(detail::DecodeLh3(packed, packedSize, to, size), to, size, crc);
+    case Method::Lzs:
+      return WithCrc(detail::DecodeLzs(packed, packedSize, to, size), to, size, crc);
+    case Method::Lz5:
+      return WithCrc(detail::DecodeLz5(packed, packedSize, to, size), to, size, crc);
   }
   return DecodeStatus::BadTable;
 }

@@ -1,11 +1,13 @@
-// Our own reader of LHA archives: member headers of levels 0, 1 and 2, and the decoders of the
-// stored (-lh0-) and static-Huffman (-lh4- to -lh7-) methods. It is the fast path behind
-// TUnlha32; whatever it does not handle (another header level or method, a header it cannot
-// parse, a self-extracting archive) it reports as not handled, and the caller asks libarchive.
+// Our own reader of LHA archives: member headers of levels 0 to 3, and the decoders of the stored
+// (-lh0-, -lz4-), static-Huffman (-lh4- to -lh7-), dynamic-Huffman (-lh1-) and LZSS (-lzs-,
+// -lz5-) methods. It is the fast path behind TUnlha32; whatever it does not handle (another
+// header level or method, a header it cannot parse, a self-extracting archive) it reports as not
+// handled, and the caller asks libarchive.
 //
 // Headers are read with the same rules libarchive applies, or stricter: a header this reader
 // accepts is one libarchive accepts too, with the same name, size and data range. A stricter
-// rule only costs the fallback's speed.
+// rule only costs the fallback's speed. libarchive lists members of -lh1-, -lh4-, -lzs- and -lz5-
+// but has no decoder for them; only ours extracts them.
 #pragma once
 
 #include <cstddef>
@@ -55,7 +57,8 @@ class MemorySource final : public Source {
   std::size_t FSize;
 };
 
-enum class Method : std::uint8_t { Stored, Lh4, Lh5, Lh6, Lh7 };
+// Stored takes -lh0- and LArc's -lz4-.
+enum class Method : std::uint8_t { Stored, Lh1, Lh2, Lh3, Lh4, Lh5, Lh6, Lh7, Lzs, Lz5 };
 
 // One member as its header describes it.
 struct Member {
@@ -68,7 +71,7 @@ struct Member {
   std::uint64_t DataOffset = 0;  // where that data starts in the archive
   std::uint16_t Crc = 0;         // CRC-16 of the uncompressed bytes
   Method Kind = Method::Stored;
-  int Level = 0;  // header level, 0-2
+  int Level = 0;  // header level, 0-3
 };
 
 enum class HeaderResult {
@@ -95,9 +98,10 @@ enum class DecodeStatus {
   Truncated,     // the compressed data ends before the declared size is produced
   BadTable,      // a code-length table that is over-subscribed, incomplete or out of range
   BadBlock,      // a block that declares no symbols
-  BadDistance,   // a match reaching before the member's start or beyond the dictionary
-  TooLong,       // more data than the declared size: a match running past it, symbols or whole
-                 // bytes of compressed data left over, stored data of another size
+  BadDistance,   // -lh4- to -lh7-: a match reaching before the member's start or beyond the
+                 // dictionary (the older methods start their dictionary with fixed bytes)
+  TooLong,       // more data than the declared size: a match running past it, stored data of
+                 // another size; for -lh4- to -lh7-, symbols or whole bytes of data left over
   CrcMismatch,   // the bytes came out but their CRC-16 is not the header's
   SizeMismatch,  // the caller's buffer is smaller than the member
   OutOfMemory,   // the compressed data or the decoder's tables could not be given memory
@@ -115,9 +119,10 @@ struct DecodeNotes {
 constexpr std::size_t kInputPadding = 32;
 
 // Decodes packed (packedSize bytes, then kInputPadding readable bytes) into exactly size bytes
-// at out. The output is its own dictionary: nothing outside [out, out + size) is read or written.
-// With crc, also computes the CRC-16 of the output (block by block, while it is in the cache);
-// checking it is the caller's part.
+// at out. The output is its own dictionary (after the older methods' fixed starting bytes):
+// nothing outside [out, out + size) is read or written. With crc, also computes the CRC-16 of the
+// output (for -lh4- to -lh7- block by block, while it is in the cache); checking it is the
+// caller's part.
 DecodeStatus Decode(Method method, const std::uint8_t* packed, std::size_t packedSize, char* out,
                     std::size_t size, std::uint16_t* crc = nullptr, DecodeNotes* notes = nullptr);
 

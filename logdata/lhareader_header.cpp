@@ -1,4 +1,4 @@
-// Member headers of LHA archives, levels 0, 1 and 2: which member, where its data lies, and
+// Member headers of LHA archives, levels 0 to 3: which member, where its data lies, and
 // whether this reader takes it. What it does not take goes to libarchive (see lhareader.h).
 #include <algorithm>
 #include <cstddef>
@@ -47,31 +47,37 @@ class HeaderWindow {
   std::uint64_t FOffset = 0;
 };
 
-// Level 1 keeps its extended headers outside the base header; more than this is not a header an
-// archiver writes, and the fallback may have it.
+// Level 1 keeps its extended headers outside the base header, level 3 states its header's size
+// in 32 bits; more than this is not a header an archiver writes, and the fallback may have it.
 constexpr std::uint64_t kMaxLevel1Extensions = 64 * 1024;
+constexpr std::uint64_t kMaxLevel3Header = 64 * 1024;
 
-bool MethodOf(const unsigned char* p, Method& method) {
-  if (p[0] != '-' || p[1] != 'l' || p[2] != 'h' || p[4] != '-') return false;
-  switch (p[3]) {
-    case '0':
-      method = Method::Stored;
+// The methods this reader decodes, by the two characters between "-l" and "-". LArc's (-lzs-,
+// -lz5-, and -lz4-, stored) come only with level-0 headers: the only level their archiver wrote,
+// and the only one libarchive takes them at.
+struct MethodName {
+  char Name[2];
+  Method Kind;
+  bool LevelZeroOnly;
+};
+
+constexpr MethodName kMethodNames[] = {
+    {{'h', '0'}, Method::Stored, false}, {{'h', '1'}, Method::Lh1, false},
+    {{'h', '2'}, Method::Lh2, false},    {{'h', '3'}, Method::Lh3, false},
+    {{'h', '4'}, Method::Lh4, false},    {{'h', '5'}, Method::Lh5, false},
+    {{'h', '6'}, Method::Lh6, false},    {{'h', '7'}, Method::Lh7, false},
+    {{'z', '4'}, Method::Stored, true},  {{'z', 's'}, Method::Lzs, true},
+    {{'z', '5'}, Method::Lz5, true},
+};
+
+bool MethodOf(const unsigned char* p, int level, Method& method) {
+  if (p[0] != '-' || p[1] != 'l' || p[4] != '-') return false;
+  for (const MethodName& m : kMethodNames)
+    if (p[2] == m.Name[0] && p[3] == m.Name[1] && (level == 0 || !m.LevelZeroOnly)) {
+      method = m.Kind;
       return true;
-    case '4':
-      method = Method::Lh4;
-      return true;
-    case '5':
-      method = Method::Lh5;
-      return true;
-    case '6':
-      method = Method::Lh6;
-      return true;
-    case '7':
-      method = Method::Lh7;
-      return true;
-    default:
-      return false;
-  }
+    }
+  return false;
 }
 
 // A Unix file mode that libarchive would turn into something other than a regular file (a
@@ -85,7 +91,7 @@ bool HasNul(const std::string& s) {
   return s.find('\0') != std::string::npos;
 }
 
-// What the extended headers of levels 1 and 2 say. Each record is taken at most once: a
+// What the extended headers of levels 1-3 say. Each record is taken at most once: a
 // duplicate is not something this reader guesses about. Only the record types below are known
 // to leave the name, size and data where this reader puts them.
 struct Extensions {
@@ -97,10 +103,12 @@ struct Extensions {
   std::uint16_t HeaderCrc = 0;
   std::uint64_t CrcAt = 0;  // offset of the header CRC from the header's start
 
-  // One record: type byte, data, and the next record's size. false: not handled.
-  bool Take(const unsigned char* record, std::size_t size, std::uint64_t at) {
+  // One record: type byte, data, and the next record's size in sizeBytes (2, or 4 at level 3).
+  // false: not handled.
+  bool Take(const unsigned char* record, std::size_t size, std::size_t sizeBytes,
+            std::uint64_t at) {
     const unsigned char* data = record + 1;
-    const std::size_t dataSize = size - 3;
+    const std::size_t dataSize = size - 1 - sizeBytes;
     switch (record[0]) {
       case 0x00:  // common: the header's CRC-16, maybe followed by more
         if (HaveCrc || dataSize < 2) return false;
@@ -184,7 +192,7 @@ HeaderResult ReadLevel0Or1(HeaderWindow& window, std::uint64_t offset, int level
         extTotal + nextSize > packedOrSkip)
       return HeaderResult::NotHandled;
     const unsigned char* record = window.Get(offset + headerSize + extTotal, nextSize);
-    if (!record || !ext.Take(record, nextSize, headerSize + extTotal))
+    if (!record || !ext.Take(record, nextSize, 2, headerSize + extTotal))
       return HeaderResult::NotHandled;
     extTotal += nextSize;
     nextSize = Le16(record + nextSize - 2);
@@ -203,21 +211,25 @@ HeaderResult ReadLevel0Or1(HeaderWindow& window, std::uint64_t offset, int level
   return HeaderResult::Member;
 }
 
-HeaderResult ReadLevel2(HeaderWindow& window, std::uint64_t offset, Member& member) {
-  const std::size_t headerSize = Le16(window.Get(offset, 2));
-  if (headerSize < 26) return HeaderResult::NotHandled;
-  const unsigned char* p = window.Get(offset, headerSize);
-  if (!p || p[19] != 0x20) return HeaderResult::NotHandled;
+// Levels 2 and 3 keep their records inside the header, from byte at on; each record ends with
+// the next one's size in sizeBytes, and the size before the first is at at - sizeBytes.
+// padding: whether bytes may follow the records inside the header's size.
+HeaderResult ReadInnerRecords(const unsigned char* p, std::size_t headerSize, std::size_t at,
+                              std::size_t sizeBytes, bool padding, std::uint64_t offset,
+                              Member& member) {
+  auto sizeAt = [sizeBytes](const unsigned char* q) -> std::size_t {
+    return sizeBytes == 2 ? Le16(q) : Le32(q);
+  };
   Extensions ext;
-  std::size_t at = 26;
-  std::size_t nextSize = Le16(p + 24);
+  std::size_t nextSize = sizeAt(p + at - sizeBytes);
   while (nextSize != 0) {
-    if (nextSize < 3 || nextSize > headerSize - at) return HeaderResult::NotHandled;
-    if (!ext.Take(p + at, nextSize, at)) return HeaderResult::NotHandled;
+    if (nextSize < 1 + sizeBytes || nextSize > headerSize - at) return HeaderResult::NotHandled;
+    if (!ext.Take(p + at, nextSize, sizeBytes, at)) return HeaderResult::NotHandled;
     at += nextSize;
-    nextSize = Le16(p + at - 2);
+    nextSize = sizeAt(p + at - sizeBytes);
   }
-  // The header CRC is required at this level: libarchive checks one even when none is stored.
+  if (!padding && at != headerSize) return HeaderResult::NotHandled;
+  // The header CRC is required: libarchive checks one even when none is stored.
   if (!ext.HaveCrc || HeaderCrc(p, headerSize, ext.CrcAt) != ext.HeaderCrc)
     return HeaderResult::NotHandled;
   if (!ext.HaveFileName) return HeaderResult::NotHandled;
@@ -226,6 +238,27 @@ HeaderResult ReadLevel2(HeaderWindow& window, std::uint64_t offset, Member& memb
   member.PackedSize = Le32(p + 7);
   member.DataOffset = offset + headerSize;
   return HeaderResult::Member;
+}
+
+HeaderResult ReadLevel2(HeaderWindow& window, std::uint64_t offset, Member& member) {
+  const std::size_t headerSize = Le16(window.Get(offset, 2));
+  if (headerSize < 26) return HeaderResult::NotHandled;
+  const unsigned char* p = window.Get(offset, headerSize);
+  if (!p || p[19] != 0x20) return HeaderResult::NotHandled;
+  return ReadInnerRecords(p, headerSize, 26, 2, true, offset, member);
+}
+
+// Level 3: level 2 with every size in 32 bits; the first two bytes hold the width, 4. libarchive
+// starts the data where the records end, whatever the header's size says: only headers where the
+// two agree are taken.
+HeaderResult ReadLevel3(HeaderWindow& window, std::uint64_t offset, Member& member) {
+  const unsigned char* p = window.Get(offset, 32);
+  if (!p || Le16(p) != 4 || p[19] != 0x20) return HeaderResult::NotHandled;
+  const std::uint32_t headerSize = Le32(p + 24);
+  if (headerSize < 32 || headerSize > kMaxLevel3Header) return HeaderResult::NotHandled;
+  p = window.Get(offset, headerSize);
+  if (!p) return HeaderResult::NotHandled;
+  return ReadInnerRecords(p, headerSize, 32, 4, false, offset, member);
 }
 
 }  // namespace
@@ -238,9 +271,9 @@ HeaderResult ReadHeader(const Source& source, std::uint64_t offset, Member& memb
   if (p[0] == 0) return HeaderResult::End;
   p = window.Get(offset, 22);  // the fields every level has in the same place
   if (!p) return HeaderResult::NotHandled;
-  Method method;
-  if (!MethodOf(p + 2, method)) return HeaderResult::NotHandled;
   const int level = p[20];
+  Method method;
+  if (!MethodOf(p + 2, level, method)) return HeaderResult::NotHandled;
   member.Kind = method;
   member.Level = level;
   member.Size = Le32(p + 11);
@@ -250,6 +283,8 @@ HeaderResult ReadHeader(const Source& source, std::uint64_t offset, Member& memb
       return ReadLevel0Or1(window, offset, level, member);
     case 2:
       return ReadLevel2(window, offset, member);
+    case 3:
+      return ReadLevel3(window, offset, member);
     default:
       return HeaderResult::NotHandled;
   }

@@ -346,4 +346,110 @@ DecodeStatus DecodeStatic(const StaticParams& params, const std::uint8_t* in, st
 
 static_assert(kMaxMatch - kMinMatch == kNC - 1 - 256, "match lengths fill the literal code");
 
+// ---- -lh3- --------------------------------------------------------------------------------------
+//
+// The 8 kB static-Huffman method of the late archivers' test versions. Blocks as above, but the
+// literal/length code sends each of its 286 lengths as a 0 bit (unused) or a 1 bit and 4 bits of
+// length - 1, three lengths of 1 standing for a single symbol in 9 bits; symbol 285 is followed by
+// 8 bits more (lengths 3 to 287). A distance is its upper 7 bits in a code of 128 symbols, sent as
+// 128 lengths of 4 bits (three lengths of 1: a single symbol in 7 bits) or, after a 0 bit, the
+// fixed code below, then its lower 6 bits as they are.
+
+namespace {
+
+constexpr int kLh3Symbols = 286;
+constexpr int kLh3Escape = kLh3Symbols - 1;
+constexpr int kLh3Positions = 128;
+constexpr std::size_t kLh3Dictionary = 8192;
+
+using Lh3CTable = HuffmanTable<12, kLh3Symbols>;
+using Lh3PTable = HuffmanTable<8, kLh3Positions>;
+
+struct Lh3Tables {
+  Lh3CTable C;
+  Lh3PTable P;
+};
+
+// The fixed distance code: a length of 2 for symbol 0, then 4, 5, ... up to 9, each from the
+// symbol given on.
+constexpr std::array<std::uint8_t, kLh3Positions> MakeLh3FixedLengths() {
+  constexpr int kFrom[] = {0, 1, 1, 3, 6, 13, 31, 78, kLh3Positions};  // lengths 2 to 9
+  std::array<std::uint8_t, kLh3Positions> lengths{};
+  for (int len = 2; len <= 9; ++len)
+    for (int s = kFrom[len - 2]; s < kFrom[len - 1]; ++s)
+      lengths[static_cast<std::size_t>(s)] = static_cast<std::uint8_t>(len);
+  return lengths;
+}
+
+constexpr std::array<std::uint8_t, kLh3Positions> kLh3FixedLengths = MakeLh3FixedLengths();
+
+// Reads count lengths with readOne; three lengths of 1 make a single-symbol code whose symbol
+// follows in singleBits.
+template <class Table, class ReadOne>
+DecodeStatus ReadLh3Code(BitReader& br, int count, unsigned singleBits, Table& table,
+                         ReadOne readOne) {
+  std::uint8_t lengths[kLh3Symbols] = {};
+  for (int i = 0; i < count;) {
+    lengths[i] = static_cast<std::uint8_t>(readOne());
+    if (++i == 3 && lengths[0] == 1 && lengths[1] == 1 && lengths[2] == 1) {
+      const unsigned only = br.Get(singleBits);
+      if (only >= static_cast<unsigned>(count)) return TableFailure(br);
+      table.SetSingle(static_cast<int>(only));
+      return DecodeStatus::Ok;
+    }
+  }
+  if (br.PastEnd()) return DecodeStatus::Truncated;
+  return table.Build(lengths, count) ? DecodeStatus::Ok : DecodeStatus::BadTable;
+}
+
+DecodeStatus ReadLh3BlockHeader(BitReader& br, Lh3Tables& tables, std::uint32_t& symbols) {
+  symbols = br.Get(16);
+  if (br.PastEnd()) return DecodeStatus::Truncated;
+  if (symbols == 0) return DecodeStatus::BadBlock;
+  DecodeStatus status =
+      ReadLh3Code(br, kLh3Symbols, 9, tables.C, [&br] { return br.Get(1) ? br.Get(4) + 1 : 0; });
+  if (status != DecodeStatus::Ok) return status;
+  if (br.Get(1))
+    status = ReadLh3Code(br, kLh3Positions, 7, tables.P, [&br] { return br.Get(4); });
+  else if (!tables.P.Build(kLh3FixedLengths.data(), kLh3Positions))
+    status = DecodeStatus::BadTable;
+  if (status == DecodeStatus::Ok && br.PastEnd()) return DecodeStatus::Truncated;
+  return status;
+}
+
+}  // namespace
+
+DecodeStatus DecodeLh3(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+                       std::size_t size) {
+  const auto tables = TryMake<Lh3Tables>();
+  if (!tables) return DecodeStatus::OutOfMemory;
+  BitReader br(in, inSize);
+  std::uint8_t* const begin = out;
+  std::uint8_t* const end = out + size;
+  std::uint32_t blockLeft = 0;
+  while (out < end) {
+    if (blockLeft == 0) {
+      const DecodeStatus status = ReadLh3BlockHeader(br, *tables, blockLeft);
+      if (status != DecodeStatus::Ok) return status;
+    }
+    if (br.Overrun) return DecodeStatus::Truncated;
+    --blockLeft;
+    unsigned c = DecodeSymbol(br, tables->C);
+    if (c == kLh3Escape) c += br.Get(8);
+    if (c < 256) {
+      *out++ = static_cast<std::uint8_t>(c);
+      continue;
+    }
+    const std::size_t length = c - 256 + kMinMatch;
+    const unsigned upper = DecodeSymbol(br, tables->P);
+    const std::size_t distance = (std::size_t{upper} << 6 | br.Get(6)) + 1;
+    if (length > static_cast<std::size_t>(end - out))
+      return br.PastEnd() ? DecodeStatus::Truncated : DecodeStatus::TooLong;
+    const std::size_t produced = static_cast<std::size_t>(out - begin);
+    CopyFromDictionary(out, produced, distance, length, SpaceDictionary{}, kLh3Dictionary - 1);
+    out += length;
+  }
+  return br.PastEnd() ? DecodeStatus::Truncated : DecodeStatus::Ok;
+}
+
 }  // namespace yuzulog::lha::detail

@@ -119,6 +119,31 @@ struct BitReader {
   }
 };
 
+// Copies a match of length bytes from distance back to out, where the output so far (produced
+// bytes) ends. The older methods start their dictionary with fixed bytes and may reach into it
+// before the output's first byte: the byte j places before it (1 <= j <= mask + 1, the
+// dictionary's size, which distance never exceeds) is dictionary[-j & mask]. Byte by byte: a
+// match may overlap the bytes it writes, repeating them.
+template <class Dictionary>
+inline void CopyFromDictionary(std::uint8_t* out, std::size_t produced, std::size_t distance,
+                               std::size_t length, const Dictionary& dictionary, std::size_t mask) {
+  std::size_t i = 0;
+  if (distance > produced) {
+    const std::size_t before = distance - produced < length ? distance - produced : length;
+    for (; i < before; ++i)
+      out[i] = dictionary[(produced + i - distance) & mask];
+  }
+  std::uint8_t* const begin = out - produced;
+  for (; i < length; ++i)
+    out[i] = begin[produced + i - distance];
+}
+
+// The dictionary before the output of most of the older methods: spaces, as their original
+// decoders start it.
+struct SpaceDictionary {
+  std::uint8_t operator[](std::size_t) const { return ' '; }
+};
+
 // The parameters of the static-Huffman methods -lh4- to -lh7-.
 struct StaticParams {
   unsigned DictBits;
@@ -130,5 +155,21 @@ struct StaticParams {
 DecodeStatus DecodeStatic(const StaticParams& params, const std::uint8_t* in, std::size_t inSize,
                           std::uint8_t* out, std::size_t size, std::uint16_t* crc,
                           DecodeNotes* notes);
+
+// The decoders of the older methods, with the contract of Decode except for the CRC, which the
+// caller takes: -lh1- and -lh2- (lhareader_dynamic.cpp), -lh3- (lhareader_huffman.cpp), -lzs-
+// and -lz5- (lhareader_larc.cpp). Unlike -lh4- to -lh7-, held to end where their data ends as
+// libarchive holds them, these may leave bytes of their data unused: no other reader here sets a
+// rule for them, and the CRC decides.
+DecodeStatus DecodeLh1(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+                       std::size_t size);
+DecodeStatus DecodeLh2(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+                       std::size_t size);
+DecodeStatus DecodeLh3(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+                       std::size_t size);
+DecodeStatus DecodeLzs(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+                       std::size_t size);
+DecodeStatus DecodeLz5(const std::uint8_t* in, std::size_t inSize, std::uint8_t* out,
+                       std::size_t size);
 
 }  // namespace yuzulog::lha::detail

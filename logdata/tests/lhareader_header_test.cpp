@@ -25,6 +25,11 @@ using testing::WalkLha;
 
 const std::string kData = YUZULOG_TEST_DATA;
 
+LhaLayout Padded(LhaLayout layout, int padding) {
+  layout.Padding = padding;
+  return layout;
+}
+
 TEST(LhaArchiveTest, NamesKeepTheirBytesAndDirectories) {
   const LhaListing l1 = WalkLha(kData + "/dirs-l1.lzh", TUnlha32::Reader::Auto);
   ASSERT_EQ(l1.Members.size(), 2u);
@@ -57,6 +62,10 @@ TEST(LhaArchiveTest, CraftedHeadersReadAsLibarchiveReadsThemOrGoToIt) {
        true, "A.TXT"},
       {"level 0 attribute", MakeLhaLayout(0, "-lh0-", "A.TXT", {}, true, 0, 0x10), true, "A.TXT"},
       {"level 1 no header CRC", MakeLhaLayout(1, "-lh0-", "A.TXT", {}, false), true, "A.TXT"},
+      {"level 3", MakeLhaLayout(3, "-lh0-", "A.TXT", {{2, "LOGS\xFF"}, {0x54, "abcd"}}), true,
+       "LOGS/A.TXT"},
+      {"level 2 padding", Padded(MakeLhaLayout(2, "-lh0-", "A.TXT"), 1), true, "A.TXT"},
+      {"-lz4- (stored) at level 0", MakeLhaLayout(0, "-lz4-", "A.TXT"), true, "A.TXT"},
       // Not ours: each goes to libarchive, which lists or rejects it.
       {"level 2 directory without its last separator",
        MakeLhaLayout(2, "-lh0-", "A.TXT", {{2, "LOGS"}}), false, ""},
@@ -74,7 +83,11 @@ TEST(LhaArchiveTest, CraftedHeadersReadAsLibarchiveReadsThemOrGoToIt) {
        false, ""},
       {"64-bit sizes", MakeLhaLayout(2, "-lh0-", "A.TXT", {{0x42, std::string(16, '\0')}}), false,
        ""},
-      {"-lh1-", MakeLhaLayout(2, "-lh1-", "A.TXT"), false, ""},
+      {"level 3 padding", Padded(MakeLhaLayout(3, "-lh0-", "A.TXT"), 1), false, ""},
+      {"level 3 without header CRC", MakeLhaLayout(3, "-lh0-", "A.TXT", {}, false), false, ""},
+      {"level 3 wrong header CRC", MakeLhaLayout(3, "-lh0-", "A.TXT", {}, true, 1), false, ""},
+      {"-lz4- at level 1", MakeLhaLayout(1, "-lz4-", "A.TXT"), false, ""},
+      {"-lzs- at level 2", MakeLhaLayout(2, "-lzs-", "A.TXT"), false, ""},
       {"directory entry", MakeLhaLayout(2, "-lhd-", "A.TXT"), false, ""},
   };
   TempDir dir;
@@ -88,14 +101,20 @@ TEST(LhaArchiveTest, CraftedHeadersReadAsLibarchiveReadsThemOrGoToIt) {
     ASSERT_EQ(l.Members.size(), 1u) << c.What;
     EXPECT_EQ(l.Members[0].Name, c.Name) << c.What;
   }
-  // Level 3 and a header cut short by the end of the file.
-  LhaLayout level3;
-  std::string bytes = LhaArchive(level3, data);
-  bytes[20] = 3;
-  LhaComparison c = CompareWithLibarchive(dir.Write("3.lzh", bytes));
+  // Level 4, level 3 with its width field other than 4, and a header cut short by the end of the
+  // file.
+  const LhaLayout level2;
+  std::string bytes = LhaArchive(level2, data);
+  bytes[20] = 4;
+  LhaComparison c = CompareWithLibarchive(dir.Write("4.lzh", bytes));
   EXPECT_EQ(c.Differences, "");
   EXPECT_FALSE(c.Ours);
-  bytes = LhaArchive(level3, data);
+  bytes = LhaArchive(MakeLhaLayout(3, "-lh0-", "A.TXT"), data);
+  bytes[0] = 2;
+  c = CompareWithLibarchive(dir.Write("3.lzh", bytes));
+  EXPECT_EQ(c.Differences, "");
+  EXPECT_FALSE(c.Ours);
+  bytes = LhaArchive(level2, data);
   c = CompareWithLibarchive(dir.Write("cut.lzh", bytes.substr(0, 30)));
   EXPECT_EQ(c.Differences, "");
   EXPECT_FALSE(c.Ours);

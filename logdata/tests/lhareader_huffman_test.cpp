@@ -21,17 +21,10 @@ using testing::WriteBlock;
 using testing::WriteSingle;
 using testing::WriteSmallCode;
 
-struct Decoded {
-  DecodeStatus Status;
-  std::string Bytes;
-};
+using Decoded = testing::LhaDecoded;
 
 Decoded DecodeBytes(Method method, std::vector<std::uint8_t> stream, std::size_t size) {
-  const std::size_t packedSize = stream.size();
-  stream.resize(packedSize + kInputPadding, 0xA5);  // the padding's value must not matter
-  Decoded d{DecodeStatus::Ok, std::string(size, '\0')};
-  d.Status = Decode(method, stream.data(), packedSize, d.Bytes.data(), size);
-  return d;
+  return testing::DecodeLhaStream(method, std::move(stream), size);
 }
 
 // np and pbits of -lh5-.
@@ -208,6 +201,38 @@ TEST(LhaDecodeTest, MalformedCodeTablesFail) {
   BitWriter empty;
   empty.Put(0, 16);
   EXPECT_EQ(DecodeBytes(Method::Lh5, empty.Bytes(), 1).Status, DecodeStatus::BadBlock);
+}
+
+TEST(LhaDecodeTest, Lh3BlocksReadTheirCodesAndReachIntoTheStartingSpaces) {
+  // -lh3-: a block of two matches of length 5, whose literal/length code is the single-symbol
+  // form (three lengths of 1, then the symbol in 9 bits) and whose distance code is the fixed
+  // one (a 0 bit); the first match reaches 8192 bytes back into the spaces the dictionary starts
+  // with (upper bits 127: the last code of 9 bits), the second 1 byte back. Then a block with
+  // sent distance lengths: two codes of 1 bit.
+  BitWriter w;
+  w.Put(2, 16);
+  for (int i = 0; i < 3; ++i)
+    w.Put(0b10000, 5);  // length 1
+  w.Put(256 + 5 - 3, 9);
+  w.Put(0, 1);
+  w.Put(0x1FF, 9);  // upper 127
+  w.Put(63, 6);
+  w.Put(0b00, 2);  // upper 0
+  w.Put(0, 6);
+  // Literal/length code: 'a' and the match of length 4 (symbol 257), 1 bit each.
+  w.Put(1, 16);
+  for (int s = 0; s < 286; ++s)
+    if (s == 'a' || s == 257)
+      w.Put(0b10000, 5);
+    else
+      w.Put(0, 1);
+  w.Put(1, 1);
+  for (int s = 0; s < 128; ++s)
+    w.Put(s < 2 ? 1 : 0, 4);
+  w.Put(0, 1);  // 'a'
+  const Decoded d = DecodeBytes(Method::Lh3, w.Bytes(), 11);
+  EXPECT_EQ(d.Status, DecodeStatus::Ok);
+  EXPECT_EQ(d.Bytes, std::string(10, ' ') + "a");
 }
 
 }  // namespace

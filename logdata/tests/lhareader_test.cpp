@@ -25,9 +25,9 @@ using testing::TempDir;
 const std::string kData = YUZULOG_TEST_DATA;
 
 TEST(LhaArchiveTest, FixturesReadAsLibarchiveReadsThem) {
-  for (const char* name :
-       {"room12.lzh", "room03-lh0.lzh", "room03-lh1.lzh", "notlog.lzh", "tie.lzh", "badcrc.lzh",
-        "methods.lzh", "dirs-l0.lzh", "dirs-l1.lzh", "dirs-l2.lzh"}) {
+  for (const char* name : {"room12.lzh", "room03-lh0.lzh", "room03-lh1.lzh", "notlog.lzh",
+                           "tie.lzh", "badcrc.lzh", "methods.lzh", "dirs-l0.lzh", "dirs-l1.lzh",
+                           "dirs-l2.lzh", "oldmethods.lzh", "levels.lzh"}) {
     const LhaComparison c = CompareWithLibarchive(kData + "/" + name);
     EXPECT_EQ(c.Differences, "") << name;
     EXPECT_TRUE(c.Ours) << name;
@@ -60,11 +60,87 @@ TEST(LhaArchiveTest, CorruptMembersFailWithoutFallback) {
 }
 
 TEST(LhaArchiveTest, LogsLoadFromEveryMethodAndLevel) {
-  // dirs-l2.lzh holds its log as -lh4-, which only our reader decodes.
-  for (const char* name : {"dirs-l0.lzh", "dirs-l1.lzh", "dirs-l2.lzh", "methods.lzh"}) {
+  // dirs-l2.lzh holds its log as -lh4-, levels.lzh as -lh1-, oldmethods.lzh as -lh1- too: only
+  // our reader decodes them.
+  for (const char* name : {"dirs-l0.lzh", "dirs-l1.lzh", "dirs-l2.lzh", "methods.lzh", "levels.lzh",
+                           "oldmethods.lzh"}) {
     TLogData log;
     ASSERT_TRUE(log.LoadFromFile(kData + "/" + name)) << name;
     EXPECT_EQ(log.Room, 5) << name;
+  }
+}
+
+// The bytes of member index of the archive at path, as our reader extracts them.
+std::string ExtractOurs(const std::string& path, int index, DecodeStatus& status) {
+  FileSource source(path);
+  Member m;
+  if (FindMember(source, index, m) != HeaderResult::Member) {
+    status = DecodeStatus::ReadError;
+    return {};
+  }
+  std::string bytes(m.Size, '\0');
+  status = Extract(source, m, bytes.data(), bytes.size());
+  return bytes;
+}
+
+TEST(LhaArchiveTest, OlderMethodsGiveTheBytesTheirArchiverWasGiven) {
+  // oldmethods.lzh's first five members hold the text of methods.lzh's -lh5- member, which
+  // libarchive reads the same; its last is room 5's log and base64 lines, long enough for the
+  // adaptive code of -lh1- to be rebuilt. levels.lzh holds room 5's log at every header level.
+  DecodeStatus status;
+  const std::string mixed = ExtractOurs(kData + "/methods.lzh", 1, status);
+  ASSERT_EQ(status, DecodeStatus::Ok);
+  const std::string log = testing::ReadFileBytes(kData + "/room05a.LOG");
+  struct Case {
+    const char* Archive;
+    int Index;
+    Method Kind;
+    const std::string& Expected;
+    bool Prefix;  // the expected bytes start the member
+  };
+  const Case cases[] = {
+      {"oldmethods.lzh", 0, Method::Lh1, mixed, false},
+      {"oldmethods.lzh", 1, Method::Lh2, mixed, false},
+      {"oldmethods.lzh", 2, Method::Lh3, mixed, false},
+      {"oldmethods.lzh", 3, Method::Lzs, mixed, false},
+      {"oldmethods.lzh", 4, Method::Lz5, mixed, false},
+      {"oldmethods.lzh", 5, Method::Lh1, log, true},
+      {"levels.lzh", 0, Method::Lh1, log, false},
+      {"levels.lzh", 1, Method::Lh1, log, false},
+      {"levels.lzh", 2, Method::Lh1, log, false},
+      {"levels.lzh", 3, Method::Lh1, log, false},
+      {"levels.lzh", 4, Method::Lh4, log, false},
+  };
+  for (const Case& c : cases) {
+    const std::string path = kData + "/" + c.Archive;
+    FileSource source(path);
+    Member m;
+    ASSERT_EQ(FindMember(source, c.Index, m), HeaderResult::Member) << c.Archive << c.Index;
+    EXPECT_EQ(m.Kind, c.Kind) << c.Archive << c.Index;
+    const std::string bytes = ExtractOurs(path, c.Index, status);
+    ASSERT_EQ(status, DecodeStatus::Ok) << c.Archive << c.Index;  // the CRC held
+    EXPECT_EQ(c.Prefix ? bytes.substr(0, c.Expected.size()) : bytes, c.Expected)
+        << c.Archive << c.Index;
+  }
+}
+
+TEST(LhaArchiveTest, OlderMethodsCutShortAreTruncated) {
+  // Every member of oldmethods.lzh with its data cut at points through it: the decoder runs out
+  // of data, and says so, whatever the bytes it reads past the end.
+  const std::string archive = testing::ReadFileBytes(kData + "/oldmethods.lzh");
+  MemorySource source(archive.data(), archive.size());
+  std::vector<Member> members;
+  ASSERT_TRUE(ListMembers(source, members));
+  for (const Member& m : members) {
+    const auto* packed = reinterpret_cast<const std::uint8_t*>(archive.data() + m.DataOffset);
+    const auto packedSize = static_cast<std::size_t>(m.PackedSize);
+    std::string out(m.Size, '\0');
+    for (std::size_t cut = 0; cut < packedSize; cut += packedSize / 40 + 1) {
+      std::vector<std::uint8_t> part(packed, packed + cut);
+      part.resize(cut + kInputPadding, 0xFF);
+      EXPECT_EQ(Decode(m.Kind, part.data(), cut, out.data(), out.size()), DecodeStatus::Truncated)
+          << m.Name << " " << cut;
+    }
   }
 }
 

@@ -327,8 +327,9 @@ lzh "$here/tie.lzh" 2 EQUAL.EXE EQUAL.LOG
 # --- Every compression method, header level and directory names -----------------------------------
 
 # The lha command line offers neither -lh4- nor directory names in every level, so these archives
-# are written through the library behind it (jLHA): MakeLzh OUT LEVEL METHOD:NAME=FILE...
-# Names are stored in code page 932; every member gets the same fixed time stamp (in UTC).
+# are written through the library behind it (jLHA): MakeLzh OUT LEVEL METHOD[@LEVEL]:NAME=FILE...
+# (a level after the method is that member's own). Names are stored in code page 932; every
+# member gets the same fixed time stamp (in UTC).
 cat >"$work/MakeLzh.java" <<'EOF'
 import java.io.File;
 import java.io.FileOutputStream;
@@ -345,11 +346,12 @@ public class MakeLzh {
     int level = Integer.parseInt(args[1]);
     try (LhaOutputStream out = new LhaOutputStream(new FileOutputStream(args[0]), props)) {
       for (int i = 2; i < args.length; i++) {
-        String method = args[i].substring(0, args[i].indexOf(':'));
-        String[] pair = args[i].substring(method.length() + 1).split("=", 2);
+        String spec = args[i].substring(0, args[i].indexOf(':'));
+        String[] pair = args[i].substring(spec.length() + 1).split("=", 2);
+        String[] method = spec.split("@", 2);
         LhaHeader header = new LhaHeader(pair[0], new Date(865166400000L));
-        header.setHeaderLevel(level);
-        header.setCompressMethod(method);
+        header.setHeaderLevel(method.length > 1 ? Integer.parseInt(method[1]) : level);
+        header.setCompressMethod(method[0]);
         out.putNextEntry(header);
         out.write(Files.readAllBytes(new File(pair[1]).toPath()));
         out.closeEntry();
@@ -391,6 +393,52 @@ jlha "$here/dirs-l1.lzh" 1 -lh7-:LOGS/ROOM05.LOG="$here/room05a.LOG" \
   -lh5-:LOGS/ゆず/README.TXT="$work/README.TXT"
 jlha "$here/dirs-l2.lzh" 2 -lh5-:README.TXT="$work/README.TXT" \
   -lh4-:LOGS/ゆず/ROOM05.LOG="$here/room05a.LOG"
+
+# The older methods, which libarchive lists but cannot decode: -lh1- (dynamic Huffman, 4 kB), the
+# test versions' -lh2- (dynamic Huffman, 8 kB) and -lh3- (static Huffman, 8 kB), and LArc's -lzs-
+# and -lz5- (LZSS, 2 and 4 kB). LArc wrote level-0 headers only, and libarchive takes its methods
+# at no other level, so this archive is level 0. LH1.TXT .. LZ5.TXT hold MIXED.TXT, as
+# methods.lzh's members do; LONG.TXT is room 5's log and 34 kB of base64 lines: more than 32768
+# symbols (hardly any matches), so the adaptive code of -lh1- is rebuilt on the way.
+{
+  cat "$here/room05a.LOG"
+  fixed_bytes 25000 00000000000000000000000000000006 | base64 -w 76 | LC_ALL=C sed 's/$/\r/'
+} >"$work/LONG.TXT"
+jlha "$here/oldmethods.lzh" 0 -lh1-:LH1.TXT="$work/MIXED.TXT" -lh2-:LH2.TXT="$work/MIXED.TXT" \
+  -lh3-:LH3.TXT="$work/MIXED.TXT" -lzs-:LZS.TXT="$work/MIXED.TXT" -lz5-:LZ5.TXT="$work/MIXED.TXT" \
+  -lh1-:LONG.TXT="$work/LONG.TXT"
+
+# Room 5's first log as -lh1- at every header level, and as -lh4- at level 3 under directory names.
+jlha "$here/levels.lzh" 0 -lh1-@0:L0.LOG="$here/room05a.LOG" -lh1-@1:L1.LOG="$here/room05a.LOG" \
+  -lh1-@2:L2.LOG="$here/room05a.LOG" -lh1-@3:LOGS/L3.LOG="$here/room05a.LOG" \
+  -lh4-@3:LOGS/ゆず/LH4.LOG="$here/room05a.LOG"
+
+# Seeds for the LHA fuzz target (fuzz/lha_fuzz.cpp): the archives above, room 3's log in one
+# archive of every older method, and that log's compressed data in the target's stream form
+# (a byte that picks the method, the size in 3 bytes, the data).
+corpus="$here/../../fuzz/corpus/lha_fuzz"
+cp "$here/levels.lzh" "$corpus/levels.lzh"
+jlha "$corpus/older-room03.lzh" 0 -lh1-:LH1.LOG="$work/ROOM03.LOG" -lh2-:LH2.LOG="$work/ROOM03.LOG" \
+  -lh3-:LH3.LOG="$work/ROOM03.LOG" -lzs-:LZS.LOG="$work/ROOM03.LOG" -lz5-:LZ5.LOG="$work/ROOM03.LOG"
+stream_seed() { # method pick
+  local one="$work/one.lzh" header packed size
+  jlha "$one" 0 "$1":A.LOG="$work/ROOM03.LOG"
+  header=$(($(le_uint "$one" 0 1) + 2))
+  packed=$(le_uint "$one" 7 4)
+  size=$(le_uint "$one" 11 4)
+  {
+    printf "\\$(printf '%03o' "$2")"
+    printf "\\$(printf '%03o' $((size & 255)))\\$(printf '%03o' $((size >> 8 & 255)))"
+    printf "\\$(printf '%03o' $((size >> 16 & 255)))"
+    tail -c +$((header + 1)) "$one" | head -c "$packed"
+  } >"$corpus/stream-${1//-/}.bin"
+}
+stream_seed -lh1- 3
+stream_seed -lh2- 4
+stream_seed -lh3- 5
+stream_seed -lzs- 6
+stream_seed -lz5- 7
+stream_seed -lh4- 8
 
 # --- Line ends and empty files ---------------------------------------------------------------------
 

@@ -23,19 +23,31 @@ LhaLayout MakeLhaLayout(int level, const std::string& method, const std::string&
 std::string LhaMember(const LhaLayout& layout, std::string_view packed, std::uint32_t size,
                       std::uint16_t crc) {
   auto records = layout.Records;
-  if (layout.Level == 2) records.insert(records.begin(), {1, layout.Name});
+  if (layout.Level >= 2) records.insert(records.begin(), {1, layout.Name});
   if (layout.Level > 0 && layout.HeaderCrc)
     records.insert(records.begin(), {0, std::string(2, '\0')});
+  // Each record: its type, its data, then the next one's size (4 bytes at level 3, else 2).
+  const int sizeBytes = layout.Level == 3 ? 4 : 2;
   std::string ext;
   for (std::size_t i = 0; i < records.size(); ++i) {
-    ext += static_cast<char>(records[i].first) + records[i].second + "  ";
-    const std::size_t next = i + 1 < records.size() ? records[i + 1].second.size() + 3 : 0;
-    PutLe(ext, ext.size() - 2, next, 2);
+    ext += static_cast<char>(records[i].first) + records[i].second +
+           std::string(static_cast<std::size_t>(sizeBytes), ' ');
+    const std::size_t next =
+        i + 1 < records.size() ? records[i + 1].second.size() + 1 + sizeBytes : 0;
+    PutLe(ext, ext.size() - static_cast<std::size_t>(sizeBytes), next, sizeBytes);
   }
-  const std::size_t firstExt = records.empty() ? 0 : records[0].second.size() + 3;
+  const std::size_t firstExt = records.empty() ? 0 : records[0].second.size() + 1 + sizeBytes;
+  const std::string padding(static_cast<std::size_t>(layout.Padding), '\0');
   std::string h;
-  if (layout.Level == 2) {
-    h = std::string(26, '\0') + ext;
+  if (layout.Level == 3) {
+    h = std::string(32, '\0') + ext + padding;
+    PutLe(h, 0, 4, 2);
+    PutLe(h, 21, crc, 2);
+    h[23] = 'U';
+    PutLe(h, 24, h.size(), 4);
+    PutLe(h, 28, firstExt, 4);
+  } else if (layout.Level == 2) {
+    h = std::string(26, '\0') + ext + padding;
     PutLe(h, 0, h.size(), 2);
     PutLe(h, 21, crc, 2);
     h[23] = 'U';
@@ -65,7 +77,10 @@ std::string LhaMember(const LhaLayout& layout, std::string_view packed, std::uin
     h[1] = static_cast<char>(sum);
   }
   if (layout.Level > 0 && layout.HeaderCrc) {
-    const std::size_t at = (layout.Level == 2 ? 26 : static_cast<unsigned char>(h[0]) + 2u) + 1;
+    const std::size_t at = (layout.Level == 3   ? 32
+                            : layout.Level == 2 ? 26
+                                                : static_cast<unsigned char>(h[0]) + 2u) +
+                           1;
     PutLe(h, at, static_cast<std::uint16_t>(lha::Crc16(h.data(), h.size()) + layout.CrcDelta), 2);
   }
   h += packed;

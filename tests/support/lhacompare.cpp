@@ -12,12 +12,19 @@ std::string Names(const LhaListing& l) {
   return s;
 }
 
-// Methods libarchive lists but cannot decode.
-bool OnlyOursDecodes(lha::Method method) {
-  return method == lha::Method::Lh4;
-}
-
 }  // namespace
+
+bool OnlyOursDecodes(lha::Method method) {
+  switch (method) {
+    case lha::Method::Stored:
+    case lha::Method::Lh5:
+    case lha::Method::Lh6:
+    case lha::Method::Lh7:
+      return false;
+    default:
+      return true;
+  }
+}
 
 LhaListing WalkLha(const std::string& path, TUnlha32::Reader reader) {
   LhaListing l;

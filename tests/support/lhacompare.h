@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "logdata/lhareader.h"
 #include "logdata/unlha32.h"
 
 namespace yuzulog::testing {
@@ -24,5 +25,8 @@ struct LhaComparison {
 };
 
 LhaComparison CompareWithLibarchive(const std::string& path);
+
+// The methods libarchive lists but has no decoder for: -lh1- to -lh4-, -lzs-, -lz5-.
+bool OnlyOursDecodes(lha::Method method);
 
 }  // namespace yuzulog::testing

@@ -172,4 +172,12 @@ std::string Expand(const std::vector<Token>& tokens) {
   return s;
 }
 
+LhaDecoded DecodeLhaStream(lha::Method method, std::vector<std::uint8_t> stream, std::size_t size) {
+  const std::size_t packedSize = stream.size();
+  stream.resize(packedSize + lha::kInputPadding, 0xA5);
+  LhaDecoded d{lha::DecodeStatus::Ok, std::string(size, '?')};
+  d.Status = lha::Decode(method, stream.data(), packedSize, d.Bytes.data(), size);
+  return d;
+}
+
 }  // namespace yuzulog::testing

@@ -1,12 +1,14 @@
 // Builds the compressed streams of the static-Huffman LHA methods (-lh4- to -lh7-) bit by bit, so
 // that tests and the fuzz target can hand the decoder exactly the codes, blocks and matches they
-// mean to test, including forms no archiver writes.
+// mean to test, including forms no archiver writes; BitWriter serves the other methods' streams.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "logdata/lhareader.h"
 
 namespace yuzulog::testing {
 
@@ -51,5 +53,13 @@ void WriteSingle(BitWriter& w, unsigned symbol, int countBits);
 // single-symbol codes, as the original encoder writes it.
 void WriteBlock(BitWriter& w, const std::vector<Token>& tokens, int np, int pbits,
                 std::vector<std::uint8_t> cLengths = {});
+
+struct LhaDecoded {
+  lha::DecodeStatus Status;
+  std::string Bytes;
+};
+
+// Decodes stream into size bytes by method, with padding of a value that must not matter.
+LhaDecoded DecodeLhaStream(lha::Method method, std::vector<std::uint8_t> stream, std::size_t size);
 
 }  // namespace yuzulog::testing
