@@ -264,6 +264,98 @@ inline void CopyMatch(std::uint8_t* out, std::size_t distance, std::size_t lengt
     out[i] = src[i];
 }
 
+// Far from the output's end, every match fits with room for whole chunks after it.
+constexpr std::size_t kFastMargin = kMaxMatch + 32;
+
+// The literal/length symbol at the reader; the reader takes its code.
+[[gnu::always_inline]] inline unsigned TakeLiteralOrLength(BitReader& br, const CTable& c) {
+  const std::uint16_t ce = c.Entry(br.Bits);
+  unsigned len = ce & 31u;
+  const unsigned sym = len != SymbolEntry::kLong
+                           ? ce >> 5u
+                           : c.DecodeLong(static_cast<unsigned>(br.Bits >> 48), len);
+  br.Skip(len);
+  return sym;
+}
+
+// The distance at the reader, and the bits it takes (its code and its extra bits, the extra bits
+// being the low ones); the reader keeps them.
+[[gnu::always_inline]] inline std::size_t PeekDistance(const BitReader& br, const PTable& p,
+                                                       unsigned& taken) {
+  DistanceEntry::Type pe = p.Entry(br.Bits);
+  if (DistanceEntry::Bits(pe) == DistanceEntry::kLong) [[unlikely]] {
+    unsigned len = 0;
+    const unsigned j = p.DecodeLong(static_cast<unsigned>(br.Bits >> 48), len);
+    pe = DistanceEntry::Make(j, len);
+  }
+  taken = DistanceEntry::Bits(pe);
+  return DistanceEntry::Base(pe) + static_cast<std::size_t>(((br.Bits >> 1) >> (63 - taken)) &
+                                                            ((1u << DistanceEntry::Extra(pe)) - 1));
+}
+
+// A failure once more bits were taken than there are is the data's end, not its content.
+DecodeStatus Failure(const BitReader& br, DecodeStatus status) {
+  return br.PastEnd() ? DecodeStatus::Truncated : status;
+}
+
+// One literal or match far from the output's end. Which of the two comes next is as good as
+// random, and a mispredicted branch between them cost more than the work it saved: a literal
+// goes the way of a match, as a copy of length 1 from distance 0 (onto itself, after it is
+// written), and the distance is looked up for a literal too, its bits taken only for a match.
+// A match is copied 32 bytes at once (few are longer), which may write up to 31 bytes past it,
+// inside the output; later symbols overwrite them.
+[[gnu::always_inline]] inline DecodeStatus DecodeFast(BitReader& br, const CTable& c,
+                                                      const PTable& p, std::size_t maxDistance,
+                                                      const std::uint8_t* begin,
+                                                      std::uint8_t*& out) {
+  const unsigned sym = TakeLiteralOrLength(br, c);
+  const std::size_t match = sym >> 8;  // 1 for a match, 0 for a literal
+  const std::size_t mask = 0 - match;
+  unsigned taken;
+  const std::size_t distance = PeekDistance(br, p, taken) & mask;
+  br.Skip(taken & static_cast<unsigned>(mask));
+  const std::size_t length = ((sym - (256 - kMinMatch)) & mask) | (1 - match);
+  *out = static_cast<std::uint8_t>(sym);
+  const std::size_t produced = static_cast<std::size_t>(out - begin);
+  if (distance > produced || distance > maxDistance) [[unlikely]]
+    return Failure(br, DecodeStatus::BadDistance);
+  if (distance - 1 < 15) [[unlikely]] {  // 1-15: the chunks would overlap what they copy
+    CopyMatch(out, distance, length, kFastMargin);
+  } else {
+    const std::uint8_t* src = out - distance;
+    std::uint8_t chunk[16];  // through a buffer: for a literal, source and target are one
+    std::memcpy(chunk, src, 16);
+    std::memcpy(out, chunk, 16);
+    std::memcpy(chunk, src + 16, 16);
+    std::memcpy(out + 16, chunk, 16);
+    for (std::size_t k = 32; k < length; k += 16)
+      std::memcpy(out + k, src + k, 16);
+  }
+  out += length;
+  return DecodeStatus::Ok;
+}
+
+// One literal or match near the output's end: a match is checked against the room left.
+DecodeStatus DecodeNearEnd(BitReader& br, const CTable& c, const PTable& p, std::size_t maxDistance,
+                           const std::uint8_t* begin, std::uint8_t* end, std::uint8_t*& out) {
+  const unsigned sym = TakeLiteralOrLength(br, c);
+  if (sym < 256) {
+    *out++ = static_cast<std::uint8_t>(sym);
+    return DecodeStatus::Ok;
+  }
+  const std::size_t length = sym - (256 - kMinMatch);
+  unsigned taken;
+  const std::size_t distance = PeekDistance(br, p, taken);
+  br.Skip(taken);
+  const std::size_t produced = static_cast<std::size_t>(out - begin);
+  if (distance > produced || distance > maxDistance) return Failure(br, DecodeStatus::BadDistance);
+  const std::size_t room = static_cast<std::size_t>(end - out);
+  if (length > room) return Failure(br, DecodeStatus::TooLong);
+  CopyMatch(out, distance, length, room);
+  out += length;
+  return DecodeStatus::Ok;
+}
+
 }  // namespace
 
 DecodeStatus DecodeStatic(const StaticParams& params, const std::uint8_t* in, std::size_t inSize,
@@ -281,10 +373,6 @@ DecodeStatus DecodeStatic(const StaticParams& params, const std::uint8_t* in, st
   std::uint32_t blockLeft = 0;
   const std::uint8_t* crcFrom = out;
   if (crc) *crc = 0;
-  // A failure once more bits were taken than there are is the data's end, not its content.
-  auto failure = [&br](DecodeStatus status) {
-    return br.PastEnd() ? DecodeStatus::Truncated : status;
-  };
 
   while (out < end) {
     if (blockLeft == 0) {
@@ -298,40 +386,20 @@ DecodeStatus DecodeStatic(const StaticParams& params, const std::uint8_t* in, st
       if (status != DecodeStatus::Ok) return status;
       br = header;
     }
-    // One refill covers a whole symbol: a 16-bit code, a 16-bit distance code and up to 15 extra
-    // bits.
+    // One refill covers a whole symbol: a 16-bit code, a 16-bit distance code and up to 15
+    // extra bits.
+    std::uint8_t* const fastEnd = end - std::min(static_cast<std::size_t>(end - out), kFastMargin);
+    while (blockLeft > 0 && out < fastEnd) {
+      if (!br.Refill()) return DecodeStatus::Truncated;
+      --blockLeft;
+      const DecodeStatus status = DecodeFast(br, c, p, maxDistance, begin, out);
+      if (status != DecodeStatus::Ok) return status;
+    }
+    if (blockLeft == 0 || out == end) continue;
     if (!br.Refill()) return DecodeStatus::Truncated;
-
-    const std::uint16_t ce = c.Entry(br.Bits);
-    unsigned len = ce & 31u;
-    const unsigned sym = len != SymbolEntry::kLong
-                             ? ce >> 5u
-                             : c.DecodeLong(static_cast<unsigned>(br.Bits >> 48), len);
-    br.Skip(len);
     --blockLeft;
-    if (sym < 256) {
-      *out++ = static_cast<std::uint8_t>(sym);
-      continue;
-    }
-    const std::size_t length = sym - (256 - kMinMatch);
-
-    DistanceEntry::Type pe = p.Entry(br.Bits);
-    if (DistanceEntry::Bits(pe) == DistanceEntry::kLong) {
-      const unsigned j = p.DecodeLong(static_cast<unsigned>(br.Bits >> 48), len);
-      pe = DistanceEntry::Make(j, len);
-    }
-    // The code and its extra bits in one take: the extra bits are the low ones.
-    const unsigned taken = DistanceEntry::Bits(pe);
-    const std::size_t distance =
-        DistanceEntry::Base(pe) + static_cast<std::size_t>(((br.Bits >> 1) >> (63 - taken)) &
-                                                           ((1u << DistanceEntry::Extra(pe)) - 1));
-    br.Skip(taken);
-    const std::size_t produced = static_cast<std::size_t>(out - begin);
-    if (distance > produced || distance > maxDistance) return failure(DecodeStatus::BadDistance);
-    const std::size_t room = static_cast<std::size_t>(end - out);
-    if (length > room) return failure(DecodeStatus::TooLong);
-    CopyMatch(out, distance, length, room);
-    out += length;
+    const DecodeStatus status = DecodeNearEnd(br, c, p, maxDistance, begin, end, out);
+    if (status != DecodeStatus::Ok) return status;
   }
   // The stream must end where the declared size does: no symbols left in the block, and no
   // whole byte of compressed data left over (libarchive fails both, and an encoder leaves

@@ -39,21 +39,34 @@ std::vector<std::uint8_t> Lh5Stream(const std::vector<std::vector<Token>>& block
 }
 
 TEST(LhaDecodeTest, OverlappingMatchesRepeatTheirPattern) {
-  // Every short distance with lengths that end mid-chunk, a maximal run, a match ending exactly
-  // at the last byte, and a match near the end where no chunk fits.
-  std::vector<Token> t = {Lit('a'), Lit('b'), Lit('c'), Lit('d'), Lit('e'), Lit('f'),
-                          Lit('g'), Lit('h'), Lit('i'), Lit('j'), Lit('k'), Lit('l'),
-                          Lit('m'), Lit('n'), Lit('o'), Lit('p'), Lit('q')};
-  for (unsigned d = 1; d <= 17; ++d)
-    t.push_back(Match(3 + d * 5 % 17, d));
+  // Every distance up to 40 with lengths that end mid-chunk and around the chunk sizes, maximal
+  // runs, a match ending exactly at the last byte, and a match near the end where no chunk fits.
+  // Once near the output's start and end, where matches are copied with care, and once far from
+  // both, where whole chunks are copied and literals take the matches' way.
+  std::vector<Token> t;
+  for (char c = 'a'; c <= 'q'; ++c)
+    t.push_back(Lit(c));
+  for (unsigned d = 1; d <= 40; ++d)
+    t.push_back(Match(3 + d * 5 % 37, d));
+  for (unsigned length : {15u, 16u, 17u, 31u, 32u, 33u, 48u})
+    t.push_back(Match(length, 20));
   t.push_back(Match(256, 1));
   t.push_back(Match(256, 16));
   t.push_back(Lit('z'));
   t.push_back(Match(7, 3));
-  const std::string expected = Expand(t);
-  const Decoded d = DecodeBytes(Method::Lh5, Lh5Stream({t}), expected.size());
-  ASSERT_EQ(d.Status, DecodeStatus::Ok);
-  EXPECT_EQ(d.Bytes, expected);
+  std::vector<Token> far;
+  for (int i = 0; i < 400; ++i)
+    far.push_back(Lit(static_cast<char>('A' + i % 26)));
+  far.insert(far.end(), t.begin(), t.end());
+  far.insert(far.end(), t.begin(), t.begin() + 17);
+  for (int i = 0; i < 300; ++i)
+    far.push_back(Lit('.'));
+  for (const auto& tokens : {t, far}) {
+    const std::string expected = Expand(tokens);
+    const Decoded d = DecodeBytes(Method::Lh5, Lh5Stream({tokens}), expected.size());
+    ASSERT_EQ(d.Status, DecodeStatus::Ok);
+    EXPECT_EQ(d.Bytes, expected);
+  }
 }
 
 TEST(LhaDecodeTest, MatchesReachAcrossBlockBoundaries) {
