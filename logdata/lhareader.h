@@ -26,7 +26,8 @@ class Source {
   virtual bool ReadAt(std::uint64_t offset, void* to, std::size_t size) const = 0;
 };
 
-// A regular file, read with pread.
+// A regular file, read with pread. The file is opened without waiting: a pipe or a device named
+// like an archive fails at once instead of blocking the open until a writer comes.
 class FileSource final : public Source {
  public:
   explicit FileSource(const std::string& path);

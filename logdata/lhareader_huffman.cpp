@@ -132,10 +132,10 @@ using TTable = HuffmanTable<8, kNT>;                 // the code of the literal/
 using CTable = HuffmanTable<12, kNC>;                // literals and match lengths
 using PTable = HuffmanTable<10, 17, DistanceEntry>;  // match distances, by their bit count
 
-// The next symbol of a code with one table lookup, or a search for a code longer than the table.
+// The symbol of a code at the reader, with one table lookup or a search for a code longer than
+// the table; the reader takes its code. The reader must hold 16 bits.
 template <class Table>
-unsigned DecodeSymbol(BitReader& br, const Table& table) {
-  if (br.Count < kMaxCodeLength) br.Refill();
+[[gnu::always_inline]] inline unsigned TakeSymbol(BitReader& br, const Table& table) {
   const std::uint16_t e = table.Entry(br.Bits);
   unsigned len = e & 31u;
   const unsigned sym = len != SymbolEntry::kLong
@@ -143,6 +143,13 @@ unsigned DecodeSymbol(BitReader& br, const Table& table) {
                            : table.DecodeLong(static_cast<unsigned>(br.Bits >> 48), len);
   br.Skip(len);
   return sym;
+}
+
+// The next symbol of a code.
+template <class Table>
+unsigned DecodeSymbol(BitReader& br, const Table& table) {
+  if (br.Count < kMaxCodeLength) br.Refill();
+  return TakeSymbol(br, table);
 }
 
 struct Tables {
@@ -267,17 +274,6 @@ inline void CopyMatch(std::uint8_t* out, std::size_t distance, std::size_t lengt
 // Far from the output's end, every match fits with room for whole chunks after it.
 constexpr std::size_t kFastMargin = kMaxMatch + 32;
 
-// The literal/length symbol at the reader; the reader takes its code.
-[[gnu::always_inline]] inline unsigned TakeLiteralOrLength(BitReader& br, const CTable& c) {
-  const std::uint16_t ce = c.Entry(br.Bits);
-  unsigned len = ce & 31u;
-  const unsigned sym = len != SymbolEntry::kLong
-                           ? ce >> 5u
-                           : c.DecodeLong(static_cast<unsigned>(br.Bits >> 48), len);
-  br.Skip(len);
-  return sym;
-}
-
 // The distance at the reader, and the bits it takes (its code and its extra bits, the extra bits
 // being the low ones); the reader keeps them.
 [[gnu::always_inline]] inline std::size_t PeekDistance(const BitReader& br, const PTable& p,
@@ -308,7 +304,7 @@ DecodeStatus Failure(const BitReader& br, DecodeStatus status) {
                                                       const PTable& p, std::size_t maxDistance,
                                                       const std::uint8_t* begin,
                                                       std::uint8_t*& out) {
-  const unsigned sym = TakeLiteralOrLength(br, c);
+  const unsigned sym = TakeSymbol(br, c);
   const std::size_t match = sym >> 8;  // 1 for a match, 0 for a literal
   const std::size_t mask = 0 - match;
   unsigned taken;
@@ -338,7 +334,7 @@ DecodeStatus Failure(const BitReader& br, DecodeStatus status) {
 // One literal or match near the output's end: a match is checked against the room left.
 DecodeStatus DecodeNearEnd(BitReader& br, const CTable& c, const PTable& p, std::size_t maxDistance,
                            const std::uint8_t* begin, std::uint8_t* end, std::uint8_t*& out) {
-  const unsigned sym = TakeLiteralOrLength(br, c);
+  const unsigned sym = TakeSymbol(br, c);
   if (sym < 256) {
     *out++ = static_cast<std::uint8_t>(sym);
     return DecodeStatus::Ok;

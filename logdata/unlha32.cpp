@@ -4,12 +4,16 @@
 #include <archive_entry.h>
 #include <locale.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "logdata/lhareader.h"
+#include "platform/fileio.h"
 
 namespace yuzulog {
 namespace {
@@ -18,6 +22,16 @@ struct ArchiveDeleter {
   void operator()(archive* a) const { archive_read_free(a); }
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveDeleter>;
+
+// libarchive reading one archive from a file opened here: opened without waiting and checked to
+// be a regular file first, so that a pipe named like an archive never blocks, and read through
+// that descriptor, so that the file checked is the file read. The archive goes before the file.
+struct Libarchive {
+  explicit Libarchive(int fd) : File(fd) {}
+  FileHandle File;
+  ArchivePtr Archive;
+};
+using LibarchivePtr = std::unique_ptr<Libarchive>;
 
 // Member names are bytes in whatever code the archiver used (normally code page 932). The reader
 // is told they are ISO-8859-1, which maps every byte to one character, and converts them to the
@@ -81,22 +95,37 @@ Status LibarchiveFailure(archive* a, Status onSystemError, bool inData, int& sys
 }
 
 // Opens an LHA archive for reading; empty when it cannot be opened, with status saying why.
-ArchivePtr OpenLha(const std::string& path, Status& status, int& systemError) {
-  ArchivePtr a(archive_read_new());
+LibarchivePtr OpenLha(const std::string& path, Status& status, int& systemError) {
+  // O_NONBLOCK: opening a pipe for reading would wait for a writer. A regular file reads the
+  // same with it.
+  auto reader = std::make_unique<Libarchive>(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  const int fd = reader->File.Get();
+  struct stat st {};
+  if (fd < 0 || fstat(fd, &st) != 0) {
+    status = Status::CannotOpen;
+    systemError = errno;
+    return {};
+  }
+  if (!S_ISREG(st.st_mode)) {
+    status = Status::NotRegularFile;
+    return {};
+  }
+  reader->Archive.reset(archive_read_new());
+  archive* a = reader->Archive.get();
   if (!a) {
     status = Status::OutOfMemory;
     return {};
   }
-  archive_read_support_format_lha(a.get());
-  archive_read_set_options(a.get(), "lha:hdrcharset=ISO-8859-1");
-  if (archive_read_open_filename(a.get(), path.c_str(), 64 * 1024) != ARCHIVE_OK) {
+  archive_read_support_format_lha(a);
+  archive_read_set_options(a, "lha:hdrcharset=ISO-8859-1");
+  if (archive_read_open_fd(a, fd, 64 * 1024) != ARCHIVE_OK) {
     // libarchive reads the first bytes to recognise the format: what it cannot take is no
     // LHA archive.
-    const Status failure = LibarchiveFailure(a.get(), Status::CannotOpen, false, systemError);
+    const Status failure = LibarchiveFailure(a, Status::CannotOpen, false, systemError);
     status = failure == Status::BadHeader ? Status::NotArchive : failure;
     return {};
   }
-  return a;
+  return reader;
 }
 
 // Reads the next member's header: NoMember at the end of the archive.
@@ -146,7 +175,7 @@ struct TUnlha32::Handle {
   std::vector<lha::Member> Members;  // our reader's walk
   bool Own = false;
   std::optional<ScopedUtf8Locale> Locale;  // for as long as libarchive reads headers on this thread
-  ArchivePtr Archive;
+  LibarchivePtr Archive;
 };
 
 TUnlha32::TUnlha32() = default;
@@ -184,7 +213,8 @@ bool TUnlha32::FindNext(Member& member) {
     member.Name = own.Name;
     member.Size = own.Size;
     member.Index = FNextIndex;
-  } else if (const Status s = NextHeader(FHandle->Archive.get(), member, FNextIndex, FSystemError);
+  } else if (const Status s =
+                 NextHeader(FHandle->Archive->Archive.get(), member, FNextIndex, FSystemError);
              s != Status::Ok) {
     // Past the last member the walk ends well; a damaged header ends it early.
     FWalkStatus = s == Status::NoMember ? Status::Ok : s;
@@ -219,23 +249,24 @@ TUnlha32::Status TUnlha32::ExtractMem(const std::string& path, int memberIndex,
   }
   ScopedUtf8Locale locale;
   Status status = Status::Ok;
-  ArchivePtr a = OpenLha(path, status, error);
-  if (!a) return status;
+  const LibarchivePtr opened = OpenLha(path, status, error);
+  if (!opened) return status;
+  archive* const a = opened->Archive.get();
   Member member;
   for (int i = 0; i <= memberIndex; ++i)
-    if (const Status s = NextHeader(a.get(), member, i, error); s != Status::Ok) return s;
+    if (const Status s = NextHeader(a, member, i, error); s != Status::Ok) return s;
   std::uint64_t written = 0;
   for (;;) {
     const std::size_t room = static_cast<std::size_t>(memberSize - written);
-    const la_ssize_t n = archive_read_data(a.get(), buffer + written, room == 0 ? 0 : room);
-    if (n < 0) return LibarchiveFailure(a.get(), Status::ReadError, true, error);
+    const la_ssize_t n = archive_read_data(a, buffer + written, room == 0 ? 0 : room);
+    if (n < 0) return LibarchiveFailure(a, Status::ReadError, true, error);
     if (n == 0) break;
     written += static_cast<std::uint64_t>(n);
     // A member that holds more than it declares is corrupt, not a log to cut short.
     if (written == memberSize) {
       char extra;
-      const la_ssize_t more = archive_read_data(a.get(), &extra, 1);
-      if (more < 0) return LibarchiveFailure(a.get(), Status::ReadError, true, error);
+      const la_ssize_t more = archive_read_data(a, &extra, 1);
+      if (more < 0) return LibarchiveFailure(a, Status::ReadError, true, error);
       if (more > 0) return Status::SizeMismatch;
       break;
     }

@@ -25,6 +25,7 @@ class TUnlha32 {
   enum class Status {
     Ok,
     CannotOpen,         // the file could not be opened (SystemError tells why)
+    NotRegularFile,     // a folder, a device or a pipe: not read, and not waited for
     NotArchive,         // the bytes are no LHA archive
     NoMember,           // the archive has no member at that index
     BadHeader,          // a member's header is damaged

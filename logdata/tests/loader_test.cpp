@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <clocale>
 #include <cstring>
 #include <fstream>
+#include <future>
 #include <set>
 #include <thread>
 #include <vector>
@@ -17,6 +21,7 @@
 #include "logdata/lhareader.h"
 #include "logdata/unlha32.h"
 #include "tests/support/lhaarchive.h"
+#include "tests/support/lhaencoder.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
@@ -114,6 +119,22 @@ std::string HugeSparseLog(const TempDir& dir) {
   return {};
 }
 
+// An archive of about 60 bytes whose one -lh5- member declares 64 MB: a block with one literal,
+// then blocks of 65535 matches of 256 bytes each, every code a single symbol of no bits. Built
+// the same way, 256 such blocks in 1.7 kB declare 4 GB.
+std::string BombArchive(const TempDir& dir) {
+  testing::BitWriter w;
+  testing::WriteBlock(w, {testing::Lit('a')}, 14, 4);
+  const std::vector<testing::Token> run(65535, testing::Match(256, 1));
+  for (int block = 0; block < 4; ++block)
+    testing::WriteBlock(w, run, 14, 4);
+  const std::vector<std::uint8_t> stream = w.Bytes();
+  const std::uint32_t size = 1 + 4u * 65535u * 256u;
+  return dir.Write("bomb.lzh", LhaMember(MakeLhaLayout(2, "-lh5-", "BOMB.LOG"),
+                                         std::string(stream.begin(), stream.end()), size, 0) +
+                                   '\0');
+}
+
 TEST(LoaderTest, EveryFailureSaysWhy) {
   TempDir dir;
   std::filesystem::create_directory(dir.Path() / "dir.LOG");
@@ -150,8 +171,13 @@ TEST(LoaderTest, EveryFailureSaysWhy) {
       {dir.Write("crc.lzh", LhaMember(stored, text, size, crc ^ 1) + '\0'),
        LoadOutcome::ArchiveCrcMismatch},
       {DataFile("badcrc.lzh"), LoadOutcome::BadArchiveData},
-      {dir.Write("lh1.lzh", LhaArchive(MakeLhaLayout(2, "-lh1-", "ROOM.LOG"), text)),
+      // -lh1- behind a header our reader leaves to libarchive (a time-zone record), which lists
+      // the member but has no decoder for it.
+      {dir.Write(
+           "lh1.lzh",
+           LhaArchive(MakeLhaLayout(2, "-lh1-", "ROOM.LOG", {{0x43, std::string(1, '\0')}}), text)),
        LoadOutcome::UnsupportedMethod},
+      {BombArchive(dir), LoadOutcome::BadArchiveHeader},
       {DataFile("notlog.lzh"), LoadOutcome::NotLogMember},
       // Of two equal largest members the first, an .EXE, stays chosen.
       {DataFile("tie.lzh"), LoadOutcome::NotLogMember},
@@ -246,6 +272,48 @@ TEST(LoaderTest, ExtractionNeedsTheDeclaredSizeExactly) {
             TUnlha32::Status::NoMember);
   EXPECT_NE(TUnlha32::ExtractMem(DataFile("corrupt.lzh"), 0, 4930, buffer.data(), buffer.size()),
             TUnlha32::Status::Ok);
+}
+
+// A pipe named like a log or an archive: opening it to read would wait for a writer that never
+// comes. Every path of the load fails it at once; a path that waits fails the test after a while
+// (a writer is then let in, so the waiting open returns).
+TEST(LoaderTest, PipesNamedLikeLogsFailAtOnceInsteadOfWaiting) {
+  TempDir dir;
+  for (const char* name : {"pipe.LOG", "pipe.lzh"}) {
+    const std::string path = dir.File(name);
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0) << std::strerror(errno);
+    auto withinTime = [&path](auto&& what) {
+      auto done = std::async(std::launch::async, what);
+      if (done.wait_for(std::chrono::seconds(10)) == std::future_status::ready) return done.get();
+      const int writer = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+      ADD_FAILURE() << path << " waited";
+      done.wait();
+      if (writer >= 0) close(writer);
+      return done.get();
+    };
+    EXPECT_EQ(withinTime([&] {
+                TLogData log;
+                return log.LoadFromFile(path).Outcome;
+              }),
+              LoadOutcome::NotRegularFile)
+        << name;
+    // The archive layer itself, with either reader, as a pipe put in place after the loader's
+    // check would meet it.
+    for (const TUnlha32::Reader reader :
+         {TUnlha32::Reader::Auto, TUnlha32::Reader::LibarchiveOnly}) {
+      EXPECT_EQ(withinTime([&] {
+                  TUnlha32 unlha;
+                  return unlha.OpenArchive(path, reader) ? TUnlha32::Status::Ok
+                                                         : unlha.WalkStatus();
+                }),
+                TUnlha32::Status::NotRegularFile)
+          << name;
+      char byte;
+      EXPECT_EQ(withinTime([&] { return TUnlha32::ExtractMem(path, 0, 1, &byte, 1, reader); }),
+                TUnlha32::Status::NotRegularFile)
+          << name;
+    }
+  }
 }
 
 }  // namespace
