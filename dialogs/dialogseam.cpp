@@ -1,6 +1,7 @@
 #include "dialogs/dialogseam.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -83,6 +84,8 @@ class QtDialogSeam final : public DialogSeam {
                           Qt::Alignment alignment) override {
     return yuzulog::AskYesNoAll(text, caption, defaultResult, alignment);
   }
+
+  ModalResult Execute(QDialog& dialog) override { return static_cast<ModalResult>(dialog.exec()); }
 };
 
 class UnattendedSeam final : public DialogSeam {
@@ -109,6 +112,10 @@ class UnattendedSeam final : public DialogSeam {
                           Qt::Alignment) override {
     Log(caption, text);
     return defaultResult;
+  }
+  ModalResult Execute(QDialog& dialog) override {
+    Log(dialog.windowTitle(), QStringLiteral("(cancelled)"));
+    return ModalResult::Cancel;
   }
 
  private:
