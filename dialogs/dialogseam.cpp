@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
@@ -61,6 +62,14 @@ class QtDialogSeam final : public DialogSeam {
     for (const ButtonSpec& s : specs) {
       QPushButton* b = box.addButton(s.Button);
       if (s.Result == defaultResult) box.setDefaultButton(b);
+    }
+    // The box sizes itself to its text and buttons; a row as wide as the caption needs keeps
+    // the caption whole.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+      const QMargins m = grid->contentsMargins();
+      grid->addItem(new QSpacerItem(CaptionWidth(caption) - m.left() - m.right(), 0,
+                                    QSizePolicy::Minimum, QSizePolicy::Fixed),
+                    grid->rowCount(), 0, 1, grid->columnCount());
     }
     const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
     for (const ButtonSpec& s : specs)
