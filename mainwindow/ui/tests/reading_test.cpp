@@ -22,7 +22,9 @@
 #include "mainwindow/ui/messagetreemodel.h"
 #include "mainwindow/ui/tests/formparts.h"
 #include "platform/cp932.h"
+#include "search/search.h"
 #include "tests/support/logbuilder.h"
+#include "tests/support/rununtil.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdir.h"
 
@@ -39,6 +41,8 @@ namespace fs = std::filesystem;
 using testing::Action;
 using testing::Child;
 using testing::ReadFileBytes;
+using testing::RunFor;
+using testing::RunUntil;
 using testing::ScriptedDialogs;
 using testing::ShownBox;
 using testing::Sjis;
@@ -49,7 +53,7 @@ const std::string kData = YUZULOG_TEST_DATA;
 constexpr int kRichText = 1;
 constexpr int kBrowser = 0;
 // Longer than the pause after which requests are drawn.
-constexpr int kSettleMs = 250;
+constexpr int kSettleMs = 150;
 
 // Every test's window keeps its page files in a folder of the test: the window takes the
 // system's temporary folder, $TMPDIR, when it is created.
@@ -80,10 +84,10 @@ class Reading : public ::testing::Test {
   }
   // Waits until what was asked for has been drawn and, in the browser view, loaded.
   void Settle() {
-    QTest::qWait(kSettleMs);
+    RunFor(kSettleMs);
 #ifdef YUZULOG_HAVE_WEBENGINE
     if (QWebEngineView* web = Web()) {
-      ASSERT_TRUE(QTest::qWaitFor([web] { return !web->page()->isLoading(); }, 10000));
+      ASSERT_TRUE(RunUntil([web] { return !web->page()->isLoading(); }, 10000));
     }
 #endif
   }
@@ -155,7 +159,7 @@ TEST_F(Reading, RequestsWithinTheQuietPauseDrawOnlyTheLast) {
   Drawn->clear();
   for (int i = 0; i < 15; ++i) {
     QTest::keyPress(tree, Qt::Key_Down);
-    QTest::qWait(30);
+    RunFor(30);
   }
   QTest::keyRelease(tree, Qt::Key_Down);
   EXPECT_EQ(Drawn->count(), 0);
@@ -176,7 +180,7 @@ TEST_F(Reading, TheTreeFollowsAMessageWithHitsWithoutDrawingItAgain) {
   Drawn->clear();
   Form->RequestShow(&resultList, m);
   Settle();
-  QTest::qWait(kSettleMs);
+  RunFor(kSettleMs);
   // The tree's selection change during the drawing asked again; that request was dropped.
   EXPECT_EQ(Drawn->count(), 1);
   EXPECT_EQ(Form->Requester(), Tree(*Form));
@@ -292,8 +296,9 @@ TEST_F(Reading, CopyPutsTheWholeShownMessageOnTheClipboard) {
 TEST_F(Reading, AtMostFivePageFilesAndNoneAfterTheWindowCloses) {
   Open(kBrowser, {kRoom05a});
   for (int n = 1; n <= 8; ++n) {
+    const int drawn = Drawn->count();
     Form->GotoMessage({5, n});
-    QTest::qWait(kSettleMs);
+    ASSERT_TRUE(RunUntil([&] { return Drawn->count() > drawn; }, 5000));
     EXPECT_LE(PageFiles(), 5);
     Settle();
     EXPECT_LE(PageFiles(), 4);
@@ -331,10 +336,10 @@ TEST_F(Reading, EachLinkGoesWhereItBelongsAndNoOtherFileOpensInTheView) {
   EXPECT_TRUE(Navigate(Web()->url().toString()));
   // A message reference jumps inside the program; one that is not loaded says so.
   EXPECT_FALSE(Navigate(QStringLiteral("nifty:yuzu/mes/5/2")));
-  QTest::qWait(10);
+  RunFor(10);
   EXPECT_EQ(Form->CurrentMessage()->Number, 2);
   EXPECT_FALSE(Navigate(QStringLiteral("nifty:yuzu/mes/5/450")));
-  QTest::qWait(10);
+  RunFor(10);
   EXPECT_EQ(Boxes.Count(ShownBox::Message), 1);
   // Everything else opens outside the view.
   for (const char* url :
@@ -355,7 +360,7 @@ TEST_F(Reading, EachLinkGoesWhereItBelongsAndNoOtherFileOpensInTheView) {
   Settle();
   QString shown;
   Web()->page()->toPlainText([&shown](const QString& text) { shown = text; });
-  ASSERT_TRUE(QTest::qWaitFor([&shown] { return !shown.isNull(); }, 5000));
+  ASSERT_TRUE(RunUntil([&shown] { return !shown.isNull(); }, 5000));
   EXPECT_FALSE(shown.contains(QStringLiteral("SECRET")));
   EXPECT_TRUE(shown.startsWith(QStringLiteral("00002/00002"))) << shown.toStdString();
   EXPECT_TRUE(opened.Urls.isEmpty());
@@ -423,7 +428,7 @@ TEST_F(Reading, OnlyAClickOnTheSelectedLabelShowsItAgain) {
 
 TEST_F(Reading, CommandLineFilesOpenUnderFullPathsAndTheMessageKeyShowsOne) {
   Open(kRichText, {}, {kData + "/../data/./room05a.LOG", "Message:5/3"});
-  ASSERT_TRUE(QTest::qWaitFor([this] { return Form->Files().Count() == 1; }, 5000));
+  ASSERT_TRUE(RunUntil([this] { return Form->Files().Count() == 1; }, 5000));
   EXPECT_EQ(Form->Files()[0].FileName, kRoom05a);
   ASSERT_NE(Form->CurrentMessage(), nullptr);
   EXPECT_EQ(Form->CurrentMessage()->Number, 3);
@@ -432,6 +437,36 @@ TEST_F(Reading, CommandLineFilesOpenUnderFullPathsAndTheMessageKeyShowsOne) {
   Action(*Form, "ActionOpenArchive")->trigger();
   EXPECT_EQ(Boxes.Count(ShownBox::YesNoAll), 1);
   EXPECT_EQ(Form->Files().Count(), 1);
+}
+
+// Not a check: with YUZULOG_SCREENSHOTS=DIR it saves both views showing a message with links and
+// the hits of a search for 台木 and カラタチ, as the search window will ask for them. Run it under
+// Xvfb with QT_QPA_PLATFORM=xcb and FONTCONFIG_FILE naming the configuration the program writes
+// (~/.cache/yuzulog/fonts.conf), so the pages have their fonts.
+TEST_F(Reading, ScreenshotsOfBothViewsWithHits) {
+  const char* dir = std::getenv("YUZULOG_SCREENSHOTS");
+  if (!dir) GTEST_SKIP() << "set YUZULOG_SCREENSHOTS to a folder to take the screenshots";
+  SearchState search;
+  SearchFields fields;
+  fields.Edit[0] = Sjis("台木");
+  fields.Edit[1] = Sjis("カラタチ");
+  fields.CheckBox = {true, true, false, false};
+  BuildConditions(fields, search.FConditions, search.ScanMode);
+  QObject resultList;
+  for (const auto& [mode, name] : {std::pair{kBrowser, "view-browser-hits.png"},
+                                   std::pair{kRichText, "view-richtext-hits.png"}}) {
+    Open(mode, {kRoom05a, kRoom05b});
+    Form->resize(900, 420);
+    Form->SetHitSource({&resultList, [&search](std::vector<int>& pairs, const TLogMessage& m) {
+                          search.GetHitRanges(pairs, m);
+                        }});
+    Form->GotoMessage({5, 13});
+    Settle();
+    Form->RequestShow(&resultList, Form->CurrentMessage());
+    Settle();
+    RunFor(500);  // the page painted
+    EXPECT_TRUE(Form->grab().save(QString::fromUtf8(dir) + "/" + name, "PNG")) << name;
+  }
 }
 
 }  // namespace
