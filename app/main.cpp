@@ -10,17 +10,22 @@
 #include "dialogs/noticeboxes.h"
 #include "mainwindow/cmdline.h"
 #include "mainwindow/ui/mainform.h"
+#include "platform/fontaliases.h"
 #include "platform/settingsfolder.h"
 
 int main(int argc, char** argv) {
   // The browser engine refuses to start as root with its sandbox on.
   if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // Before the first font is looked up, so that the browser engine's processes inherit it.
+  if (!yuzulog::UseFontAliases())
+    std::fprintf(stderr, "yuzulog: cannot write the font aliases; the system's fonts are used\n");
 
   // 1. The application and its title.
   QApplication app(argc, argv);
+  // No display name: the window system would append it to the title of every window and box,
+  // whose captions are the program's own.
   QApplication::setApplicationName(QStringLiteral("yuzulog"));
-  QApplication::setApplicationDisplayName(yuzulog::ApplicationTitle());
 
   std::vector<std::string> args;
   for (int i = 0; i < argc; ++i)

@@ -1,7 +1,9 @@
 #include "dialogs/dialogseam.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <cstdio>
@@ -61,6 +63,14 @@ class QtDialogSeam final : public DialogSeam {
       QPushButton* b = box.addButton(s.Button);
       if (s.Result == defaultResult) box.setDefaultButton(b);
     }
+    // The box sizes itself to its text and buttons; a row as wide as the caption needs keeps
+    // the caption whole.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+      const QMargins m = grid->contentsMargins();
+      grid->addItem(new QSpacerItem(CaptionWidth(caption) - m.left() - m.right(), 0,
+                                    QSizePolicy::Minimum, QSizePolicy::Fixed),
+                    grid->rowCount(), 0, 1, grid->columnCount());
+    }
     const auto pressed = static_cast<QMessageBox::StandardButton>(box.exec());
     for (const ButtonSpec& s : specs)
       if (s.Button == pressed) return s.Result;
@@ -83,6 +93,8 @@ class QtDialogSeam final : public DialogSeam {
                           Qt::Alignment alignment) override {
     return yuzulog::AskYesNoAll(text, caption, defaultResult, alignment);
   }
+
+  ModalResult Execute(QDialog& dialog) override { return static_cast<ModalResult>(dialog.exec()); }
 };
 
 class UnattendedSeam final : public DialogSeam {
@@ -109,6 +121,10 @@ class UnattendedSeam final : public DialogSeam {
                           Qt::Alignment) override {
     Log(caption, text);
     return defaultResult;
+  }
+  ModalResult Execute(QDialog& dialog) override {
+    Log(dialog.windowTitle(), QStringLiteral("(cancelled)"));
+    return ModalResult::Cancel;
   }
 
  private:

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <Qt>
 
+class QDialog;
 class QWidget;
 
 namespace yuzulog {
@@ -39,6 +40,9 @@ class DialogSeam {
   virtual void ShowTimedNotice(const QString& text, int intervalMs) = 0;
   virtual ModalResult AskYesNoAll(const QString& text, const QString& caption,
                                   ModalResult defaultResult, Qt::Alignment alignment) = 0;
+  // Shows a dialog of the program's own modally (the go-to dialog, the input dialog) and returns
+  // how it ended.
+  virtual ModalResult Execute(QDialog& dialog) = 0;
 };
 
 // The seam in use (the real boxes unless a test installed its own).

@@ -49,11 +49,17 @@ QString ApplicationTitle() {
   return QStringLiteral("YUZUBANの過去ログを見る");
 }
 
+int CaptionWidth(const QString& caption) {
+  // The icon and three buttons of a title bar, and its margins, on the usual window managers.
+  constexpr int kTitleBarExtras = 128;
+  return QFontMetrics(QApplication::font()).horizontalAdvance(caption) + kTitleBarExtras;
+}
+
 std::unique_ptr<TNoticeBox> MakeTimedNotice(const QString& text, int intervalMs) {
   auto box = std::make_unique<TNoticeBox>(ModalResult::Ok);
   box->setWindowTitle(ApplicationTitle());
   QLabel* label = AddLabel(box.get(), text);
-  const int width = std::max(label->width() + 16, 120);
+  const int width = std::max({label->width() + 16, 120, CaptionWidth(box->windowTitle())});
   SetClientSize(box.get(), width, label->height() + 49);
   label->move((width - label->width()) / 2, 8);
   label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -83,7 +89,8 @@ std::unique_ptr<TNoticeBox> MakeYesNoAllBox(const QString& text, const QString& 
   label->setAlignment(alignment | Qt::AlignTop);
   // Four buttons from the left, 8 pixels apart: 8 + 75 + 8 + 75 + 8 + 83 + 8 + 83 + 8.
   constexpr int kButtonsWidth = 356;
-  SetClientSize(box.get(), std::max(label->width() + 16, kButtonsWidth), label->height() + 49);
+  SetClientSize(box.get(), std::max({label->width() + 16, kButtonsWidth, CaptionWidth(caption)}),
+                label->height() + 49);
   struct Spec {
     const char* Caption;
     ModalResult Result;

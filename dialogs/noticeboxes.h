@@ -15,6 +15,10 @@ namespace yuzulog {
 // The application title, the caption of notices and questions.
 QString ApplicationTitle();
 
+// The width a box needs for the window system to show its whole caption: the caption in the
+// interface font and the title bar's icon and buttons.
+int CaptionWidth(const QString& caption);
+
 // A box whose close box and Escape give Cancel (the question) or Ok (the notice) instead of
 // QDialog's 0.
 class TNoticeBox : public QDialog {

@@ -81,8 +81,10 @@ void TProgressDlg::SetFont(const QFont& font) {
 }
 
 void TProgressDlg::SetText(std::string_view text) {
+  const bool changed = FText != text;
   FText = text;
   if (FForm) FForm->Label->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
+  if (changed && OnText) OnText(FText);
 }
 
 void TProgressDlg::SetPercent(int percent) {

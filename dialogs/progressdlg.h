@@ -64,6 +64,9 @@ class TProgressDlg : public QObject, public Progress {
   TProgressDlgOptions Options() const { return FOptions; }
   void SetOptions(TProgressDlgOptions options);
   TProgressDlgEvent OnExecute;
+  // Called with each text that differs from the one before (UTF-8): the main window mirrors the
+  // texts in its status bar.
+  std::function<void(const std::string&)> OnText;
 
   // Runs OnExecute inside the modal window. Returns Ok when it finished, Cancel when the cancel
   // button was pressed, Abort when the operation threw (the error is then shown in a message box

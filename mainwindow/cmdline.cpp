@@ -19,7 +19,8 @@ std::vector<std::string> FileArguments(const std::vector<std::string>& args) {
   std::vector<std::string> files;
   for (std::size_t i = 1; i < args.size(); ++i) {
     bool isKey = false;
-    for (std::string_view k : {kOldSystemKey, kViewModeKey, kLogSetKey, kScreenshotKey})
+    for (std::string_view k :
+         {kOldSystemKey, kViewModeKey, kLogSetKey, kScreenshotKey, kMessageKey})
       isKey = isKey || StartsWithIgnoringAsciiCase(args[i], k);
     if (!isKey && !args[i].empty()) files.push_back(args[i]);
   }

@@ -13,6 +13,8 @@ inline constexpr std::string_view kOldSystemKey = "OldSystem:";
 inline constexpr std::string_view kViewModeKey = "ViewMode:";
 inline constexpr std::string_view kLogSetKey = "LogSet:";
 inline constexpr std::string_view kScreenshotKey = "Screenshot:";
+// "Message:ROOM/NUMBER": the message shown once the given files have loaded.
+inline constexpr std::string_view kMessageKey = "Message:";
 
 // The rest of the first argument (the program's path, argument 0, included) that begins with
 // key, ignoring ASCII case; empty when none does.

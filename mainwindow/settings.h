@@ -16,7 +16,8 @@ inline constexpr const char* kRecentFile = "Recent.INI";
 inline constexpr const char* kLogSetFile = "LogSet.INI";
 
 // The web gateway that "nifty:" references outside the loaded logs are sent to.
-inline constexpr const char* kDefaultInterwayPrefix = "http://interway.yuzuban.example/cgi-bin/go?";
+inline constexpr const char* kDefaultInterwayPrefix =
+    "https://interway.yuzuban.example/cgi-bin/go?";
 
 // Window states as the file stores them.
 enum StoredWindowState : int { kWsNormal = 0, kWsMinimized = 1, kWsMaximized = 2 };

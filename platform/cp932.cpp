@@ -129,6 +129,14 @@ constexpr JisForm kJisForms[] = {
 
 }  // namespace
 
+std::size_t Cp932CharLength(std::string_view text, std::size_t i) {
+  const auto b = static_cast<unsigned char>(text[i]);
+  if (IsSjisLeadByte(b) && i + 1 < text.size() &&
+      IsSjisTrailByte(static_cast<unsigned char>(text[i + 1])))
+    return 2;
+  return 1;
+}
+
 void AppendCp932AsUtf8(std::string_view text, std::string& out) {
   const DecodeTables& t = Tables();
   const size_t n = text.size();
@@ -145,18 +153,16 @@ void AppendCp932AsUtf8(std::string_view text, std::string& out) {
       i = j;
       continue;
     }
-    if (IsSjisLeadByte(b)) {
-      if (i + 1 < n && IsSjisTrailByte(static_cast<unsigned char>(text[i + 1]))) {
-        AppendChar(t.pairs[(b - 0x80) * 256 + static_cast<unsigned char>(text[i + 1])], out);
-        i += 2;
-      } else {
-        out.append(kReplacement);
-        i += 1;
-      }
-      continue;
+    if (Cp932CharLength(text, i) == 2) {
+      AppendChar(t.pairs[(b - 0x80) * 256 + static_cast<unsigned char>(text[i + 1])], out);
+      i += 2;
+    } else if (IsSjisLeadByte(b)) {
+      out.append(kReplacement);  // a lead byte without its second byte
+      i += 1;
+    } else {
+      AppendChar(t.single[b], out);  // 0x80, 0xA0, 0xFD-0xFF have no mapping
+      i += 1;
     }
-    AppendChar(t.single[b], out);  // 0x80, 0xA0, 0xFD-0xFF have no mapping
-    i += 1;
   }
 }
 

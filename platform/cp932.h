@@ -2,6 +2,7 @@
 // log text stays code page 932 bytes everywhere else and is decoded only where a person reads it.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,6 +14,9 @@ namespace yuzulog {
 // unmapped pair one U+FFFD; a lead byte without a valid second byte is one U+FFFD and the next
 // byte is read on its own; the single bytes 0x80, 0xA0 and 0xFD-0xFF are each one U+FFFD.
 void AppendCp932AsUtf8(std::string_view cp932, std::string& out);
+// The bytes (1 or 2) of the character at text[i] as the decoder above reads it; each such
+// character decodes to exactly one character of the Basic Multilingual Plane.
+std::size_t Cp932CharLength(std::string_view text, std::size_t i);
 std::string Cp932ToUtf8(std::string_view cp932);
 
 // Result of encoding UTF-8 text to code page 932.

@@ -59,6 +59,22 @@ TEST(TimedNotice, TextAndButtonCentredAndTheBoxGrowsWithItsText) {
   EXPECT_EQ(longer->width(), longer->findChild<QLabel*>()->width() + 16);
 }
 
+TEST(Boxes, EachIsWideEnoughForItsWholeCaption) {
+  const QString caption =
+      QStringLiteral("ログデータの警告 ログデータの警告 ログデータの警告 ログデータの警告");
+  EXPECT_GE(MakeTimedNotice(QStringLiteral("x"), 1000)->width(), CaptionWidth(ApplicationTitle()));
+  EXPECT_GE(MakeYesNoAllBox(QStringLiteral("x"), caption, ModalResult::No, Qt::AlignLeft)->width(),
+            CaptionWidth(caption));
+  int width = 0;
+  WhenShown([&width](QWidget* box) {
+    width = box->width();
+    box->close();
+  });
+  Dialogs().MessageBox(nullptr, QStringLiteral("x"), caption, MsgButtons::Ok, MsgIcon::Warning,
+                       ModalResult::Ok);
+  EXPECT_GE(width, CaptionWidth(caption));
+}
+
 TEST(TimedNotice, ClosesItselfAfterTheIntervalCountedFromShowing) {
   auto box = MakeTimedNotice(QStringLiteral("3 個の発言"), 150);
   QTest::qSleep(300);  // time before showing does not count

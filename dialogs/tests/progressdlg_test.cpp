@@ -78,6 +78,8 @@ TEST(ProgressDlg, PercentIsClampedAndSettingsReachTheWindow) {
   f.setPointSize(17);
   dlg.SetFont(f);
   dlg.SetCaption("ログファイルの読み込み");
+  std::vector<std::string> mirrored;
+  dlg.OnText = [&](const std::string& text) { mirrored.push_back(text); };
   dlg.SetText("before");
   dlg.OnExecute = [&](TProgressDlg& d) {
     EXPECT_EQ(d.Form()->windowTitle(), QStringLiteral("ログファイルの読み込み"));
@@ -93,6 +95,7 @@ TEST(ProgressDlg, PercentIsClampedAndSettingsReachTheWindow) {
   EXPECT_EQ(dlg.Execute(), ModalResult::Ok);
   // Settings survive the run; a second run works the same.
   EXPECT_EQ(dlg.Text(), "発言ツリーを作成しています");
+  EXPECT_EQ(mirrored, (std::vector<std::string>{"before", "発言ツリーを作成しています"}));
   dlg.OnExecute = [](TProgressDlg& d) {
     EXPECT_EQ(d.Form()->Label->text(), QStringLiteral("発言ツリーを作成しています"));
     EXPECT_EQ(d.Form()->Bar->value(), 100);

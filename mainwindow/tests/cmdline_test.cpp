@@ -25,7 +25,7 @@ TEST(CommandLine, ArgumentZeroIsSearchedButNeverAFile) {
   // The program's own path takes part in the key search, as it always has.
   EXPECT_EQ(GetParamValue({"viewmode:7"}, kViewModeKey), "7");
   EXPECT_EQ(FileArguments({"/bin/yuzulog", "a.lzh", "ViewMode:1", "SCREENSHOT:/tmp/s.png", "",
-                           "/l/b.LOG", "logset:x", "oldsystem:1"}),
+                           "/l/b.LOG", "logset:x", "oldsystem:1", "message:5/13"}),
             (std::vector<std::string>{"a.lzh", "/l/b.LOG"}));
 }
 

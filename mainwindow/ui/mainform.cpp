@@ -14,14 +14,17 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <cstdio>
 
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
 #include "mainwindow/cmdline.h"
+#include "mainwindow/navigation.h"
 #include "mainwindow/settings.h"
 #include "mainwindow/ui/glyphs.h"
 #include "mainwindow/ui/messagetreemodel.h"
 #include "mainwindow/ui/qtfont.h"
+#include "platform/paths.h"
 
 namespace yuzulog {
 namespace {
@@ -30,6 +33,16 @@ namespace {
 constexpr int kDesignWidth = 696;
 constexpr int kDesignHeight = 480;
 constexpr int kDesignTreeWidth = 249;
+
+// Requests quiet for this long are drawn: long enough to skip the messages an arrow key held in
+// the tree passes over, short enough not to be noticed.
+constexpr int kRenderDelayMs = 100;
+
+// "Screenshot:" waits for the view to stay settled for kScreenshotQuietPolls polls, at most
+// kScreenshotMaxPolls.
+constexpr int kScreenshotPollMs = 50;
+constexpr int kScreenshotQuietPolls = 6;
+constexpr int kScreenshotMaxPolls = 400;
 
 }  // namespace
 
@@ -41,9 +54,11 @@ TMainForm::TMainForm(std::vector<std::string> args, QWidget* parent)
 
 TMainForm::~TMainForm() {
   // FormDestroy: nothing may refer to a loaded message when the files go, and the tree, torn
-  // down after this body, must not ask for anything to be shown.
+  // down after this body, must not ask for anything to be shown. The page files go with
+  // FTempFiles.
   DetachTreeChange();
-  ClearViews();
+  FRenderTimer->stop();
+  ForgetMessages();
   FLogFiles.Clear();
 }
 
@@ -75,6 +90,14 @@ void TMainForm::FormCreate() {
   statusBar()->addWidget(StatusBar1, 1);
   statusBar()->setSizeGripEnabled(true);
 
+  FTempFiles = std::make_unique<TempPageFiles>();
+  FInterwayPrefix = kDefaultInterwayPrefix;
+  FRenderTimer = new QTimer(this);
+  FRenderTimer->setObjectName(QStringLiteral("FRenderTimer"));
+  FRenderTimer->setSingleShot(true);
+  FRenderTimer->setInterval(kRenderDelayMs);
+  connect(FRenderTimer, &QTimer::timeout, this, &TMainForm::AppIdle);
+
   FOldSystem = GetParamInteger(FArgs, kOldSystemKey) != 0;
   CreateView(GetParamInteger(FArgs, kViewModeKey));
   Splitter1->setSizes({kDesignTreeWidth, kDesignWidth - kDesignTreeWidth - 3});
@@ -88,6 +111,9 @@ void TMainForm::FormCreate() {
   connect(ActionOpenArchive, &QAction::triggered, this, &TMainForm::ActionOpenArchiveExecute);
   connect(ActionAddArchive, &QAction::triggered, this, &TMainForm::ActionAddArchiveExecute);
   connect(ActionExit, &QAction::triggered, this, &TMainForm::ActionExitExecute);
+  connect(ActionGotoMsg, &QAction::triggered, this, &TMainForm::ActionGotoMsgExecute);
+  connect(ActionPrev, &QAction::triggered, this, &TMainForm::ActionPrevExecute);
+  connect(ActionCopyCurrentMsg, &QAction::triggered, this, &TMainForm::ActionCopyCurrentMsgExecute);
   connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { TreeView1Change(current); });
   TreeView1->viewport()->installEventFilter(this);
@@ -167,6 +193,7 @@ void TMainForm::LoadSettings(const std::string& dir) {
   defaults.BaseFont = FBaseFont;
   defaults.KeyFont = FKeyFont;
   const MainSettings s = ReadMainSettings(dir, defaults);
+  FInterwayPrefix = s.InterwayPrefix;
 
   // A rectangle with no area cannot be a window's; the current size stays then.
   if (s.Rect.Width() > 0 && s.Rect.Height() > 0)
@@ -221,11 +248,38 @@ void TMainForm::showEvent(QShowEvent* event) {
 
 void TMainForm::FormShow() {
   // The "LogSet:" key is handled here once log sets are connected.
+  // Under the names the Open command gives, so that opening one of them again asks the reload
+  // question instead of loading it twice.
   std::vector<std::string> files;
   for (const std::string& f : FileArguments(FArgs))
-    files.push_back(f);
+    files.push_back(FullPath(f));
   if (!files.empty()) LoadFileList(files, false);
-  if (!FScreenshotPath.isEmpty()) QTimer::singleShot(300, this, [this] { TakeScreenshot(); });
+  const std::string message = GetParamValue(kMessageKey);
+  if (!message.empty()) {
+    if (const auto target = ParseMessageKey(message))
+      GotoMessage(*target);
+    else
+      std::fprintf(stderr, "yuzulog: %s%s is not ROOM/NUMBER\n", kMessageKey.data(),
+                   message.c_str());
+  }
+  if (!FScreenshotPath.isEmpty()) TakeScreenshotWhenSettled();
+}
+
+void TMainForm::TakeScreenshotWhenSettled() {
+  // Polled: the view is settled once nothing is owed, no page is loading, and that has held for
+  // a few polls (the loaded page still has to be painted). A page that never finishes loading
+  // does not keep the program running.
+  auto* poll = new QTimer(this);
+  poll->setInterval(kScreenshotPollMs);
+  connect(poll, &QTimer::timeout, this, [this, poll, quiet = 0, polls = 0]() mutable {
+    const bool busy = FUpdatePending || FPageLoading || FRenderTimer->isActive();
+    quiet = busy ? 0 : quiet + 1;
+    if (quiet < kScreenshotQuietPolls && ++polls < kScreenshotMaxPolls) return;
+    poll->stop();
+    poll->deleteLater();
+    TakeScreenshot();
+  });
+  poll->start();
 }
 
 void TMainForm::TakeScreenshot() {
@@ -260,27 +314,6 @@ void TMainForm::ActionExitExecute() {
 
 void TMainForm::SetStatus(const QString& text) {
   StatusBar1->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
-}
-
-// ---- the tree ------------------------------------------------------------------------------
-
-void TMainForm::TreeView1Change(const QModelIndex& current) {
-  if (FTree.Building() || !current.isValid()) return;
-  RequestShow(TreeView1, FTree.At(MessageTreeModel::NodeOf(current)).Message);
-}
-
-void TMainForm::TreeView1MouseDown(const QModelIndex& at) {
-  // A click on the node that is already selected shows its message again (after a jump the
-  // view may show another message than the selected node).
-  if (at.isValid() && at == TreeView1->currentIndex()) TreeView1Change(at);
-}
-
-bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == TreeView1->viewport() && event->type() == QEvent::MouseButtonPress) {
-    const auto* me = static_cast<QMouseEvent*>(event);
-    TreeView1MouseDown(TreeView1->indexAt(me->position().toPoint()));
-  }
-  return QMainWindow::eventFilter(watched, event);
 }
 
 }  // namespace yuzulog

@@ -1,10 +1,11 @@
 // The main window: the control bar with its three tool bars, the tree of rooms and threads, the
 // message view, the status bar, and the loading of log files into the tree.
 //
-// The class is defined in four files: mainform.cpp (creation, settings, the tree's events, closing
-// and the wiring between the parts), mainform_actions.cpp (the commands, menus and tool bars),
-// mainform_load.cpp (the load commands and the answers to the load loop's questions) and
-// mainform_view.cpp (the message view: its creation, clearing, colour and the show requests).
+// The class is defined in five files: mainform.cpp (creation, settings, closing and the wiring
+// between the parts), mainform_actions.cpp (the commands, menus and tool bars), mainform_load.cpp
+// (the load commands and the answers to the load loop's questions), mainform_navigation.cpp (the
+// tree's events, go-to, back and copy) and mainform_view.cpp (the message view: its creation,
+// the show requests and their deferred drawing, the page files and the links).
 #pragma once
 
 #include <QMainWindow>
@@ -14,7 +15,9 @@
 
 #include "common/fontspec.h"
 #include "logdata/logfiles.h"
+#include "mainwindow/history.h"
 #include "mainwindow/messagetree.h"
+#include "platform/temppagefiles.h"
 
 class QAction;
 class QLabel;
@@ -22,7 +25,9 @@ class QMenu;
 class QSplitter;
 class QToolBar;
 class QToolButton;
+class QTimer;
 class QTreeView;
+class QUrl;
 
 namespace yuzulog {
 
@@ -44,14 +49,34 @@ class TMainForm : public QMainWindow {
 
   // Loading (replace or add) through the progress window.
   void LoadFileList(const std::vector<std::string>& paths, bool add);
+  // Empties everything that refers to loaded messages and blanks the view.
   void ClearViews();
   void RemoveLogFiles(const std::vector<const TLogData*>& files);
   void SetSplitVertical(bool vertical);
 
-  // Records what is to be shown and who asked; the drawing reads both.
+  // Every source of navigation (the tree, the search window's result list, the view options,
+  // go-to, links, back) asks for a message here; none is drawn at once. The drawing follows
+  // once requests have been quiet for 100 ms, so a burst (an arrow key held in the tree) draws
+  // only the last message. requester: TreeView1, the window itself (a view option changed) or
+  // the search window's result list (its hits are then drawn in the key font).
   void RequestShow(QObject* requester, const TLogMessage* message);
   const TLogMessage* CurrentMessage() const { return FCurrentMessage; }
   QObject* Requester() const { return FRequester; }
+  // Draws the current message into the browser view at once, without a request (after the
+  // background colour changed). Throws TempPageError when the page file cannot be written.
+  void RenderPage();
+  // Selects the message's node, which shows it; false (after a box that says so) when no loaded
+  // file holds it.
+  bool GotoMessage(MessageAddress target);
+
+  // The search window's part in a drawing: the control that stands for its result list as a
+  // requester, and the keyword hits of a message as (offset from HeadStart, length) pairs in
+  // bytes. Both views draw the hits only when that control asked for the message.
+  struct HitSource {
+    QObject* ResultList = nullptr;
+    std::function<void(std::vector<int>& pairs, const TLogMessage& message)> GetHitRanges;
+  };
+  void SetHitSource(HitSource source) { FHitSource = std::move(source); }
 
   // The loaded files, for the windows that work on them.
   const LogFiles& Files() const { return FLogFiles; }
@@ -62,10 +87,18 @@ class TMainForm : public QMainWindow {
   // a "Screenshot:" run). The program's run quits its event loop here.
   std::function<void()> OnExit;
 
+ signals:
+  // A deferred drawing of the view has ended (also when it failed); the browser view loads the
+  // page after this.
+  void ViewDrawn();
+
  public slots:
   void ActionOpenArchiveExecute();
   void ActionAddArchiveExecute();
   void ActionExitExecute();
+  void ActionGotoMsgExecute();
+  void ActionPrevExecute();
+  void ActionCopyCurrentMsgExecute();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -79,11 +112,11 @@ class TMainForm : public QMainWindow {
   void FormCreate();
   void CreateTree();
   void FormShow();
-  void TreeView1Change(const QModelIndex& current);
-  void TreeView1MouseDown(const QModelIndex& at);
   // Selecting a node no longer asks for its message (the window is closing).
   void DetachTreeChange();
   void SetStatus(const QString& text);
+  // "Screenshot:": once the view has drawn what was asked and the page has loaded.
+  void TakeScreenshotWhenSettled();
   void TakeScreenshot();
 
   // mainform_actions.cpp
@@ -96,13 +129,32 @@ class TMainForm : public QMainWindow {
   // The open dialog (several files, each must exist); empty when it is cancelled.
   std::vector<std::string> ChooseLogFiles();
   void TreeBuilt();
+  // Empties the history, the current message and the tree (nothing then refers to a loaded
+  // message).
+  void ForgetMessages();
   void ExpandIfSingleRoom();
   void ShowLoadReport();
+
+  // mainform_navigation.cpp
+  void TreeView1Change(const QModelIndex& current);
+  void TreeView1MouseDown(const QPoint& at);
+  // The rectangle of a node's label, without the indentation and the expander.
+  QRect LabelRect(const QModelIndex& index) const;
+  // Makes the message's node the tree's current node (which shows it through TreeView1Change).
+  void SelectMessageNode(const TLogMessage& message);
 
   // mainform_view.cpp
   void CreateView(int mode);
   void ClearView();
   void ApplyColor();
+  // Runs when show requests have been quiet for 100 ms: draws the last one.
+  void AppIdle();
+  void RenderRichText();
+  // Writes a page into a new page file and points the browser at it.
+  void ShowPageFile(const std::string& page);
+  bool HitsRequested() const;
+  bool FViewBeforeNavigate2(const QUrl& url, bool historyStep);
+  void FViewDocumentComplete();
 
   std::vector<std::string> FArgs;
   QString FScreenshotPath;
@@ -158,6 +210,15 @@ class TMainForm : public QMainWindow {
   FontSpec FKeyFont;
   QObject* FRequester = nullptr;
   const TLogMessage* FCurrentMessage = nullptr;
+  // The deferred drawing: restarted by every request, it fires after 100 ms without one.
+  QTimer* FRenderTimer = nullptr;
+  bool FUpdatePending = false;                // a drawing is owed
+  bool FRenderReady = true;                   // no drawing is running
+  MessageHistory FHistory;                    // refers to loaded messages; emptied with the tree
+  std::unique_ptr<TempPageFiles> FTempFiles;  // the browser view's page files, oldest first
+  bool FPageLoading = false;                  // the browser view is loading a page
+  std::string FInterwayPrefix;
+  HitSource FHitSource;
 
   TColor FColor = kClWindow;
   bool FSplitVertical = true;

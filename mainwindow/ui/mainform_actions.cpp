@@ -50,9 +50,9 @@ void TMainForm::CreateActions() {
                                "検索フォームを常に手前に表示します。", {}, -1, false);
   ActionSearchStayOnTop->setCheckable(true);
   ActionGotoMsg =
-      make("ActionGotoMsg", "移動(&G)", nullptr, QKeySequence(Qt::CTRL | Qt::Key_G), -1, false);
-  ActionPrev =
-      make("ActionPrev", "", nullptr, QKeySequence(Qt::ALT | Qt::Key_Backspace), -1, false);
+      make("ActionGotoMsg", "移動(&G)", nullptr, QKeySequence(Qt::CTRL | Qt::Key_G), -1, true);
+  ActionPrev = make("ActionPrev", "", nullptr, QKeySequence(Qt::ALT | Qt::Key_Backspace), -1, true);
+  // Enabled by the drawing of a page that shows a message.
   ActionCopyCurrentMsg = make("ActionCopyCurrentMsg", "発言をコピー", nullptr,
                               QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C), -1, false);
 }

@@ -74,7 +74,6 @@ class TMainForm::LoadCallbacksImpl final : public LoadCallbacks {
     FForm.TreeBuilt();
     return status;
   }
-  void ShowStatus(const std::string& text) override { FForm.SetStatus(U(text)); }
 
  private:
   TMainForm& FForm;
@@ -118,6 +117,7 @@ void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
   TProgressDlg dlg(this);
   dlg.SetOptions(pdoLabel | pdoProgressBar);
   dlg.SetCaption(add ? "ログファイルの追加" : "ログファイルの読み込み");
+  dlg.OnText = [this](const std::string& text) { SetStatus(U(text)); };
   dlg.Execute([this, add, &paths](TProgressDlg& d) {
     LoadCallbacksImpl callbacks(*this);
     d.SetOptions(d.Options() | pdoCancelBtn);
@@ -151,9 +151,14 @@ void TMainForm::ExpandIfSingleRoom() {
 }
 
 void TMainForm::ClearViews() {
-  // The result list and the history are emptied here once they are connected.
-  FCurrentMessage = nullptr;
+  // The result list is emptied here once it is connected.
+  ForgetMessages();
   ClearView();
+}
+
+void TMainForm::ForgetMessages() {
+  FHistory.ClearHistory();
+  FCurrentMessage = nullptr;
   // Whatever the emptied tree does with its current node asks for nothing to be shown: the files
   // behind it may be about to go.
   const QSignalBlocker detached(TreeView1->selectionModel());
@@ -174,6 +179,7 @@ void TMainForm::RemoveLogFiles(const std::vector<const TLogData*>& files) {
   WaitCursor wait;
   TProgressDlg dlg(this);
   dlg.SetOptions(pdoLabel | pdoProgressBar);
+  dlg.OnText = [this](const std::string& text) { SetStatus(U(text)); };
   dlg.Execute([this, &files](TProgressDlg& d) {
     LoadCallbacksImpl callbacks(*this);
     yuzulog::RemoveLogFiles(FLogFiles, files, d, callbacks);

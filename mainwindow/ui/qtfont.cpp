@@ -4,20 +4,12 @@
 #include <QPalette>
 #include <cstdlib>
 
+#include "platform/fontaliases.h"
+
 namespace yuzulog {
 
 QString FontFamilyFor(const std::string& name) {
-  struct Mapping {
-    const char* Design;
-    const char* Here;
-  };
-  static const Mapping kMappings[] = {{"ＭＳ Ｐゴシック", "IPAPGothic"},
-                                      {"ＭＳ ゴシック", "IPAGothic"},
-                                      {"ＭＳ Ｐ明朝", "IPAPMincho"},
-                                      {"ＭＳ 明朝", "IPAMincho"}};
-  for (const Mapping& m : kMappings)
-    if (name == m.Design) return QString::fromUtf8(m.Here);
-  return QString::fromStdString(name);
+  return QString::fromUtf8(FontStandIn(name));
 }
 
 QFont ToQFont(const FontSpec& spec) {

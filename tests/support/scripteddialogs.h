@@ -1,6 +1,7 @@
 // A DialogSeam for tests: records every box and answers from a script.
 #pragma once
 
+#include <QDialog>
 #include <deque>
 #include <functional>
 #include <ostream>
@@ -20,7 +21,7 @@ inline void PrintTo(ModalResult result, std::ostream* os) {
 namespace yuzulog::testing {
 
 struct ShownBox {
-  enum Kind { Message, OpenFiles, Notice, YesNoAll } Type;
+  enum Kind { Message, OpenFiles, Notice, YesNoAll, Dialog } Type;
   QString Text;
   QString Caption;
   ModalResult DefaultResult = ModalResult::None;
@@ -37,6 +38,9 @@ class ScriptedDialogs final : public DialogSeam {
   // an empty selection (file dialogs).
   std::deque<ModalResult> Answers;
   std::deque<QStringList> Files;
+  // Answers to the program's own dialogs, in order: each fills in the dialog as a person would
+  // and says how it ends. An unscripted dialog is cancelled.
+  std::deque<std::function<ModalResult(QDialog&)>> DialogAnswers;
   std::vector<ShownBox> Shown;
   // Runs while a box is "shown" (e.g. to check what the window looks like at that moment).
   std::function<void(const ShownBox&)> OnShow;
@@ -61,6 +65,19 @@ class ScriptedDialogs final : public DialogSeam {
                           Qt::Alignment) override {
     Record({ShownBox::YesNoAll, text, caption, defaultResult, MsgButtons::Ok, MsgIcon::None});
     return Next(defaultResult);
+  }
+
+  ModalResult Execute(QDialog& dialog) override {
+    Record({ShownBox::Dialog,
+            {},
+            dialog.windowTitle(),
+            ModalResult::Cancel,
+            MsgButtons::Ok,
+            MsgIcon::None});
+    if (DialogAnswers.empty()) return ModalResult::Cancel;
+    const auto answer = std::move(DialogAnswers.front());
+    DialogAnswers.pop_front();
+    return answer(dialog);
   }
 
   int Count(ShownBox::Kind kind) const {

@@ -95,10 +95,10 @@ TEST(Loading, SingleRoomIsExpandedAndNoticed) {
   EXPECT_EQ(selected->Number, 1);
   QObject elsewhere;
   f->RequestShow(&elsewhere, nullptr);
-  QRect r = Tree(*f)->visualRect(first);
-  QMouseEvent press(QEvent::MouseButtonPress, r.center(),
-                    Tree(*f)->viewport()->mapToGlobal(r.center()), Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
+  const QRect r = Tree(*f)->visualRect(first);
+  const QPoint onLabel(r.left() + 4, r.center().y());
+  QMouseEvent press(QEvent::MouseButtonPress, onLabel, Tree(*f)->viewport()->mapToGlobal(onLabel),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(Tree(*f)->viewport(), &press);
   EXPECT_EQ(f->CurrentMessage(), selected);
   EXPECT_EQ(f->Requester(), Tree(*f));
