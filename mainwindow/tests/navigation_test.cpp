@@ -6,9 +6,7 @@
 
 #include <deque>
 
-#include "logdata/logfiles.h"
 #include "mainwindow/history.h"
-#include "tests/support/logbuilder.h"
 
 namespace yuzulog {
 namespace {
@@ -59,21 +57,6 @@ TEST(History, NewestFirstWithoutRepeatsOrNothing) {
   EXPECT_EQ(h.Entries(), (std::vector<int>{2, 1, 0}));
 }
 
-TEST(History, BackWalksTheStackAndDropsWhatWasNewer) {
-  HistoryDriver h(5);
-  for (int i = 0; i < 3; ++i)
-    h.Show(i);
-  ASSERT_EQ(h.Entries(), (std::vector<int>{2, 1, 0}));
-  EXPECT_EQ(h.Back(), h.M(1));
-  EXPECT_EQ(h.Entries(), (std::vector<int>{1, 0}));
-  EXPECT_EQ(h.History.Position(), 0);
-  EXPECT_EQ(h.Back(), h.M(0));
-  // At the oldest entry back does nothing.
-  EXPECT_EQ(h.Back(), nullptr);
-  EXPECT_EQ(h.Entries(), (std::vector<int>{0}));
-  EXPECT_EQ(h.History.Position(), 0);
-}
-
 TEST(History, BackToASelectedNodeMovesOnlyThePosition) {
   HistoryDriver h(5);
   for (int i = 0; i < 3; ++i)
@@ -91,15 +74,6 @@ TEST(History, BackToASelectedNodeMovesOnlyThePosition) {
   h.Show(3);
   EXPECT_EQ(h.Entries(), (std::vector<int>{3, 0}));
   EXPECT_EQ(h.History.Position(), 0);
-}
-
-TEST(History, KeepsThe255NewestAndClears) {
-  HistoryDriver h(300);
-  for (int i = 0; i < 300; ++i)
-    h.Show(i);
-  ASSERT_EQ(h.History.Count(), 255);
-  EXPECT_EQ(h.History.At(0), h.M(299));
-  EXPECT_EQ(h.History.At(254), h.M(45));
   h.History.ClearHistory();
   EXPECT_EQ(h.History.Count(), 0);
   EXPECT_EQ(h.Back(), nullptr);
@@ -157,21 +131,6 @@ TEST(GotoDialogRules, NumberFieldAndKeys) {
     EXPECT_TRUE(GotoKeyPasses(kept)) << static_cast<int>(kept);
   for (char32_t dropped : {U'a', U' ', U'-', U'+', U'\xFF11'})  // U+FF11: a full-width digit
     EXPECT_FALSE(GotoKeyPasses(dropped)) << static_cast<int>(dropped);
-}
-
-TEST(GotoDialogRules, RoomsOnceInFileOrderAndTheSelectedRoomPreselected) {
-  LogFiles files;
-  for (int room : {3, 3, 5, 12}) {
-    auto f = std::make_unique<TLogData>();
-    f->Room = room;
-    files.Append(std::move(f));
-  }
-  const std::vector<int> rooms = GotoRooms(files);
-  EXPECT_EQ(rooms, (std::vector<int>{3, 5, 12}));
-  EXPECT_EQ(GotoPreselection(rooms, 12), 2);
-  EXPECT_EQ(GotoPreselection(rooms, 7), 0);
-  EXPECT_EQ(GotoPreselection(rooms, std::nullopt), 0);
-  EXPECT_EQ(GotoPreselection({}, 7), 0);
 }
 
 TEST(MessageKey, RoomSlashNumber) {

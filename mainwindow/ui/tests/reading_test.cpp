@@ -109,12 +109,10 @@ class Reading : public ::testing::Test {
   QWebEngineView* Web() const {
     return Form->findChild<QWebEngineView*>(QStringLiteral("FView"));
   }
-  TViewPage* Page() const {
-    return static_cast<TViewPage*>(Web()->page());
-  }
+  // As the engine asks the page about a click on a link.
   bool Navigate(const QString& url) {
-    return Page()->acceptNavigationRequest(QUrl(url), QWebEnginePage::NavigationTypeLinkClicked,
-                                           true);
+    return static_cast<TViewPage*>(Web()->page())
+        ->acceptNavigationRequest(QUrl(url), QWebEnginePage::NavigationTypeLinkClicked, true);
   }
 #endif
 
