@@ -272,8 +272,7 @@ void TMainForm::TakeScreenshotWhenSettled() {
   auto* poll = new QTimer(this);
   poll->setInterval(kScreenshotPollMs);
   connect(poll, &QTimer::timeout, this, [this, poll, quiet = 0, polls = 0]() mutable {
-    const bool busy = FUpdatePending || FPageLoading || FRenderTimer->isActive();
-    quiet = busy ? 0 : quiet + 1;
+    quiet = ViewBusy() ? 0 : quiet + 1;
     if (quiet < kScreenshotQuietPolls && ++polls < kScreenshotMaxPolls) return;
     poll->stop();
     poll->deleteLater();

@@ -33,6 +33,7 @@ namespace yuzulog {
 
 class MessageTreeModel;
 class TProgressDlg;
+struct PageStyle;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -65,6 +66,8 @@ class TMainForm : public QMainWindow {
   // Draws the current message into the browser view at once, without a request (after the
   // background colour changed). Throws TempPageError when the page file cannot be written.
   void RenderPage();
+  // True while a drawing is owed or the browser view is loading the last page drawn.
+  bool ViewBusy() const;
   // Selects the message's node, which shows it; false (after a box that says so) when no loaded
   // file holds it.
   bool GotoMessage(MessageAddress target);
@@ -150,6 +153,8 @@ class TMainForm : public QMainWindow {
   // Runs when show requests have been quiet for 100 ms: draws the last one.
   void AppIdle();
   void RenderRichText();
+  // The fonts, colour and word wrap the pages are written with.
+  PageStyle CurrentPageStyle() const;
   // Writes a page into a new page file and points the browser at it.
   void ShowPageFile(const std::string& page);
   bool HitsRequested() const;

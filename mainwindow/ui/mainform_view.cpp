@@ -92,8 +92,7 @@ void TMainForm::ClearView() {
     return;
   }
   PageStream page;
-  WriteEmptyPage(page, {FBaseFont, FKeyFont, FColor, ActionWordWrap->isChecked()},
-                 PaletteColorResolver());
+  WriteEmptyPage(page, CurrentPageStyle(), PaletteColorResolver());
   try {
     ShowPageFile(page);
   } catch (const TempPageError& e) {
@@ -156,6 +155,10 @@ void TMainForm::AppIdle() {
   emit ViewDrawn();
 }
 
+bool TMainForm::ViewBusy() const {
+  return FUpdatePending || FRenderTimer->isActive() || FPageLoading;
+}
+
 bool TMainForm::HitsRequested() const {
   return FRequester && FRequester == FHitSource.ResultList && FHitSource.GetHitRanges;
 }
@@ -163,7 +166,7 @@ bool TMainForm::HitsRequested() const {
 void TMainForm::RenderPage() {
   ActionCopyCurrentMsg->setEnabled(FCurrentMessage != nullptr);
   WaitCursor wait;
-  const PageStyle style{FBaseFont, FKeyFont, FColor, ActionWordWrap->isChecked()};
+  const PageStyle style = CurrentPageStyle();
   PageStream page;
   if (!FCurrentMessage) {
     WriteEmptyPage(page, style, PaletteColorResolver());
@@ -178,6 +181,10 @@ void TMainForm::RenderPage() {
     WriteMessagePage(page, *FCurrentMessage, nullptr, style, PaletteColorResolver());
   }
   ShowPageFile(page);
+}
+
+PageStyle TMainForm::CurrentPageStyle() const {
+  return {FBaseFont, FKeyFont, FColor, ActionWordWrap->isChecked()};
 }
 
 void TMainForm::ShowPageFile(const std::string& page) {

@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -52,8 +53,6 @@ using testing::Tree;
 const std::string kData = YUZULOG_TEST_DATA;
 constexpr int kRichText = 1;
 constexpr int kBrowser = 0;
-// Longer than the pause after which requests are drawn.
-constexpr int kSettleMs = 150;
 
 // Every test's window keeps its page files in a folder of the test: the window takes the
 // system's temporary folder, $TMPDIR, when it is created.
@@ -84,12 +83,7 @@ class Reading : public ::testing::Test {
   }
   // Waits until what was asked for has been drawn and, in the browser view, loaded.
   void Settle() {
-    RunFor(kSettleMs);
-#ifdef YUZULOG_HAVE_WEBENGINE
-    if (QWebEngineView* web = Web()) {
-      ASSERT_TRUE(RunUntil([web] { return !web->page()->isLoading(); }, 10000));
-    }
-#endif
+    ASSERT_TRUE(RunUntil([this] { return !Form->ViewBusy(); }, 10000));
   }
   const TLogMessage* Message(int number, int file = 0) const {
     for (const TLogMessage& m : Form->Files()[file].Messages())
@@ -102,9 +96,7 @@ class Reading : public ::testing::Test {
       n += e.path().filename().string().rfind("$qmv", 0) == 0;
     return n;
   }
-  QTextEdit* RichText() const {
-    return Child<QTextEdit>(*Form, "FView");
-  }
+  QTextEdit* RichText() const { return Child<QTextEdit>(*Form, "FView"); }
 #ifdef YUZULOG_HAVE_WEBENGINE
   QWebEngineView* Web() const {
     return Form->findChild<QWebEngineView*>(QStringLiteral("FView"));
@@ -153,16 +145,26 @@ TEST_F(Reading, RequestsWithinTheQuietPauseDrawOnlyTheLast) {
     EXPECT_EQ(RichText()->toPlainText(), QString::fromStdString(RichTextOf(TextOf(*m))));
   };
   showsTheCurrentNode();
-  // An arrow key held down (repeating every 30 ms) draws nothing until it is released.
+  // An arrow key held down (repeating every 30 ms) draws nothing until it is released. A machine
+  // that stalls the test for the whole pause between two presses ends the hold as a release would.
   Drawn->clear();
+  QElapsedTimer sincePress;
+  qint64 longestGap = 0;
   for (int i = 0; i < 15; ++i) {
+    if (i > 0) longestGap = std::max(longestGap, sincePress.elapsed());
     QTest::keyPress(tree, Qt::Key_Down);
+    sincePress.start();
     RunFor(30);
   }
   QTest::keyRelease(tree, Qt::Key_Down);
-  EXPECT_EQ(Drawn->count(), 0);
+  if (longestGap < 90) {
+    EXPECT_EQ(Drawn->count(), 0);
+  }
   Settle();
-  EXPECT_EQ(Drawn->count(), 1);
+  EXPECT_GE(Drawn->count(), 1);
+  if (longestGap < 90) {
+    EXPECT_EQ(Drawn->count(), 1);
+  }
   showsTheCurrentNode();
 }
 
@@ -177,8 +179,7 @@ TEST_F(Reading, TheTreeFollowsAMessageWithHitsWithoutDrawingItAgain) {
                       }});
   Drawn->clear();
   Form->RequestShow(&resultList, m);
-  Settle();
-  RunFor(kSettleMs);
+  Settle();  // the pause that request restarted included
   // The tree's selection change during the drawing asked again; that request was dropped.
   EXPECT_EQ(Drawn->count(), 1);
   EXPECT_EQ(Form->Requester(), Tree(*Form));
@@ -334,11 +335,9 @@ TEST_F(Reading, EachLinkGoesWhereItBelongsAndNoOtherFileOpensInTheView) {
   EXPECT_TRUE(Navigate(Web()->url().toString()));
   // A message reference jumps inside the program; one that is not loaded says so.
   EXPECT_FALSE(Navigate(QStringLiteral("nifty:yuzu/mes/5/2")));
-  RunFor(10);
-  EXPECT_EQ(Form->CurrentMessage()->Number, 2);
+  EXPECT_TRUE(RunUntil([this] { return Form->CurrentMessage()->Number == 2; }, 5000));
   EXPECT_FALSE(Navigate(QStringLiteral("nifty:yuzu/mes/5/450")));
-  RunFor(10);
-  EXPECT_EQ(Boxes.Count(ShownBox::Message), 1);
+  EXPECT_TRUE(RunUntil([this] { return Boxes.Count(ShownBox::Message) == 1; }, 5000));
   // Everything else opens outside the view.
   for (const char* url :
        {"nifty:yuzu/lib/3/45", "mailto:aoyuzu@example.or.jp",
