@@ -4,11 +4,13 @@
 
 #include "common/sjis.h"
 #include "logdata/logfiles.h"
+#include "platform/cp932.h"
 
 namespace yuzulog {
 
 const char* const kSearchingText = "検索しています";
 const char* const kUpdatingListText = "リストの表示を更新しています";
+const char* const kUpdateListQuestion = "リストを更新しますか？";
 
 namespace {
 
@@ -211,8 +213,48 @@ void SearchState::GetHitRanges(std::vector<int>& list, const TLogMessage& m) con
   }
 }
 
+EncodedFields EncodeTypedFields(const SearchFields& typed) {
+  EncodedFields encoded;
+  encoded.Fields = typed;
+  SearchFields& f = encoded.Fields;
+  // Each field's text with its check box and the name the window's labels give it.
+  struct Field {
+    std::string& Text;
+    bool Checked;
+    const char* Name;
+  };
+  const Field fields[] = {
+      {f.Edit[0], f.CheckBox[0], "キーワード1"}, {f.Edit[1], f.CheckBox[1], "キーワード2"},
+      {f.Edit[2], f.CheckBox[2], "キーワード3"}, {f.Edit[3], f.CheckBox[3], "キーワード4"},
+      {f.EditID, f.CheckBoxID, "ＩＤ"},          {f.EditName, f.CheckBoxName, "ハンドル名"}};
+  for (const Field& field : fields) {
+    if (!field.Checked) {
+      field.Text.clear();
+      continue;
+    }
+    Cp932Encoding e = Utf8ToCp932(field.Text);
+    if (!e.ok()) {
+      encoded.Error = std::string(field.Name) + " の「" + e.unmappable +
+                      "」はシフトJISにない文字なので検索できません";
+      encoded.Fields = {};
+      return encoded;
+    }
+    field.Text = std::move(e.bytes);
+  }
+  return encoded;
+}
+
 std::string HitCountText(std::size_t hits) {
   return std::to_string(hits) + " 個の発言がヒットしました";
+}
+
+std::string InterruptedCaption(std::size_t hits) {
+  return "検索は中断されています（" + HitCountText(hits) + "）";
+}
+
+std::string SearchNoticeText(std::size_t hits, bool interrupted, long long elapsedMs) {
+  return HitCountText(hits) + "\r\n\r\n" +
+         (interrupted ? " （中断しました）" : "(" + std::to_string(elapsedMs) + " msec)");
 }
 
 }  // namespace yuzulog

@@ -91,10 +91,27 @@ class SearchState {
   void GetHitRanges(std::vector<int>& list, const TLogMessage& m) const;
 };
 
+// The fields as typed in the window (UTF-8) encoded to code page 932, the logs' text, with the
+// one mapping the program has. Only the checked fields are encoded (the others are not looked
+// at). A checked field holding a character with no code page 932 form gives Error (UTF-8, naming
+// the field and the characters) and no fields: searching for the rest of the text would find
+// what was not asked for.
+struct EncodedFields {
+  SearchFields Fields;
+  std::string Error;
+};
+EncodedFields EncodeTypedFields(const SearchFields& typed);
+
 // Texts of the search (UTF-8).
-extern const char* const kSearchingText;     // "検索しています"
-extern const char* const kUpdatingListText;  // "リストの表示を更新しています"
+extern const char* const kSearchingText;       // "検索しています"
+extern const char* const kUpdatingListText;    // "リストの表示を更新しています"
+extern const char* const kUpdateListQuestion;  // "リストを更新しますか？"
 // N + " 個の発言がヒットしました".
 std::string HitCountText(std::size_t hits);
+// The caption of the question asked after an interrupted search with hits.
+std::string InterruptedCaption(std::size_t hits);
+// The notice after a search: the hit count, a blank line, then the time of the search and the
+// list update in milliseconds, or the interrupted mark.
+std::string SearchNoticeText(std::size_t hits, bool interrupted, long long elapsedMs);
 
 }  // namespace yuzulog

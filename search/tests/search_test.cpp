@@ -92,6 +92,37 @@ TEST(UpdateSearchEnabled, NeedsATreeNodeAndAUsableField) {
   EXPECT_TRUE(NarrowingEnabled(true, 3));
 }
 
+TEST(EncodeTypedFields, CheckedFieldsBecomeCodePage932AndUnmappableTextStopsTheSearch) {
+  SearchFields typed;
+  typed.Edit = {"柚子〜", "😀", "", "ignored 😀"};
+  typed.CheckBox = {true, false, true, false};
+  typed.EditName = "ゆず";
+  typed.CheckBoxName = true;
+  EncodedFields e = EncodeTypedFields(typed);
+  ASSERT_EQ(e.Error, "");
+  // The wave dash typed here is the one code page 932 writes as 0x81 0x60.
+  EXPECT_EQ(e.Fields.Edit[0], Sjis("柚子") + "\x81\x60");
+  EXPECT_EQ(e.Fields.Edit[1], "");  // unchecked: not looked at
+  EXPECT_EQ(e.Fields.EditName, Sjis("ゆず"));
+  EXPECT_EQ(e.Fields.CheckBox, typed.CheckBox);
+
+  typed.CheckBox[1] = true;
+  e = EncodeTypedFields(typed);
+  EXPECT_EQ(e.Error, "キーワード2 の「😀」はシフトJISにない文字なので検索できません");
+  EXPECT_FALSE(HasUsableField(e.Fields));
+  typed.CheckBox[1] = false;
+  typed.EditID = "Ａ①𠀋";
+  typed.CheckBoxID = true;
+  EXPECT_EQ(EncodeTypedFields(typed).Error,
+            "ＩＤ の「𠀋」はシフトJISにない文字なので検索できません");
+}
+
+TEST(SearchTexts, NoticeCarriesTheTimeOrTheInterruptedMark) {
+  EXPECT_EQ(SearchNoticeText(12, false, 345), "12 個の発言がヒットしました\r\n\r\n(345 msec)");
+  EXPECT_EQ(SearchNoticeText(0, true, 345), "0 個の発言がヒットしました\r\n\r\n （中断しました）");
+  EXPECT_EQ(InterruptedCaption(3), "検索は中断されています（3 個の発言がヒットしました）");
+}
+
 class SearchMessagesTest : public ::testing::Test {
  protected:
   void Load(std::vector<MessageSpec> specs) {
