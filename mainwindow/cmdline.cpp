@@ -2,12 +2,21 @@
 
 #include "common/sjis.h"
 #include "platform/inifile.h"
+#include "platform/paths.h"
 
 namespace yuzulog {
 std::string GetParamValue(const std::vector<std::string>& args, std::string_view key) {
   for (const std::string& a : args)
     if (StartsWithIgnoringAsciiCase(a, key)) return a.substr(key.size());
   return {};
+}
+
+std::vector<std::string> GetParamValues(const std::vector<std::string>& args, std::string_view key,
+                                        int maxCount) {
+  std::vector<std::string> values;
+  for (std::size_t i = 1; i < args.size() && static_cast<int>(values.size()) < maxCount; ++i)
+    if (StartsWithIgnoringAsciiCase(args[i], key)) values.push_back(args[i].substr(key.size()));
+  return values;
 }
 
 int GetParamInteger(const std::vector<std::string>& args, std::string_view key) {
@@ -20,11 +29,16 @@ std::vector<std::string> FileArguments(const std::vector<std::string>& args) {
   for (std::size_t i = 1; i < args.size(); ++i) {
     bool isKey = false;
     for (std::string_view k :
-         {kOldSystemKey, kViewModeKey, kLogSetKey, kScreenshotKey, kMessageKey})
+         {kOldSystemKey, kViewModeKey, kLogSetKey, kScreenshotKey, kMessageKey, kSearchKey})
       isKey = isKey || StartsWithIgnoringAsciiCase(args[i], k);
     if (!isKey && !args[i].empty()) files.push_back(args[i]);
   }
   return files;
+}
+
+std::string CompanionPath(const std::string& path, std::string_view tag) {
+  const std::string ext = FileExtension(path);
+  return path.substr(0, path.size() - ext.size()) + std::string(tag) + ext;
 }
 
 }  // namespace yuzulog

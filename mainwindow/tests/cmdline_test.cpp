@@ -25,8 +25,22 @@ TEST(CommandLine, ArgumentZeroIsSearchedButNeverAFile) {
   // The program's own path takes part in the key search, as it always has.
   EXPECT_EQ(GetParamValue({"viewmode:7"}, kViewModeKey), "7");
   EXPECT_EQ(FileArguments({"/bin/yuzulog", "a.lzh", "ViewMode:1", "SCREENSHOT:/tmp/s.png", "",
-                           "/l/b.LOG", "logset:x", "oldsystem:1", "message:5/13"}),
+                           "/l/b.LOG", "logset:x", "oldsystem:1", "message:5/13", "search:柚子"}),
             (std::vector<std::string>{"a.lzh", "/l/b.LOG"}));
+}
+
+TEST(CommandLine, SearchKeysRepeatInOrderUpToFourAndNeverComeFromArgumentZero) {
+  EXPECT_EQ(GetParamValues(
+                {"search:x", "Search:柚子", "a.LOG", "SEARCH:", "search:b", "search:c", "search:d"},
+                kSearchKey, kMaxSearchKeys),
+            (std::vector<std::string>{"柚子", "", "b", "c"}));
+  EXPECT_TRUE(GetParamValues({"p"}, kSearchKey, kMaxSearchKeys).empty());
+}
+
+TEST(CommandLine, CompanionPathGoesBeforeTheExtensionOfTheFileName) {
+  EXPECT_EQ(CompanionPath("/tmp/shot.png", "-search"), "/tmp/shot-search.png");
+  EXPECT_EQ(CompanionPath("/tmp/a.b/shot", "-search"), "/tmp/a.b/shot-search");
+  EXPECT_EQ(CompanionPath("shot.tar.png", "-search"), "shot.tar-search.png");
 }
 
 }  // namespace
