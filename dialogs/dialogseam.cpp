@@ -85,6 +85,18 @@ class QtDialogSeam final : public DialogSeam {
     return QFileDialog::getOpenFileNames(parent, caption, folder, filter);
   }
 
+  QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                          const QString& defaultSuffix) override {
+    QFileDialog dialog(parent, caption, {}, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    // The caller asks its own question about an existing file.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+  }
+
   void ShowTimedNotice(const QString& text, int intervalMs) override {
     yuzulog::ShowTimedNotice(text, intervalMs);
   }
@@ -114,6 +126,9 @@ class UnattendedSeam final : public DialogSeam {
     return ModalResult::Cancel;
   }
   QStringList GetOpenFileNames(QWidget*, const QString&, const QString&, const QString&) override {
+    return {};
+  }
+  QString GetSaveFileName(QWidget*, const QString&, const QString&, const QString&) override {
     return {};
   }
   void ShowTimedNotice(const QString& text, int) override { Log(ApplicationTitle(), text); }

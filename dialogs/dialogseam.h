@@ -37,6 +37,10 @@ class DialogSeam {
   // The file-open dialog allowing several existing files; empty when cancelled.
   virtual QStringList GetOpenFileNames(QWidget* parent, const QString& caption,
                                        const QString& folder, const QString& filter) = 0;
+  // The file-save dialog: a new or existing file (the caller asks about overwriting); a name
+  // typed without an extension gets defaultSuffix. Empty when cancelled.
+  virtual QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
+                                  const QString& defaultSuffix) = 0;
   virtual void ShowTimedNotice(const QString& text, int intervalMs) = 0;
   virtual ModalResult AskYesNoAll(const QString& text, const QString& caption,
                                   ModalResult defaultResult, Qt::Alignment alignment) = 0;

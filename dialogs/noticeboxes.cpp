@@ -122,4 +122,50 @@ ModalResult AskYesNoAll(const QString& text, const QString& caption, ModalResult
   return MakeYesNoAllBox(text, caption, defaultResult, alignment)->Exec();
 }
 
+std::unique_ptr<TNoticeBox> MakeOverwriteBox(const QString& fileName) {
+  auto box = std::make_unique<TNoticeBox>(ModalResult::Cancel);
+  box->setWindowTitle(QStringLiteral("ファイルにリストの発言を書き出す"));
+  QLabel* label = AddLabel(box.get(), fileName + QStringLiteral("\nファイルは既に存在します。"));
+  label->setAlignment(Qt::AlignCenter);
+  const int labelHeight = label->height() + 16;
+  // Four buttons of 100 x 25 from the left, 8 pixels apart, below the label.
+  constexpr int kWidth = 100;
+  constexpr int kButtonsWidth = 8 + 4 * (kWidth + 8);
+  const int width =
+      std::max({kButtonsWidth, label->width() + 16, CaptionWidth(box->windowTitle())});
+  SetClientSize(box.get(), width, labelHeight + 8 + kButtonBottomGap);
+  label->setGeometry(0, 0, width, labelHeight);
+  struct Spec {
+    const char* Caption;
+    ModalResult Result;
+  };
+  const Spec specs[] = {{"上書き(&O)", ModalResult::Ok},
+                        {"追加書き込み(&A)", ModalResult::Yes},
+                        {"戻る(&R)", ModalResult::No},
+                        {"キャンセル(&X)", ModalResult::Cancel}};
+  QList<QPushButton*> buttons;
+  int left = 8;
+  for (const Spec& s : specs) {
+    QPushButton* b = AddButton(box.get(), QString::fromUtf8(s.Caption), s.Result, left, kWidth);
+    b->setAutoDefault(true);  // Enter presses the button that has the focus
+    buttons.append(b);
+    left += kWidth + 8;
+  }
+  // "戻る(&R)" comes first in the tab order, so a hasty Enter changes nothing.
+  QPushButton* back = buttons[2];
+  QWidget::setTabOrder(back, buttons[0]);
+  QWidget::setTabOrder(buttons[0], buttons[1]);
+  QWidget::setTabOrder(buttons[1], buttons[3]);
+  back->setDefault(true);
+  box->OnShow = [back] {
+    if (back->isVisible()) back->setFocus(Qt::OtherFocusReason);
+  };
+  return box;
+}
+
+ModalResult AskOverwrite(const QString& fileName) {
+  const std::unique_ptr<TNoticeBox> box = MakeOverwriteBox(fileName);
+  return Dialogs().Execute(*box);
+}
+
 }  // namespace yuzulog

@@ -53,4 +53,12 @@ std::unique_ptr<TNoticeBox> MakeYesNoAllBox(const QString& text, const QString& 
 ModalResult AskYesNoAll(const QString& text, const QString& caption, ModalResult defaultResult,
                         Qt::Alignment alignment);
 
+// The save command's question about an existing file: "上書き(&O)" gives Ok (replace it),
+// "追加書き込み(&A)" Yes (append to it), "戻る(&R)" No (choose another name; it has the focus),
+// "キャンセル(&X)" and closing the box Cancel. The box is as wide as its row of buttons, or wider
+// for a file name that needs it.
+std::unique_ptr<TNoticeBox> MakeOverwriteBox(const QString& fileName);
+// Shows it through the dialog seam.
+ModalResult AskOverwrite(const QString& fileName);
+
 }  // namespace yuzulog

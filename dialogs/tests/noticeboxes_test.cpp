@@ -155,5 +155,46 @@ TEST(YesNoAll, EachButtonGivesItsResultAndClosingGivesCancel) {
             ModalResult::Cancel);
 }
 
+TEST(Overwrite, BackHasTheFocusEachButtonGivesItsAnswerAndClosingCancels) {
+  const std::pair<QString, ModalResult> cases[] = {
+      {QStringLiteral("上書き(&O)"), ModalResult::Ok},
+      {QStringLiteral("追加書き込み(&A)"), ModalResult::Yes},
+      {QStringLiteral("戻る(&R)"), ModalResult::No},
+      {QStringLiteral("キャンセル(&X)"), ModalResult::Cancel}};
+  for (const auto& [caption, result] : cases) {
+    WhenShown([caption](QWidget* box) {
+      for (QPushButton* b : Buttons(box))
+        if (b->text() == caption) b->click();
+    });
+    EXPECT_EQ(AskOverwrite(QStringLiteral("/tmp/a.txt")), result);
+  }
+  WhenShown([](QWidget* box) {
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("ファイルにリストの発言を書き出す"));
+    EXPECT_EQ(box->findChild<QLabel*>()->text(),
+              QStringLiteral("/tmp/a.txt\nファイルは既に存在します。"));
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  EXPECT_EQ(AskOverwrite(QStringLiteral("/tmp/a.txt")), ModalResult::No);
+  WhenShown([](QWidget* box) { box->close(); });
+  EXPECT_EQ(AskOverwrite(QStringLiteral("/tmp/a.txt")), ModalResult::Cancel);
+}
+
+TEST(Overwrite, ButtonsInOneRowBelowTheNameAndALongNameWidensTheBox) {
+  auto shortBox = MakeOverwriteBox(QStringLiteral("/a.txt"));
+  auto longBox = MakeOverwriteBox(QStringLiteral("/very/long/path") + QString(60, u'x') + ".txt");
+  EXPECT_GT(longBox->width(), shortBox->width());
+  for (TNoticeBox* box : {shortBox.get(), longBox.get()}) {
+    auto buttons = Buttons(box);
+    ASSERT_EQ(buttons.size(), 4);
+    auto* label = box->findChild<QLabel*>();
+    EXPECT_GE(box->width(), label->sizeHint().width());
+    for (QPushButton* b : buttons) {
+      EXPECT_EQ(b->y(), buttons[0]->y());
+      EXPECT_GT(b->y(), label->geometry().bottom());
+      EXPECT_TRUE(box->rect().contains(b->geometry()));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace yuzulog

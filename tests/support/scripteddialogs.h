@@ -21,7 +21,7 @@ inline void PrintTo(ModalResult result, std::ostream* os) {
 namespace yuzulog::testing {
 
 struct ShownBox {
-  enum Kind { Message, OpenFiles, Notice, YesNoAll, Dialog } Type;
+  enum Kind { Message, OpenFiles, Notice, YesNoAll, Dialog, SaveFile } Type;
   QString Text;
   QString Caption;
   ModalResult DefaultResult = ModalResult::None;
@@ -38,6 +38,8 @@ class ScriptedDialogs final : public DialogSeam {
   // an empty selection (file dialogs).
   std::deque<ModalResult> Answers;
   std::deque<QStringList> Files;
+  // Answers to the save dialog, in order; an unscripted one is cancelled.
+  std::deque<QString> SaveFiles;
   // Answers to the program's own dialogs, in order: each fills in the dialog as a person would
   // and says how it ends. An unscripted dialog is cancelled.
   std::deque<std::function<ModalResult(QDialog&)>> DialogAnswers;
@@ -56,6 +58,14 @@ class ScriptedDialogs final : public DialogSeam {
     if (Files.empty()) return {};
     QStringList f = Files.front();
     Files.pop_front();
+    return f;
+  }
+  QString GetSaveFileName(QWidget*, const QString& caption, const QString&,
+                          const QString&) override {
+    Record({ShownBox::SaveFile, {}, caption, ModalResult::None, MsgButtons::Ok, MsgIcon::None});
+    if (SaveFiles.empty()) return {};
+    QString f = SaveFiles.front();
+    SaveFiles.pop_front();
     return f;
   }
   void ShowTimedNotice(const QString& text, int) override {
