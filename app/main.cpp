@@ -12,6 +12,7 @@
 #include "mainwindow/ui/mainform.h"
 #include "platform/fontaliases.h"
 #include "platform/settingsfolder.h"
+#include "search/ui/searchform.h"
 
 int main(int argc, char** argv) {
   // The browser engine refuses to start as root with its sandbox on.
@@ -35,10 +36,11 @@ int main(int argc, char** argv) {
   if (!yuzulog::GetParamValue(args, yuzulog::kScreenshotKey).empty())
     yuzulog::SetDialogSeam(&yuzulog::UnattendedDialogs());
 
-  // 2. The main window; the search window is created right after it.
+  // 2. The main window, then the search window (declared after it, so destroyed before it).
   yuzulog::TMainForm form(args);
   // exit(), not quit(): quit() would send the window a close request and ask the close question.
   form.OnExit = [] { QCoreApplication::exit(0); };
+  yuzulog::TSearchForm search(form);
 
   // 3. The settings folder, with every missing parent.
   const std::string dir = yuzulog::SettingsDir();
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
 
   // 4. The main window's settings, then the search window's.
   form.LoadSettings(dir);
+  search.LoadSearchSettings(dir);
 
   // 5. The event loop; the window loads what it was given when it is first shown.
   form.show();
@@ -57,5 +60,7 @@ int main(int argc, char** argv) {
   // 6. The main window's settings, then the search window's.
   if (!form.SaveSettings(dir))
     std::fprintf(stderr, "yuzulog: cannot write the settings in %s\n", dir.c_str());
+  if (!search.SaveSearchSettings(dir))
+    std::fprintf(stderr, "yuzulog: cannot write the search window's settings in %s\n", dir.c_str());
   return rc;
 }

@@ -24,6 +24,7 @@
 #include "mainwindow/ui/glyphs.h"
 #include "mainwindow/ui/messagetreemodel.h"
 #include "mainwindow/ui/qtfont.h"
+#include "mainwindow/ui/searchwindow.h"
 #include "platform/paths.h"
 
 namespace yuzulog {
@@ -114,6 +115,9 @@ void TMainForm::FormCreate() {
   connect(ActionGotoMsg, &QAction::triggered, this, &TMainForm::ActionGotoMsgExecute);
   connect(ActionPrev, &QAction::triggered, this, &TMainForm::ActionPrevExecute);
   connect(ActionCopyCurrentMsg, &QAction::triggered, this, &TMainForm::ActionCopyCurrentMsgExecute);
+  connect(ActionSearch, &QAction::triggered, this, &TMainForm::ActionSearchExecute);
+  connect(ActionSearchStayOnTop, &QAction::triggered, this,
+          &TMainForm::ActionSearchStayOnTopExecute);
   connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { TreeView1Change(current); });
   TreeView1->viewport()->installEventFilter(this);
@@ -213,6 +217,7 @@ void TMainForm::LoadSettings(const std::string& dir) {
   ClearView();
   FBaseFont = s.BaseFont;
   if (!FOldSystem) TreeView1->setFont(ToQFont(FBaseFont));
+  ApplyFontToResultList();
   FKeyFont = s.KeyFont;
   FRecentFolders = ReadListFile(dir + kRecentFile);
   FLogSets = ReadListFile(dir + kLogSetFile);
@@ -254,6 +259,8 @@ void TMainForm::FormShow() {
   for (const std::string& f : FileArguments(FArgs))
     files.push_back(FullPath(f));
   if (!files.empty()) LoadFileList(files, false);
+  // The search keys first: a "Message:" key names the message to show over the first hit.
+  SearchAtStart();
   const std::string message = GetParamValue(kMessageKey);
   if (!message.empty()) {
     if (const auto target = ParseMessageKey(message))
@@ -284,6 +291,13 @@ void TMainForm::TakeScreenshotWhenSettled() {
 void TMainForm::TakeScreenshot() {
   if (!grab().save(FScreenshotPath, "PNG"))
     qWarning("yuzulog: cannot write the screenshot %s", qPrintable(FScreenshotPath));
+  // The search window, when it is shown, beside it.
+  if (FSearchWindow && FSearchWindow->Window().isVisible()) {
+    const QString path =
+        QString::fromStdString(CompanionPath(FScreenshotPath.toStdString(), kSearchScreenshotTag));
+    if (!FSearchWindow->Window().grab().save(path, "PNG"))
+      qWarning("yuzulog: cannot write the screenshot %s", qPrintable(path));
+  }
   ActionExitExecute();
 }
 

@@ -1,11 +1,12 @@
 // The main window: the control bar with its three tool bars, the tree of rooms and threads, the
 // message view, the status bar, and the loading of log files into the tree.
 //
-// The class is defined in five files: mainform.cpp (creation, settings, closing and the wiring
+// The class is defined in six files: mainform.cpp (creation, settings, closing and the wiring
 // between the parts), mainform_actions.cpp (the commands, menus and tool bars), mainform_load.cpp
 // (the load commands and the answers to the load loop's questions), mainform_navigation.cpp (the
-// tree's events, go-to, back and copy) and mainform_view.cpp (the message view: its creation,
-// the show requests and their deferred drawing, the page files and the links).
+// tree's events, go-to, back and copy), mainform_search.cpp (the search window's commands and
+// what the window hands it) and mainform_view.cpp (the message view: its creation, the show
+// requests and their deferred drawing, the page files and the links).
 #pragma once
 
 #include <QMainWindow>
@@ -32,6 +33,7 @@ class QUrl;
 namespace yuzulog {
 
 class MessageTreeModel;
+class SearchWindow;
 class TProgressDlg;
 struct PageStyle;
 
@@ -83,6 +85,16 @@ class TMainForm : public QMainWindow {
 
   // The loaded files, for the windows that work on them.
   const LogFiles& Files() const { return FLogFiles; }
+  int TreeNodeCount() const { return FTree.NodeCount(); }
+
+  // The search window, created right after this window and kept for the run; it must outlive
+  // this window's use of it or be disconnected (nullptr) first. Connecting enables the search
+  // commands and gives the result list this window's colour and font.
+  void SetSearchWindow(SearchWindow* window);
+  // The search window reports its state: the check mark of the menu item Search1 follows its
+  // visibility, that of the stay-on-top command its form style.
+  void MarkSearchShown(bool shown);
+  void MarkSearchStayOnTop(bool on);
 
   // Whether Shift is held; tests replace it.
   std::function<bool()> ShiftHeld;
@@ -102,6 +114,8 @@ class TMainForm : public QMainWindow {
   void ActionGotoMsgExecute();
   void ActionPrevExecute();
   void ActionCopyCurrentMsgExecute();
+  void ActionSearchExecute();
+  void ActionSearchStayOnTopExecute();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -146,6 +160,13 @@ class TMainForm : public QMainWindow {
   // Makes the message's node the tree's current node (which shows it through TreeView1Change).
   void SelectMessageNode(const TLogMessage& message);
 
+  // mainform_search.cpp
+  // The result list follows the window's colour and message font unless FOldSystem.
+  void ApplyColorToResultList();
+  void ApplyFontToResultList();
+  // The "Search:" keys, once the given files have loaded.
+  void SearchAtStart();
+
   // mainform_view.cpp
   void CreateView(int mode);
   void ClearView();
@@ -183,6 +204,7 @@ class TMainForm : public QMainWindow {
   QAction* ActionFontSelect = nullptr;
   QAction* ActionWordWrap = nullptr;
   QAction* ActionSearch = nullptr;
+  QAction* Search1 = nullptr;  // the search command's menu item, with the window's check mark
   QAction* ActionAbout = nullptr;
   QAction* ActionKeyFontSelect = nullptr;
   QAction* ActionSearchStayOnTop = nullptr;
@@ -224,6 +246,8 @@ class TMainForm : public QMainWindow {
   bool FPageLoading = false;                  // the browser view is loading a page
   std::string FInterwayPrefix;
   HitSource FHitSource;
+
+  SearchWindow* FSearchWindow = nullptr;
 
   TColor FColor = kClWindow;
   bool FSplitVertical = true;

@@ -100,8 +100,17 @@ void TMainForm::CreateMenus() {
   PopupMenuFile->addSeparator();
   PopupMenuFile->addAction(ActionExit);
 
+  // The search command's item carries a check mark while the search window is shown; the
+  // command itself, also on the tool bar, has none.
+  Search1 = item("Search1", "", false);
+  Search1->setText(ActionSearch->text() + QLatin1Char('\t') +
+                   ActionSearch->shortcut().toString(QKeySequence::NativeText));
+  Search1->setIcon(ActionSearch->icon());
+  Search1->setToolTip(ActionSearch->toolTip());
+  Search1->setCheckable(true);
+  connect(Search1, &QAction::triggered, ActionSearch, &QAction::trigger);
   PopupMenuTool = menu("PopupMenuTool");
-  PopupMenuTool->addAction(ActionSearch);
+  PopupMenuTool->addAction(Search1);
   PopupMenuTool->addAction(ActionGotoMsg);
   PopupMenuTool->addAction(ActionCopyCurrentMsg);
 

@@ -14,6 +14,7 @@
 #include "dialogs/waitcursor.h"
 #include "mainwindow/ui/mainform.h"
 #include "mainwindow/ui/messagetreemodel.h"
+#include "mainwindow/ui/searchwindow.h"
 
 namespace yuzulog {
 namespace {
@@ -129,7 +130,7 @@ void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
     ShowLoadReport();
   });
   ExpandIfSingleRoom();
-  // The search window's commands follow what is loaded once it is connected.
+  if (FSearchWindow) FSearchWindow->UpdateSearchEnabled();
 }
 
 void TMainForm::ShowLoadReport() {
@@ -151,7 +152,7 @@ void TMainForm::ExpandIfSingleRoom() {
 }
 
 void TMainForm::ClearViews() {
-  // The result list is emptied here once it is connected.
+  if (FSearchWindow) FSearchWindow->ClearResults();
   ForgetMessages();
   ClearView();
 }
@@ -186,6 +187,7 @@ void TMainForm::RemoveLogFiles(const std::vector<const TLogData*>& files) {
   });
   ExpandIfSingleRoom();
   SetStatus(U(MessageTotalText(FLogFiles.TotalMessages())));
+  if (FSearchWindow) FSearchWindow->UpdateSearchEnabled();
 }
 
 }  // namespace yuzulog

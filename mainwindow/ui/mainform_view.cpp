@@ -113,8 +113,8 @@ void TMainForm::ApplyColor() {
     QPalette p = TreeView1->palette();
     p.setColor(QPalette::Base, c);
     TreeView1->setPalette(p);
-    // The search window's result list takes the same colour when it is connected.
   }
+  ApplyColorToResultList();
 }
 
 void TMainForm::RequestShow(QObject* requester, const TLogMessage* message) {
