@@ -178,7 +178,8 @@ done
 # The load benchmark always; the whole matcher benchmark only in the small run (the large run
 # has already timed its plain loop above).
 micro_args=()
-benches=(yuzulog-load-bench yuzulog-model-bench yuzulog-view-bench yuzulog-show-bench)
+benches=(yuzulog-load-bench yuzulog-model-bench yuzulog-view-bench yuzulog-show-bench
+  yuzulog-search-bench)
 samples=200
 if [ "$small" = 1 ]; then
   micro_args=(--benchmark_min_time=0.01)
