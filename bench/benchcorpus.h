@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -27,6 +28,19 @@ inline std::vector<std::filesystem::path> CorpusLogFiles(const char* folder) {
     if (entry.path().extension() == ".LOG") logs.push_back(entry.path());
   std::sort(logs.begin(), logs.end());
   return logs;
+}
+
+// The figures a benchmark got wrong: each is reported on stderr under the benchmark's name (set
+// gBenchName first), and the benchmark ends with ExitStatus().
+inline const char* gBenchName = "bench";
+inline int gFailures = 0;
+inline void Check(bool ok, const char* what) {
+  if (ok) return;
+  std::fprintf(stderr, "%s: %s\n", gBenchName, what);
+  ++gFailures;
+}
+inline int ExitStatus() {
+  return gFailures == 0 ? 0 : 1;
 }
 
 }  // namespace yuzulog::bench

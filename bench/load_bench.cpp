@@ -23,9 +23,9 @@
 #include "bench/benchcorpus.h"
 #include "htmlview/htmlpage.h"
 #include "logdata/logdata.h"
+#include "logdata/logfiles.h"
 #include "logdata/logloader.h"
 #include "logdata/unlha32.h"
-#include "logdata/logfiles.h"
 #include "mainwindow/messagetree.h"
 
 namespace yuzulog {

@@ -42,19 +42,13 @@ namespace yuzulog {
 namespace {
 
 constexpr int kSteps = 200;
-int gFailures = 0;
-
-void Check(bool ok, const char* what) {
-  if (ok) return;
-  std::fprintf(stderr, "search_bench: %s\n", what);
-  ++gFailures;
-}
+using bench::Check;
 
 template <class T>
 T* Part(QWidget& window, const char* name) {
   T* part = window.findChild<T*>(QString::fromUtf8(name));
   if (part == nullptr) {
-    std::fprintf(stderr, "search_bench: the window has no %s\n", name);
+    std::fprintf(stderr, "%s: the window has no %s\n", bench::gBenchName, name);
     std::exit(2);
   }
   return part;
@@ -131,12 +125,16 @@ void WatchedSearch(TSearchForm& search, const char* what) {
 double CancelAfter(TSearchForm& search, int delayMs) {
   QElapsedTimer sinceStart;
   bool pressed = false;
-  QTimer::singleShot(delayMs, [&] {
+  // A timer of this call's own: a search that ends first must not leave it to fire later.
+  QTimer press;
+  press.setSingleShot(true);
+  QObject::connect(&press, &QTimer::timeout, [&] {
     if (TProgressForm* form = ShownProgress(); form && form->Bar->isVisible()) {
       form->Button->click();
       pressed = true;
     }
   });
+  press.start(delayMs);
   sinceStart.start();
   Part<QPushButton>(search, "Button1")->click();
   return pressed ? static_cast<double>(sinceStart.nsecsElapsed()) / 1e6 - delayMs : -1;
@@ -219,6 +217,7 @@ int main(int argc, char** argv) {
   using namespace yuzulog;
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
+  bench::gBenchName = "search_bench";
   const char* folder = bench::CorpusFolder();
   if (folder == nullptr) {
     std::fprintf(stderr, "search_bench: set YUZULOG_BENCH_CORPUS to a folder of .LOG files\n");
@@ -272,10 +271,10 @@ int main(int argc, char** argv) {
   Check(!search.Results().empty(), "the search found nothing");
   if (search.Results().size() < 2 * kSteps) {
     std::printf("too few rows for the list figures\n");
-    return gFailures == 0 ? 0 : 1;
+    return bench::ExitStatus();
   }
   auto* list = Part<QTableView>(search, "ListView1");
   ListSteps(*list);
   SortEveryColumn(search, *list);
-  return gFailures == 0 ? 0 : 1;
+  return bench::ExitStatus();
 }

@@ -33,13 +33,7 @@ namespace yuzulog {
 namespace {
 
 constexpr int kSteps = 200;
-int gFailures = 0;
-
-void Check(bool ok, const char* what) {
-  if (ok) return;
-  std::fprintf(stderr, "view_bench: %s\n", what);
-  ++gFailures;
-}
+using bench::Check;
 
 double MsPerStep(const QElapsedTimer& t, int steps) {
   return static_cast<double>(t.elapsed()) / steps;
@@ -181,7 +175,7 @@ void ResultListFigures(LogFiles& files) {
   const int count = static_cast<int>(hits.size());
   if (count < 4 * kSteps) {
     std::fprintf(stderr, "view_bench: %d messages are too few for the result list\n", count);
-    ++gFailures;
+    ++bench::gFailures;
     return;
   }
 
@@ -298,8 +292,9 @@ void ResultListFigures(LogFiles& files) {
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QApplication app(argc, argv);
+  yuzulog::bench::gBenchName = "view_bench";
   yuzulog::LogFiles files = yuzulog::bench::LoadLibrary("view_bench");
   yuzulog::TreeFigures(files);
   yuzulog::ResultListFigures(files);
-  return yuzulog::gFailures == 0 ? 0 : 1;
+  return yuzulog::bench::ExitStatus();
 }

@@ -29,6 +29,14 @@ void WhenShown(std::function<void(QWidget*)> action) {
   });
 }
 
+// Presses the button with that caption once the modal box is shown.
+void PressWhenShown(const QString& caption) {
+  WhenShown([caption](QWidget* box) {
+    for (QPushButton* b : Buttons(box))
+      if (b->text() == caption) b->click();
+  });
+}
+
 // Within one pixel: an odd margin cannot be split evenly.
 void ExpectCentred(const QWidget& part, const QWidget& box) {
   const int rightMargin = box.width() - part.geometry().right() - 1;
@@ -140,10 +148,7 @@ TEST(YesNoAll, EachButtonGivesItsResultAndClosingGivesCancel) {
       {QStringLiteral("全てはい(&A)"), ModalResult::YesToAll},
       {QStringLiteral("全ていいえ(&X)"), ModalResult::NoToAll}};
   for (const auto& [caption, result] : cases) {
-    WhenShown([caption](QWidget* box) {
-      for (QPushButton* b : Buttons(box))
-        if (b->text() == caption) b->click();
-    });
+    PressWhenShown(caption);
     EXPECT_EQ(AskYesNoAll(QStringLiteral("q"), QStringLiteral("c"), ModalResult::No, Qt::AlignLeft),
               result);
   }
@@ -162,10 +167,7 @@ TEST(Overwrite, BackHasTheFocusEachButtonGivesItsAnswerAndClosingCancels) {
       {QStringLiteral("戻る(&R)"), ModalResult::No},
       {QStringLiteral("キャンセル(&X)"), ModalResult::Cancel}};
   for (const auto& [caption, result] : cases) {
-    WhenShown([caption](QWidget* box) {
-      for (QPushButton* b : Buttons(box))
-        if (b->text() == caption) b->click();
-    });
+    PressWhenShown(caption);
     EXPECT_EQ(AskOverwrite(QStringLiteral("/tmp/a.txt")), result);
   }
   WhenShown([](QWidget* box) {

@@ -140,13 +140,7 @@ void TMainForm::CreateTree() {
   // settings say so.
   TreeView1->setFont(ToQFont(FBaseFont));
   TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
-  // The selection stays visible when the tree loses the focus.
-  QPalette pal = TreeView1->palette();
-  pal.setColor(QPalette::Inactive, QPalette::Highlight,
-               pal.color(QPalette::Active, QPalette::Highlight));
-  pal.setColor(QPalette::Inactive, QPalette::HighlightedText,
-               pal.color(QPalette::Active, QPalette::HighlightedText));
-  TreeView1->setPalette(pal);
+  KeepSelectionVisible(*TreeView1);
   FTreeModel = new MessageTreeModel(FTree, this);
   TreeView1->setModel(FTreeModel);
   // Long labels scroll sideways instead of being cut off; only rows on screen are measured.

@@ -64,4 +64,11 @@ QColor ToQColor(TColor c) {
   return QColor::fromRgb(PaletteColorResolver().Resolve(c));
 }
 
+void KeepSelectionVisible(QWidget& view) {
+  QPalette p = view.palette();
+  for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText})
+    p.setColor(QPalette::Inactive, role, p.color(QPalette::Active, role));
+  view.setPalette(p);
+}
+
 }  // namespace yuzulog

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QWidget>
 
 #include "common/fontspec.h"
 
@@ -19,5 +20,8 @@ class PaletteColorResolver final : public ColorResolver {
 };
 
 QColor ToQColor(TColor c);
+
+// The selection of a view keeps its colours when the view loses the focus.
+void KeepSelectionVisible(QWidget& view);
 
 }  // namespace yuzulog

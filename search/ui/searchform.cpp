@@ -276,13 +276,7 @@ void TSearchForm::CreateList() {
   SetUpResultView(*ListView1);
   ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
-  // The selection stays visible when the list loses the focus.
-  QPalette p = ListView1->palette();
-  p.setColor(QPalette::Inactive, QPalette::Highlight,
-             p.color(QPalette::Active, QPalette::Highlight));
-  p.setColor(QPalette::Inactive, QPalette::HighlightedText,
-             p.color(QPalette::Active, QPalette::HighlightedText));
-  ListView1->setPalette(p);
+  KeepSelectionVisible(*ListView1);
 }
 
 void TSearchForm::CreatePopupMenu() {
