@@ -476,6 +476,22 @@ TEST_F(SearchFormTest, RollUpHidesThePanelAndTheListTakesItsPlace) {
   EXPECT_TRUE(Part<QScrollArea>("ScrollBox1")->isVisible());
 }
 
+TEST(ResultList, TakesTheMainColourAndMessageFontUnlessInTheOldSystemsColours) {
+  TempDir dir;
+  dir.Write("Form1.INI", "[Window]\r\nColor=255\r\n[BaseFont]\r\nName=IPAGothic\r\nSize=20\r\n");
+  for (const bool old : {false, true}) {
+    SCOPED_TRACE(old);
+    TMainForm main({"yuzulog", "ViewMode:1", old ? "OldSystem:1" : "OldSystem:0"});
+    TSearchForm search(main);
+    auto* list = search.findChild<QTableView*>(QStringLiteral("ListView1"));
+    const QFont before = list->font();
+    main.LoadSettings(dir.Path().string() + "/");
+    EXPECT_EQ(list->palette().color(QPalette::Base) == QColor(255, 0, 0), !old);
+    EXPECT_EQ(list->font().pointSize() == 20, !old);
+    EXPECT_EQ(list->font() == before, old);
+  }
+}
+
 TEST(SearchKey, SearchesOnceTheGivenFilesHaveLoadedAndShowsTheFirstHit) {
   ScriptedDialogs boxes;
   TempDir dir;
