@@ -90,10 +90,16 @@ TSearchForm::TSearchForm(TMainForm& mainForm) : QWidget(nullptr), FMainForm(&mai
   OpenDocument = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
   FormCreate();
   mainForm.SetSearchWindow(this);
+  // A message the list asked for is drawn with the hits of the last search.
+  mainForm.SetHitSource({ListView1, [this](std::vector<int>& pairs, const TLogMessage& message) {
+                           FState.GetHitRanges(pairs, message);
+                         }});
 }
 
 TSearchForm::~TSearchForm() {
-  if (FMainForm) FMainForm->SetSearchWindow(nullptr);
+  if (!FMainForm) return;
+  FMainForm->SetHitSource({});
+  FMainForm->SetSearchWindow(nullptr);
 }
 
 void TSearchForm::FormCreate() {

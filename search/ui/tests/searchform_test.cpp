@@ -20,18 +20,28 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
 
+#ifdef YUZULOG_HAVE_WEBENGINE
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#endif
+
 #include "dialogs/progressdlg.h"
 #include "mainwindow/ui/mainform.h"
+#include "mainwindow/ui/messagetreemodel.h"
 #include "mainwindow/ui/tests/formparts.h"
 #include "platform/cp932.h"
 #include "search/searchsettings.h"
 #include "tests/support/logbuilder.h"
+#include "tests/support/rununtil.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdir.h"
 
@@ -43,8 +53,11 @@ using testing::Child;
 using testing::LogBuilder;
 using testing::MessageSpec;
 using testing::ReadFileBytes;
+using testing::RunFor;
+using testing::RunUntil;
 using testing::ScriptedDialogs;
 using testing::ShownBox;
+using testing::Sjis;
 using testing::TempDir;
 
 MessageSpec Msg(int number, std::string body, std::string id = "ABC01234") {
@@ -476,6 +489,69 @@ TEST_F(SearchFormTest, RollUpHidesThePanelAndTheListTakesItsPlace) {
   EXPECT_TRUE(Part<QScrollArea>("ScrollBox1")->isVisible());
 }
 
+// Choosing a row shows its message with the keywords in the key font, in either view, and the
+// tree follows; a message the tree asks for has none. The browser view's page files go to a
+// folder of the test.
+TEST(ChosenRow, ShowsItsMessageWithItsHitsInThePageAndInTheRichText) {
+  ScriptedDialogs boxes;
+  TempDir dir;
+  LogBuilder b;
+  b.Add(Msg(1, "蜜柑")).Add(Msg(2, "柚子と胡椒と柚子")).Add(Msg(3, "柚子"));
+  const std::string path = dir.Write("room12.LOG", b.Text());
+  const std::string key = Sjis("柚子");
+  for (const int mode : {0, 1}) {
+    SCOPED_TRACE(mode);
+    setenv("TMPDIR", dir.Path().c_str(), 1);
+    TMainForm main({"yuzulog", "ViewMode:" + std::to_string(mode)});
+    unsetenv("TMPDIR");
+    TSearchForm search(main);
+    main.show();
+    main.LoadFileList({path}, false);
+    search.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("柚子"));
+    search.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    ASSERT_EQ(search.Results().size(), 2u);
+    auto* list = search.findChild<QTableView*>(QStringLiteral("ListView1"));
+    list->setCurrentIndex(list->model()->index(0, 0));  // message 2
+    const TLogMessage* m = search.Results()[0];
+    EXPECT_EQ(main.CurrentMessage(), m);
+    auto* tree = main.findChild<QTreeView*>(QStringLiteral("TreeView1"));
+    if (mode == 0) {
+#ifdef YUZULOG_HAVE_WEBENGINE
+      // Drawn: the tree has followed the message, and the page has loaded.
+      auto* web = main.findChild<QWebEngineView*>(QStringLiteral("FView"));
+      ASSERT_TRUE(RunUntil([&] { return main.Requester() == tree; }, 5000));
+      ASSERT_TRUE(RunUntil([web] { return !web->page()->isLoading(); }, 10000));
+      const std::string page = ReadFileBytes(web->url().toLocalFile().toStdString());
+      // Both occurrences in the key font; the tree shows the message selected.
+      std::size_t spans = 0;
+      for (std::size_t at = page.find("<span style='"); at != std::string::npos;
+           at = page.find("<span style='", at + 1))
+        spans += page.compare(page.find('>', at) + 1, key.size(), key) == 0;
+      EXPECT_EQ(spans, 2u);
+      EXPECT_EQ(MessageTreeModel::NodeOf(tree->currentIndex()), m->Node);
+#endif
+    } else {
+      auto* text = main.findChild<QTextEdit*>(QStringLiteral("FView"));
+      ASSERT_TRUE(RunUntil([&] { return !text->toPlainText().isEmpty(); }, 5000));
+      const auto blueAt = [text](int position) {
+        QTextCursor c(text->document());
+        c.setPosition(position + 1);  // the format of the character before the cursor
+        return c.charFormat().foreground().color() == QColor(0, 0, 255);
+      };
+      const QString shown = text->toPlainText();
+      const int first = static_cast<int>(shown.indexOf(QStringLiteral("柚子")));
+      const int last = static_cast<int>(shown.lastIndexOf(QStringLiteral("柚子")));
+      ASSERT_GT(first, 0);
+      EXPECT_TRUE(blueAt(first) && blueAt(first + 1) && blueAt(last) && blueAt(last + 1));
+      EXPECT_FALSE(blueAt(first + 2));  // と
+      // Asked for by the tree, the same message has no hits.
+      main.RequestShow(tree, m);
+      RunFor(300);
+      EXPECT_FALSE(blueAt(first));
+    }
+  }
+}
+
 TEST(ResultList, TakesTheMainColourAndMessageFontUnlessInTheOldSystemsColours) {
   TempDir dir;
   dir.Write("Form1.INI", "[Window]\r\nColor=255\r\n[BaseFont]\r\nName=IPAGothic\r\nSize=20\r\n");
@@ -501,7 +577,7 @@ TEST(SearchKey, SearchesOnceTheGivenFilesHaveLoadedAndShowsTheFirstHit) {
   TMainForm main({"yuzulog", "ViewMode:1", path, "Search:柚子", "search:胡椒"});
   TSearchForm search(main);
   main.show();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !search.Results().empty(); }, 5000));
+  ASSERT_TRUE(RunUntil([&] { return !search.Results().empty(); }, 5000));
   EXPECT_TRUE(search.isVisible());
   EXPECT_EQ(search.findChild<QLineEdit*>(QStringLiteral("Edit2"))->text(), QStringLiteral("胡椒"));
   ASSERT_EQ(search.Results().size(), 1u);
