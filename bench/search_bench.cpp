@@ -45,13 +45,13 @@ constexpr int kSteps = 200;
 using bench::Check;
 
 template <class T>
-T* Part(QWidget& window, const char* name) {
-  T* part = window.findChild<T*>(QString::fromUtf8(name));
-  if (part == nullptr) {
+T* Named(QWidget& window, const char* name) {
+  T* found = window.findChild<T*>(QString::fromUtf8(name));
+  if (found == nullptr) {
     std::fprintf(stderr, "%s: the window has no %s\n", bench::gBenchName, name);
     std::exit(2);
   }
-  return part;
+  return found;
 }
 
 TProgressForm* ShownProgress() {
@@ -94,10 +94,10 @@ class LoopWatch : public QObject {
 };
 
 void Type(TSearchForm& search, const QString& word, int ignoreCode, bool ignoreCase) {
-  Part<QLineEdit>(search, "Edit1")->setText(word);
-  Part<QComboBox>(search, "IgnoreCode")->setCurrentIndex(ignoreCode);
-  Part<QCheckBox>(search, "IgnoreCase")->setChecked(ignoreCase);
-  Part<QCheckBox>(search, "CheckBoxNest")->setChecked(false);
+  Named<QLineEdit>(search, "Edit1")->setText(word);
+  Named<QComboBox>(search, "IgnoreCode")->setCurrentIndex(ignoreCode);
+  Named<QCheckBox>(search, "IgnoreCase")->setChecked(ignoreCase);
+  Named<QCheckBox>(search, "CheckBoxNest")->setChecked(false);
 }
 
 // One search run by the button, with the loop watched.
@@ -106,7 +106,7 @@ void WatchedSearch(TSearchForm& search, const char* what) {
   watch.Start();
   QElapsedTimer t;
   t.start();
-  Part<QPushButton>(search, "Button1")->click();
+  Named<QPushButton>(search, "Button1")->click();
   const qint64 total = t.elapsed();
   watch.Stop();
   const auto& times = search.LastSearchTimes();
@@ -136,7 +136,7 @@ double CancelAfter(TSearchForm& search, int delayMs) {
   });
   press.start(delayMs);
   sinceStart.start();
-  Part<QPushButton>(search, "Button1")->click();
+  Named<QPushButton>(search, "Button1")->click();
   return pressed ? static_cast<double>(sinceStart.nsecsElapsed()) / 1e6 - delayMs : -1;
 }
 
@@ -273,7 +273,7 @@ int main(int argc, char** argv) {
     std::printf("too few rows for the list figures\n");
     return bench::ExitStatus();
   }
-  auto* list = Part<QTableView>(search, "ListView1");
+  auto* list = Named<QTableView>(search, "ListView1");
   ListSteps(*list);
   SortEveryColumn(search, *list);
   return bench::ExitStatus();

@@ -96,19 +96,19 @@ class SearchFormTest : public ::testing::Test {
   }
 
   template <class T>
-  T* Part(const char* name) {
+  T* Named(const char* name) {
     return Child<T>(*Search, name);
   }
-  QLineEdit* Edit(int i) { return Part<QLineEdit>(("Edit" + std::to_string(i)).c_str()); }
-  QCheckBox* Box(const char* name) { return Part<QCheckBox>(name); }
-  QTableView* List() { return Part<QTableView>("ListView1"); }
-  QString Status() { return Part<QLabel>("StatusBar1")->text(); }
+  QLineEdit* Edit(int i) { return Named<QLineEdit>(("Edit" + std::to_string(i)).c_str()); }
+  QCheckBox* Box(const char* name) { return Named<QCheckBox>(name); }
+  QTableView* List() { return Named<QTableView>("ListView1"); }
+  QString Status() { return Named<QLabel>("StatusBar1")->text(); }
 
   // Types the words into the keyword fields (the rest emptied) and runs the search.
   void Run(std::vector<QString> words) {
     for (int i = 1; i <= 4; ++i)
       Edit(i)->setText(i <= static_cast<int>(words.size()) ? words[i - 1] : QString());
-    Part<QPushButton>("Button1")->click();
+    Named<QPushButton>("Button1")->click();
   }
   std::vector<int> Numbers() {
     std::vector<int> n;
@@ -140,7 +140,7 @@ class SearchFormTest : public ::testing::Test {
 };
 
 TEST_F(SearchFormTest, RunButtonNeedsALoadedLogAndAUsableFieldNarrowingAlsoRows) {
-  auto* run = Part<QPushButton>("Button1");
+  auto* run = Named<QPushButton>("Button1");
   auto* nest = Box("CheckBoxNest");
   Edit(3)->setText(QStringLiteral("柚子"));
   EXPECT_FALSE(run->isEnabled());  // nothing loaded
@@ -154,7 +154,7 @@ TEST_F(SearchFormTest, RunButtonNeedsALoadedLogAndAUsableFieldNarrowingAlsoRows)
   EXPECT_FALSE(run->isEnabled());
   Box("CheckBox2")->click();  // checked by hand, but empty
   EXPECT_FALSE(run->isEnabled());
-  Part<QLineEdit>("EditID")->setText(QStringLiteral("ABC01234"));
+  Named<QLineEdit>("EditID")->setText(QStringLiteral("ABC01234"));
   EXPECT_TRUE(Box("CheckBoxID")->isChecked());
   EXPECT_TRUE(run->isEnabled());
   run->click();
@@ -173,12 +173,12 @@ TEST_F(SearchFormTest, TypingChecksAFieldEmptyingUnchecksItAndEnterSearches) {
   Load({Msg(1, "柚子"), Msg(2, "蜜柑")});
   for (const char* name : {"Edit1", "Edit4", "EditID", "EditName"}) {
     SCOPED_TRACE(name);
-    auto* edit = Part<QLineEdit>(name);
+    auto* edit = Named<QLineEdit>(name);
     const QString box = QString::fromUtf8(name).replace(QStringLiteral("Edit"), "CheckBox");
     QTest::keyClicks(edit, QStringLiteral("x"));
-    EXPECT_TRUE(Part<QCheckBox>(box.toUtf8().constData())->isChecked());
+    EXPECT_TRUE(Named<QCheckBox>(box.toUtf8().constData())->isChecked());
     QTest::keyClick(edit, Qt::Key_Backspace);
-    EXPECT_FALSE(Part<QCheckBox>(box.toUtf8().constData())->isChecked());
+    EXPECT_FALSE(Named<QCheckBox>(box.toUtf8().constData())->isChecked());
   }
   Edit(2)->setText(QStringLiteral("蜜柑"));
   Key(Edit(2), Qt::Key_Enter, Qt::NoModifier);
@@ -210,7 +210,7 @@ TEST_F(SearchFormTest, EachIgnoreModeCaseAndTheCompoundKey) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Word.toStdString() + " code " + std::to_string(c.IgnoreCode));
     Search->ClearResults();
-    Part<QComboBox>("IgnoreCode")->setCurrentIndex(c.IgnoreCode);
+    Named<QComboBox>("IgnoreCode")->setCurrentIndex(c.IgnoreCode);
     Box("IgnoreCase")->setChecked(c.IgnoreCase);
     Box("Enhanced")->setChecked(c.Enhanced);
     Run({c.Word});
@@ -312,10 +312,10 @@ TEST_F(SearchFormTest, MenuAndCtrlKeysFollowTheSelection) {
   Run({QStringLiteral("柚子")});
   // Copy, save, select all: what the pop-up menu offers as it opens.
   auto offered = [&] {
-    emit Part<QMenu>("PopupMenu1")->aboutToShow();
+    emit Named<QMenu>("PopupMenu1")->aboutToShow();
     std::vector<bool> items;
     for (const char* name : {"CopyResultMenu", "SaveResultMenu", "SelectAllMenu"})
-      items.push_back(Part<QAction>(name)->isEnabled());
+      items.push_back(Named<QAction>(name)->isEnabled());
     return items;
   };
   List()->selectionModel()->clear();
@@ -329,7 +329,7 @@ TEST_F(SearchFormTest, MenuAndCtrlKeysFollowTheSelection) {
   EXPECT_EQ(Boxes.Count(ShownBox::SaveFile), 1);
 }
 
-TEST_F(SearchFormTest, SaveAsksAboutAnExistingFileAndEachAnswerDoesItsPart) {
+TEST_F(SearchFormTest, SaveAsksAboutAnExistingFileAndEachAnswerDoesWhatItSays) {
   Load({Msg(1, "柚子 一"), Msg(2, "柚子 二")});
   Run({QStringLiteral("柚子")});
   SelectRows({0, 1});
@@ -429,8 +429,8 @@ TEST_F(SearchFormTest, SettingsRoundTripAndAMissingFileGivesTheDefaults) {
   EXPECT_TRUE(Action(*Main, "ActionSearchStayOnTop")->isChecked());
   EXPECT_FALSE(Box("IgnoreCase")->isChecked());
   EXPECT_TRUE(Box("Enhanced")->isChecked());
-  EXPECT_EQ(Part<QComboBox>("IgnoreCode")->currentIndex(), 2);
-  EXPECT_EQ(Part<QGroupBox>("GroupBox1")->title(),
+  EXPECT_EQ(Named<QComboBox>("IgnoreCode")->currentIndex(), 2);
+  EXPECT_EQ(Named<QGroupBox>("GroupBox1")->title(),
             QStringLiteral("発言（ヘッダ＋本文）中のキーワード"));
 
   // What the window holds goes back to the file as it came.
@@ -468,7 +468,7 @@ TEST_F(SearchFormTest, SearchCommandAndStayOnTopFollowTheFormStyle) {
 TEST_F(SearchFormTest, ThePanelFitsTheDesignSizeWithoutScrolling) {
   Search->resize(403, 468);
   QApplication::processEvents();
-  auto* box = Part<QScrollArea>("ScrollBox1");
+  auto* box = Named<QScrollArea>("ScrollBox1");
   const QSize needed = box->widget()->minimumSizeHint();
   EXPECT_LE(needed.width(), box->viewport()->width());
   EXPECT_LE(needed.height(), box->viewport()->height());
@@ -477,16 +477,16 @@ TEST_F(SearchFormTest, ThePanelFitsTheDesignSizeWithoutScrolling) {
 }
 
 TEST_F(SearchFormTest, RollUpHidesThePanelAndTheListTakesItsPlace) {
-  auto* roll = Part<QToolButton>("RollUpBtn");
+  auto* roll = Named<QToolButton>("RollUpBtn");
   const int listHeight = List()->height();
   EXPECT_EQ(roll->toolTip(), QStringLiteral("検索条件のパネルを隠します"));
   roll->click();
   QApplication::processEvents();
-  EXPECT_FALSE(Part<QScrollArea>("ScrollBox1")->isVisible());
+  EXPECT_FALSE(Named<QScrollArea>("ScrollBox1")->isVisible());
   EXPECT_EQ(roll->toolTip(), QStringLiteral("検索条件のパネルを表示します"));
   EXPECT_GT(List()->height(), listHeight);
   roll->click();
-  EXPECT_TRUE(Part<QScrollArea>("ScrollBox1")->isVisible());
+  EXPECT_TRUE(Named<QScrollArea>("ScrollBox1")->isVisible());
 }
 
 // Choosing a row shows its message with the keywords in the key font, in either view, and the
