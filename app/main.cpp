@@ -38,8 +38,11 @@ int main(int argc, char** argv) {
 
   // 2. The main window, then the search window (declared after it, so destroyed before it).
   yuzulog::TMainForm form(args);
-  // exit(), not quit(): quit() would send the window a close request and ask the close question.
+  // exit(), not quit(): quit() would send the window a close request and ask the close question,
+  // and close the search window before its settings record that it was shown. For the same
+  // reason the run ends through OnExit when the main window closes, not when the last window does.
   form.OnExit = [] { QCoreApplication::exit(0); };
+  QApplication::setQuitOnLastWindowClosed(false);
   yuzulog::TSearchForm search(form);
 
   // 3. The settings folder, with every missing parent.

@@ -306,6 +306,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   // Tearing down the tree must not ask for anything to be shown.
   DetachTreeChange();
   event->accept();
+  // The program's run ends with this window, as the exit command ends it: the other windows stay
+  // as they are, so the settings keep whether the search window was shown.
+  if (OnExit) OnExit();
 }
 
 void TMainForm::DetachTreeChange() {

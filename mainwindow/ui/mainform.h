@@ -98,8 +98,9 @@ class TMainForm : public QMainWindow {
 
   // Whether Shift is held; tests replace it.
   std::function<bool()> ShiftHeld;
-  // Called when the program is to end without the close question (the exit command, the end of
-  // a "Screenshot:" run). The program's run quits its event loop here.
+  // Called when the program is to end: by the exit command or at the end of a "Screenshot:" run
+  // (without the close question), and once the window has been closed. The program's run quits
+  // its event loop here, leaving the other windows as they are.
   std::function<void()> OnExit;
 
  signals:

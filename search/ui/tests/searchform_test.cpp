@@ -476,6 +476,20 @@ TEST_F(SearchFormTest, ThePanelFitsTheDesignSizeWithoutScrolling) {
   EXPECT_FALSE(box->horizontalScrollBar()->isVisible());
 }
 
+TEST_F(SearchFormTest, ClosingTheMainWindowEndsTheRunWithTheSearchWindowStillShown) {
+  // As the program runs: the main window ends the run itself.
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+  Main->OnExit = [] { QCoreApplication::exit(0); };
+  Boxes.Answers = {ModalResult::Ok};  // "終了しますか？"
+  QTimer::singleShot(0, Main.get(), [this] { Main->close(); });
+  QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });  // it did not end
+  EXPECT_EQ(QApplication::exec(), 0);
+  QGuiApplication::setQuitOnLastWindowClosed(true);
+  // What the settings keep: the search window was shown when the run ended.
+  EXPECT_TRUE(Search->isVisible());
+  EXPECT_FALSE(Main->isVisible());
+}
+
 TEST_F(SearchFormTest, RollUpHidesThePanelAndTheListTakesItsPlace) {
   auto* roll = Named<QToolButton>("RollUpBtn");
   const int listHeight = List()->height();
