@@ -80,6 +80,34 @@ TEST(LoaderTest, LargeFilesAreReadWholeWithTheirFinalNul) {
   }
 }
 
+TEST(LoaderTest, LargeArchivedLogsLoadWholeOrFailCleanly) {
+  // Over a megabyte: a thread of its own faults in the buffer's pages while the loader writes
+  // them, and stops before a failed load frees the buffer.
+  MessageSpec m;
+  m.Body = std::string(500, 'y');
+  LogBuilder b;
+  for (int i = 1; b.Text().size() < 1536 * 1024; ++i) {
+    m.Number = i;
+    b.Add(m);
+  }
+  const std::string& text = b.Text();
+  const auto size = static_cast<std::uint32_t>(text.size());
+  const std::uint16_t crc = lha::Crc16(text.data(), text.size());
+  const LhaLayout stored = MakeLhaLayout(2, "-lh0-", "BIG.LOG");
+  TempDir dir;
+  const std::string good = dir.Write("big.lzh", LhaArchive(stored, text));
+  const std::string bad = dir.Write("bad.lzh", LhaMember(stored, text, size, crc ^ 1) + '\0');
+  for (int round = 0; round < 5; ++round) {
+    TLogData log;
+    ASSERT_TRUE(log.LoadFromFile(good));
+    ASSERT_EQ(log.BufferSize(), text.size() + 1);
+    ASSERT_EQ(log.Count(), m.Number);  // every message came out, the last one whole
+    EXPECT_EQ(log.Items(log.Count() - 1).TextEnd, log.Buffer() + text.size());
+    TLogData failed;
+    EXPECT_EQ(failed.LoadFromFile(bad).Outcome, LoadOutcome::ArchiveCrcMismatch);
+  }
+}
+
 TEST(LoaderTest, LoadsFromSeveralThreadsEachGetTheirOwnFile) {
   // Loaders share one worker thread: callers on two threads must each get their own text.
   TempDir dir;
