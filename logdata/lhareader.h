@@ -1,13 +1,13 @@
 // Our own reader of LHA archives: member headers of levels 0 to 3, and the decoders of the stored
-// (-lh0-, -lz4-), static-Huffman (-lh4- to -lh7-), dynamic-Huffman (-lh1-) and LZSS (-lzs-,
-// -lz5-) methods. It is the fast path behind TUnlha32; whatever it does not handle (another
+// (-lh0-, -lz4-), static-Huffman (-lh3- to -lh7-), dynamic-Huffman (-lh1-, -lh2-) and LZSS
+// (-lzs-, -lz5-) methods. It is the fast path behind TUnlha32; whatever it does not handle (another
 // header level or method, a header it cannot parse, a self-extracting archive) it reports as not
 // handled, and the caller asks libarchive.
 //
 // Headers are read with the same rules libarchive applies, or stricter: a header this reader
 // accepts is one libarchive accepts too, with the same name, size and data range. A stricter
-// rule only costs the fallback's speed. libarchive lists members of -lh1-, -lh4-, -lzs- and -lz5-
-// but has no decoder for them; only ours extracts them.
+// rule only costs the fallback's speed. libarchive lists members of -lh1- to -lh4-, -lzs- and
+// -lz5- but has no decoder for them; only ours extracts them.
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,5 @@
-// The static-Huffman decoder of -lh4- to -lh7-: blocks of symbols, each block sending its three
-// canonical codes (for the literal/length code's lengths, literals and match lengths, match
+// The static-Huffman decoders of -lh4- to -lh7- and of -lh3- (at the end of the file): blocks of
+// symbols, each block sending its canonical codes (for literals and match lengths, and for match
 // distances) before its symbols; matches reach back into the output, which is its own
 // dictionary.
 #include <algorithm>
