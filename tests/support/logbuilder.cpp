@@ -64,4 +64,15 @@ std::unique_ptr<TLogData> ParsedLog(std::string_view text, std::string fileName)
   return log;
 }
 
+std::unique_ptr<TLogData> ParsedRoomLog(int room, int first, int last, std::string fileName) {
+  LogBuilder b;
+  for (int n = first; n <= last; ++n) {
+    MessageSpec m;
+    m.Room = room;
+    m.Number = n;
+    b.Add(m);
+  }
+  return ParsedLog(b.Text(), std::move(fileName));
+}
+
 }  // namespace yuzulog::testing

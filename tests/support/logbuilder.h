@@ -43,5 +43,7 @@ class LogBuilder {
 
 // A TLogData holding a copy of text (plus its NUL), parsed.
 std::unique_ptr<TLogData> ParsedLog(std::string_view text, std::string fileName = "test.LOG");
+// A parsed log of room with the messages first..last.
+std::unique_ptr<TLogData> ParsedRoomLog(int room, int first, int last, std::string fileName);
 
 }  // namespace yuzulog::testing
