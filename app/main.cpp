@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/appicon.h"
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
 #include "mainwindow/cmdline.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv) {
   // No display name: the window system would append it to the title of every window and box,
   // whose captions are the program's own.
   QApplication::setApplicationName(QStringLiteral("yuzulog"));
+  QApplication::setWindowIcon(yuzulog::AppIcon());
 
   std::vector<std::string> args;
   for (int i = 0; i < argc; ++i)

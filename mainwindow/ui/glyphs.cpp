@@ -6,15 +6,9 @@
 namespace yuzulog {
 namespace {
 
-const QColor kInk(40, 40, 40);
-const QColor kFolder(232, 184, 64);
-const QColor kPaper(250, 250, 250);
-const QColor kBlue(40, 90, 200);
-const QColor kGreen(30, 150, 60);
-
 void Folder(QPainter& p) {
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(kFolder);
+  p.setPen(QPen(kGlyphInk, 1));
+  p.setBrush(kGlyphFolder);
   QPainterPath path;
   path.moveTo(1.5, 3.5);
   path.lineTo(6.5, 3.5);
@@ -27,13 +21,13 @@ void Folder(QPainter& p) {
 }
 
 void Page(QPainter& p, QRectF r) {
-  p.setPen(QPen(kInk, 1));
-  p.setBrush(kPaper);
+  p.setPen(QPen(kGlyphInk, 1));
+  p.setBrush(kGlyphPaper);
   p.drawRect(r);
 }
 
 void Lines(QPainter& p, double x0, double x1, double y0, int count, double step) {
-  p.setPen(QPen(QColor(120, 120, 120), 1));
+  p.setPen(QPen(kGlyphLine, 1));
   for (int i = 0; i < count; ++i)
     p.drawLine(QPointF(x0, y0 + i * step), QPointF(x1, y0 + i * step));
 }
@@ -51,13 +45,13 @@ void Draw(QPainter& p, int glyph) {
   switch (glyph) {
     case kGlyphOpen:
       Folder(p);
-      p.setPen(QPen(kBlue, 2));
+      p.setPen(QPen(kGlyphBlue, 2));
       p.drawLine(QPointF(10, 2), QPointF(14, 2));
       p.drawLine(QPointF(14, 2), QPointF(14, 5));
       break;
     case kGlyphAdd:
       Folder(p);
-      p.setPen(QPen(kGreen, 2));
+      p.setPen(QPen(kGlyphGreen, 2));
       p.drawLine(QPointF(8, 9.5), QPointF(13, 9.5));
       p.drawLine(QPointF(10.5, 7), QPointF(10.5, 12));
       break;
@@ -69,23 +63,23 @@ void Draw(QPainter& p, int glyph) {
       break;
     case kGlyphLogData:
       Page(p, QRectF(1.5, 1.5, 13, 13));
-      p.setPen(QPen(kBlue, 1));
+      p.setPen(QPen(kGlyphBlue, 1));
       p.drawLine(QPointF(2, 4.5), QPointF(14, 4.5));
       Lines(p, 3, 13, 7.5, 3, 2.5);
       break;
     case kGlyphSearch:
-      p.setPen(QPen(kInk, 2));
+      p.setPen(QPen(kGlyphInk, 2));
       p.setBrush(QColor(200, 225, 250));
       p.drawEllipse(QPointF(6.5, 6.5), 4.5, 4.5);
-      p.setPen(QPen(kInk, 3, Qt::SolidLine, Qt::RoundCap));
+      p.setPen(QPen(kGlyphInk, 3, Qt::SolidLine, Qt::RoundCap));
       p.drawLine(QPointF(10, 10), QPointF(14, 14));
       break;
     case kGlyphFont:
-      Letter(p, QStringLiteral("A"), kInk, QRect(0, 0, 16, 16), 15);
+      Letter(p, QStringLiteral("A"), kGlyphInk, QRect(0, 0, 16, 16), 15);
       break;
     case kGlyphWordWrap: {
       Lines(p, 1, 14, 3.5, 1, 0);
-      p.setPen(QPen(kBlue, 1.5));
+      p.setPen(QPen(kGlyphBlue, 1.5));
       QPainterPath path;
       path.moveTo(1, 8);
       path.lineTo(12, 8);
@@ -98,8 +92,8 @@ void Draw(QPainter& p, int glyph) {
       break;
     }
     case kGlyphAbout:
-      p.setPen(QPen(kBlue.darker(), 1));
-      p.setBrush(kBlue);
+      p.setPen(QPen(kGlyphBlue.darker(), 1));
+      p.setBrush(kGlyphBlue);
       p.drawEllipse(QRectF(1.5, 1.5, 13, 13));
       Letter(p, QStringLiteral("i"), Qt::white, QRect(0, 1, 16, 15), 11);
       break;
@@ -109,12 +103,12 @@ void Draw(QPainter& p, int glyph) {
       break;
     case kGlyphSplitVertical:
     case kGlyphSplitHorizontal:
-      p.setPen(QPen(kInk, 1));
-      p.setBrush(kPaper);
+      p.setPen(QPen(kGlyphInk, 1));
+      p.setBrush(kGlyphPaper);
       p.drawRect(QRectF(1.5, 2.5, 13, 11));
       p.fillRect(glyph == kGlyphSplitVertical ? QRectF(2, 3, 4, 10) : QRectF(2, 3, 12, 3),
                  QColor(200, 225, 250));
-      p.setPen(QPen(kBlue, 1));
+      p.setPen(QPen(kGlyphBlue, 1));
       if (glyph == kGlyphSplitVertical)
         p.drawLine(QPointF(6.5, 3), QPointF(6.5, 13));
       else

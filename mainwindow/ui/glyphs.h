@@ -20,6 +20,14 @@ enum Glyph : int {
   kGlyphCount = 11
 };
 
+// The glyphs' colours; the program's icon is drawn in them too.
+inline const QColor kGlyphInk(40, 40, 40);
+inline const QColor kGlyphFolder(232, 184, 64);
+inline const QColor kGlyphPaper(250, 250, 250);
+inline const QColor kGlyphBlue(40, 90, 200);
+inline const QColor kGlyphGreen(30, 150, 60);
+inline const QColor kGlyphLine(120, 120, 120);
+
 QPixmap GlyphPixmap(int glyph);
 QIcon GlyphIcon(int glyph);
 
