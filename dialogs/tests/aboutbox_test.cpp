@@ -1,0 +1,104 @@
+// The About box: its texts fit, the description follows the web address, and the two link
+// labels react to the mouse.
+#include "dialogs/aboutbox.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+
+namespace yuzulog {
+namespace {
+
+QLabel* Label(const TAboutBox& box, const char* name) {
+  return box.findChild<QLabel*>(QString::fromUtf8(name));
+}
+
+void Hover(QLabel* label, bool enter) {
+  if (enter) {
+    QEnterEvent e(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+    QApplication::sendEvent(label, &e);
+  } else {
+    QEvent e(QEvent::Leave);
+    QApplication::sendEvent(label, &e);
+  }
+}
+
+void Click(QLabel* label) {
+  const QPointF at(2, 2);
+  QMouseEvent press(QEvent::MouseButtonPress, at, label->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, label->mapToGlobal(at), Qt::LeftButton,
+                      Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(label, &press);
+  QApplication::sendEvent(label, &release);
+}
+
+bool LooksLikeALink(const QLabel* label) {
+  return label->font().underline() &&
+         label->palette().color(QPalette::WindowText) == QColor(Qt::blue);
+}
+
+TEST(AboutBox, TextsFitInsideTheFrameAndTheDescriptionFollowsTheWebAddress) {
+  TAboutBox box;
+  EXPECT_EQ(box.windowTitle(), QStringLiteral("バージョン情報"));
+  EXPECT_EQ(Label(box, "ProductName")->text(), QStringLiteral("YUZUBANの過去ログを見る"));
+  EXPECT_EQ(Label(box, "Version")->text(), QStringLiteral("Version: 2002/06/26"));
+  const QRect frame = box.findChild<QWidget*>(QStringLiteral("Bevel1"))->geometry();
+  for (const char* name : {"ProductName", "Version", "Copyright", "Homepage", "Comments"}) {
+    SCOPED_TRACE(name);
+    const QLabel* l = Label(box, name);
+    EXPECT_TRUE(frame.contains(l->geometry())) << "drawn over the frame's edge";
+    if (!l->wordWrap()) {
+      EXPECT_GE(l->width(), l->sizeHint().width()) << "text cut off";
+    }
+  }
+  const QLabel* comments = Label(box, "Comments");
+  EXPECT_EQ(comments->y(), Label(box, "Homepage")->geometry().bottom() + 1 + 16);
+  EXPECT_TRUE(comments->text().startsWith(QStringLiteral("　")));
+  EXPECT_GE(comments->height(), comments->heightForWidth(comments->width()))
+      << "description cut off";
+  for (const char* name : {"Label1", "OKButton"}) {
+    SCOPED_TRACE(name);
+    const QRect r = box.findChild<QWidget*>(QString::fromUtf8(name))->geometry();
+    EXPECT_TRUE(box.rect().contains(r));
+    EXPECT_FALSE(r.intersects(frame));
+  }
+}
+
+TEST(AboutBox, LinkLabelsTurnBlueAndUnderlinedOnlyWhileTheMouseIsOverThem) {
+  TAboutBox box;
+  for (const char* name : {"Copyright", "Homepage"}) {
+    SCOPED_TRACE(name);
+    QLabel* link = Label(box, name);
+    EXPECT_FALSE(LooksLikeALink(link));
+    Hover(link, true);
+    EXPECT_TRUE(LooksLikeALink(link));
+    Hover(link, false);
+    EXPECT_FALSE(LooksLikeALink(link));
+    EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(Qt::black));
+  }
+  QLabel* version = Label(box, "Version");
+  Hover(version, true);
+  EXPECT_FALSE(LooksLikeALink(version));
+}
+
+TEST(AboutBox, ClickingALinkLabelOpensItsAddress) {
+  TAboutBox box;
+  std::vector<QUrl> opened;
+  box.OpenUrl = [&](const QUrl& url) { opened.push_back(url); };
+  Click(Label(box, "Copyright"));
+  Click(Label(box, "Homepage"));
+  Click(Label(box, "ProductName"));
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0].scheme(), QStringLiteral("mailto"));
+  EXPECT_TRUE(opened[0].path().endsWith(QStringLiteral("@example.org")));
+  EXPECT_EQ(opened[1], TAboutBox::kHomepageUrl);
+  EXPECT_TRUE(Label(box, "Homepage")->text().contains(TAboutBox::kHomepageUrl.toString()));
+}
+
+}  // namespace
+}  // namespace yuzulog
