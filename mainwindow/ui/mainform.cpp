@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
@@ -19,6 +20,7 @@
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
 #include "mainwindow/cmdline.h"
+#include "mainwindow/logsets.h"
 #include "mainwindow/navigation.h"
 #include "mainwindow/settings.h"
 #include "mainwindow/ui/glyphs.h"
@@ -70,7 +72,6 @@ std::string TMainForm::GetParamValue(std::string_view key) const {
 void TMainForm::FormCreate() {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(ApplicationTitle());
-  setWindowIcon(GlyphIcon(kGlyphLogData));
   setFont(ToQFont(FBaseFont));
   resize(kDesignWidth, kDesignHeight);
 
@@ -126,6 +127,18 @@ void TMainForm::FormCreate() {
   });
   connect(File_Tool_Menu, &QAction::toggled, ToolBar1, &QWidget::setVisible);
   connect(View_Help_Menu, &QAction::toggled, ToolBar2, &QWidget::setVisible);
+  connect(ActionLogData, &QAction::triggered, this, &TMainForm::ActionLogDataExecute);
+  connect(ActionFontSelect, &QAction::triggered, this, &TMainForm::ActionFontSelectExecute);
+  connect(ActionKeyFontSelect, &QAction::triggered, this, &TMainForm::ActionKeyFontSelectExecute);
+  connect(BkColor, &QAction::triggered, this, &TMainForm::BkColorClick);
+  connect(ActionWordWrap, &QAction::triggered, this, &TMainForm::ActionWordWrapExecute);
+  connect(MenuSplit, &QAction::triggered, this, &TMainForm::ToolBtnSplitClick);
+  connect(ToolBtnSplit, &QToolButton::clicked, this, &TMainForm::ToolBtnSplitClick);
+  connect(ActionAbout, &QAction::triggered, this, &TMainForm::ActionAboutExecute);
+  connect(PopupMenuLogSet, &QMenu::aboutToShow, this, &TMainForm::PopupMenuLogSetPopup);
+  connect(AddLogSetMenu, &QAction::triggered, this, &TMainForm::AddLogSetMenuClick);
+  connect(RemoveLogSetMenu, &QAction::triggered, this, &TMainForm::RemoveLogSetMenuClick);
+  setAcceptDrops(true);
 }
 
 void TMainForm::CreateTree() {
@@ -151,16 +164,20 @@ void TMainForm::CreateTree() {
 void TMainForm::SetSplitVertical(bool vertical) {
   const bool isVertical = Splitter1->orientation() == Qt::Horizontal;
   if (vertical != isVertical) {
-    QList<int> sizes = Splitter1->sizes();
-    const int treeSize = sizes.value(0);
+    // Before the window is first shown its parts have no sizes yet; lay them out now.
+    layout()->activate();
+    const int w = Splitter1->width();
+    const int h = Splitter1->height();
+    const int handle = Splitter1->handleWidth();
     if (vertical) {
-      const int w = centralWidget()->width();
+      // The tree takes a third of the client width.
       Splitter1->setOrientation(Qt::Horizontal);
-      Splitter1->setSizes({w / 3, std::max(0, w - w / 3 - 3)});
+      Splitter1->setSizes({w / 3, std::max(0, w - w / 3 - handle)});
     } else {
-      const int h = centralWidget()->height();
+      // The tree, as high as the splitter while at the left, keeps a third of that height.
+      const int treeHeight = h / 3;
       Splitter1->setOrientation(Qt::Vertical);
-      Splitter1->setSizes({treeSize / 3, std::max(0, h - treeSize / 3 - 3)});
+      Splitter1->setSizes({treeHeight, std::max(0, h - treeHeight - handle)});
     }
   }
   FSplitVertical = vertical;
@@ -214,7 +231,10 @@ void TMainForm::LoadSettings(const std::string& dir) {
   ApplyFontToResultList();
   FKeyFont = s.KeyFont;
   FRecentFolders = ReadListFile(dir + kRecentFile);
+  UpdateRecentMenu();
   FLogSets = ReadListFile(dir + kLogSetFile);
+  DropLinesWithoutFields(FLogSets);
+  UpdateLogSetMenu();
   setFont(ToQFont(FBaseFont));
 }
 
@@ -246,10 +266,10 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::FormShow() {
-  // The "LogSet:" key is handled here once log sets are connected.
-  // Under the names the Open command gives, so that opening one of them again asks the reload
+  // The set named by "LogSet:" and the files given on the command line load together, the files
+  // under the names the Open command gives, so that opening one of them again asks the reload
   // question instead of loading it twice.
-  std::vector<std::string> files;
+  std::vector<std::string> files = LogSetOfCommandLine();
   for (const std::string& f : FileArguments(FArgs))
     files.push_back(FullPath(f));
   if (!files.empty()) LoadFileList(files, false);

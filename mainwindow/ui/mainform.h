@@ -1,12 +1,14 @@
 // The main window: the control bar with its three tool bars, the tree of rooms and threads, the
 // message view, the status bar, and the loading of log files into the tree.
 //
-// The class is defined in six files: mainform.cpp (creation, settings, closing and the wiring
+// The class is defined in eight files: mainform.cpp (creation, settings, closing and the wiring
 // between the parts), mainform_actions.cpp (the commands, menus and tool bars), mainform_load.cpp
-// (the load commands and the answers to the load loop's questions), mainform_navigation.cpp (the
-// tree's events, go-to, back and copy), mainform_search.cpp (the search window's commands and
-// what the window hands it) and mainform_view.cpp (the message view: its creation, the show
-// requests and their deferred drawing, the page files and the links).
+// (the load commands, dropped files and the answers to the load loop's questions),
+// mainform_lists.cpp (recent folders and log sets), mainform_navigation.cpp (the tree's events,
+// go-to, back and copy), mainform_options.cpp (the view options, the log list and the About box),
+// mainform_search.cpp (the search window's commands and what the window hands it) and
+// mainform_view.cpp (the message view: its creation, the show requests and their deferred
+// drawing, the page files and the links).
 #pragma once
 
 #include <QMainWindow>
@@ -21,6 +23,8 @@
 #include "platform/temppagefiles.h"
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -96,6 +100,16 @@ class TMainForm : public QMainWindow {
   void MarkSearchShown(bool shown);
   void MarkSearchStayOnTop(bool on);
 
+  // Recent folders and log sets (mainform_lists.cpp).
+  // Records the folder of a chosen file at the top of the recent folders.
+  void AddRecentFolder(const std::string& path);
+  void UpdateRecentMenu();
+  // Registers the loaded files as the log set name (asks before replacing a set of that name).
+  void RegisterLogSet(const std::string& name);
+  void UpdateLogSetMenu();
+  const std::vector<std::string>& RecentFolders() const { return FRecentFolders; }
+  const std::vector<std::string>& LogSets() const { return FLogSets; }
+
   // Whether Shift is held; tests replace it.
   std::function<bool()> ShiftHeld;
   // Called when the program is to end: by the exit command or at the end of a "Screenshot:" run
@@ -121,6 +135,9 @@ class TMainForm : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // Files dropped on the window are opened as the open command opens them; with Shift, added.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -144,14 +161,38 @@ class TMainForm : public QMainWindow {
   QToolButton* MenuButton(const QString& caption, QMenu* menu);
 
   // mainform_load.cpp
-  // The open dialog (several files, each must exist); empty when it is cancelled.
-  std::vector<std::string> ChooseLogFiles();
+  // The open dialog (several files, each must exist), starting in folder; empty when it is
+  // cancelled.
+  std::vector<std::string> ChooseLogFiles(const QString& folder = {});
+  // Loads paths replacing what is loaded; with files loaded and Shift held, first asks the
+  // question whether to add them (Yes), replace (No) or do nothing (Cancel).
+  void LoadAskingForAddMode(const std::vector<std::string>& paths, const QString& question,
+                            const QString& caption);
   void TreeBuilt();
   // Empties the history, the current message and the tree (nothing then refers to a loaded
   // message).
   void ForgetMessages();
   void ExpandIfSingleRoom();
-  void ShowLoadReport();
+  // The report after a load; true when the person asked to see the log list.
+  bool ShowLoadReport();
+
+  // mainform_lists.cpp
+  void RecentFolderClick(int index);
+  void PopupMenuLogSetPopup();
+  void AddLogSetMenuClick();
+  void RemoveLogSetMenuClick();
+  void LogSetClick(int index);
+  // The paths of the set named by the "LogSet:" key, or none.
+  std::vector<std::string> LogSetOfCommandLine() const;
+
+  // mainform_options.cpp
+  void ActionFontSelectExecute();
+  void ActionKeyFontSelectExecute();
+  void BkColorClick();
+  void ActionWordWrapExecute();
+  void ToolBtnSplitClick();
+  void ActionAboutExecute();
+  void ActionLogDataExecute();
 
   // mainform_navigation.cpp
   void TreeView1Change(const QModelIndex& current);
@@ -226,6 +267,8 @@ class TMainForm : public QMainWindow {
   QMenu* PopupMenuLogSet = nullptr;
   QMenu* PopupMenuTreeView = nullptr;
   QMenu* MenuReopen = nullptr;
+  QAction* LogSetSeparator = nullptr;
+  std::vector<QAction*> FLogSetItems;  // the set items of PopupMenuLogSet, before the separator
 
   // State, in the order the window has always declared it.
   QWidget* FView = nullptr;  // a child of Splitter1

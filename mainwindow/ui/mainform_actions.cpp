@@ -24,7 +24,8 @@ void TMainForm::CreateActions() {
     }
     if (!shortcut.isEmpty()) a->setShortcut(shortcut);
     if (glyph >= 0) a->setIcon(GlyphIcon(glyph));
-    // Commands whose behaviour arrives with a later part of the program stay disabled until then.
+    // A command starts disabled only while it waits for something: copying for a drawn message,
+    // the search commands for the search window.
     a->setEnabled(enabled);
     addAction(a);
     return a;
@@ -34,18 +35,19 @@ void TMainForm::CreateActions() {
   ActionAddArchive =
       make("ActionAddArchive", "追加(&A)", "ファイルを追加する", {}, kGlyphAdd, true);
   ActionLogData = make("ActionLogData", "ログデータの構成(&L)",
-                       "ログデータ管理ダイアログを表示する", {}, kGlyphLogData, false);
+                       "ログデータ管理ダイアログを表示する", {}, kGlyphLogData, true);
   ActionExit = make("ActionExit", "終了(&X)", nullptr, {}, -1, true);
   ActionFontSelect = make("ActionFontSelect", "フォント(&F)", "発言の表示フォントを変更します", {},
-                          kGlyphFont, false);
+                          kGlyphFont, true);
   ActionWordWrap = make("ActionWordWrap", "ワードラップ(&W)",
-                        "発言の表示でワードラップするかどうかの設定", {}, kGlyphWordWrap, false);
+                        "発言の表示でワードラップするかどうかの設定", {}, kGlyphWordWrap, true);
   ActionWordWrap->setCheckable(true);
+  // The two search commands work once the search window is there (SetSearchWindow).
   ActionSearch = make("ActionSearch", "検索フォーム(&F)", "検索フォームの表示",
                       QKeySequence(Qt::CTRL | Qt::Key_F), kGlyphSearch, false);
-  ActionAbout = make("ActionAbout", "バージョン情報(&A)", "バージョン情報", {}, kGlyphAbout, false);
+  ActionAbout = make("ActionAbout", "バージョン情報(&A)", "バージョン情報", {}, kGlyphAbout, true);
   ActionKeyFontSelect =
-      make("ActionKeyFontSelect", "検索キーのフォント(&K)", nullptr, {}, kGlyphKeyFont, false);
+      make("ActionKeyFontSelect", "検索キーのフォント(&K)", nullptr, {}, kGlyphKeyFont, true);
   ActionSearchStayOnTop = make("ActionSearchStayOnTop", "検索フォームを常に手前に表示(&S)",
                                "検索フォームを常に手前に表示します。", {}, -1, false);
   ActionSearchStayOnTop->setCheckable(true);
@@ -82,7 +84,7 @@ void TMainForm::CreateMenus() {
 
   PopupMenuLogSet = menu("PopupMenuLogSet", QStringLiteral("ログセット(&L)"));
   PopupMenuLogSet->setIcon(GlyphIcon(kGlyphLogSet));
-  PopupMenuLogSet->addSeparator();
+  LogSetSeparator = PopupMenuLogSet->addSeparator();
   AddLogSetMenu = item("AddLogSetMenu", "登録(&A)", false);
   RemoveLogSetMenu = item("RemoveLogSetMenu", "削除(R&)", false);
   PopupMenuLogSet->addAction(AddLogSetMenu);
@@ -114,8 +116,8 @@ void TMainForm::CreateMenus() {
   PopupMenuTool->addAction(ActionGotoMsg);
   PopupMenuTool->addAction(ActionCopyCurrentMsg);
 
-  MenuSplit = item("MenuSplit", "縦に分割する(&V)", false);
-  BkColor = item("BkColor", "背景色(&B)", false);
+  MenuSplit = item("MenuSplit", "縦に分割する(&V)", true);
+  BkColor = item("BkColor", "背景色(&B)", true);
   PopupMenuView = menu("PopupMenuView");
   PopupMenuView->addMenu(PopupMenuCtrlBar);
   PopupMenuView->addAction(MenuSplit);
@@ -180,7 +182,6 @@ void TMainForm::CreateToolBars() {
   ToolBar2 = bar("ToolBar2");
   ToolBtnSplit = new QToolButton(ToolBar2);
   ToolBtnSplit->setObjectName(QStringLiteral("ToolBtnSplit"));
-  ToolBtnSplit->setEnabled(false);
   ToolBar2->addWidget(ToolBtnSplit);
   ToolBar2->addAction(ActionFontSelect);
   ToolBar2->addAction(ActionWordWrap);

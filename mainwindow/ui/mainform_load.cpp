@@ -2,10 +2,15 @@
 // the progress window, the report after it, and the answers the window gives to the loop's
 // questions.
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QMimeData>
 #include <QSignalBlocker>
 #include <QTreeView>
+#include <QUrl>
 #include <utility>
 
 #include "dialogs/dialogseam.h"
@@ -34,6 +39,15 @@ constexpr std::pair<ReloadAnswer, ModalResult> kReloadButtons[] = {
     {ReloadAnswer::YesToAll, ModalResult::YesToAll}, {ReloadAnswer::NoToAll, ModalResult::NoToAll},
     {ReloadAnswer::Cancel, ModalResult::Cancel},
 };
+
+// The local files among dropped items, as paths; folders and remote addresses are left out.
+std::vector<std::string> DroppedFiles(const QMimeData& data) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : data.urls())
+    if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+      paths.push_back(PathBytes(url.toLocalFile()));
+  return paths;
+}
 
 // The parent for a box asked during an operation: the progress window when it runs.
 QWidget* BoxParent(QWidget* fallback) {
@@ -80,9 +94,9 @@ class TMainForm::LoadCallbacksImpl final : public LoadCallbacks {
   TMainForm& FForm;
 };
 
-std::vector<std::string> TMainForm::ChooseLogFiles() {
+std::vector<std::string> TMainForm::ChooseLogFiles(const QString& folder) {
   std::vector<std::string> paths;
-  for (const QString& p : Dialogs().GetOpenFileNames(this, {}, {}, LogFileFilter()))
+  for (const QString& p : Dialogs().GetOpenFileNames(this, {}, folder, LogFileFilter()))
     paths.push_back(PathBytes(p));
   return paths;
 }
@@ -91,26 +105,51 @@ void TMainForm::ActionOpenArchiveExecute() {
   const std::vector<std::string> paths = ChooseLogFiles();
   if (paths.empty()) return;
   WaitCursor wait;
-  // The chosen folder is recorded here once recent folders are connected.
-  if (!FLogFiles.Empty() && ShiftHeld && ShiftHeld()) {
-    const ModalResult answer =
-        Dialogs().MessageBox(this, QStringLiteral("ログファイルを追加モードで開きますか？"),
-                             QStringLiteral("ログファイルを開く"), MsgButtons::YesNoCancel,
-                             MsgIcon::Question, ModalResult::Cancel);
-    if (answer == ModalResult::Yes)
-      LoadFileList(paths, true);
-    else if (answer == ModalResult::No)
-      LoadFileList(paths, false);
-  } else {
+  AddRecentFolder(paths.front());
+  LoadAskingForAddMode(paths, QStringLiteral("ログファイルを追加モードで開きますか？"),
+                       QStringLiteral("ログファイルを開く"));
+}
+
+void TMainForm::LoadAskingForAddMode(const std::vector<std::string>& paths, const QString& question,
+                                     const QString& caption) {
+  if (FLogFiles.Empty() || !ShiftHeld || !ShiftHeld()) {
     LoadFileList(paths, false);
+    return;
   }
+  const ModalResult answer = Dialogs().MessageBox(this, question, caption, MsgButtons::YesNoCancel,
+                                                  MsgIcon::Question, ModalResult::Cancel);
+  if (answer == ModalResult::Yes)
+    LoadFileList(paths, true);
+  else if (answer == ModalResult::No)
+    LoadFileList(paths, false);
 }
 
 void TMainForm::ActionAddArchiveExecute() {
   const std::vector<std::string> paths = ChooseLogFiles();
   if (paths.empty()) return;
   WaitCursor wait;
+  AddRecentFolder(paths.front());
   LoadFileList(paths, true);
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFiles(*event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  const std::vector<std::string> paths = DroppedFiles(*event->mimeData());
+  if (paths.empty()) return;
+  event->acceptProposedAction();
+  const bool add = event->modifiers() & Qt::ShiftModifier;
+  // The drop ends first, so the program the files came from is not kept waiting while they load.
+  QMetaObject::invokeMethod(
+      this,
+      [this, paths, add] {
+        WaitCursor wait;
+        AddRecentFolder(paths.front());
+        LoadFileList(paths, add);
+      },
+      Qt::QueuedConnection);
 }
 
 void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
@@ -119,7 +158,8 @@ void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
   dlg.SetOptions(pdoLabel | pdoProgressBar);
   dlg.SetCaption(add ? "ログファイルの追加" : "ログファイルの読み込み");
   dlg.OnText = [this](const std::string& text) { SetStatus(U(text)); };
-  dlg.Execute([this, add, &paths](TProgressDlg& d) {
+  bool showLogList = false;
+  dlg.Execute([this, add, &paths, &showLogList](TProgressDlg& d) {
     LoadCallbacksImpl callbacks(*this);
     d.SetOptions(d.Options() | pdoCancelBtn);
     if (add)
@@ -127,23 +167,24 @@ void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
     else
       ExecuteOpen(FLogFiles, paths, d, callbacks);
     d.SetOptions(d.Options() & ~pdoCancelBtn);
-    ShowLoadReport();
+    showLogList = ShowLoadReport();
   });
   ExpandIfSingleRoom();
   if (FSearchWindow) FSearchWindow->UpdateSearchEnabled();
+  // After the progress window has closed: removing files from the list runs one of its own.
+  if (showLogList) ActionLogDataExecute();
 }
 
-void TMainForm::ShowLoadReport() {
+bool TMainForm::ShowLoadReport() {
   const LoadReport report = BuildLoadReport(FLogFiles);
   SetStatus(U(report.StatusText));
   if (report.OverlapLines.empty()) {
     Dialogs().ShowTimedNotice(U(report.StatusText), 1000);
-  } else if (Dialogs().MessageBox(BoxParent(this), U(report.WarningText()),
-                                  QStringLiteral("ログデータの警告"), MsgButtons::YesNo,
-                                  MsgIcon::Warning, ModalResult::Yes) == ModalResult::Yes) {
-    // The log list dialog opens here once it is connected.
-    if (ActionLogData->isEnabled()) ActionLogData->trigger();
+    return false;
   }
+  return Dialogs().MessageBox(BoxParent(this), U(report.WarningText()),
+                              QStringLiteral("ログデータの警告"), MsgButtons::YesNo,
+                              MsgIcon::Warning, ModalResult::Yes) == ModalResult::Yes;
 }
 
 void TMainForm::ExpandIfSingleRoom() {

@@ -63,6 +63,8 @@ void TMainForm::CreateView(int mode) {
       menu.exec(web->mapToGlobal(at));
     });
     connect(web, &QWebEngineView::loadFinished, this, [this] { FViewDocumentComplete(); });
+    // A file dropped on the view is opened by the window, not shown by the browser.
+    web->setAcceptDrops(false);
     view = web;
   }
 #endif
@@ -70,6 +72,7 @@ void TMainForm::CreateView(int mode) {
     // Mode 0 without the browser engine shows the rich-text view as well.
     auto* text = new QTextEdit;
     text->setReadOnly(true);
+    text->setAcceptDrops(false);
     text->setFont(font());
     text->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     text->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

@@ -22,6 +22,19 @@ QFont ToQFont(const FontSpec& spec) {
   return f;
 }
 
+FontSpec FromQFont(const QFont& font, const FontSpec& previous) {
+  FontSpec spec = previous;
+  if (font.family() != FontFamilyFor(previous.Name)) spec.Name = font.family().toStdString();
+  if (font.pointSize() > 0) spec.Size = font.pointSize();
+  spec.Style = (font.bold() ? kFsBold : 0) | (font.italic() ? kFsItalic : 0) |
+               (font.underline() ? kFsUnderline : 0) | (font.strikeOut() ? kFsStrikeOut : 0);
+  return spec;
+}
+
+TColor FromQColor(const QColor& c) {
+  return static_cast<TColor>(c.red() | (c.green() << 8) | (c.blue() << 16));
+}
+
 RgbValue PaletteColorResolver::ResolveSystemColor(int index) const {
   const QPalette p = QApplication::palette();
   QPalette::ColorRole role = QPalette::Window;

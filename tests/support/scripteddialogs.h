@@ -52,9 +52,11 @@ class ScriptedDialogs final : public DialogSeam {
     Record({ShownBox::Message, text, caption, defaultResult, buttons, icon});
     return Next(defaultResult);
   }
-  QStringList GetOpenFileNames(QWidget*, const QString& caption, const QString&,
+  // The file dialog's starting folder is recorded as its text.
+  QStringList GetOpenFileNames(QWidget*, const QString& caption, const QString& folder,
                                const QString&) override {
-    Record({ShownBox::OpenFiles, {}, caption, ModalResult::None, MsgButtons::Ok, MsgIcon::None});
+    Record({ShownBox::OpenFiles, folder, caption, ModalResult::None, MsgButtons::Ok,
+            MsgIcon::None});
     if (Files.empty()) return {};
     QStringList f = Files.front();
     Files.pop_front();

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QTreeView>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -19,6 +20,15 @@ T* Child(const QObject& parent, const char* name) {
   T* child = parent.findChild<T*>(QString::fromUtf8(name));
   if (!child) throw std::logic_error(std::string("no child named ") + name);
   return child;
+}
+
+// A main window with the rich-text view (no browser engine needed) and Shift not held.
+inline std::unique_ptr<TMainForm> RichTextForm(std::vector<std::string> extra = {}) {
+  std::vector<std::string> args = {"yuzulog", "ViewMode:1"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  auto f = std::make_unique<TMainForm>(args);
+  f->ShiftHeld = [] { return false; };
+  return f;
 }
 
 inline QTreeView* Tree(const TMainForm& f) {
