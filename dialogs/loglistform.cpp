@@ -130,6 +130,8 @@ void TLogListForm::FillLogList() {
         new QTreeWidgetItem({QString::fromStdString(row.Name), QString::fromStdString(row.Room),
                              QString::fromStdString(row.Messages)});
     item->setIcon(0, images[row.Overlaps ? 1 : 0]);
+    // The name column is narrow; the whole path shows on hover.
+    item->setToolTip(0, QString::fromStdString(row.File->FileName));
     items.append(item);
     FRowFiles.push_back(row.File);
   }
