@@ -32,12 +32,11 @@ int main(int argc, char** argv) {
   for (int i = 0; i < argc; ++i)
     args.emplace_back(argv[i]);
 
-  // With "Screenshot:" nobody is at the screen to answer a box.
-  if (!yuzulog::GetParamValue(args, yuzulog::kScreenshotKey).empty())
-    yuzulog::SetDialogSeam(&yuzulog::UnattendedDialogs());
-
   // 2. The main window, then the search window (declared after it, so destroyed before it).
   yuzulog::TMainForm form(args);
+  // With "Screenshot:" nobody is at the screen to answer a box.
+  if (!form.GetParamValue(yuzulog::kScreenshotKey).empty())
+    yuzulog::SetDialogSeam(&yuzulog::UnattendedDialogs());
   // exit(), not quit(): quit() would send the window a close request and ask the close question,
   // and close the search window before its settings record that it was shown. For the same
   // reason the run ends through OnExit when the main window closes, not when the last window does.
