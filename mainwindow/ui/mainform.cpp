@@ -106,6 +106,9 @@ void TMainForm::FormCreate() {
   FOldSystem = GetParamInteger(FArgs, kOldSystemKey) != 0;
   CreateView(GetParamInteger(FArgs, kViewModeKey));
   Splitter1->setSizes({kDesignTreeWidth, kDesignWidth - kDesignTreeWidth - 3});
+  // Tab walks the two panes, the tree first.
+  setTabOrder(TreeView1, FView);
+  TreeView1->setFocus();
 
   FKeyFont = FBaseFont;
   FKeyFont.Color = kClBlue;

@@ -7,17 +7,21 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
 
 #include "dialogs/progressdlg.h"
 #include "mainwindow/ui/mainform.h"
 #include "mainwindow/ui/tests/formparts.h"
+#include "tests/support/rununtil.h"
 #include "tests/support/scripteddialogs.h"
 
 namespace yuzulog {
 namespace {
 
 using testing::Action;
+using testing::Child;
+using testing::RunUntil;
 using testing::ScriptedDialogs;
 using testing::ShownBox;
 using testing::StatusText;
@@ -102,6 +106,51 @@ TEST(Loading, SingleRoomIsExpandedAndNoticed) {
   QApplication::sendEvent(Tree(*f)->viewport(), &press);
   EXPECT_EQ(f->CurrentMessage(), selected);
   EXPECT_EQ(f->Requester(), Tree(*f));
+}
+
+// The keys go where the focus is, as a person's keyboard would send them.
+void Press(Qt::Key key) {
+  QTest::keyClick(QApplication::focusWidget(), key);
+}
+
+TEST(Loading, AfterALoadTheArrowKeysMoveThroughTheTreeAndTabWalksThePanes) {
+  ScriptedDialogs boxes;
+  // Opened with a log on the command line; a mistyped key is neither opened nor a failure.
+  auto f = std::make_unique<TMainForm>(
+      std::vector<std::string>{"yuzulog", "ViewMode:1", kData + "/room12.lzh", "Mesage:12/25"});
+  f->ShiftHeld = [] { return false; };
+  f->show();
+  QTreeView* tree = Tree(*f);
+  // The window manager gives the window back the activation when the progress window closes;
+  // the offscreen platform has none.
+  const auto treeHasFocus = [&f, tree] {
+    f->activateWindow();
+    return QApplication::focusWidget() == tree;
+  };
+  ASSERT_TRUE(RunUntil([&] { return f->Files().Count() == 1 && treeHasFocus(); }, 5000));
+  EXPECT_EQ(boxes.Count(ShownBox::Message), 0);
+  const QModelIndex room = TreeModel(*f).index(0, 0);
+  EXPECT_EQ(tree->currentIndex(), room);
+  EXPECT_TRUE(tree->selectionModel()->isSelected(room));
+  Press(Qt::Key_Down);
+  EXPECT_EQ(tree->currentIndex(), TreeModel(*f).index(0, 0, room));
+
+  // Tab goes from the tree to the view and back; no tool-bar button is on the way.
+  QWidget* view = Child<QWidget>(*f, "FView");
+  Press(Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), view);
+  Press(Qt::Key_Tab);
+  EXPECT_TRUE(treeHasFocus());
+
+  // A load started while the view has the focus gives it back to the tree.
+  view->setFocus();
+  boxes.Files = {{Data("room05a.LOG")}};
+  Action(*f, "ActionOpenArchive")->trigger();
+  ASSERT_TRUE(RunUntil(treeHasFocus, 5000));
+  const QModelIndex first = tree->currentIndex();
+  Press(Qt::Key_Down);
+  EXPECT_NE(tree->currentIndex(), first);
+  EXPECT_EQ(tree->currentIndex().parent(), first);
 }
 
 TEST(Loading, ClearingTheTreeOrClosingTheWindowAsksForNothing) {
