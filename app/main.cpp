@@ -8,6 +8,7 @@
 
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
+#include "dialogs/qttranslation.h"
 #include "mainwindow/cmdline.h"
 #include "mainwindow/ui/mainform.h"
 #include "platform/fontaliases.h"
@@ -27,6 +28,11 @@ int main(int argc, char** argv) {
   // No display name: the window system would append it to the title of every window and box,
   // whose captions are the program's own.
   QApplication::setApplicationName(QStringLiteral("yuzulog"));
+  // Before the first box: the standard buttons and the file dialog speak Japanese.
+  if (!yuzulog::InstallQtJapanese())
+    std::fprintf(stderr,
+                 "yuzulog: Qt's Japanese texts (qtbase_ja.qm) are missing; standard "
+                 "buttons and the file dialog show English\n");
 
   std::vector<std::string> args;
   for (int i = 0; i < argc; ++i)
