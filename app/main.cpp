@@ -9,6 +9,7 @@
 #include "app/appicon.h"
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
+#include "dialogs/qttranslation.h"
 #include "mainwindow/cmdline.h"
 #include "mainwindow/ui/mainform.h"
 #include "platform/fontaliases.h"
@@ -29,17 +30,21 @@ int main(int argc, char** argv) {
   // whose captions are the program's own.
   QApplication::setApplicationName(QStringLiteral("yuzulog"));
   QApplication::setWindowIcon(yuzulog::AppIcon());
+  // Before the first box: the standard buttons and the file dialog speak Japanese.
+  if (!yuzulog::InstallQtJapanese())
+    std::fprintf(stderr,
+                 "yuzulog: Qt's Japanese texts (qtbase_ja.qm) are missing; standard "
+                 "buttons and the file dialog show English\n");
 
   std::vector<std::string> args;
   for (int i = 0; i < argc; ++i)
     args.emplace_back(argv[i]);
 
-  // With "Screenshot:" nobody is at the screen to answer a box.
-  if (!yuzulog::GetParamValue(args, yuzulog::kScreenshotKey).empty())
-    yuzulog::SetDialogSeam(&yuzulog::UnattendedDialogs());
-
   // 2. The main window, then the search window (declared after it, so destroyed before it).
   yuzulog::TMainForm form(args);
+  // With "Screenshot:" nobody is at the screen to answer a box.
+  if (!form.GetParamValue(yuzulog::kScreenshotKey).empty())
+    yuzulog::SetDialogSeam(&yuzulog::UnattendedDialogs());
   // exit(), not quit(): quit() would send the window a close request and ask the close question,
   // and close the search window before its settings record that it was shown. For the same
   // reason the run ends through OnExit when the main window closes, not when the last window does.

@@ -29,6 +29,8 @@ if(YUZULOG_BUILD_GUI)
   endif()
   # The design fonts of the logs' era are shown with the IPA fonts.
   list(APPEND deb_depends "fonts-ipafont-gothic" "fonts-ipafont-mincho")
+  # Qt's own Japanese texts for the standard buttons and the file dialog (qtbase_ja.qm).
+  list(APPEND deb_depends "qt6-translations-l10n")
 endif()
 list(JOIN deb_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 

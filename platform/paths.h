@@ -15,5 +15,7 @@ bool ExtensionIs(std::string_view ext, std::string_view dotted);
 std::string FullPath(const std::string& path);
 // The file name of a path without its folder.
 std::string BaseName(const std::string& path);
+// Whether path names a file, a folder or anything else in the file system.
+bool PathExists(const std::string& path);
 
 }  // namespace yuzulog

@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6opengl6-dev
   libarchive-dev libarchive-tools
   libgtest-dev libgmock-dev libbenchmark-dev
-  fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n
   jlha-utils xvfb xauth
 )
 # Extra packages only the developer tools need (screenshots of pages).

@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/paths.h"
+#include "tests/support/tempdir.h"
+
 namespace yuzulog {
 namespace {
+
+bool NothingExists(const std::string&) {
+  return false;
+}
 
 TEST(CommandLine, KeysIgnoreCaseAndTheFirstMatchWins) {
   const std::vector<std::string> args = {"/usr/bin/yuzulog", "viewmode:1", "ViewMode:0",
@@ -24,9 +31,39 @@ TEST(CommandLine, ValuesThatAreNotNumbersCountAsZero) {
 TEST(CommandLine, ArgumentZeroIsSearchedButNeverAFile) {
   // The program's own path takes part in the key search, as it always has.
   EXPECT_EQ(GetParamValue({"viewmode:7"}, kViewModeKey), "7");
-  EXPECT_EQ(FileArguments({"/bin/yuzulog", "a.lzh", "ViewMode:1", "SCREENSHOT:/tmp/s.png", "",
-                           "/l/b.LOG", "logset:x", "oldsystem:1", "message:5/13", "search:柚子"}),
-            (std::vector<std::string>{"a.lzh", "/l/b.LOG"}));
+  const CommandLine cl =
+      SplitCommandLine({"/bin/yuzulog", "a.lzh", "ViewMode:1", "SCREENSHOT:/tmp/s.png", "",
+                        "/l/b.LOG", "logset:x", "oldsystem:1", "message:5/13", "search:柚子"},
+                       NothingExists);
+  EXPECT_EQ(cl.Files, (std::vector<std::string>{"a.lzh", "/l/b.LOG"}));
+  EXPECT_EQ(cl.Keys.front(), "/bin/yuzulog");
+  EXPECT_EQ(GetParamValue(cl.Keys, kMessageKey), "5/13");
+  EXPECT_TRUE(cl.UnknownKeys.empty());
+}
+
+TEST(CommandLine, UnknownKeysAreReportedOnceAndNeverOpened) {
+  // Only letters before the colon make a key; anything else that names nothing is a file that
+  // will fail to load and say so.
+  const CommandLine cl = SplitCommandLine({"p", "Mesage:12/25", "Sort:2", "Mesage:12/25",
+                                           "ViewMode:1", "12:30", "x-y:1", ":a", "C:", "a.lzh"},
+                                          NothingExists);
+  EXPECT_EQ(cl.UnknownKeys, (std::vector<std::string>{"Mesage:12/25", "Sort:2", "C:"}));
+  EXPECT_EQ(cl.Files, (std::vector<std::string>{"12:30", "x-y:1", ":a", "a.lzh"}));
+  EXPECT_EQ(cl.Keys, (std::vector<std::string>{"p", "ViewMode:1"}));
+  EXPECT_EQ(UnknownKeyText("Sort:2"), "yuzulog: unknown key Sort: in Sort:2, ignored");
+}
+
+TEST(CommandLine, APathThatExistsIsAlwaysAFile) {
+  testing::TempDir dir;
+  dir.Write("Message:12", "");
+  dir.Write("Fancy:1", "");
+  // As if run from within the folder.
+  const auto existsThere = [&dir](const std::string& a) { return PathExists(dir.File(a)); };
+  const CommandLine cl =
+      SplitCommandLine({"p", "Message:12", "Fancy:1", "Message:13", "Fancy:2"}, existsThere);
+  EXPECT_EQ(cl.Files, (std::vector<std::string>{"Message:12", "Fancy:1"}));
+  EXPECT_EQ(GetParamValue(cl.Keys, kMessageKey), "13");
+  EXPECT_EQ(cl.UnknownKeys, (std::vector<std::string>{"Fancy:2"}));
 }
 
 TEST(CommandLine, SearchKeysRepeatInOrderUpToFourAndNeverComeFromArgumentZero) {

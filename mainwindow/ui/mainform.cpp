@@ -49,8 +49,12 @@ constexpr int kScreenshotMaxPolls = 400;
 
 }  // namespace
 
-TMainForm::TMainForm(std::vector<std::string> args, QWidget* parent)
-    : QMainWindow(parent), FArgs(std::move(args)) {
+TMainForm::TMainForm(const std::vector<std::string>& args, QWidget* parent) : QMainWindow(parent) {
+  CommandLine cl = SplitCommandLine(args, PathExists);
+  for (const std::string& unknown : cl.UnknownKeys)
+    std::fprintf(stderr, "%s\n", UnknownKeyText(unknown).c_str());
+  FArgs = std::move(cl.Keys);
+  FFileArgs = std::move(cl.Files);
   ShiftHeld = [] { return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier; };
   FormCreate();
 }
@@ -103,6 +107,9 @@ void TMainForm::FormCreate() {
   FOldSystem = GetParamInteger(FArgs, kOldSystemKey) != 0;
   CreateView(GetParamInteger(FArgs, kViewModeKey));
   Splitter1->setSizes({kDesignTreeWidth, kDesignWidth - kDesignTreeWidth - 3});
+  // Tab walks the two panes, the tree first.
+  setTabOrder(TreeView1, FView);
+  TreeView1->setFocus();
 
   FKeyFont = FBaseFont;
   FKeyFont.Color = kClBlue;
@@ -270,7 +277,7 @@ void TMainForm::FormShow() {
   // under the names the Open command gives, so that opening one of them again asks the reload
   // question instead of loading it twice.
   std::vector<std::string> files = LogSetOfCommandLine();
-  for (const std::string& f : FileArguments(FArgs))
+  for (const std::string& f : FFileArgs)
     files.push_back(FullPath(f));
   if (!files.empty()) LoadFileList(files, false);
   // The search keys first: a "Message:" key names the message to show over the first hit.

@@ -44,8 +44,9 @@ struct PageStyle;
 class TMainForm : public QMainWindow {
   Q_OBJECT
  public:
-  // args: the program's arguments, argument 0 being its own path.
-  explicit TMainForm(std::vector<std::string> args, QWidget* parent = nullptr);
+  // args: the program's arguments, argument 0 being its own path. Unknown keys among them are
+  // reported on stderr and ignored.
+  explicit TMainForm(const std::vector<std::string>& args, QWidget* parent = nullptr);
   ~TMainForm() override;
 
   std::string GetParamValue(std::string_view key) const;
@@ -224,7 +225,9 @@ class TMainForm : public QMainWindow {
   bool FViewBeforeNavigate2(const QUrl& url, bool historyStep);
   void FViewDocumentComplete();
 
+  // Argument 0 and the keys (what GetParamValue looks through), and the log files to open.
   std::vector<std::string> FArgs;
+  std::vector<std::string> FFileArgs;
   QString FScreenshotPath;
 
   // Controls.

@@ -192,6 +192,13 @@ void TMainForm::CreateToolBars() {
   addToolBarBreak(Qt::TopToolBarArea);
   addToolBar(Qt::TopToolBarArea, ToolBar1);
   addToolBar(Qt::TopToolBarArea, ToolBar2);
+
+  // The tool bars stand for a menu bar: their buttons answer the mouse and their mnemonics but
+  // never take the keyboard focus, which stays with the tree and the view (arrow keys would
+  // otherwise walk the menus).
+  for (QToolBar* t : {ToolBarMenu, ToolBar1, ToolBar2})
+    for (QToolButton* b : t->findChildren<QToolButton*>())
+      b->setFocusPolicy(Qt::NoFocus);
 }
 
 }  // namespace yuzulog

@@ -215,6 +215,9 @@ void TMainForm::TreeBuilt() {
   TreeView1->selectionModel()->clear();
   if (FTree.FirstNode() != MessageTree::kNone)
     TreeView1->setCurrentIndex(FTreeModel->IndexOfNode(FTree.FirstNode()));
+  // The arrow keys move through the messages at once. The progress window is still up: the tree
+  // becomes the window's focus widget and takes the focus when the window is active again.
+  TreeView1->setFocus(Qt::OtherFocusReason);
 }
 
 void TMainForm::RemoveLogFiles(const std::vector<const TLogData*>& files) {

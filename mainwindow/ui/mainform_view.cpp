@@ -56,6 +56,9 @@ void TMainForm::CreateView(int mode) {
     // The view has no history of its own (the back command walks the program's): its menu only
     // copies.
     web->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The browser engine brings no Japanese texts of its own; these are the rich-text view's.
+    web->pageAction(QWebEnginePage::Copy)->setText(QStringLiteral("コピー(&C)"));
+    web->pageAction(QWebEnginePage::SelectAll)->setText(QStringLiteral("すべてを選択"));
     connect(web, &QWidget::customContextMenuRequested, web, [web](const QPoint& at) {
       QMenu menu(web);
       menu.addAction(web->pageAction(QWebEnginePage::Copy));
