@@ -4,9 +4,6 @@ function(yuzulog_add_test name)
   cmake_parse_arguments(T "" "LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} yuzulog_testsupport GTest::gtest GTest::gtest_main)
-  # Tests find the fixtures through tests/support/testdata.h; the few that still spell the path
-  # out read it from here.
-  target_compile_definitions(${name} PRIVATE YUZULOG_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
   yuzulog_warnings(${name})
   add_test(NAME ${name} COMMAND ${name})
   if(T_LABEL)

@@ -9,9 +9,12 @@
 #include "tests/support/lhacompare.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/testdata.h"
 
 namespace yuzulog::lha {
 namespace {
+
+using testing::DataFile;
 
 using testing::CompareWithLibarchive;
 using testing::LhaArchive;
@@ -23,21 +26,19 @@ using testing::Sjis;
 using testing::TempDir;
 using testing::WalkLha;
 
-const std::string kData = YUZULOG_TEST_DATA;
-
 LhaLayout Padded(LhaLayout layout, int padding) {
   layout.Padding = padding;
   return layout;
 }
 
 TEST(LhaArchiveTest, NamesKeepTheirBytesAndDirectories) {
-  const LhaListing l1 = WalkLha(kData + "/dirs-l1.lzh", TUnlha32::Reader::Auto);
+  const LhaListing l1 = WalkLha(DataFile("dirs-l1.lzh"), TUnlha32::Reader::Auto);
   ASSERT_EQ(l1.Members.size(), 2u);
   EXPECT_EQ(l1.Members[1].Name, "LOGS/" + Sjis("ゆず") + "/README.TXT");
-  const LhaListing l0 = WalkLha(kData + "/dirs-l0.lzh", TUnlha32::Reader::Auto);
+  const LhaListing l0 = WalkLha(DataFile("dirs-l0.lzh"), TUnlha32::Reader::Auto);
   ASSERT_EQ(l0.Members.size(), 2u);
   EXPECT_EQ(l0.Members[0].Name, "LOGS/ROOM05.LOG");  // stored as LOGS\ROOM05.LOG
-  const LhaListing l2 = WalkLha(kData + "/room12.lzh", TUnlha32::Reader::Auto);
+  const LhaListing l2 = WalkLha(DataFile("room12.lzh"), TUnlha32::Reader::Auto);
   ASSERT_EQ(l2.Members.size(), 3u);
   EXPECT_EQ(l2.Members[2].Name, Sjis("はじめに.TXT"));
 }

@@ -12,9 +12,12 @@
 #include "tests/support/lhaarchive.h"
 #include "tests/support/lhacompare.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/testdata.h"
 
 namespace yuzulog::lha {
 namespace {
+
+using testing::DataFile;
 
 using testing::CompareWithLibarchive;
 using testing::LhaArchive;
@@ -22,19 +25,17 @@ using testing::LhaComparison;
 using testing::LhaLayout;
 using testing::TempDir;
 
-const std::string kData = YUZULOG_TEST_DATA;
-
 TEST(LhaArchiveTest, FixturesReadAsLibarchiveReadsThem) {
   for (const char* name : {"room12.lzh", "room03-lh0.lzh", "room03-lh1.lzh", "notlog.lzh",
                            "tie.lzh", "badcrc.lzh", "methods.lzh", "dirs-l0.lzh", "dirs-l1.lzh",
                            "dirs-l2.lzh", "oldmethods.lzh", "levels.lzh"}) {
-    const LhaComparison c = CompareWithLibarchive(kData + "/" + name);
+    const LhaComparison c = CompareWithLibarchive(DataFile(name));
     EXPECT_EQ(c.Differences, "") << name;
     EXPECT_TRUE(c.Ours) << name;
   }
   // Data cut short: libarchive ends the walk there; ours leaves the walk to it.
   for (const char* name : {"corrupt.lzh", "garbage.lzh", "plain.TXT", "empty.LOG"}) {
-    const LhaComparison c = CompareWithLibarchive(kData + "/" + name);
+    const LhaComparison c = CompareWithLibarchive(DataFile(name));
     EXPECT_EQ(c.Differences, "") << name;
     EXPECT_FALSE(c.Ours) << name;
   }
@@ -43,18 +44,18 @@ TEST(LhaArchiveTest, FixturesReadAsLibarchiveReadsThem) {
 TEST(LhaArchiveTest, CorruptMembersFailWithoutFallback) {
   // badcrc.lzh: our reader takes the member and its verdict stands.
   std::vector<char> buffer(4930);
-  FileSource source(kData + "/badcrc.lzh");
+  FileSource source(DataFile("badcrc.lzh"));
   Member m;
   ASSERT_EQ(FindMember(source, 0, m), HeaderResult::Member);
   EXPECT_NE(Extract(source, m, buffer.data(), buffer.size()), DecodeStatus::Ok);
-  EXPECT_EQ(TUnlha32::ExtractMem(kData + "/badcrc.lzh", 0, 4930, buffer.data(), buffer.size()),
+  EXPECT_EQ(TUnlha32::ExtractMem(DataFile("badcrc.lzh"), 0, 4930, buffer.data(), buffer.size()),
             TUnlha32::Status::BadData);
   // corrupt.lzh: the data runs past the end of the file.
-  FileSource cut(kData + "/corrupt.lzh");
+  FileSource cut(DataFile("corrupt.lzh"));
   ASSERT_EQ(FindMember(cut, 0, m), HeaderResult::Member);
   EXPECT_EQ(Extract(cut, m, buffer.data(), buffer.size()), DecodeStatus::Truncated);
   // A buffer too small for the member.
-  FileSource good(kData + "/room12.lzh");
+  FileSource good(DataFile("room12.lzh"));
   ASSERT_EQ(FindMember(good, 0, m), HeaderResult::Member);
   EXPECT_EQ(Extract(good, m, buffer.data(), 4929), DecodeStatus::SizeMismatch);
 }
@@ -65,7 +66,7 @@ TEST(LhaArchiveTest, LogsLoadFromEveryMethodAndLevel) {
   for (const char* name : {"dirs-l0.lzh", "dirs-l1.lzh", "dirs-l2.lzh", "methods.lzh", "levels.lzh",
                            "oldmethods.lzh"}) {
     TLogData log;
-    ASSERT_TRUE(log.LoadFromFile(kData + "/" + name)) << name;
+    ASSERT_TRUE(log.LoadFromFile(DataFile(name))) << name;
     EXPECT_EQ(log.Room, 5) << name;
   }
 }
@@ -88,9 +89,9 @@ TEST(LhaArchiveTest, OlderMethodsGiveTheBytesTheirArchiverWasGiven) {
   // libarchive reads the same; its last is room 5's log and base64 lines, long enough for the
   // adaptive code of -lh1- to be rebuilt. levels.lzh holds room 5's log at every header level.
   DecodeStatus status;
-  const std::string mixed = ExtractOurs(kData + "/methods.lzh", 1, status);
+  const std::string mixed = ExtractOurs(DataFile("methods.lzh"), 1, status);
   ASSERT_EQ(status, DecodeStatus::Ok);
-  const std::string log = testing::ReadFileBytes(kData + "/room05a.LOG");
+  const std::string log = testing::ReadFileBytes(DataFile("room05a.LOG"));
   struct Case {
     const char* Archive;
     int Index;
@@ -112,7 +113,7 @@ TEST(LhaArchiveTest, OlderMethodsGiveTheBytesTheirArchiverWasGiven) {
       {"levels.lzh", 4, Method::Lh4, log, false},
   };
   for (const Case& c : cases) {
-    const std::string path = kData + "/" + c.Archive;
+    const std::string path = DataFile(c.Archive);
     FileSource source(path);
     Member m;
     ASSERT_EQ(FindMember(source, c.Index, m), HeaderResult::Member) << c.Archive << c.Index;
@@ -127,7 +128,7 @@ TEST(LhaArchiveTest, OlderMethodsGiveTheBytesTheirArchiverWasGiven) {
 TEST(LhaArchiveTest, OlderMethodsCutShortAreTruncated) {
   // Every member of oldmethods.lzh with its data cut at points through it: the decoder runs out
   // of data, and says so, whatever the bytes it reads past the end.
-  const std::string archive = testing::ReadFileBytes(kData + "/oldmethods.lzh");
+  const std::string archive = testing::ReadFileBytes(DataFile("oldmethods.lzh"));
   MemorySource source(archive.data(), archive.size());
   std::vector<Member> members;
   ASSERT_TRUE(ListMembers(source, members));

@@ -22,9 +22,12 @@
 #include "mainwindow/ui/tests/formparts.h"
 #include "tests/support/rununtil.h"
 #include "tests/support/scripteddialogs.h"
+#include "tests/support/testdata.h"
 
 namespace yuzulog {
 namespace {
+
+using testing::DataFile;
 
 using testing::Action;
 using testing::Child;
@@ -35,9 +38,8 @@ using testing::StatusText;
 using testing::Tree;
 using testing::TreeModel;
 
-const std::string kData = YUZULOG_TEST_DATA;
 const QString Data(const char* name) {
-  return QString::fromStdString(kData + "/" + name);
+  return QString::fromStdString(DataFile(name));
 }
 
 std::unique_ptr<TMainForm> Form() {
@@ -93,7 +95,7 @@ TEST(Loading, OpenReportsOverlapsAndBuildsTheTree) {
 TEST(Loading, SingleRoomIsExpandedAndNoticed) {
   ScriptedDialogs boxes;
   auto f = Form();
-  f->LoadFileList({kData + "/room12.lzh"}, false);
+  f->LoadFileList({DataFile("room12.lzh")}, false);
   ASSERT_EQ(boxes.Count(ShownBox::Notice), 1);
   EXPECT_EQ(boxes.Shown.back().Text, QStringLiteral("30 個の発言"));
   EXPECT_TRUE(Tree(*f)->isExpanded(TreeModel(*f).index(0, 0)));
@@ -124,7 +126,7 @@ TEST(Loading, AfterALoadTheArrowKeysMoveThroughTheTreeAndTabWalksThePanes) {
   ScriptedDialogs boxes;
   // Opened with a log on the command line; a mistyped key is neither opened nor a failure.
   auto f = std::make_unique<TMainForm>(
-      std::vector<std::string>{"yuzulog", "ViewMode:1", kData + "/room12.lzh", "Mesage:12/25"});
+      std::vector<std::string>{"yuzulog", "ViewMode:1", DataFile("room12.lzh"), "Mesage:12/25"});
   f->ShiftHeld = [] { return false; };
   f->show();
   QTreeView* tree = Tree(*f);
@@ -163,7 +165,7 @@ TEST(Loading, AfterALoadTheArrowKeysMoveThroughTheTreeAndTabWalksThePanes) {
 TEST(Loading, ClearingTheTreeOrClosingTheWindowAsksForNothing) {
   ScriptedDialogs boxes;
   auto f = Form();
-  f->LoadFileList({kData + "/room12.lzh"}, false);
+  f->LoadFileList({DataFile("room12.lzh")}, false);
   QAbstractItemModel& m = TreeModel(*f);
   Tree(*f)->setCurrentIndex(m.index(3, 0, m.index(0, 0)));
   QObject elsewhere;
@@ -172,7 +174,7 @@ TEST(Loading, ClearingTheTreeOrClosingTheWindowAsksForNothing) {
   EXPECT_EQ(f->Requester(), &elsewhere);
   EXPECT_EQ(f->CurrentMessage(), nullptr);
 
-  f->LoadFileList({kData + "/room12.lzh"}, false);
+  f->LoadFileList({DataFile("room12.lzh")}, false);
   f->RequestShow(&elsewhere, nullptr);
   boxes.Answers = {ModalResult::Ok};
   ASSERT_TRUE(f->close());
@@ -204,8 +206,8 @@ TEST(Loading, ShiftAsksForAddModeOnlyWhenFilesAreLoaded) {
 }
 
 TEST(Loading, ReloadQuestionWithEachAnswer) {
-  const std::vector<std::string> three = {kData + "/room05a.LOG", kData + "/room12.lzh",
-                                          kData + "/room03-lh1.lzh"};
+  const std::vector<std::string> three = {DataFile("room05a.LOG"), DataFile("room12.lzh"),
+                                          DataFile("room03-lh1.lzh")};
   struct Case {
     std::deque<ModalResult> Answers;
     int Questions;
@@ -253,7 +255,8 @@ TEST(Loading, FailingFileAsksWhetherToStop) {
     ScriptedDialogs boxes;
     auto f = Form();
     boxes.Answers = {answer};
-    f->LoadFileList({kData + "/room05a.LOG", kData + "/plain.TXT", kData + "/room12.lzh"}, false);
+    f->LoadFileList({DataFile("room05a.LOG"), DataFile("plain.TXT"), DataFile("room12.lzh")},
+                    false);
     ASSERT_GE(boxes.Shown.size(), 1u);
     const ShownBox& q = boxes.Shown[0];
     EXPECT_EQ(q.Caption, QStringLiteral("エラー"));
@@ -280,7 +283,7 @@ TEST(Loading, CancelBetweenFilesKeepsWhatWasLoaded) {
     progress->Button->click();
   };
   boxes.Answers = {ModalResult::No};
-  f->LoadFileList({kData + "/room05a.LOG", kData + "/plain.TXT", kData + "/room12.lzh"}, false);
+  f->LoadFileList({DataFile("room05a.LOG"), DataFile("plain.TXT"), DataFile("room12.lzh")}, false);
   ASSERT_EQ(boxes.Count(ShownBox::Message), 2);
   EXPECT_EQ(boxes.Shown[1].Text, QStringLiteral("ログファイルの取得を中断しました。"));
   EXPECT_EQ(f->Files().Count(), 1);
@@ -293,7 +296,8 @@ TEST(Loading, RemoveLogFilesRebuildsAndRecomputesOverlaps) {
   ScriptedDialogs boxes;
   boxes.Answers = {ModalResult::No};
   auto f = Form();
-  f->LoadFileList({kData + "/room05a.LOG", kData + "/room05b.LOG", kData + "/room12.lzh"}, false);
+  f->LoadFileList({DataFile("room05a.LOG"), DataFile("room05b.LOG"), DataFile("room12.lzh")},
+                  false);
   ASSERT_EQ(f->Files().Count(), 3);
   const int shown = static_cast<int>(boxes.Shown.size());
   f->RemoveLogFiles({&f->Files()[0]});
@@ -353,7 +357,7 @@ TEST(Loading, ScreenshotsOfTheStandardBoxesInJapanese) {
     poll->start(50);
   };
   saveNextBox("QMessageBox", "box-overlap-warning");
-  f->LoadFileList({kData + "/room05a.LOG", kData + "/room05b.LOG"}, false);
+  f->LoadFileList({DataFile("room05a.LOG"), DataFile("room05b.LOG")}, false);
   saveNextBox("QMessageBox", "box-close-question");
   EXPECT_FALSE(f->close());
   saveNextBox("QFileDialog", "box-open-dialog");

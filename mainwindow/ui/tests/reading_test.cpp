@@ -28,6 +28,7 @@
 #include "tests/support/rununtil.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/testdata.h"
 
 #ifdef YUZULOG_HAVE_WEBENGINE
 #include <QWebEngineView>
@@ -37,6 +38,8 @@
 
 namespace yuzulog {
 namespace {
+
+using testing::DataFile;
 
 namespace fs = std::filesystem;
 using testing::Action;
@@ -50,7 +53,6 @@ using testing::Sjis;
 using testing::TempDir;
 using testing::Tree;
 
-const std::string kData = YUZULOG_TEST_DATA;
 constexpr int kRichText = 1;
 constexpr int kBrowser = 0;
 
@@ -115,9 +117,9 @@ class Reading : public ::testing::Test {
   std::unique_ptr<QSignalSpy> Drawn;
 };
 
-const std::string kRoom05a = kData + "/room05a.LOG";
-const std::string kRoom05b = kData + "/room05b.LOG";
-const std::string kRoom12 = kData + "/room12.lzh";
+const std::string kRoom05a = DataFile("room05a.LOG");
+const std::string kRoom05b = DataFile("room05b.LOG");
+const std::string kRoom12 = DataFile("room12.lzh");
 
 std::string TextOf(const TLogMessage& m) {
   return std::string(m.HeadStart, m.TextSize());
@@ -424,7 +426,7 @@ TEST_F(Reading, OnlyAClickOnTheSelectedLabelShowsItAgain) {
 }
 
 TEST_F(Reading, CommandLineFilesOpenUnderFullPathsAndTheMessageKeyShowsOne) {
-  Open(kRichText, {}, {kData + "/../data/./room05a.LOG", "Message:5/3"});
+  Open(kRichText, {}, {DataFile("../data/./room05a.LOG"), "Message:5/3"});
   ASSERT_TRUE(RunUntil([this] { return Form->Files().Count() == 1; }, 5000));
   EXPECT_EQ(Form->Files()[0].FileName, kRoom05a);
   ASSERT_NE(Form->CurrentMessage(), nullptr);
