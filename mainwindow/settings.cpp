@@ -135,9 +135,7 @@ MainSettings ReadMainSettings(const std::string& dir, const MainSettings& defaul
   return MainSettingsFromIni(ini, defaults);
 }
 
-bool WriteMainSettings(const std::string& dir, const MainSettings& s, SettingsReport* report) {
-  IniFile ini(dir + kMainSettingsFile);
-  if (!MayReplace(ini.Path(), ini.ReadError(), report)) return false;
+void MainSettingsToIni(IniFile& ini, const MainSettings& s) {
   ini.WriteInteger(kWindow, "WindowState", s.WindowState);
   if (s.RectKnown) {
     ini.WriteInteger(kWindow, "Left", s.Rect.Left);
@@ -151,6 +149,12 @@ bool WriteMainSettings(const std::string& dir, const MainSettings& s, SettingsRe
   ini.WriteInteger(kWindow, "Color", s.Color);
   WriteFontToIni(ini, "BaseFont", s.BaseFont);
   WriteFontToIni(ini, "KeyFont", s.KeyFont);
+}
+
+bool WriteMainSettings(const std::string& dir, const MainSettings& s, SettingsReport* report) {
+  IniFile ini(dir + kMainSettingsFile);
+  if (!MayReplace(ini.Path(), ini.ReadError(), report)) return false;
+  MainSettingsToIni(ini, s);
   int error = 0;
   if (ini.UpdateFile(&error)) return true;
   NoteProblem(report, ini.Path(), std::strerror(error));

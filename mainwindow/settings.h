@@ -88,6 +88,9 @@ MainSettings MainSettingsFromIni(const IniFile& ini, const MainSettings& default
 // is noted in report.
 MainSettings ReadMainSettings(const std::string& dir, const MainSettings& defaults,
                               SettingsReport* report = nullptr);
+// Writes them into an INI file in the order the file has always had them (the rectangle only
+// when RectKnown); other keys stay.
+void MainSettingsToIni(IniFile& ini, const MainSettings& settings);
 // Writes them back, keeping every other key of the file. False when the file could not be
 // written, or could not be read (now, or at start as report says) and so is left as it is.
 bool WriteMainSettings(const std::string& dir, const MainSettings& settings,
