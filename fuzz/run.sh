@@ -36,9 +36,14 @@ fi
 ./scripts/install-deps.sh --fuzz
 
 build=build-fuzz
-CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DYUZULOG_FUZZ=ON -DYUZULOG_BUILD_GUI=OFF -DYUZULOG_BENCH=OFF >/dev/null
-nice -n 19 cmake --build "$build" -j 2 --target "${targets[@]}" >/dev/null
+mkdir -p "$build"
+# Two runs at a time share the build: one builds while the other waits for it.
+(
+  flock 9
+  CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DYUZULOG_FUZZ=ON -DYUZULOG_BUILD_GUI=OFF -DYUZULOG_BENCH=OFF >/dev/null
+  nice -n 19 cmake --build "$build" -j 2 --target "${targets[@]}" >/dev/null
+) 9>"$build/.build-lock"
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
