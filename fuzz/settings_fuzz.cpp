@@ -1,6 +1,7 @@
 // Any bytes as the main window's settings file, on any desktop: what the window is handed is
 // always usable (a state it knows, font sizes in range, a rectangle with area wholly on the
-// desktop, a tree no larger than the desktop), and what is written reads back the same. The
+// desktop, a tree no larger than the desktop), and what is written reads back the same. The same
+// bytes as the search window's file give a place and size with area wholly on the desktop. The
 // first 16 bytes give the desktop's usable area, the rest is the file.
 #include <algorithm>
 #include <cstddef>
@@ -10,6 +11,7 @@
 #include <string_view>
 
 #include "mainwindow/settings.h"
+#include "search/searchsettings.h"
 
 namespace {
 
@@ -71,5 +73,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   back.BaseFont.Name = s.BaseFont.Name;
   back.KeyFont.Name = s.KeyFont.Name;
   if (!(back == s)) __builtin_trap();
+
+  SearchSettings searchDefaults;
+  searchDefaults.Left = desktop.Left;
+  searchDefaults.Top = desktop.Top;
+  SearchSettings search =
+      SearchSettingsFromIni(IniFile::FromText("Form2.INI", text), searchDefaults);
+  FitToDesktop(search, searchDefaults, desktop);
+  const std::int64_t right = std::int64_t{search.Left} + search.Width;
+  const std::int64_t bottom = std::int64_t{search.Top} + search.Height;
+  if (search.Width <= 0 || search.Height <= 0 || search.Left < desktop.Left ||
+      search.Top < desktop.Top || right > desktop.Right || bottom > desktop.Bottom)
+    __builtin_trap();
   return 0;
 }

@@ -64,24 +64,26 @@ WindowRect CenteredRect(int screenWidth, int screenHeight, int windowWidth, int 
   return r;
 }
 
-bool FitToDesktop(MainSettings& s, const WindowRect& desktop) {
+bool FitToDesktop(WindowRect& rect, const WindowRect& desktop) {
   const std::int64_t deskWidth = desktop.Width();
   const std::int64_t deskHeight = desktop.Height();
-  s.SplitWidth = static_cast<int>(
-      std::min<std::int64_t>(s.SplitWidth, std::max<std::int64_t>({deskWidth, deskHeight, 0})));
-  if (s.Rect.Width() <= 0 || s.Rect.Height() <= 0 || deskWidth <= 0 || deskHeight <= 0)
-    return false;
+  if (rect.Width() <= 0 || rect.Height() <= 0 || deskWidth <= 0 || deskHeight <= 0) return false;
   // A window larger than the desktop takes memory for pixels no one sees (4 bytes each: a
   // 32768-pixel square window takes gigabytes); one off the desktop cannot be reached.
-  const std::int64_t width = std::min(s.Rect.Width(), deskWidth);
-  const std::int64_t height = std::min(s.Rect.Height(), deskHeight);
+  const std::int64_t width = std::min(rect.Width(), deskWidth);
+  const std::int64_t height = std::min(rect.Height(), deskHeight);
   const std::int64_t left =
-      std::clamp<std::int64_t>(s.Rect.Left, desktop.Left, desktop.Right - width);
-  const std::int64_t top =
-      std::clamp<std::int64_t>(s.Rect.Top, desktop.Top, desktop.Bottom - height);
-  s.Rect = {static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width),
-            static_cast<int>(top + height)};
+      std::clamp<std::int64_t>(rect.Left, desktop.Left, desktop.Right - width);
+  const std::int64_t top = std::clamp<std::int64_t>(rect.Top, desktop.Top, desktop.Bottom - height);
+  rect = {static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width),
+          static_cast<int>(top + height)};
   return true;
+}
+
+bool FitToDesktop(MainSettings& s, const WindowRect& desktop) {
+  s.SplitWidth = static_cast<int>(std::min<std::int64_t>(
+      s.SplitWidth, std::max<std::int64_t>({desktop.Width(), desktop.Height(), 0})));
+  return FitToDesktop(s.Rect, desktop);
 }
 
 void ReadFontFromIni(const IniFile& ini, const std::string& section, FontSpec& font) {
@@ -128,11 +130,23 @@ MainSettings MainSettingsFromIni(const IniFile& ini, const MainSettings& default
   return s;
 }
 
+IniFile ReadSettingsFile(const std::string& path, SettingsReport* report) {
+  IniFile ini(path);
+  if (ini.ReadError() != 0) NoteUnreadable(report, ini.Path(), ini.ReadError());
+  return ini;
+}
+
+bool UpdateSettingsFile(const IniFile& ini, SettingsReport* report) {
+  if (!MayReplace(ini.Path(), ini.ReadError(), report)) return false;
+  int error = 0;
+  if (ini.UpdateFile(&error)) return true;
+  NoteProblem(report, ini.Path(), std::strerror(error));
+  return false;
+}
+
 MainSettings ReadMainSettings(const std::string& dir, const MainSettings& defaults,
                               SettingsReport* report) {
-  const IniFile ini(dir + kMainSettingsFile);
-  if (ini.ReadError() != 0) NoteUnreadable(report, ini.Path(), ini.ReadError());
-  return MainSettingsFromIni(ini, defaults);
+  return MainSettingsFromIni(ReadSettingsFile(dir + kMainSettingsFile, report), defaults);
 }
 
 void MainSettingsToIni(IniFile& ini, const MainSettings& s) {
@@ -153,12 +167,8 @@ void MainSettingsToIni(IniFile& ini, const MainSettings& s) {
 
 bool WriteMainSettings(const std::string& dir, const MainSettings& s, SettingsReport* report) {
   IniFile ini(dir + kMainSettingsFile);
-  if (!MayReplace(ini.Path(), ini.ReadError(), report)) return false;
   MainSettingsToIni(ini, s);
-  int error = 0;
-  if (ini.UpdateFile(&error)) return true;
-  NoteProblem(report, ini.Path(), std::strerror(error));
-  return false;
+  return UpdateSettingsFile(ini, report);
 }
 
 std::vector<std::string> ReadListFile(const std::string& path, SettingsReport* report) {

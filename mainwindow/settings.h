@@ -57,6 +57,10 @@ struct MainSettings {
   bool operator==(const MainSettings&) const = default;
 };
 
+// Fits a window's rectangle to the desktop (its usable area, all screens together): no larger
+// than the desktop and wholly on it; a rectangle that fits already stays as it is. False, and
+// rect unchanged, when it cannot be used at all (it has no area, or the desktop has none).
+bool FitToDesktop(WindowRect& rect, const WindowRect& desktop);
 // Fits what was read to the desktop (its usable area, all screens together) before the window
 // applies it: the rectangle no larger than the desktop and wholly on it, the tree's size no
 // larger than the desktop. False when the rectangle cannot be used at all (it has no area, or
@@ -80,6 +84,14 @@ struct SettingsReport {
 // The texts of the boxes that tell of them.
 std::string SettingsReadProblemsText(const SettingsReport& report);
 std::string SettingsWriteProblemsText(const SettingsReport& report);
+
+// A window's settings file, read when it exists; one that exists but cannot be read reads as
+// empty and is noted in report.
+IniFile ReadSettingsFile(const std::string& path, SettingsReport* report);
+// Writes a settings file (read anew at the end of the run, then given the window's values)
+// back, unless it could not be read, now or at start as report says; false, with why noted in
+// report, when it is left as it is or could not be written.
+bool UpdateSettingsFile(const IniFile& ini, SettingsReport* report);
 
 // Section "Window" and the two font sections of an INI file; every missing key keeps the value
 // it has in defaults.
