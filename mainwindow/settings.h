@@ -11,6 +11,7 @@
 
 #include "common/fontspec.h"
 #include "platform/inifile.h"
+#include "platform/settingsfiles.h"
 
 namespace yuzulog {
 
@@ -29,20 +30,6 @@ enum StoredWindowState : int { kWsNormal = 0, kWsMinimized = 1, kWsMaximized = 2
 // window's own font is the message font, so a larger one makes the window too large for a screen.
 inline constexpr int kMaxFontSize = 72;
 
-struct WindowRect {
-  int Left = 0;
-  int Top = 0;
-  int Right = 0;
-  int Bottom = 0;
-  // In 64 bits: the edges come from a file and may be any 32-bit values.
-  std::int64_t Width() const { return std::int64_t{Right} - Left; }
-  std::int64_t Height() const { return std::int64_t{Bottom} - Top; }
-  bool operator==(const WindowRect&) const = default;
-};
-
-// The window's rectangle centred on the screen, used as the default when the file has none.
-WindowRect CenteredRect(int screenWidth, int screenHeight, int windowWidth, int windowHeight);
-
 struct MainSettings {
   std::string InterwayPrefix = kDefaultInterwayPrefix;  // read, never written
   int WindowState = kWsNormal;
@@ -57,10 +44,6 @@ struct MainSettings {
   bool operator==(const MainSettings&) const = default;
 };
 
-// Fits a window's rectangle to the desktop (its usable area, all screens together): no larger
-// than the desktop and wholly on it; a rectangle that fits already stays as it is. False, and
-// rect unchanged, when it cannot be used at all (it has no area, or the desktop has none).
-bool FitToDesktop(WindowRect& rect, const WindowRect& desktop);
 // Fits what was read to the desktop (its usable area, all screens together) before the window
 // applies it: the rectangle no larger than the desktop and wholly on it, the tree's size no
 // larger than the desktop. False when the rectangle cannot be used at all (it has no area, or
@@ -72,26 +55,6 @@ bool FitToDesktop(MainSettings& settings, const WindowRect& desktop);
 // to 1-kMaxFontSize points, with their sign.
 void ReadFontFromIni(const IniFile& ini, const std::string& section, FontSpec& font);
 void WriteFontToIni(IniFile& ini, const std::string& section, const FontSpec& font);
-
-// What reading and writing the settings files met, kept from the start of a run to its end.
-struct SettingsReport {
-  // Files that exist but could not be read at start: they are not written at the end, since
-  // the program never saw what they hold.
-  std::vector<std::string> Unreadable;
-  // One line per file that could not be read or written: its path and why (UTF-8).
-  std::vector<std::string> Problems;
-};
-// The texts of the boxes that tell of them.
-std::string SettingsReadProblemsText(const SettingsReport& report);
-std::string SettingsWriteProblemsText(const SettingsReport& report);
-
-// A window's settings file, read when it exists; one that exists but cannot be read reads as
-// empty and is noted in report.
-IniFile ReadSettingsFile(const std::string& path, SettingsReport* report);
-// Writes a settings file (read anew at the end of the run, then given the window's values)
-// back, unless it could not be read, now or at start as report says; false, with why noted in
-// report, when it is left as it is or could not be written.
-bool UpdateSettingsFile(const IniFile& ini, SettingsReport* report);
 
 // Section "Window" and the two font sections of an INI file; every missing key keeps the value
 // it has in defaults.

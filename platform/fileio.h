@@ -32,8 +32,9 @@ int ReadFully(int fd, void* to, std::size_t size);
 // Writes all size bytes: 0, or the errno of the write that failed.
 int WriteFully(int fd, const void* from, std::size_t size);
 
-// Opens path for reading without waiting: a pipe or a device named like a file never holds the
-// caller. Returns the descriptor (blocking again) or -1 with errno set.
+// Opens path with flags without waiting: a pipe or a device named like a file never holds the
+// caller (a pipe opened for writing with no reader fails at once with ENXIO). Returns the
+// descriptor, blocking again for reads and writes, or -1 with errno set.
 int OpenWithoutWaiting(const std::string& path, int flags);
 
 // Reads a whole file into bytes: 0, or the errno that kept it from being read (ENOENT when there

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "mainwindow/settings.h"
+#include "platform/settingsfiles.h"
 #include "search/search.h"
 
 namespace yuzulog {
