@@ -12,6 +12,7 @@
 #include "dialogs/qttranslation.h"
 #include "mainwindow/cmdline.h"
 #include "mainwindow/ui/mainform.h"
+#include "platform/cp932.h"
 #include "platform/fontaliases.h"
 #include "platform/settingsfolder.h"
 #include "search/ui/searchform.h"
@@ -39,6 +40,18 @@ int main(int argc, char** argv) {
   std::vector<std::string> args;
   for (int i = 0; i < argc; ++i)
     args.emplace_back(argv[i]);
+
+  // Every log text a person reads is decoded from code page 932; without the system's converter
+  // there would be nothing to show but replacement characters. Checked before any window exists,
+  // as a window may already need it.
+  std::string reason;
+  if (!yuzulog::PrepareCp932(&reason)) {
+    std::fprintf(stderr, "yuzulog: %s\n", reason.c_str());
+    yuzulog::Dialogs().MessageBox(nullptr, QString::fromStdString(reason), QStringLiteral("エラー"),
+                                  yuzulog::MsgButtons::Ok, yuzulog::MsgIcon::Error,
+                                  yuzulog::ModalResult::Ok);
+    return 2;
+  }
 
   // 2. The main window, then the search window (declared after it, so destroyed before it).
   yuzulog::TMainForm form(args);

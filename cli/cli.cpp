@@ -3,13 +3,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
+#include <new>
 
 #include "platform/cp932.h"
+#include "platform/fileio.h"
 #include "platform/paths.h"
 
 namespace yuzulog::cli {
@@ -267,8 +271,14 @@ std::string CliContext::OptionText(const std::string& value, std::string_view op
   return e.bytes;
 }
 
+OutputError::OutputError(int error)
+    : std::runtime_error(std::string("cannot write the output: ") + std::strerror(error)) {}
+
 void CliContext::Write(std::string_view bytes) const {
-  std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  // Straight to the descriptor: the subcommands gather their output in megabyte pieces already,
+  // and an error shows here rather than in a flush at exit.
+  if (const int error = WriteFully(STDOUT_FILENO, bytes.data(), bytes.size()))
+    throw OutputError(error);
 }
 
 void CliContext::WriteWhenFull(std::string& out) const {
@@ -284,11 +294,20 @@ bool RegisterSubcommand(Subcommand subcommand) {
   return true;
 }
 
-int Main(int argc, char** argv) {
+namespace {
+
+// Help goes through stdio; a stdout that refuses it is an error as well.
+int FinishHelp() {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return kExitOk;
+  std::fprintf(stderr, "yuzulog-cli: cannot write the output: %s\n", std::strerror(errno));
+  return kExitUsage;
+}
+
+int Run(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     PrintHelp(args.empty() ? stderr : stdout);
-    return args.empty() ? kExitUsage : kExitOk;
+    return args.empty() ? kExitUsage : FinishHelp();
   }
   const Subcommand* sub = nullptr;
   for (const Subcommand& s : Registry())
@@ -305,7 +324,7 @@ int Main(int argc, char** argv) {
     context.Args = ParseArguments(*sub, args);
     if (context.Args.Has("help")) {
       PrintHelp(stdout);
-      return kExitOk;
+      return FinishHelp();
     }
     if (const std::string* enc = context.Args.Last("encoding")) {
       if (*enc == "sjis")
@@ -314,12 +333,17 @@ int Main(int argc, char** argv) {
         throw UsageError("--encoding must be utf8 or sjis: " + *enc);
     }
     context.Stats = context.Args.Has("stats");
+    // Before anything is shown: without the converter every character would come out as U+FFFD.
+    std::string reason;
+    if (!PrepareCp932(&reason)) {
+      std::fprintf(stderr, "yuzulog-cli: %s\n", reason.c_str());
+      return kExitUsage;
+    }
     status = sub->Run(context);
   } catch (const UsageError& e) {
     std::fprintf(stderr, "yuzulog-cli %s: %s\n", std::string(sub->Name).c_str(), e.what());
     return kExitUsage;
   }
-  std::fflush(stdout);
   if (context.LoadFailures > 0) status = std::max(status, kExitUsage);
   if (context.Stats) {
     std::string line = "files=" + std::to_string(context.Files.Count()) +
@@ -330,6 +354,20 @@ int Main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", line.c_str());
   }
   return status;
+}
+
+}  // namespace
+
+int Main(int argc, char** argv) {
+  // What a subcommand cannot go on from ends the run with a line that says why, never an abort.
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fputs("yuzulog-cli: メモリが足りません\n", stderr);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "yuzulog-cli: %s\n", e.what());
+  }
+  return kExitUsage;
 }
 
 }  // namespace yuzulog::cli

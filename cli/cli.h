@@ -23,6 +23,12 @@ struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Thrown when stdout refuses what is written to it (a full disk, a closed terminal); main says
+// why and exits with 2.
+struct OutputError : std::runtime_error {
+  explicit OutputError(int error);
+};
+
 // An option a subcommand accepts: --Long (and -Short when Short is not 0).
 struct OptionSpec {
   std::string_view Long;
@@ -90,7 +96,7 @@ class CliContext {
   // mode (a character without a code page 932 form is a usage error), taken as bytes in sjis mode.
   std::string OptionText(const std::string& value, std::string_view optionName) const;
 
-  // Writes bytes to stdout as they are.
+  // Writes bytes to stdout as they are; OutputError when they cannot be written.
   void Write(std::string_view bytes) const;
   // Writes out and empties output gathered in out once it holds a megabyte: one write call per
   // megabyte instead of one per line.

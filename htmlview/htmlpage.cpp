@@ -66,8 +66,31 @@ void WriteFontCss(PageStream& out, const FontSpec& font, const ColorResolver& re
   out += std::to_string(std::llabs(static_cast<long long>(font.Size)));
   out += kFamily;
   // The page declares shift_jis, so the name goes in as code page 932; a character without a
-  // code page 932 form is left out.
-  out += Utf8ToCp932(font.Name).bytes;
+  // code page 932 form is left out. The name stands inside a quoted value inside a quoted
+  // attribute, and comes from a settings file or the command line: the bytes that could end
+  // either or start markup are written as character references. None of them is ever the second
+  // byte of a double-byte character, so every ordinary name is written as it was.
+  for (const char c : Utf8ToCp932(font.Name).bytes) {
+    switch (c) {
+      case '"':
+        out += "&#34;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      case '<':
+        out += "&#60;";
+        break;
+      case '>':
+        out += "&#62;";
+        break;
+      case '&':
+        out += "&#38;";
+        break;
+      default:
+        out += c;
+    }
+  }
   out += kColour;
   out += ColorToHtml(font.Color, resolver);
 }

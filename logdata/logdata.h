@@ -42,6 +42,7 @@ enum class LoadOutcome {
   NotLogMember,         // the largest member of the archive is no .LOG or .TXT file
   NoMessage,            // the text holds no message header
   OutOfMemory,          // the text does not fit into memory
+  NoLoaderThread,       // the thread that reads files cannot be started
 };
 
 // The end of a load: the outcome and, for a failure, why in the program's language (UTF-8).
@@ -51,7 +52,8 @@ struct LoadResult {
   // True when the file loaded.
   explicit operator bool() const { return Outcome == LoadOutcome::Loaded; }
 };
-// The result of an outcome; systemError is the errno behind CannotRead (0 when none is known).
+// The result of an outcome; systemError is the errno behind CannotRead or NoLoaderThread (0 when
+// none is known).
 LoadResult MakeLoadResult(LoadOutcome outcome, int systemError = 0);
 
 class TLogData {

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <new>
+#include <system_error>
 #include <thread>
 
 #include "logdata/unlha32.h"
@@ -213,7 +215,15 @@ class FaultedAhead {
 }  // namespace
 
 void TLogLoader::RunAndWait() {
-  LoaderWorker::Instance().Run(*this);
+  LoaderWorker* worker = nullptr;
+  try {
+    worker = &LoaderWorker::Instance();
+  } catch (const std::system_error& e) {
+    // No thread (memory or the thread limit ran out): this file fails, and the next load tries
+    // to start the thread again.
+    return Fail(LoadOutcome::NoLoaderThread, e.code().value());
+  }
+  worker->Run(*this);
 }
 
 void TLogLoader::Execute() {
@@ -221,10 +231,17 @@ void TLogLoader::Execute() {
   BufferSize = 0;
   Outcome = LoadOutcome::Loaded;
   SystemError = 0;
-  if (ExtensionIs(FileExtension(FileName), ".LOG"))
-    ReadLogFile();
-  else
-    ExtractFromArchive();
+  try {
+    if (ExtensionIs(FileExtension(FileName), ".LOG"))
+      ReadLogFile();
+    else
+      ExtractFromArchive();
+  } catch (const std::bad_alloc&) {
+    // Nothing may leave the loader thread: the file fails instead.
+    Buffer.reset();
+    BufferSize = 0;
+    Fail(LoadOutcome::OutOfMemory);
+  }
 }
 
 void TLogLoader::Fail(LoadOutcome outcome, int systemError) {
@@ -373,7 +390,14 @@ LoadResult TLogData::LoadFromFile(const std::string& fileName) {
   if (!Buffer() || BufferSize() == 0)
     return MakeLoadResult(outcome == LoadOutcome::Loaded ? LoadOutcome::OutOfMemory : outcome,
                           systemError);
-  Parse();
+  try {
+    Parse();
+  } catch (const std::bad_alloc&) {
+    // The records of a huge log may not fit beside its text: this file fails, the others load.
+    FItems = {};
+    SetBufferSize(0);
+    return MakeLoadResult(LoadOutcome::OutOfMemory);
+  }
   SetRoomAndFirstNumber();
   if (Count() == 0) {
     SetBufferSize(0);
@@ -426,6 +450,10 @@ LoadResult MakeLoadResult(LoadOutcome outcome, int systemError) {
       break;
     case LoadOutcome::OutOfMemory:
       result.Reason = "メモリが足りません";
+      break;
+    case LoadOutcome::NoLoaderThread:
+      result.Reason = "ファイルを読み込むスレッドを開始できません";
+      if (systemError != 0) result.Reason += std::string("：") + std::strerror(systemError);
       break;
   }
   return result;

@@ -1,24 +1,33 @@
 #include "mainwindow/settings.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
 namespace yuzulog {
 namespace {
 
 constexpr const char* kWindow = "Window";
 
+// A stored size as a font can take it; 0 (no size) keeps current.
+int FontSize(std::int32_t stored, int current) {
+  if (stored == 0) return current;
+  const std::int64_t points = std::min<std::int64_t>(std::abs(std::int64_t{stored}), kMaxFontSize);
+  return static_cast<int>(stored < 0 ? -points : points);
+}
+
 }  // namespace
 
-WindowRect CenteredRect(int screenWidth, int screenHeight, int windowWidth, int windowHeight) {
-  WindowRect r;
-  r.Left = (screenWidth - windowWidth) / 2;
-  r.Top = (screenHeight - windowHeight) / 2;
-  r.Right = r.Left + windowWidth;
-  r.Bottom = r.Top + windowHeight;
-  return r;
+bool FitToDesktop(MainSettings& s, const WindowRect& desktop) {
+  s.SplitWidth = static_cast<int>(std::min<std::int64_t>(
+      s.SplitWidth, std::max<std::int64_t>({desktop.Width(), desktop.Height(), 0})));
+  return FitToDesktop(s.Rect, desktop);
 }
 
 void ReadFontFromIni(const IniFile& ini, const std::string& section, FontSpec& font) {
   font.Name = ini.ReadString(section, "Name", font.Name);
-  font.Size = ini.ReadInteger(section, "Size", font.Size);
+  font.Size = FontSize(ini.ReadInteger(section, "Size", font.Size), font.Size);
   font.Color = ini.ReadInteger(section, "Color", font.Color);
   // Only the four style bits mean anything; stray bits from a damaged file are dropped.
   font.Style = ini.ReadInteger(section, "Style", font.Style) & 0xF;
@@ -31,8 +40,7 @@ void WriteFontToIni(IniFile& ini, const std::string& section, const FontSpec& fo
   ini.WriteInteger(section, "Style", font.Style);
 }
 
-MainSettings ReadMainSettings(const std::string& dir, const MainSettings& defaults) {
-  const IniFile ini(dir + kMainSettingsFile);
+MainSettings MainSettingsFromIni(const IniFile& ini, const MainSettings& defaults) {
   MainSettings s = defaults;
   s.InterwayPrefix = ini.ReadString(kWindow, "NiftyInterwayPrefix", defaults.InterwayPrefix);
   s.Rect.Left = ini.ReadInteger(kWindow, "Left", defaults.Rect.Left);
@@ -50,8 +58,12 @@ MainSettings ReadMainSettings(const std::string& dir, const MainSettings& defaul
   return s;
 }
 
-bool WriteMainSettings(const std::string& dir, const MainSettings& s) {
-  IniFile ini(dir + kMainSettingsFile);
+MainSettings ReadMainSettings(const std::string& dir, const MainSettings& defaults,
+                              SettingsReport* report) {
+  return MainSettingsFromIni(ReadSettingsFile(dir + kMainSettingsFile, report), defaults);
+}
+
+void MainSettingsToIni(IniFile& ini, const MainSettings& s) {
   ini.WriteInteger(kWindow, "WindowState", s.WindowState);
   if (s.RectKnown) {
     ini.WriteInteger(kWindow, "Left", s.Rect.Left);
@@ -65,23 +77,29 @@ bool WriteMainSettings(const std::string& dir, const MainSettings& s) {
   ini.WriteInteger(kWindow, "Color", s.Color);
   WriteFontToIni(ini, "BaseFont", s.BaseFont);
   WriteFontToIni(ini, "KeyFont", s.KeyFont);
-  return ini.UpdateFile();
 }
 
-std::vector<std::string> ReadListFile(const std::string& path) {
+bool WriteMainSettings(const std::string& dir, const MainSettings& s, SettingsReport* report) {
+  IniFile ini(dir + kMainSettingsFile);
+  MainSettingsToIni(ini, s);
+  return UpdateSettingsFile(ini, report);
+}
+
+std::vector<std::string> ReadListFile(const std::string& path, SettingsReport* report) {
   std::vector<std::string> lines;
   std::string text;
-  if (!ReadSettingsText(path, text)) return lines;
+  if (!ReadSettingsFileText(path, text, report)) return lines;
   for (const std::string_view line : SplitLines(text))
     lines.emplace_back(line);
   return lines;
 }
 
-bool WriteListFile(const std::string& path, const std::vector<std::string>& lines) {
+bool WriteListFile(const std::string& path, const std::vector<std::string>& lines,
+                   SettingsReport* report) {
   std::string text;
   for (const std::string& l : lines)
     text += l + "\r\n";
-  return WriteFileAtomically(path, text);
+  return ReplaceSettingsFile(path, text, report);
 }
 
 }  // namespace yuzulog

@@ -3,6 +3,8 @@
 #include <iconv.h>
 
 #include <array>
+#include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <mutex>
@@ -44,34 +46,75 @@ Utf8Char ConvertOne(iconv_t cd, const char* in, size_t inLen) {
   return c;
 }
 
+// The decoding tables and the encoder, made once from the system's converters.
+struct Converters {
+  DecodeTables Tables;
+  iconv_t Encoder = reinterpret_cast<iconv_t>(-1);
+  std::mutex Encoding;  // one encoder shared by callers; encoding is rare and short
+};
+
+std::atomic<Converters*> gConverters{nullptr};
+std::mutex gBuilding;
+
+void FillTables(iconv_t decoder, DecodeTables& t) {
+  for (int b = 0; b < 256; ++b) {
+    const auto ub = static_cast<unsigned char>(b);
+    if (b < 0x80) {
+      t.single[b].bytes[0] = static_cast<char>(b);
+      t.single[b].length = 1;
+    } else if (ub >= 0xA1 && ub <= 0xDF) {
+      const char in = static_cast<char>(b);
+      t.single[b] = ConvertOne(decoder, &in, 1);
+    }
+  }
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsSjisLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      if (!IsSjisTrailByte(static_cast<unsigned char>(trail))) continue;
+      const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+      t.pairs[(lead - 0x80) * 256 + trail] = ConvertOne(decoder, in, 2);
+    }
+  }
+}
+
+// The converters, made on the first call; nullptr with the errno when the system cannot open
+// one. A failure is not kept: the next call tries again.
+Converters* Build(int& error) {
+  if (Converters* c = gConverters.load(std::memory_order_acquire)) return c;
+  const std::lock_guard lock(gBuilding);
+  if (Converters* c = gConverters.load(std::memory_order_relaxed)) return c;
+  const iconv_t decoder = iconv_open("UTF-8", "CP932");
+  if (decoder == reinterpret_cast<iconv_t>(-1)) {
+    error = errno;
+    return nullptr;
+  }
+  const iconv_t encoder = iconv_open("CP932", "UTF-8");
+  if (encoder == reinterpret_cast<iconv_t>(-1)) {
+    error = errno;
+    iconv_close(decoder);
+    return nullptr;
+  }
+  static Converters converters;
+  FillTables(decoder, converters.Tables);
+  iconv_close(decoder);
+  converters.Encoder = encoder;
+  gConverters.store(&converters, std::memory_order_release);
+  return &converters;
+}
+
+std::string UnavailableText(int error) {
+  return std::string("コードページ 932 の文字コード変換を用意できません（") + std::strerror(error) +
+         "）";
+}
+
+Converters& Ready() {
+  int error = 0;
+  if (Converters* c = Build(error)) return *c;
+  throw Cp932Unavailable(UnavailableText(error));
+}
+
 const DecodeTables& Tables() {
-  static DecodeTables* tables = [] {
-    static DecodeTables t;
-    iconv_t cd = iconv_open("UTF-8", "CP932");
-    for (int b = 0; b < 256; ++b) {
-      const auto ub = static_cast<unsigned char>(b);
-      if (b < 0x80) {
-        t.single[b].bytes[0] = static_cast<char>(b);
-        t.single[b].length = 1;
-      } else if (ub >= 0xA1 && ub <= 0xDF && cd != reinterpret_cast<iconv_t>(-1)) {
-        const char in = static_cast<char>(b);
-        t.single[b] = ConvertOne(cd, &in, 1);
-      }
-    }
-    if (cd != reinterpret_cast<iconv_t>(-1)) {
-      for (int lead = 0x81; lead <= 0xFC; ++lead) {
-        if (!IsSjisLeadByte(static_cast<unsigned char>(lead))) continue;
-        for (int trail = 0x40; trail <= 0xFC; ++trail) {
-          if (!IsSjisTrailByte(static_cast<unsigned char>(trail))) continue;
-          const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-          t.pairs[(lead - 0x80) * 256 + trail] = ConvertOne(cd, in, 2);
-        }
-      }
-      iconv_close(cd);
-    }
-    return &t;
-  }();
-  return *tables;
+  return Ready().Tables;
 }
 
 void AppendChar(const Utf8Char& c, std::string& out) {
@@ -188,11 +231,18 @@ std::string SettingsTextToUtf8(std::string_view fileText) {
   return Cp932ToUtf8(fileText);
 }
 
+bool PrepareCp932(std::string* reason) {
+  int error = 0;
+  if (Build(error)) return true;
+  if (reason) *reason = UnavailableText(error);
+  return false;
+}
+
 Cp932Encoding Utf8ToCp932(std::string_view utf8) {
   Cp932Encoding result;
-  static std::mutex mutex;  // one converter shared by callers; encoding is rare and short
-  static iconv_t cd = iconv_open("CP932", "UTF-8");
-  std::lock_guard lock(mutex);
+  Converters& converters = Ready();
+  const iconv_t cd = converters.Encoder;
+  std::lock_guard lock(converters.Encoding);
   size_t i = 0;
   while (i < utf8.size()) {
     char32_t cp = 0;
@@ -220,12 +270,9 @@ Cp932Encoding Utf8ToCp932(std::string_view utf8) {
     size_t inLeft = len;
     char* outPtr = out;
     size_t outLeft = sizeof out;
-    bool mapped = false;
-    if (cd != reinterpret_cast<iconv_t>(-1)) {
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      mapped = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) &&
-               inLeft == 0 && outLeft < sizeof out;
-    }
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    const bool mapped = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) &&
+                        inLeft == 0 && outLeft < sizeof out;
     if (mapped)
       result.bytes.append(out, sizeof out - outLeft);
     else

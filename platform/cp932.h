@@ -4,10 +4,24 @@
 
 #include <cstddef>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace yuzulog {
+
+// Thrown by a conversion when the system cannot provide the code page 932 converter.
+class Cp932Unavailable : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Prepares the conversions below, which all rest on the system's converter: true when they are
+// ready. False, with why (UTF-8) in reason, when the system cannot provide the converter (it may
+// fail to load under memory pressure); every conversion then throws Cp932Unavailable rather than
+// turn each character into U+FFFD. Done once on the first conversion; a program calls it at
+// start to stop with a clear message before it shows anything.
+bool PrepareCp932(std::string* reason = nullptr);
 
 // Appends the UTF-8 form of code page 932 bytes to out. Bad bytes become U+FFFD: a lead byte
 // (0x81-0x9F, 0xE0-0xFC) with a valid second byte (0x40-0x7E, 0x80-0xFC) is one pair and an

@@ -1,11 +1,6 @@
 #include "platform/inifile.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
 #include <utility>
 
 #include "common/sjis.h"
@@ -65,26 +60,14 @@ bool ParseIniInteger(std::string_view text, std::int32_t& value) {
   return true;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  std::string tmp = path + ".XXXXXX";
-  const int fd = mkstemp(tmp.data());
-  if (fd < 0) return false;
-  bool ok = WriteFully(fd, bytes.data(), bytes.size()) == 0;
-  // mkstemp makes the file private; settings are ordinary user files.
-  if (ok) ok = ::fchmod(fd, 0644) == 0;
-  if (ok) ok = ::fsync(fd) == 0;
-  if (::close(fd) != 0) ok = false;
-  if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
-}
-
-bool ReadSettingsText(const std::string& path, std::string& text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  text = SettingsTextToUtf8(bytes.str());
+bool ReadSettingsText(const std::string& path, std::string& text, int* error) {
+  // Settings files are a few kilobytes; anything this large is no settings file of ours.
+  constexpr std::size_t kMaxSettingsBytes = 16 << 20;
+  std::string bytes;
+  const int e = ReadWholeFile(path, bytes, kMaxSettingsBytes);
+  if (error) *error = e;
+  if (e != 0) return false;
+  text = SettingsTextToUtf8(bytes);
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);  // a UTF-8 byte-order mark
   return true;
 }
@@ -105,7 +88,18 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 IniFile::IniFile(std::string path) : FPath(std::move(path)) {
   std::string text;
-  if (ReadSettingsText(FPath, text)) Parse(text);
+  int error = 0;
+  if (ReadSettingsText(FPath, text, &error))
+    Parse(text);
+  else if (error != ENOENT)
+    FReadError = error;
+}
+
+IniFile IniFile::FromText(std::string path, std::string_view text) {
+  IniFile ini;
+  ini.FPath = std::move(path);
+  ini.Parse(text);
+  return ini;
 }
 
 void IniFile::Parse(std::string_view text) {
@@ -216,8 +210,12 @@ std::string IniFile::Text() const {
   return out;
 }
 
-bool IniFile::UpdateFile() const {
-  return WriteFileAtomically(FPath, Text());
+bool IniFile::UpdateFile(int* error) const {
+  if (FReadError != 0) {
+    if (error) *error = FReadError;
+    return false;
+  }
+  return WriteFileAtomically(FPath, Text(), error);
 }
 
 }  // namespace yuzulog

@@ -1,13 +1,16 @@
 // Profile (INI) files: sections of "key=value" lines. Sections and keys compare without regard to
 // ASCII case; a missing file or key gives the caller's default; writing keeps every other section,
 // key and comment line as it was, and replaces the file as a whole so a crash never leaves half a
-// file behind.
+// file behind. A file that exists but could not be read is never written: the program never saw
+// what it holds.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/fileio.h"
 
 namespace yuzulog {
 
@@ -16,8 +19,12 @@ class IniFile {
   // Reads the file when it exists (UTF-8, or code page 932 when the bytes are not valid UTF-8).
   // Nothing is written until UpdateFile.
   explicit IniFile(std::string path);
+  // A file of the given text, as if read from path.
+  static IniFile FromText(std::string path, std::string_view text);
 
   const std::string& Path() const { return FPath; }
+  // 0 when the file was read or does not exist; else the errno that kept it from being read.
+  int ReadError() const { return FReadError; }
 
   bool SectionExists(std::string_view section) const;
 
@@ -36,9 +43,10 @@ class IniFile {
   void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
 
-  // Writes the file (UTF-8, CR LF) through a temporary file in the same folder and a rename.
-  // False when the file could not be written; the old file is then left untouched.
-  bool UpdateFile() const;
+  // Writes the file (UTF-8, CR LF) as WriteFileAtomically does. False (and the errno in error)
+  // when it could not be written, or was not read (ReadError) and so is left as it is; the old
+  // file is then left untouched.
+  bool UpdateFile(int* error = nullptr) const;
 
   // The text UpdateFile writes.
   std::string Text() const;
@@ -60,19 +68,20 @@ class IniFile {
   Section* FindSection(std::string_view name);
   const Line* FindLine(std::string_view section, std::string_view key) const;
 
+  IniFile() = default;
+
   std::string FPath;
   std::vector<Section> FSections;
+  int FReadError = 0;
 };
 
 // Parses an integer as IniFile::ReadInteger does; false when text is not one.
 bool ParseIniInteger(std::string_view text, std::int32_t& value);
 
-// Replaces path with bytes through a temporary file in the same folder and a rename.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes);
-
 // The whole text of a settings or list file as UTF-8 (decoded from code page 932 when the file is
-// not valid UTF-8) without a byte-order mark; false when the file cannot be read.
-bool ReadSettingsText(const std::string& path, std::string& text);
+// not valid UTF-8) without a byte-order mark; false when the file cannot be read, with the errno
+// in error (ENOENT when there is no such file).
+bool ReadSettingsText(const std::string& path, std::string& text, int* error = nullptr);
 // The lines of a text; CR LF, a lone CR and a lone LF each end a line, and a line end at the very
 // end does not start another line.
 std::vector<std::string_view> SplitLines(std::string_view text);

@@ -11,10 +11,14 @@ PACKAGES=(
   fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n
   jlha-utils xvfb xauth
 )
-# Extra packages only the developer tools need (screenshots of pages).
-if [ "${1:-}" = "--dev" ]; then
-  PACKAGES+=(chromium imagemagick)
-fi
+# Extra packages only the developer tools need (screenshots of pages), and clang with its
+# libFuzzer and sanitizer runtimes for the fuzz build (fuzz/run.sh).
+for option in "$@"; do
+  case "$option" in
+    --dev) PACKAGES+=(chromium imagemagick) ;;
+    --fuzz) PACKAGES+=(clang libclang-rt-dev) ;;
+  esac
+done
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <unordered_set>
 
 #include "common/sjis.h"
@@ -301,72 +300,47 @@ void WriteMessages(Progress& progress, const std::vector<TLogMessage*>& results,
   writer.Flush();
 }
 
-// A name for the new file beside target that no file has yet (the caller creates it with O_EXCL).
-std::string SiblingName(const std::filesystem::path& target) {
-  static std::mt19937 rng{std::random_device{}()};
-  const std::string suffix = std::to_string(::getpid()) + "-" + std::to_string(rng() % 1000000);
-  std::filesystem::path sibling = target;
-  sibling.replace_filename("." + target.filename().string() + ".yuzulog-" + suffix);
-  return sibling.string();
-}
-
 SaveResult Failed(std::string message) {
   return {SaveOutcome::Failed, std::move(message)};
 }
 
 SaveResult SaveByReplacing(Progress& progress, const std::vector<TLogMessage*>& results,
                            const std::vector<bool>& selected, const std::string& path) {
-  // Writing through a symbolic link replaces the file it names, not the link.
-  std::filesystem::path target = path;
-  std::error_code ec;
-  if (std::filesystem::is_symlink(target, ec)) {
-    const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, ec);
-    if (!ec) target = resolved;
-  }
-  struct stat existing {};
-  const bool exists = ::stat(target.c_str(), &existing) == 0;
-
-  std::string temporary;
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    temporary = SiblingName(target);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) return Failed(CannotCreateText(path) + "（" + std::strerror(errno) + "）");
-  FileHandle file(fd);
-  // The new file takes the permissions of the file it replaces.
-  if (exists) (void)::fchmod(file.Get(), existing.st_mode & 07777);
-
-  MessageWriter writer(file.Get());
+  FileReplacement file;
+  if (const int error = file.Begin(path))
+    return Failed(CannotCreateText(path) + "（" + std::strerror(error) + "）");
+  MessageWriter writer(file.Fd());
   WriteMessages(progress, results, selected, writer);
-  if (writer.Error() == 0 && ::fsync(file.Get()) != 0) writer.SetError(errno);
-  if (!file.Close()) writer.SetError(errno);
-
   if (progress.Cancelled() || writer.Error() != 0) {
-    const int error = writer.Error();
-    ::unlink(temporary.c_str());
-    if (error == 0) return {SaveOutcome::Cancelled, {}};
-    return Failed(CannotWriteText(path, std::strerror(error)));
+    file.Abandon();
+    if (writer.Error() == 0) return {SaveOutcome::Cancelled, {}};
+    return Failed(CannotWriteText(path, std::strerror(writer.Error())));
   }
-  if (::rename(temporary.c_str(), target.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temporary.c_str());
-    return Failed(CannotWriteText(path, std::strerror(error)));
-  }
+  if (const int error = file.Commit()) return Failed(CannotWriteText(path, std::strerror(error)));
   return {SaveOutcome::Written, {}};
 }
 
 SaveResult SaveByAppending(Progress& progress, const std::vector<TLogMessage*>& results,
                            const std::vector<bool>& selected, const std::string& path) {
-  FileHandle file(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-  if (file.Get() < 0) return Failed(CannotOpenText(path));
+  // A pipe is opened for writing only: opened for reading as well, it would take the text into
+  // its buffer with no one to read it, and then wait.
+  struct stat st {};
+  const bool special = ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
+  FileHandle file(OpenWithoutWaiting(path, special ? O_WRONLY | O_APPEND : O_RDWR));
+  if (file.Get() < 0) return Failed(CannotOpenText(path) + "（" + std::strerror(errno) + "）");
   struct stat before {};
-  if (::fstat(file.Get(), &before) != 0 || !S_ISREG(before.st_mode) ||
-      ::lseek(file.Get(), 0, SEEK_END) < 0)
-    return Failed(CannotOpenText(path));
-
+  if (::fstat(file.Get(), &before) != 0) return Failed(CannotOpenText(path));
   MessageWriter writer(file.Get());
+  if (!S_ISREG(before.st_mode)) {
+    // A device or a pipe takes the text as it comes, as a redirection would; nothing written
+    // into it can be taken back.
+    WriteMessages(progress, results, selected, writer);
+    if (!file.Close()) writer.SetError(errno);
+    if (writer.Error() != 0) return Failed(CannotWriteText(path, std::strerror(writer.Error())));
+    return {progress.Cancelled() ? SaveOutcome::Cancelled : SaveOutcome::Written, {}};
+  }
+  if (::lseek(file.Get(), 0, SEEK_END) < 0) return Failed(CannotOpenText(path));
+
   WriteMessages(progress, results, selected, writer);
   if (writer.Error() == 0 && ::fsync(file.Get()) != 0) writer.SetError(errno);
   if (progress.Cancelled() || writer.Error() != 0) {

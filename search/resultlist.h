@@ -83,9 +83,11 @@ struct SaveResult {
 };
 
 // Save: writes every selected message's text followed by CR LF to path. The file's previous
-// content never gets lost: Create writes a new file beside path and renames it over path only
-// when everything was written (a cancel or failure leaves path as it was and no partial file);
-// Append takes back what it appended on a cancel or failure. Append to a missing file creates it.
+// content never gets lost: Create replaces path as FileReplacement does (a new file beside it
+// takes its place only when everything was written; a cancel or failure leaves path as it was and
+// no partial file; a device or a pipe is written in place; a file that may not be written is
+// refused); Append takes back what it appended on a cancel or failure. Append to a missing file
+// creates it.
 SaveResult SaveSelected(Progress& progress, const std::vector<TLogMessage*>& results,
                         const std::vector<bool>& selected, const std::string& path, SaveMode mode);
 

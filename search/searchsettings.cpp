@@ -1,5 +1,8 @@
 #include "search/searchsettings.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "platform/inifile.h"
 
 namespace yuzulog {
@@ -9,8 +12,7 @@ constexpr const char* kWindow = "Window";
 
 }  // namespace
 
-SearchSettings ReadSearchSettings(const std::string& dir, const SearchSettings& defaults) {
-  const IniFile ini(dir + kSearchSettingsFile);
+SearchSettings SearchSettingsFromIni(const IniFile& ini, const SearchSettings& defaults) {
   SearchSettings s = defaults;
   s.Left = ini.ReadInteger(kWindow, "Left", defaults.Left);
   s.Top = ini.ReadInteger(kWindow, "Top", defaults.Top);
@@ -29,7 +31,31 @@ SearchSettings ReadSearchSettings(const std::string& dir, const SearchSettings& 
   return s;
 }
 
-bool WriteSearchSettings(const std::string& dir, const SearchSettings& s) {
+SearchSettings ReadSearchSettings(const std::string& dir, const SearchSettings& defaults,
+                                  SettingsReport* report) {
+  return SearchSettingsFromIni(ReadSettingsFile(dir + kSearchSettingsFile, report), defaults);
+}
+
+void FitToDesktop(SearchSettings& s, const SearchSettings& defaults, const WindowRect& desktop) {
+  // The far edges in 64 bits: the place and size come from a file and may be any 32-bit values.
+  // A window that would reach past the last coordinate ends there.
+  auto edge = [](int from, int length) {
+    return static_cast<int>(
+        std::clamp<std::int64_t>(std::int64_t{from} + length, INT_MIN, INT_MAX));
+  };
+  WindowRect r{s.Left, s.Top, edge(s.Left, s.Width), edge(s.Top, s.Height)};
+  if (!FitToDesktop(r, desktop)) {
+    r = {defaults.Left, defaults.Top, edge(defaults.Left, defaults.Width),
+         edge(defaults.Top, defaults.Height)};
+    FitToDesktop(r, desktop);
+  }
+  s.Left = r.Left;
+  s.Top = r.Top;
+  s.Width = static_cast<int>(r.Width());
+  s.Height = static_cast<int>(r.Height());
+}
+
+bool WriteSearchSettings(const std::string& dir, const SearchSettings& s, SettingsReport* report) {
   IniFile ini(dir + kSearchSettingsFile);
   ini.WriteBool(kWindow, "Visible", s.Visible);
   ini.WriteInteger(kWindow, "FormStyle", static_cast<int>(s.FormStyle));
@@ -41,7 +67,7 @@ bool WriteSearchSettings(const std::string& dir, const SearchSettings& s) {
   ini.WriteBool(kWindow, "Enhanced", s.Enhanced);
   ini.WriteInteger(kWindow, "IgnoreCode", static_cast<int>(s.IgnoreCode));
   ini.WriteBool(kWindow, "IncludeHeader", s.IncludeHeader);
-  return ini.UpdateFile();
+  return UpdateSettingsFile(ini, report);
 }
 
 }  // namespace yuzulog

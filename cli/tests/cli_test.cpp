@@ -2,8 +2,12 @@
 // run as a program on the fixtures.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/cp932.h"
 #include "tests/support/clirun.h"
+#include "tests/support/logbuilder.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
 
@@ -133,6 +137,64 @@ TEST(CliReadTest, DoubleDashEndsOptions) {
   EXPECT_EQ(r.Status, 0) << r.Err;
   EXPECT_EQ(r.Out, "5\t1\t12\t12\t0\t-odd.LOG\n");
 }
+
+TEST(CliReadTest, AnOutputThatCannotBeWrittenIsAnError) {
+  // stdout on a device that fails every write: no subcommand may report success.
+  const std::string room = Data("room05a.LOG");
+  const std::vector<std::vector<std::string>> commands = {
+      {"messages", room},
+      {"files", room},
+      {"tree", room},
+      {"show", "--room=5", "--number=1", room},
+      {"search", "-k", "a", room},
+      {"search", "--count", "-k", "a", room},
+      {"page", "--room=5", "--number=1", room},
+      {"page", "--empty", room},
+      {"--help"},
+  };
+  for (const auto& args : commands) {
+    SCOPED_TRACE(args[0] + " " + args.back());
+    testing::RunOptions toFullDevice;
+    toFullDevice.OutputPath = "/dev/full";
+    const CliResult r = testing::RunProgram(YUZULOG_CLI, args, toFullDevice);
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(r.Err.find(std::strerror(ENOSPC)), std::string::npos) << r.Err;
+  }
+}
+
+#if !defined(__SANITIZE_ADDRESS__)
+// Runs yuzulog-cli with one system service failing (see tests/support/faultshim.cpp).
+CliResult WithFault(const std::string& fault, std::vector<std::string> args) {
+  testing::RunOptions options;
+  options.Environment = {"LD_PRELOAD=" YUZULOG_FAULTSHIM, "YUZULOG_FAULT=" + fault};
+  return testing::RunProgram(YUZULOG_CLI, args, options);
+}
+
+TEST(CliFaults, AFailingSystemServiceGivesAClearMessageNeverAnAbort) {
+  // No thread for the loader: every file fails with its reason.
+  const CliResult noThread = WithFault("thread", {"files", Data("room05a.LOG")});
+  EXPECT_EQ(noThread.Status, 2) << noThread.Err;
+  EXPECT_NE(noThread.Err.find("ログファイルの取得に失敗しました"), std::string::npos)
+      << noThread.Err;
+  // No code page 932 converter: no text replaced by U+FFFD, a message instead.
+  const CliResult noConverter = WithFault("iconv", {"messages", Data("room05a.LOG")});
+  EXPECT_EQ(noConverter.Status, 2) << noConverter.Err;
+  EXPECT_EQ(noConverter.Out, "");
+  EXPECT_NE(noConverter.Err.find("932"), std::string::npos) << noConverter.Err;
+  // Memory that runs out while the file's 3000 records are made (64 bytes each, at most 230 kB
+  // while they grow) or while its 3000 lines (140 bytes each) are put together for output.
+  testing::TempDir dir;
+  testing::LogBuilder many;
+  for (int n = 1; n <= 3000; ++n)
+    many.Add({.Number = n, .Title = std::string(60, 't'), .Body = "b"});
+  const std::string log = dir.Write("many.LOG", many.Text());
+  for (const char* bytes : {"new:16384", "new:400000"}) {
+    const CliResult noMemory = WithFault(bytes, {"messages", log});
+    EXPECT_EQ(noMemory.Status, 2) << bytes << noMemory.Err;
+    EXPECT_NE(noMemory.Err.find("メモリが足りません"), std::string::npos) << noMemory.Err;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace yuzulog

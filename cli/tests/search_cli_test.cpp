@@ -1,8 +1,12 @@
 // yuzulog-cli search, run as a whole program on the fixtures of tests/data and on logs built here.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -177,6 +181,15 @@ TEST(SearchCli, SaveWritesTheMessagesWholeAndAppendAddsToThem) {
   const CliResult failed = Search({"-k", "の話", "--save", dir.File("missing/out.txt"), log});
   EXPECT_NE(failed.Status, 0);
   EXPECT_NE(failed.Err.find("を作成できません"), std::string::npos) << failed.Err;
+
+  // A full device (one of our own, as /dev/full) is written in place: the save fails with the
+  // system's reason and the device stays a device.
+  const std::string full = dir.File("full");
+  if (::mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) return;
+  const CliResult noSpace = Search({"-k", "の話", "--save", full, log});
+  EXPECT_EQ(noSpace.Status, 2);
+  EXPECT_NE(noSpace.Err.find(std::strerror(ENOSPC)), std::string::npos) << noSpace.Err;
+  EXPECT_TRUE(std::filesystem::is_character_file(full));
 }
 
 }  // namespace

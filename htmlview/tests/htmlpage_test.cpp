@@ -93,6 +93,17 @@ TEST(PageFrame, FontStylesOpenAndCloseInTheSameOrder) {
             "</span>");
 }
 
+TEST(PageFrame, MarkupInAFontNameIsWrittenAsCharacterReferences) {
+  // A name from the settings file or the command line must not end the attribute or the tag.
+  const FontSpec font{.Name = "x'><img src=\"a\" onerror=&>", .Size = 9, .Color = 0, .Style = 0};
+  PageStream out;
+  WriteFontCss(out, font, kResolver);
+  EXPECT_EQ(
+      out,
+      "font-size:9.0pt;font-family:\"x&#39;&#62;&#60;img src=&#34;a&#34; onerror=&#38;&#62;\";"
+      "color:#000000");
+}
+
 TEST(PageFrame, WholeMessagePageByteForByte) {
   const std::string text = Sjis("あ") + "a<b & \"c\"\r\nd";
   EXPECT_EQ(Page(text, nullptr),

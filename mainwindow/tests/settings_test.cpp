@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/support/logbuilder.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unprivileged.h"
 
 namespace yuzulog {
 namespace {
@@ -80,6 +83,42 @@ TEST(MainSettings, GarbageValuesFallBackToDefaults) {
   EXPECT_EQ(s.Color, kClWindowText);
   EXPECT_EQ(s.BaseFont.Size, Defaults().BaseFont.Size);
   EXPECT_EQ(s.BaseFont.Style, 15);
+}
+
+TEST(MainSettings, FontSizesAreKeptToASaneRange) {
+  // The page writes a size without its sign, so a negative size keeps its sign; a size of 0 is
+  // no size and keeps the default.
+  const std::pair<const char*, int> cases[] = {
+      {"12", 12}, {"-12", -12},         {"1", 1},           {"72", 72}, {"73", 72}, {"32767", 72},
+      {"0", 9},   {"-2147483648", -72}, {"2147483647", 72},
+  };
+  for (const auto& [stored, expected] : cases) {
+    TempDir dir;
+    dir.Write("Form1.INI", std::string("[BaseFont]\r\nSize=") + stored +
+                               "\r\n[KeyFont]\r\nSize=" + stored + "\r\n");
+    const MainSettings s = ReadMainSettings(dir.Path().string() + "/", Defaults());
+    EXPECT_EQ(s.BaseFont.Size, expected) << stored;
+    EXPECT_EQ(s.KeyFont.Size, expected) << stored;
+  }
+}
+
+TEST(MainSettings, AFileThatCannotBeReadIsNeverWritten) {
+  // Files the program may not read (mode 000): writing its own values would lose the rest.
+  TempDir dir;
+  std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+  const std::string d = dir.Path().string() + "/";
+  const std::string form = "[Window]\r\nLeft=1\r\n[Mine]\r\nx=y\r\n";
+  dir.Write("Form1.INI", form);
+  dir.Write("Recent.INI", "/logs\r\n");
+  for (const char* name : {"Form1.INI", "Recent.INI"})
+    std::filesystem::permissions(dir.File(name), std::filesystem::perms::none);
+  const int written = testing::RunUnprivileged([&] {
+    const MainSettings s = ReadMainSettings(d, Defaults());
+    return (WriteMainSettings(d, s) ? 1 : 0) + (WriteListFile(d + "Recent.INI", {}) ? 2 : 0);
+  });
+  EXPECT_EQ(written, 0);
+  EXPECT_EQ(ReadFileBytes(d + "Form1.INI"), form);
+  EXPECT_EQ(ReadFileBytes(d + "Recent.INI"), "/logs\r\n");
 }
 
 TEST(FontIni, MissingKeysLeaveTheFontAsItIs) {

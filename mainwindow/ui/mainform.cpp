@@ -214,12 +214,17 @@ void TMainForm::LoadSettings(const std::string& dir) {
   defaults.Color = kClWindow;
   defaults.BaseFont = FBaseFont;
   defaults.KeyFont = FKeyFont;
-  const MainSettings s = ReadMainSettings(dir, defaults);
+  FSettingsReport = {};
+  MainSettings s = ReadMainSettings(dir, defaults, &FSettingsReport);
   FInterwayPrefix = s.InterwayPrefix;
 
-  // A rectangle with no area cannot be a window's; the current size stays then.
-  if (s.Rect.Width() > 0 && s.Rect.Height() > 0)
-    setGeometry(s.Rect.Left, s.Rect.Top, s.Rect.Width(), s.Rect.Height());
+  // Fitted to the desktop before anything is applied; a rectangle that cannot be used leaves the
+  // window where the system put it.
+  const QRect desk = screen ? screen->availableVirtualGeometry() : avail;
+  if (FitToDesktop(
+          s, {desk.left(), desk.top(), desk.left() + desk.width(), desk.top() + desk.height()}))
+    setGeometry(s.Rect.Left, s.Rect.Top, static_cast<int>(s.Rect.Width()),
+                static_cast<int>(s.Rect.Height()));
   if (s.WindowState == kWsMaximized)
     setWindowState(Qt::WindowMaximized);
   else if (s.WindowState == kWsMinimized)
@@ -237,12 +242,15 @@ void TMainForm::LoadSettings(const std::string& dir) {
   if (!FOldSystem) TreeView1->setFont(ToQFont(FBaseFont));
   ApplyFontToResultList();
   FKeyFont = s.KeyFont;
-  FRecentFolders = ReadListFile(dir + kRecentFile);
+  FRecentFolders = ReadListFile(dir + kRecentFile, &FSettingsReport);
   UpdateRecentMenu();
-  FLogSets = ReadListFile(dir + kLogSetFile);
+  FLogSets = ReadListFile(dir + kLogSetFile, &FSettingsReport);
   DropLinesWithoutFields(FLogSets);
   UpdateLogSetMenu();
   setFont(ToQFont(FBaseFont));
+  if (!FSettingsReport.Problems.empty())
+    Dialogs().MessageBox(this, QString::fromStdString(SettingsReadProblemsText(FSettingsReport)),
+                         ApplicationTitle(), MsgButtons::Ok, MsgIcon::Warning, ModalResult::Ok);
 }
 
 bool TMainForm::SaveSettings(const std::string& dir) {
@@ -257,9 +265,13 @@ bool TMainForm::SaveSettings(const std::string& dir) {
   s.Color = FColor;
   s.BaseFont = FBaseFont;
   s.KeyFont = FKeyFont;
-  bool ok = WriteMainSettings(dir, s);
-  ok = WriteListFile(dir + kRecentFile, FRecentFolders) && ok;
-  ok = WriteListFile(dir + kLogSetFile, FLogSets) && ok;
+  FSettingsReport.Problems.clear();
+  bool ok = WriteMainSettings(dir, s, &FSettingsReport);
+  ok = WriteListFile(dir + kRecentFile, FRecentFolders, &FSettingsReport) && ok;
+  ok = WriteListFile(dir + kLogSetFile, FLogSets, &FSettingsReport) && ok;
+  if (!ok)
+    Dialogs().MessageBox(this, QString::fromStdString(SettingsWriteProblemsText(FSettingsReport)),
+                         QStringLiteral("エラー"), MsgButtons::Ok, MsgIcon::Error, ModalResult::Ok);
   return ok;
 }
 

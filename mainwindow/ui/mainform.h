@@ -20,6 +20,7 @@
 #include "logdata/logfiles.h"
 #include "mainwindow/history.h"
 #include "mainwindow/messagetree.h"
+#include "mainwindow/settings.h"
 #include "platform/temppagefiles.h"
 
 class QAction;
@@ -51,8 +52,9 @@ class TMainForm : public QMainWindow {
 
   std::string GetParamValue(std::string_view key) const;
 
+  // A settings file that exists but cannot be read is told in a box and not written at the end.
   void LoadSettings(const std::string& dir);
-  // False when the main settings file or a list file could not be written.
+  // False (told in a box) when the main settings file or a list file could not be written.
   bool SaveSettings(const std::string& dir);
 
   // Loading (replace or add) through the progress window.
@@ -297,6 +299,7 @@ class TMainForm : public QMainWindow {
   SearchWindow* FSearchWindow = nullptr;
 
   TColor FColor = kClWindow;
+  SettingsReport FSettingsReport;  // from LoadSettings to SaveSettings
   bool FSplitVertical = true;
   bool FShownOnce = false;
 };

@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include "platform/fontaliases.h"
 
@@ -14,7 +16,9 @@ QString FontFamilyFor(const std::string& name) {
 
 QFont ToQFont(const FontSpec& spec) {
   QFont f(FontFamilyFor(spec.Name));
-  f.setPointSize(std::max(1, std::abs(spec.Size)));
+  // A size without its sign, in 64 bits: the most negative 32-bit size has no positive int.
+  f.setPointSize(static_cast<int>(
+      std::clamp<long long>(std::llabs(spec.Size), 1, std::numeric_limits<int>::max())));
   f.setBold(spec.Style & kFsBold);
   f.setItalic(spec.Style & kFsItalic);
   f.setUnderline(spec.Style & kFsUnderline);

@@ -7,6 +7,7 @@
 
 #include "tests/support/logbuilder.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unprivileged.h"
 
 namespace yuzulog {
 namespace {
@@ -22,6 +23,23 @@ TEST(IniFile, MissingFileAndKeysGiveDefaults) {
   EXPECT_TRUE(ini.ReadBool("Window", "WordWrap", true));
   EXPECT_FALSE(ini.SectionExists("Window"));
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.INI")));  // reading never creates it
+}
+
+TEST(IniFile, AFileThatCannotBeReadIsToldFromAMissingOneAndNeverWritten) {
+  TempDir dir;
+  EXPECT_EQ(IniFile(dir.File("none.INI")).ReadError(), 0);
+  std::filesystem::create_directory(dir.File("folder.INI"));
+  IniFile unreadable(dir.File("folder.INI"));
+  EXPECT_EQ(unreadable.ReadError(), EISDIR);
+  unreadable.WriteInteger("S", "A", 1);
+  int error = 0;
+  EXPECT_FALSE(unreadable.UpdateFile(&error));
+  EXPECT_EQ(error, EISDIR);
+  // A pipe is read without waiting for a writer: as an empty file.
+  ASSERT_EQ(::mkfifo(dir.File("pipe.INI").c_str(), 0600), 0);
+  const IniFile pipe(dir.File("pipe.INI"));
+  EXPECT_EQ(pipe.ReadError(), 0);
+  EXPECT_FALSE(pipe.SectionExists("S"));
 }
 
 TEST(IniFile, SectionsAndKeysIgnoreAsciiCaseOnly) {
@@ -118,16 +136,21 @@ TEST(IniFile, Cp932FileIsReadAndRewrittenAsUtf8) {
 }
 
 TEST(IniFile, FailedWriteLeavesOldFileAndNoTemporary) {
-  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   TempDir dir;
   const std::string path = dir.Write("a.INI", "[S]\r\nA=1\r\n");
-  IniFile ini(path);
-  ini.WriteInteger("S", "A", 2);
-  std::filesystem::permissions(
-      dir.Path(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
-  EXPECT_FALSE(ini.UpdateFile());
-  std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+  namespace fs = std::filesystem;
+  fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec |
+                                  fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+  EXPECT_EQ(testing::RunUnprivileged([&] {
+              IniFile ini(path);
+              ini.WriteInteger("S", "A", 2);
+              return ini.UpdateFile() ? 1 : 0;
+            }),
+            0);
+  fs::permissions(dir.Path(), fs::perms::owner_all);
   EXPECT_EQ(ReadFileBytes(path), "[S]\r\nA=1\r\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1);
 }
 
 TEST(IniFile, WriteIntoMissingFolderFailsCleanly) {

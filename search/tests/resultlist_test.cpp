@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "search/resultlist.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/scriptedprogress.h"
 #include "tests/support/tempdir.h"
+#include "tests/support/unprivileged.h"
 
 namespace yuzulog {
 namespace {
@@ -233,6 +236,36 @@ TEST_F(ResultListTest, ReplacingKeepsTheFilePermissions) {
   struct stat st {};
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(ResultListTest, SaveNeverReplacesADeviceOrAWriteProtectedFile) {
+  Load({Msg(1, 1)});
+  TempDir dir;
+  std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+  NullProgress ok;
+  // A device of our own that fails every write as /dev/full does: the save fails with the
+  // system's reason in both modes, and the device stays.
+  const std::string full = dir.File("full");
+  if (::mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) {
+    for (const SaveMode mode : {SaveMode::Create, SaveMode::Append}) {
+      const SaveResult r = SaveSelected(ok, Results, {true}, full, mode);
+      EXPECT_EQ(r.Outcome, SaveOutcome::Failed);
+      EXPECT_NE(r.Message.find(std::strerror(ENOSPC)), std::string::npos) << r.Message;
+      EXPECT_TRUE(std::filesystem::is_character_file(full));
+    }
+  }
+  // A file the person may not write is refused, not replaced.
+  const std::string locked = dir.Write("locked.txt", "keep");
+  std::filesystem::permissions(locked, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+  EXPECT_EQ(testing::RunUnprivileged([&] {
+              NullProgress quiet;
+              return static_cast<int>(
+                  SaveSelected(quiet, Results, {true}, locked, SaveMode::Create).Outcome);
+            }),
+            static_cast<int>(SaveOutcome::Failed));
+  EXPECT_EQ(ReadFileBytes(locked), "keep");
 }
 
 TEST_F(ResultListTest, SortKeepsTheOrderOfCompareMessagesOnLongSharedPrefixesAndTies) {

@@ -613,10 +613,15 @@ void TSearchForm::LoadSearchSettings(const std::string& dir) {
   defaults.Enhanced = Enhanced->isChecked();
   defaults.IgnoreCode = IgnoreCodeFromIndex(IgnoreCode->currentIndex());
   defaults.IncludeHeader = IncludeHeader->isChecked();
-  const SearchSettings s = ReadSearchSettings(dir, defaults);
+  FSettingsReport = {};
+  SearchSettings s = ReadSearchSettings(dir, defaults, &FSettingsReport);
 
-  // A size with no area cannot be a window's; the current size stays then.
-  setGeometry(s.Left, s.Top, s.Width > 0 ? s.Width : width(), s.Height > 0 ? s.Height : height());
+  // Fitted to the desktop before it is applied; a place and size that cannot be used give way to
+  // the defaults.
+  const QRect desk = screen ? screen->availableVirtualGeometry() : avail;
+  FitToDesktop(s, defaults,
+               {desk.left(), desk.top(), desk.left() + desk.width(), desk.top() + desk.height()});
+  setGeometry(s.Left, s.Top, s.Width, s.Height);
   SetStayOnTop(s.FormStyle == SearchFormStyle::StayOnTop);
   if (FMainForm) FMainForm->MarkSearchStayOnTop(StayOnTop());
   setVisible(s.Visible);
@@ -624,6 +629,9 @@ void TSearchForm::LoadSearchSettings(const std::string& dir) {
   Enhanced->setChecked(s.Enhanced);
   IgnoreCode->setCurrentIndex(static_cast<int>(s.IgnoreCode));
   IncludeHeader->setChecked(s.IncludeHeader);
+  if (!FSettingsReport.Problems.empty())
+    Dialogs().MessageBox(this, U(SettingsReadProblemsText(FSettingsReport)), ApplicationTitle(),
+                         MsgButtons::Ok, MsgIcon::Warning, ModalResult::Ok);
 }
 
 bool TSearchForm::SaveSearchSettings(const std::string& dir) {
@@ -640,7 +648,11 @@ bool TSearchForm::SaveSearchSettings(const std::string& dir) {
   s.Enhanced = Enhanced->isChecked();
   s.IgnoreCode = IgnoreCodeFromIndex(IgnoreCode->currentIndex());
   s.IncludeHeader = IncludeHeader->isChecked();
-  return WriteSearchSettings(dir, s);
+  FSettingsReport.Problems.clear();
+  if (WriteSearchSettings(dir, s, &FSettingsReport)) return true;
+  Dialogs().MessageBox(this, U(SettingsWriteProblemsText(FSettingsReport)),
+                       QStringLiteral("エラー"), MsgButtons::Ok, MsgIcon::Error, ModalResult::Ok);
+  return false;
 }
 
 }  // namespace yuzulog

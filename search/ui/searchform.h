@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/settings.h"
 #include "mainwindow/ui/searchwindow.h"
 #include "search/resultlist.h"
 #include "search/search.h"
@@ -39,9 +40,10 @@ class TSearchForm : public QWidget, public SearchWindow {
   explicit TSearchForm(TMainForm& mainForm);
   ~TSearchForm() override;
 
-  // Form2.INI in dir: read after the main window's settings, written after them.
+  // Form2.INI in dir: read after the main window's settings, written after them. A file that
+  // exists but cannot be read is told in a box and not written at the end.
   void LoadSearchSettings(const std::string& dir);
-  // False when the file could not be written.
+  // False (told in a box) when the file could not be written.
   bool SaveSearchSettings(const std::string& dir);
 
   // Shows or hides the condition panel; the roll-up button's arrow and hint follow.
@@ -112,6 +114,7 @@ class TSearchForm : public QWidget, public SearchWindow {
   // The last answer to "ファイルを開きますか？" in this run: Yes makes Yes the next default.
   bool FOpenAnswerWasYes = false;
   SearchTimes FLastTimes;
+  SettingsReport FSettingsReport;  // from LoadSearchSettings to SaveSearchSettings
 
   // Controls.
   QScrollArea* ScrollBox1 = nullptr;

@@ -16,10 +16,15 @@ namespace yuzulog::testing {
 
 CliResult RunProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::string& input) {
+  return RunProgram(program, args, RunOptions{input, {}, {}});
+}
+
+CliResult RunProgram(const std::string& program, const std::vector<std::string>& args,
+                     const RunOptions& options) {
   CliResult result;
   TempDir dir;
-  const std::string inPath = dir.Write("stdin", input);
-  const std::string outPath = dir.File("stdout");
+  const std::string inPath = dir.Write("stdin", options.Input);
+  const std::string outPath = options.OutputPath.empty() ? dir.File("stdout") : options.OutputPath;
   const std::string errPath = dir.File("stderr");
 
   posix_spawn_file_actions_t actions;
@@ -34,14 +39,20 @@ CliResult RunProgram(const std::string& program, const std::vector<std::string>&
   for (const std::string& a : args)
     argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  std::vector<char*> env;
+  for (char** e = environ; *e != nullptr; ++e)
+    env.push_back(*e);
+  for (const std::string& e : options.Environment)
+    env.push_back(const_cast<char*>(e.c_str()));
+  env.push_back(nullptr);
   pid_t pid = 0;
-  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), env.data());
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return result;
   int status = 0;
   waitpid(pid, &status, 0);
   result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.Out = ReadFileBytes(outPath);
+  if (options.OutputPath.empty()) result.Out = ReadFileBytes(outPath);
   result.Err = ReadFileBytes(errPath);
   return result;
 }

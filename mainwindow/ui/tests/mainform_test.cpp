@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -215,6 +216,46 @@ TEST(MainForm, SettingsTakeEffectAndRoundTrip) {
   EXPECT_EQ(saved.Color, 255);
   EXPECT_EQ(saved.BaseFont.Style, kFsBold);
   EXPECT_FALSE(saved.SplitVert);
+}
+
+TEST(MainForm, AbsurdSettingsAreFittedToTheScreenBeforeTheyApply) {
+  const QRect desk = QGuiApplication::primaryScreen()->availableVirtualGeometry();
+  const char* const windows[] = {
+      "Left=0\r\nTop=0\r\nRight=100000\r\nBottom=100000",
+      "Left=-2147483646\r\nTop=0\r\nRight=2147483647\r\nBottom=500",
+      "Left=2147483000\r\nTop=-2147483648\r\nRight=2147483600\r\nBottom=-2147483000",
+      "Left=40000\r\nTop=40000\r\nRight=40600\r\nBottom=40400\r\nSplitWidth=2147483647",
+  };
+  for (const char* window : windows) {
+    SCOPED_TRACE(window);
+    testing::TempDir dir;
+    dir.Write("Form1.INI", std::string("[Window]\r\n") + window +
+                               "\r\n[BaseFont]\r\nSize=-2147483648\r\n[KeyFont]\r\nSize=32767\r\n");
+    auto f = Form();
+    f->LoadSettings(dir.Path().string() + "/");
+    EXPECT_TRUE(desk.contains(f->geometry())) << f->geometry().x() << "," << f->geometry().y();
+    EXPECT_GT(f->width(), 0);
+    EXPECT_LE(f->font().pointSize(), 72);
+    const QList<int> split = Child<QSplitter>(*f, "Splitter1")->sizes();
+    EXPECT_LE(split.value(0), desk.width());
+  }
+}
+
+TEST(MainForm, SettingsThatCannotBeReadAreToldAndNotWrittenBack) {
+  // A folder where a settings file should be: it exists but cannot be read.
+  testing::TempDir dir;
+  const std::string d = dir.Path().string() + "/";
+  std::filesystem::create_directory(d + "Recent.INI");
+  ScriptedDialogs boxes;
+  auto f = Form();
+  f->LoadSettings(d);
+  ASSERT_EQ(boxes.Count(testing::ShownBox::Message), 1);
+  EXPECT_TRUE(boxes.Shown[0].Text.contains(QStringLiteral("Recent.INI")));
+  EXPECT_FALSE(f->SaveSettings(d));
+  ASSERT_EQ(boxes.Count(testing::ShownBox::Message), 2);
+  EXPECT_TRUE(boxes.Shown[1].Text.contains(QStringLiteral("Recent.INI")));
+  EXPECT_TRUE(std::filesystem::is_directory(d + "Recent.INI"));
+  EXPECT_FALSE(FileText(d + "Form1.INI").empty());  // the others are still written
 }
 
 TEST(MainForm, OldSystemKeepsTheColourAndFontFromTheTree) {

@@ -11,11 +11,13 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableView>
@@ -437,6 +439,29 @@ TEST_F(SearchFormTest, SettingsRoundTripAndAMissingFileGivesTheDefaults) {
   std::filesystem::remove(d + "Form2.INI");
   ASSERT_TRUE(Search->SaveSearchSettings(d));
   EXPECT_EQ(ReadSearchSettings(d, {}), loaded);
+}
+
+TEST_F(SearchFormTest, AbsurdOrUnreadableSettingsNeitherHurtTheWindowNorGetWrittenOver) {
+  // A window far larger than any screen and far off it is placed wholly on the desktop.
+  const std::string d = Dir.Path().string() + "/";
+  const QRect desk = QGuiApplication::primaryScreen()->availableVirtualGeometry();
+  Dir.Write("Form2.INI",
+            "[Window]\r\nLeft=2147483000\r\nTop=-5\r\nWidth=100000\r\n"
+            "Height=2147483647\r\n");
+  Search->LoadSearchSettings(d);
+  EXPECT_TRUE(desk.contains(Search->geometry())) << Search->x() << "," << Search->y();
+  EXPECT_TRUE(Boxes.Shown.empty());
+
+  // A folder where the file should be: told at start, told again and left alone at the end.
+  std::filesystem::remove(d + "Form2.INI");
+  std::filesystem::create_directory(d + "Form2.INI");
+  Search->LoadSearchSettings(d);
+  ASSERT_EQ(Boxes.Count(ShownBox::Message), 1);
+  EXPECT_TRUE(Boxes.Shown.back().Text.contains(QStringLiteral("Form2.INI")));
+  EXPECT_FALSE(Search->SaveSearchSettings(d));
+  ASSERT_EQ(Boxes.Count(ShownBox::Message), 2);
+  EXPECT_TRUE(Boxes.Shown.back().Text.contains(QStringLiteral("Form2.INI")));
+  EXPECT_TRUE(std::filesystem::is_directory(d + "Form2.INI"));
 }
 
 TEST_F(SearchFormTest, SearchCommandAndStayOnTopFollowTheFormStyle) {

@@ -1,0 +1,57 @@
+// Any bytes as a log-set list file, one set per line: every line that has fields reads back into
+// the same fields once written as a set's line; a set registered under a line's name is found
+// first under that name; looking a set up by the command line's value never names a line the
+// list does not have.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mainwindow/logsets.h"
+#include "platform/inifile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace yuzulog;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  std::vector<std::string> sets;
+  for (const std::string_view line : SplitLines(text))
+    sets.emplace_back(line);
+
+  for (const std::string& line : sets) {
+    const std::vector<std::string> fields = ParseCommaText(line);
+    if (LogSetName(line) != (fields.empty() ? std::string() : fields.front())) __builtin_trap();
+    if (fields.empty()) continue;
+    const std::vector<std::string> files(fields.begin() + 1, fields.end());
+    if (LogSetFiles(line) != files) __builtin_trap();
+    if (ParseCommaText(LogSetLine(fields.front(), files)) != fields) __builtin_trap();
+  }
+
+  DropLinesWithoutFields(sets);
+  if (std::any_of(sets.begin(), sets.end(),
+                  [](const std::string& line) { return ParseCommaText(line).empty(); }))
+    __builtin_trap();
+  if (sets.empty()) return 0;
+
+  // The first line's first field as the command line's value, then as a set's name.
+  const std::string value = LogSetName(sets.front());
+  const int found = FindLogSetForKey(sets, value);
+  if (found < -1 || found >= static_cast<int>(sets.size())) __builtin_trap();
+
+  std::vector<std::string> names = GetLogSetNames(sets);
+  const std::size_t before = sets.size();
+  const std::vector<std::string> files = LogSetFiles(sets.back());
+  if (!RegisterLogSet(sets, value, files, [] { return true; })) __builtin_trap();
+  if (IndexOfLogSet(sets, value) != 0 || LogSetFiles(sets.front()) != files) __builtin_trap();
+  if (sets.size() != before && sets.size() != before + 1) __builtin_trap();
+
+  // Moving a set to the top keeps every set.
+  names = GetLogSetNames(sets);
+  MoveLogSetToFront(sets, static_cast<int>(size % sets.size()));
+  std::vector<std::string> moved = GetLogSetNames(sets);
+  std::sort(names.begin(), names.end());
+  std::sort(moved.begin(), moved.end());
+  if (names != moved) __builtin_trap();
+  return 0;
+}
