@@ -110,7 +110,14 @@ search_args() {  # mode keyword: the yuzulog-cli options that select the mode
 logBytes=$(value "$logDir" bytes)
 logRecords=$(value "$logDir" records)
 rows=()
-row() { rows+=("$(printf '%-40s %8s %10s   %-24s %s' "$1" "$2" "$3" "$4" "$5")"); }
+# figure, ms, anchor ms, anchor, ratio, and for searches ripgrep's ms and the ratio to it.
+row() {
+  rows+=("$(printf '%-40s %8s %10s   %-24s %-7s %8s   %s' "$1" "$2" "$3" "$4" "$5" "${6:-}" "${7:-}")")
+}
+header() {
+  printf '%-40s %8s %10s   %-24s %-7s %8s   %s\n' "figure" "ms" "anchor ms" "anchor" "ratio" \
+    "rg ms" "x rg"
+}
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 
 echo "measuring (each figure the median of $runs runs)" >&2
@@ -130,7 +137,7 @@ fi
 if [ "$lzhOnly" = 1 ]; then
   echo
   echo "${#lzhs[@]} .lzh archives; median of $runs runs; $(nproc) cores"
-  printf '%-40s %8s %10s   %-24s %s\n' "figure" "ms" "anchor ms" "anchor" "ratio"
+  header
   printf '%s\n' "${rows[@]}"
   exit 0
 fi
@@ -154,22 +161,44 @@ plain_ms() {  # mode keyIndex: the median of the plain loop, or empty
 floorMs=$(awk -F, '$1 == "\"Strlen_median\"" { m = $3 } $1 == "\"Strlen\"" { one = $3 }
   END { if (m != "") printf "%d", m + 0.5; else if (one != "") printf "%d", one + 0.5 }' "$plainCsv")
 row "every body read once (strlen)" "${floorMs:--}" "" "the floor of any scan" ""
+# ripgrep on one thread, as fixed strings. It takes a pattern only as UTF-8, so a keyword whose
+# code page 932 bytes are not ASCII goes in as a pattern of escaped bytes with Unicode off: a
+# literal all the same, and one without letters, so -i changes nothing for it.
+rg_args() {  # keyword bytes (code page 932): the pattern options
+  if LC_ALL=C grep -q '[^ -~]' <<< "$1"; then
+    printf '%s\n' "(?-u)$(printf '%s' "$1" | od -An -tx1 -v | tr -s ' \n' ' ' | sed 's/^ //; s/ $//; s/ /\\x/g; s/^/\\x/')"
+  else
+    printf '%s\n' -F -- "$1"
+  fi
+}
+haveRg=0
+command -v rg > /dev/null && haveRg=1
 keyIndex=0
 for key in "$rare" "$common" "$japanese"; do
   grepKey=$(printf '%s' "$key" | iconv -f UTF-8 -t CP932)
   grepMs=$(repeat wall_kept env LC_ALL=C grep -c -F -- "$grepKey" "${logs[@]}")
   grepIMs=$(repeat wall_kept env LC_ALL=C grep -c -F -i -- "$grepKey" "${logs[@]}")
+  rgMs=""; rgIMs=""
+  if [ "$haveRg" = 1 ]; then
+    mapfile -t rgPattern < <(rg_args "$grepKey")
+    rgMs=$(repeat wall_kept rg -j1 -c "${rgPattern[@]}" "${logs[@]}")
+    rgIMs=$(repeat wall_kept rg -j1 -c -i "${rgPattern[@]}" "${logs[@]}")
+  fi
   for mode in 0 1 2 3 4 5; do
     mapfile -t args < <(search_args "$mode" "$key")
     ms=$(repeat stat search_ms "$cli" "${args[@]}" "${logs[@]}")
+    rgAnchor=""
     if ((mode >= 4)); then
       anchor=$(plain_ms "$mode" "$keyIndex"); what="plain byte loop"
     elif ((mode % 2 == 0)); then
-      anchor=$grepMs; what="LC_ALL=C grep -c -F"
+      anchor=$grepMs; what="LC_ALL=C grep -c -F"; rgAnchor=$rgMs
     else
-      anchor=$grepIMs; what="LC_ALL=C grep -c -F -i"
+      anchor=$grepIMs; what="LC_ALL=C grep -c -F -i"; rgAnchor=$rgIMs
     fi
-    row "search mode $mode '$key'" "$ms" "${anchor:--}" "$what" "x$(ratio "$ms" "${anchor:-0}")"
+    rgRatio=""
+    [ -n "$rgAnchor" ] && rgRatio="x$(ratio "$ms" "$rgAnchor")"
+    row "search mode $mode '$key'" "$ms" "${anchor:--}" "$what" "x$(ratio "$ms" "${anchor:-0}")" \
+      "$rgAnchor" "$rgRatio"
   done
   keyIndex=$((keyIndex + 1))
 done
@@ -205,5 +234,5 @@ fi
 echo
 echo "library: $logRecords messages, $((logBytes / 1048576)) MB of .LOG in ${#logs[@]} files;" \
   "${#lzhs[@]} .lzh archives; median of $runs runs; $(nproc) cores"
-printf '%-40s %8s %10s   %-24s %s\n' "figure" "ms" "anchor ms" "anchor" "ratio"
+header
 printf '%s\n' "${rows[@]}"

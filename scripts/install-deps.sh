@@ -9,7 +9,7 @@ PACKAGES=(
   libarchive-dev libarchive-tools
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n
-  jlha-utils xvfb xauth
+  jlha-utils xvfb xauth ripgrep
 )
 # Extra packages only the developer tools need (screenshots of pages), and clang with its
 # libFuzzer and sanitizer runtimes for the fuzz build (fuzz/run.sh).
