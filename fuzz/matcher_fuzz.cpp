@@ -1,6 +1,7 @@
 // Any keyword and text in every scan mode: the fast search (AVX2 where the processor has it, and
 // the 16-byte baseline) must give exactly the plain byte loop's answer, also when the scan restarts
-// after each hit as the highlighting does.
+// after each hit as the highlighting does, and also when it may read past the terminator: the
+// input's bytes after its first NUL, then copies of the keyword, stand there.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,18 +13,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // First byte: the keyword length (up to 15); then the keyword, then the text.
   const std::size_t keyLength = std::min<std::size_t>(data[0] & 0x0F, size - 1);
   const std::string key(reinterpret_cast<const char*>(data + 1), keyLength);
-  std::string text(reinterpret_cast<const char*>(data + 1 + keyLength), size - 1 - keyLength);
-  text.resize(text.find('\0') == std::string::npos ? text.size() : text.find('\0'));
+  std::string block(reinterpret_cast<const char*>(data + 1 + keyLength), size - 1 - keyLength);
+  if (block.find('\0') == std::string::npos) block += '\0';
+  const std::string text = block.substr(0, block.find('\0'));
+  while (block.size() < text.size() + 150)
+    block += key.empty() ? std::string("x") : key;
+  const char* const readable = block.data() + block.size();
   const yuzulog::TMotCle motcle(key);
   // Every mode, and one number past them, which finds nothing.
   for (int number = 0; number <= yuzulog::kScanModeCount; ++number) {
     const auto mode = static_cast<yuzulog::ScanMode>(number);
-    const char* p = text.c_str();
+    const char* p = block.c_str();
     for (int round = 0; round < 64; ++round) {
       const char* fast = motcle.Find(p, mode);
       const char* plain = motcle.FindPlain(p, mode);
       if (fast != plain) __builtin_trap();
       if (motcle.FindBaseline(p, mode) != plain) __builtin_trap();
+      if (motcle.Find(p, mode, readable) != plain) __builtin_trap();
+      if (motcle.FindBaseline(p, mode, readable) != plain) __builtin_trap();
       if (!fast) break;
       if (yuzulog::MatchedLength(fast, motcle.KeyLength, mode) > text.size()) __builtin_trap();
       // The next start: the next character boundary after the hit.

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "common/sjis.h"
+#include "logdata/avx2.h"
+#include "logdata/logdata.h"
 #include "logdata/logmessage.h"
 #include "logdata/motcle_scan.h"
 
@@ -67,10 +69,7 @@ const char* TMotCle::FindPlain(const char* text, ScanMode mode) const {
   return reinterpret_cast<const char*>(hit);
 }
 
-namespace {
-
-// Whether this process takes the AVX2 scan: decided once, on the first search.
-bool UseAvx2() {
+bool UseAvx2Scans() {
 #if defined(YUZULOG_AVX2_SCAN)
   static const bool avx2 = [] {
     __builtin_cpu_init();
@@ -82,27 +81,27 @@ bool UseAvx2() {
 #endif
 }
 
-}  // namespace
-
-const char* TMotCle::Find(const char* text, ScanMode mode) const {
+const char* TMotCle::Find(const char* text, ScanMode mode, const char* readable) const {
 #if defined(YUZULOG_AVX2_SCAN)
   // An empty keyword hits the first start position: nothing to search for.
-  if (UseAvx2() && KeyText()[0] != 0)
-    return reinterpret_cast<const char*>(
-        detail::FindAvx2(reinterpret_cast<const unsigned char*>(text), KeyText(), KeyMask(), mode));
+  if (UseAvx2Scans() && KeyText()[0] != 0)
+    return reinterpret_cast<const char*>(detail::FindAvx2(
+        reinterpret_cast<const unsigned char*>(text),
+        reinterpret_cast<const unsigned char*>(readable), KeyText(), KeyMask(), mode));
 #endif
-  return FindBaseline(text, mode);
+  return FindBaseline(text, mode, readable);
 }
 
-const char* TMotCle::FindBaseline(const char* text, ScanMode mode) const {
+const char* TMotCle::FindBaseline(const char* text, ScanMode mode, const char* readable) const {
   const unsigned char* k = KeyText();
   const unsigned char* m = KeyMask();
   // An empty keyword hits the first start position: nothing to search for.
   if (k[0] == 0) return FindPlain(text, mode);
   const auto* s = reinterpret_cast<const unsigned char*>(text);
+  const auto* r = reinterpret_cast<const unsigned char*>(readable);
   const unsigned char* hit =
       WithScanMode(mode, static_cast<const unsigned char*>(nullptr),
-                   [&](auto mo) { return ScanWindows<BaselineBlock, mo>(s, k, m); });
+                   [&](auto mo) { return ScanWindows<BaselineBlock, mo>(s, r, k, m); });
   return reinterpret_cast<const char*>(hit);
 }
 
@@ -145,11 +144,11 @@ void Conditions::AddCompound(std::vector<TMotCle> alternatives) {
   FItems.push_back(std::move(item));
 }
 
-bool Conditions::Evaluate(const char* text, ScanMode mode) const {
+bool Conditions::Evaluate(const char* text, ScanMode mode, const char* readable) const {
   for (const ConditionItem& item : FItems) {
     bool holds = false;
     for (const TMotCle& key : item.Keys) {
-      if (key.Find(text, mode) != nullptr) {
+      if (key.Find(text, mode, readable) != nullptr) {
         holds = true;
         break;
       }
@@ -161,7 +160,9 @@ bool Conditions::Evaluate(const char* text, ScanMode mode) const {
 
 bool TLogMessage::Matches(const Conditions& conditions, ScanMode scanMode,
                           bool includeHeader) const {
-  return conditions.Evaluate(includeHeader ? HeadStart : BodyStart, scanMode);
+  // The text lies in its file's buffer, which the scan may read to its end.
+  const char* readable = Owner != nullptr ? Owner->Buffer() + Owner->BufferSize() : nullptr;
+  return conditions.Evaluate(includeHeader ? HeadStart : BodyStart, scanMode, readable);
 }
 
 void EnumerateHits(const Conditions& conditions, const char* body, ScanMode mode,

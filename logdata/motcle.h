@@ -45,10 +45,15 @@ class TMotCle {
   // modes 4 and 5 the position returned may be a blank that the attempt skipped.
   // A candidate search over the first keyword bytes, then the exact attempt; always the same
   // answer as FindPlain.
-  const char* Find(const char* text, ScanMode mode) const;
+  //
+  // readable, when not null, is one past the last byte of the block that holds the text (a
+  // message's file buffer): the search may then load bytes after the terminator, up to but not
+  // including readable, and so find the terminator with the same loads as the candidates. The
+  // answer is the same either way.
+  const char* Find(const char* text, ScanMode mode, const char* readable = nullptr) const;
   // The same answer by the candidate search 16 bytes at a time, the one Find takes where the
   // processor lacks AVX2 (or the build is not for x86-64).
-  const char* FindBaseline(const char* text, ScanMode mode) const;
+  const char* FindBaseline(const char* text, ScanMode mode, const char* readable = nullptr) const;
   // The same answer by the plain byte loop: every start position, one attempt each.
   const char* FindPlain(const char* text, ScanMode mode) const;
 
@@ -81,8 +86,8 @@ class Conditions {
   void AddCompound(std::vector<TMotCle> alternatives);
 
   // True when every item holds in text (zero-terminated), tested in order and stopping at the
-  // first that does not; an empty list holds for every text.
-  bool Evaluate(const char* text, ScanMode mode) const;
+  // first that does not; an empty list holds for every text. readable as for TMotCle::Find.
+  bool Evaluate(const char* text, ScanMode mode, const char* readable = nullptr) const;
 
  private:
   std::vector<ConditionItem> FItems;

@@ -4,10 +4,11 @@
 
 namespace yuzulog::detail {
 
-const unsigned char* FindAvx2(const unsigned char* text, const unsigned char* k,
-                              const unsigned char* m, ScanMode mode) {
-  return WithScanMode(mode, static_cast<const unsigned char*>(nullptr),
-                      [&](auto mo) { return ScanWindows<Block<Avx2Ops>, mo>(text, k, m); });
+const unsigned char* FindAvx2(const unsigned char* text, const unsigned char* readable,
+                              const unsigned char* k, const unsigned char* m, ScanMode mode) {
+  return WithScanMode(mode, static_cast<const unsigned char*>(nullptr), [&](auto mo) {
+    return ScanWindows<Block<Avx2Ops>, mo>(text, readable, k, m);
+  });
 }
 
 }  // namespace yuzulog::detail

@@ -24,9 +24,9 @@ enum class ScanMode : std::uint8_t;
 
 namespace detail {
 // Find in mode 0-5 by the AVX2 scan, for a non-empty keyword (motcle_avx2.cpp; only in builds
-// for x86-64, and only to be called where the processor has AVX2).
-const unsigned char* FindAvx2(const unsigned char* text, const unsigned char* k,
-                              const unsigned char* m, ScanMode mode);
+// for x86-64, and only to be called where the processor has AVX2). readable as for TMotCle::Find.
+const unsigned char* FindAvx2(const unsigned char* text, const unsigned char* readable,
+                              const unsigned char* k, const unsigned char* m, ScanMode mode);
 }  // namespace detail
 
 namespace {
@@ -192,7 +192,9 @@ struct Sse2Ops {
   static V Or(V a, V b) { return _mm_or_si128(a, b); }
   static V And(V a, V b) { return _mm_and_si128(a, b); }
   static V MinU(V a, V b) { return _mm_min_epu8(a, b); }
+  static V Zero() { return _mm_setzero_si128(); }
   static unsigned Bits(V a) { return static_cast<unsigned>(_mm_movemask_epi8(a)); }
+  static bool Any(V a) { return _mm_movemask_epi8(a) != 0; }
 };
 #endif
 #if defined(__AVX2__)
@@ -207,7 +209,9 @@ struct Avx2Ops {
   static V Or(V a, V b) { return _mm256_or_si256(a, b); }
   static V And(V a, V b) { return _mm256_and_si256(a, b); }
   static V MinU(V a, V b) { return _mm256_min_epu8(a, b); }
+  static V Zero() { return _mm256_setzero_si256(); }
   static unsigned Bits(V a) { return static_cast<unsigned>(_mm256_movemask_epi8(a)); }
+  static bool Any(V a) { return _mm256_testz_si256(a, a) == 0; }
 };
 #endif
 
@@ -238,20 +242,47 @@ class Block {
   // and takes the block without the two ORs.
   template <bool Folds>
   unsigned Mask(const unsigned char* p) const {
+    return Ops::Bits(Candidates<Folds>(Ops::Load(p), p));
+  }
+
+  // The same test for a block whose bytes v were loaded from p, as a vector: a byte of all ones
+  // for each position that passes.
+  template <bool Folds>
+  typename Ops::V Candidates(typename Ops::V v0, const unsigned char* p) const {
     using V = typename Ops::V;
-    const V v0 = Ops::Load(p);
     const V hit = Ops::Eq(Folds ? Ops::Or(v0, FOr0) : v0, FTarget0);
     // No early way out when the first byte is nowhere in the block: for a common first byte that
     // branch is taken about half the time and mispredicted as often, which costs more than the
     // second test.
-    if (!FTwoBytes) return Ops::Bits(hit);
+    if (!FTwoBytes) return hit;
     const V v1 = Ops::Load(p + 1);
     V second = Ops::Eq(Folds ? Ops::Or(v1, FOr1) : v1, FTarget1);
     if (FSkip != Between::Nothing) {
       second = Ops::Or(second, Ops::Eq(Ops::MinU(v1, FSkipLimit), v1));
       if (FSkip == Between::Blanks) second = Ops::Or(second, Ops::Eq(v1, FFullWidthLead));
     }
-    return Ops::Bits(Ops::And(hit, second));
+    return Ops::And(hit, second);
+  }
+
+  // Two blocks from p at once, for a scan that may read past the terminator: the positions of
+  // p[0..2 * kBytes) that pass, and those that hold a zero byte, each bit i for p + i; reads
+  // p[0..2 * kBytes]. Both are 0 when neither is found, after a single test of the two blocks.
+  template <bool Folds>
+  void Pair(const unsigned char* p, std::uint64_t& candidates, std::uint64_t& zeros) const {
+    using V = typename Ops::V;
+    const V v0 = Ops::Load(p);
+    const V v1 = Ops::Load(p + kBytes);
+    const V c0 = Candidates<Folds>(v0, p);
+    const V c1 = Candidates<Folds>(v1, p + kBytes);
+    const V z0 = Ops::Eq(v0, Ops::Zero());
+    const V z1 = Ops::Eq(v1, Ops::Zero());
+    if (!Ops::Any(Ops::Or(Ops::Or(c0, z0), Ops::Or(c1, z1)))) {
+      candidates = 0;
+      zeros = 0;
+      return;
+    }
+    candidates = Ops::Bits(c0) | std::uint64_t{Ops::Bits(c1)} << kBytes;
+    zeros = Ops::Bits(z0) | std::uint64_t{Ops::Bits(z1)} << kBytes;
   }
 
  private:
@@ -267,6 +298,10 @@ struct NoBlock {
   template <bool Folds>
   unsigned Mask(const unsigned char*) const {
     return 0;
+  }
+  template <bool Folds>
+  void Pair(const unsigned char*, std::uint64_t& candidates, std::uint64_t& zeros) const {
+    candidates = zeros = 0;
   }
 };
 
@@ -294,12 +329,16 @@ CandidateFilter MakeFilter(const unsigned char* k, const unsigned char* m) {
   return filter;
 }
 
-// Find in mode Mode for a non-empty keyword (text k, mask m) with its candidate filter:
+// Find in mode Mode for a non-empty keyword (text k, mask m) with its candidate filter. Where the
+// caller vouches that the bytes up to readable may be read (readable is not null), the scan first
+// goes 2 * Wide::kBytes positions at a time, testing each pair of blocks for candidates and the
+// terminator at once, while a pair's loads stay before readable. Then, or from the start:
 // candidates Wide::kBytes positions at a time, then 16 at a time where Wide is wider, then byte
 // by byte to the end of each window.
 template <class Wide, int Mode, bool Folds>
 const unsigned char* ScanWindowsWith(const CandidateFilter& filter, const unsigned char* begin,
-                                     const unsigned char* k, const unsigned char* m) {
+                                     const unsigned char* readable, const unsigned char* k,
+                                     const unsigned char* m) {
   // Every position before `known` has been decided; `known` itself is a start position.
   const unsigned char* known = begin;
 
@@ -320,9 +359,9 @@ const unsigned char* ScanWindowsWith(const CandidateFilter& filter, const unsign
     return c;
   };
   // The candidates of the block at p, given by bits.
-  auto examineBits = [&](const unsigned char* p, unsigned bits) -> const unsigned char* {
+  auto examineBits = [&](const unsigned char* p, std::uint64_t bits) -> const unsigned char* {
     while (bits != 0) {
-      const unsigned char* c = p + __builtin_ctz(bits);
+      const unsigned char* c = p + __builtin_ctzll(bits);
       bits &= bits - 1;
       if (const unsigned char* hit = examine(c)) return hit;
     }
@@ -331,9 +370,24 @@ const unsigned char* ScanWindowsWith(const CandidateFilter& filter, const unsign
 
   const Wide wide(filter);
   const BaselineBlock narrow(filter);
+  const unsigned char* p = begin;
+  if constexpr (Wide::kBytes > 0) {
+    // One pass: the terminator is found by the same loads as the candidates, and the scan ends
+    // at the pair that holds it; candidates after the terminator are dropped.
+    constexpr std::ptrdiff_t kPair = 2 * Wide::kBytes;
+    if (readable != nullptr) {
+      for (; readable - p > kPair; p += kPair) {
+        std::uint64_t candidates, zeros;
+        wide.template Pair<Folds>(p, candidates, zeros);
+        if ((candidates | zeros) == 0) continue;
+        if (zeros != 0) candidates &= (zeros & (0 - zeros)) - 1;
+        if (const unsigned char* hit = examineBits(p, candidates)) return hit;
+        if (zeros != 0) return nullptr;
+      }
+    }
+  }
   // The text is taken window by window, so a hit near the start costs no walk to the terminator
   // (the hit enumeration restarts the scan after every hit).
-  const unsigned char* p = begin;
   for (;;) {
     const unsigned char* end = p + ::strnlen(reinterpret_cast<const char*>(p), kWindow);
     // A block's loads read p[0..kBytes]: within the window and the byte after it (at worst the
@@ -357,14 +411,14 @@ const unsigned char* ScanWindowsWith(const CandidateFilter& filter, const unsign
 
 // Find in mode Mode for a non-empty keyword (text k, mask m).
 template <class Wide, int Mode>
-const unsigned char* ScanWindows(const unsigned char* begin, const unsigned char* k,
-                                 const unsigned char* m) {
+const unsigned char* ScanWindows(const unsigned char* begin, const unsigned char* readable,
+                                 const unsigned char* k, const unsigned char* m) {
   const CandidateFilter filter = MakeFilter<Mode>(k, m);
   if constexpr ((Mode & 1) != 0) {
     if ((filter.Or0 | filter.Or1) != 0)
-      return ScanWindowsWith<Wide, Mode, true>(filter, begin, k, m);
+      return ScanWindowsWith<Wide, Mode, true>(filter, begin, readable, k, m);
   }
-  return ScanWindowsWith<Wide, Mode, false>(filter, begin, k, m);
+  return ScanWindowsWith<Wide, Mode, false>(filter, begin, readable, k, m);
 }
 
 }  // namespace

@@ -12,20 +12,39 @@ namespace {
 
 using testing::Sjis;
 
-// The offset of the hit in text, or -1; checks that Find, FindBaseline and FindPlain agree (Find
-// is the AVX2 scan on a processor that has it, FindBaseline the 16-byte one everywhere).
 // Modes by their numbers, as the tests name them; numbers above 5 are modes that find nothing.
 ScanMode Mode(int number) {
   return static_cast<ScanMode>(number);
 }
 
+// text and its terminator, then copies of the keyword that a search allowed to read past the
+// terminator must never report, to well beyond the widest pair of blocks.
+std::string WithTail(const std::string& text, std::string_view key) {
+  std::string block = text + '\0';
+  const std::string filler = key.empty() ? std::string("x") : std::string(key);
+  while (block.size() < text.size() + 150)
+    block += filler;
+  return block;
+}
+
+// The plain loop's answer for the scan from p, after checking that every faster form agrees:
+// Find (the AVX2 scan on a processor that has it) and FindBaseline (the 16-byte one everywhere),
+// each with the terminator as the only bound and with the block's end as the readable bound.
+const char* CheckedFind(const TMotCle& k, const char* p, const char* readable, int mode) {
+  const char* plain = k.FindPlain(p, Mode(mode));
+  EXPECT_EQ(k.Find(p, Mode(mode)), plain) << "mode " << mode;
+  EXPECT_EQ(k.FindBaseline(p, Mode(mode)), plain) << "mode " << mode;
+  EXPECT_EQ(k.Find(p, Mode(mode), readable), plain) << "mode " << mode << ", bounded";
+  EXPECT_EQ(k.FindBaseline(p, Mode(mode), readable), plain) << "mode " << mode << ", bounded";
+  return plain;
+}
+
+// The offset of the hit in text, or -1, as every form of the search finds it.
 long FindAt(std::string_view key, const std::string& text, int mode) {
   TMotCle k(key);
-  const char* fast = k.Find(text.c_str(), Mode(mode));
-  const char* plain = k.FindPlain(text.c_str(), Mode(mode));
-  EXPECT_EQ(fast, plain) << "mode " << mode;
-  EXPECT_EQ(k.FindBaseline(text.c_str(), Mode(mode)), plain) << "mode " << mode;
-  return plain == nullptr ? -1 : plain - text.c_str();
+  const std::string block = WithTail(text, key);
+  const char* plain = CheckedFind(k, block.c_str(), block.data() + block.size(), mode);
+  return plain == nullptr ? -1 : plain - block.c_str();
 }
 
 TEST(TMotCle, StorageHoldsMaskAndTextEachFollowedByZeros) {
@@ -174,19 +193,19 @@ TEST(Find, FastSearchAgreesWithThePlainLoopOnRandomTexts) {
   };
   int hits = 0;
   for (int round = 0; round < 4000; ++round) {
-    const std::string text = randomText(rng() % 80);
     const std::string key = randomText(1 + rng() % 3);
+    // Texts longer than a pair of blocks too, with random bytes past the terminator.
+    const std::string block = randomText(rng() % 200) + '\0' + randomText(rng() % 100);
     TMotCle k(key);
     for (int mode = 0; mode < 6; ++mode) {
-      const char* p = text.c_str();
+      const char* p = block.c_str();
       // Every scan of the hit enumeration, from each boundary it restarts at.
       for (;;) {
-        const char* fast = k.Find(p, Mode(mode));
-        ASSERT_EQ(fast, k.FindPlain(p, Mode(mode))) << "mode " << mode << " round " << round;
-        ASSERT_EQ(fast, k.FindBaseline(p, Mode(mode))) << "mode " << mode << " round " << round;
-        if (fast == nullptr) break;
+        const char* plain = CheckedFind(k, p, block.data() + block.size(), mode);
+        ASSERT_FALSE(HasFailure()) << "round " << round;
+        if (plain == nullptr) break;
         ++hits;
-        p = fast + 1;
+        p = plain + 1;
       }
     }
   }
@@ -213,12 +232,12 @@ TEST(Find, FastSearchAgreesWithThePlainLoopAcrossLongTexts) {
                                   "a",
                                   "ab", "B", "\x88\x88\x88"}) {
       TMotCle k(key);
+      const std::string block = WithTail(text, key);
       for (int mode = 0; mode < 6; ++mode) {
-        for (const char* p = text.c_str(); p != nullptr;) {
-          const char* fast = k.Find(p, Mode(mode));
-          ASSERT_EQ(fast, k.FindPlain(p, Mode(mode))) << "mode " << mode << " round " << round;
-          ASSERT_EQ(fast, k.FindBaseline(p, Mode(mode))) << "mode " << mode << " round " << round;
-          p = fast == nullptr ? nullptr : fast + 1;
+        for (const char* p = block.c_str(); p != nullptr;) {
+          const char* plain = CheckedFind(k, p, block.data() + block.size(), mode);
+          ASSERT_FALSE(HasFailure()) << "round " << round;
+          p = plain == nullptr ? nullptr : plain + 1;
         }
       }
     }
