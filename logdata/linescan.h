@@ -1,6 +1,7 @@
-// The two scans that cutting a log into messages rests on: the end of a line (the first CR, LF or
-// NUL), and the next line that may start a header. They touch every byte of every loaded file,
-// so each has a sixteen-byte form next to the byte loop it must agree with.
+// The scans that cutting a log into messages rests on: the end of a line (the first CR, LF or
+// NUL), the next line that may start a header, and the test of a header's first 22 bytes. They
+// touch every byte of every loaded file, or run once for every message, so each has a block form
+// next to the byte loop it must agree with.
 #pragma once
 
 #if defined(__SSE2__)
@@ -8,6 +9,51 @@
 #endif
 
 namespace yuzulog {
+
+// The bytes of line 1 that recognise a header: "nnnnn/nnnnn AAAnnnnn  " (n a digit, A a capital).
+constexpr int kHeaderPatternLength = 22;
+
+// Whether the 22 bytes at p have the header pattern, one byte at a time; bufferLast is the final
+// NUL of the buffer, and a byte beyond it counts as NUL. A NUL, CR or LF fits no column.
+inline bool IsHeaderPatternPlain(const char* p, const char* bufferLast) {
+  for (int i = 0; i < kHeaderPatternLength; ++i) {
+    const unsigned char b = p + i <= bufferLast ? static_cast<unsigned char>(p[i]) : 0;
+    bool ok;
+    if (i == 5)
+      ok = b == '/';
+    else if (i == 11 || i == 20 || i == 21)
+      ok = b == ' ';
+    else if (i >= 12 && i <= 14)
+      ok = b >= 'A' && b <= 'Z';
+    else
+      ok = b >= '0' && b <= '9';  // columns 0-4, 6-10 and 15-19
+    if (!ok) return false;
+  }
+  return true;
+}
+
+// The same answer. Where all 22 bytes lie before the final NUL they are tested as two overlapping
+// blocks of sixteen (columns 0-15 and 6-21): each column's byte must lie in its own range, the
+// digits, the capitals, or the one byte '/' or ' ', and (b - low) <= width tests that for every
+// column at once.
+inline bool IsHeaderPattern(const char* p, const char* bufferLast) {
+#if defined(__SSE2__)
+  if (bufferLast - p >= kHeaderPatternLength) {
+    const __m128i lowA = _mm_setr_epi8('0', '0', '0', '0', '0', '/', '0', '0', '0', '0', '0', ' ',
+                                       'A', 'A', 'A', '0');
+    const __m128i widthA = _mm_setr_epi8(9, 9, 9, 9, 9, 0, 9, 9, 9, 9, 9, 0, 25, 25, 25, 9);
+    const __m128i lowB = _mm_setr_epi8('0', '0', '0', '0', '0', ' ', 'A', 'A', 'A', '0', '0', '0',
+                                       '0', '0', ' ', ' ');
+    const __m128i widthB = _mm_setr_epi8(9, 9, 9, 9, 9, 0, 25, 25, 25, 9, 9, 9, 9, 9, 0, 0);
+    const __m128i a = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), lowA);
+    const __m128i b = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 6)), lowB);
+    const __m128i okA = _mm_cmpeq_epi8(_mm_min_epu8(a, widthA), a);
+    const __m128i okB = _mm_cmpeq_epi8(_mm_min_epu8(b, widthB), b);
+    return _mm_movemask_epi8(_mm_and_si128(okA, okB)) == 0xFFFF;
+  }
+#endif
+  return IsHeaderPatternPlain(p, bufferLast);
+}
 
 // The first CR, LF or NUL at or after p, scanned a byte at a time; a NUL must stand at or after p.
 inline const char* FindLineEndPlain(const char* p) {
@@ -79,6 +125,17 @@ inline const char* FindHeaderCandidate(const char* p, const char* buffer, const 
 #endif
   return FindHeaderCandidatePlain(p, buffer);
 }
+
+namespace detail {
+// FindHeaderCandidate 64 bytes at a time (linescan_avx2.cpp; only in builds for x86-64, and only
+// to be called where the processor has AVX2).
+const char* FindHeaderCandidateAvx2(const char* p, const char* buffer, const char* end);
+}  // namespace detail
+
+// A form of FindHeaderCandidate: the same arguments and the same answer.
+using HeaderCandidateFinder = const char* (*)(const char* p, const char* buffer, const char* end);
+// The fastest form this processor runs (logdata.cpp).
+HeaderCandidateFinder FastestHeaderCandidateFinder();
 
 // Past a line end at p: one CR, then one LF, each if present.
 inline const char* SkipLineEnd(const char* p) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "common/sjis.h"
+#include "logdata/avx2.h"
 #include "logdata/linescan.h"
 
 namespace yuzulog {
@@ -44,6 +45,15 @@ void TLogData::SetBufferSize(std::size_t size) {
     FBuffer = AllocateZeroed(size);
     if (FBuffer) FBufferSize = size;
   }
+}
+
+HeaderCandidateFinder FastestHeaderCandidateFinder() {
+#if defined(YUZULOG_AVX2_SCAN)
+  if (UseAvx2Scans()) return detail::FindHeaderCandidateAvx2;
+#endif
+  return [](const char* p, const char* buffer, const char* end) {
+    return FindHeaderCandidate(p, buffer, end);
+  };
 }
 
 namespace {
@@ -115,9 +125,10 @@ int TLogData::ParseWith() {
     // Fast path: a header starts with a digit, so only the line starts that begin with one are
     // tested, and a block scan finds them without stopping at every line end. After an accepted
     // header the walk goes on at its body, past line 2, as the plain walk does.
+    const HeaderCandidateFinder findCandidate = FastestHeaderCandidateFinder();
     char* p = buffer;
     for (;;) {
-      p = const_cast<char*>(FindHeaderCandidate(p, buffer, last + 1));
+      p = const_cast<char*>(findCandidate(p, buffer, last + 1));
       if (*p == '\0') break;
       p = acceptHeader(p) ? const_cast<char*>(candidate.BodyStart) : p + 1;
     }

@@ -15,7 +15,6 @@ constexpr int kIdLength = 8;
 constexpr int kHandleColumn = 22;
 constexpr int kHandleLength = 16;
 constexpr int kTitleColumn = 38;
-constexpr int kRecognisedLength = 22;
 // Header line 2 columns.
 constexpr int kRoomColumn = 1;
 constexpr int kDateColumn = 7;
@@ -88,23 +87,11 @@ const char* TLogMessage::BufferLast() const {
 
 int TLogMessage::ParseHeader(const char* p, const char* bufferLast) {
   FDateTime = 0;
-  for (int i = 0; i < kRecognisedLength; ++i) {
-    const unsigned char b = p + i <= bufferLast ? At(p + i) : 0;
-    if (IsLineEndOrNul(b)) return 0;
-    bool ok;
-    if (i == 5)
-      ok = b == '/';
-    else if (i == 11 || i == 20 || i == 21)
-      ok = b == ' ';
-    else if (i >= 12 && i <= 14)
-      ok = IsAsciiUpper(b);
-    else
-      ok = IsAsciiDigit(b);  // columns 0-4, 6-10 and 15-19
-    if (!ok) return 0;
-  }
+  if (!IsHeaderPattern(p, bufferLast)) return 0;
   HeadStart = p;
-  // bufferLast is the final NUL, so both scans stop there at the latest.
-  Line2Start = SkipLineEnd(FindLineEnd(p, bufferLast + 1));
+  // bufferLast is the final NUL, so both scans stop there at the latest; the pattern holds no
+  // line end.
+  Line2Start = SkipLineEnd(FindLineEnd(p + kHeaderPatternLength, bufferLast + 1));
   BodyStart = SkipLineEnd(FindLineEnd(Line2Start, bufferLast + 1));
   TextEnd = BodyStart;
 

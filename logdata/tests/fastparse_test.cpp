@@ -75,22 +75,56 @@ TEST(FastParseTest, LineEndScanAgreesWithByteLoopAtEveryOffset) {
 
 TEST(FastParseTest, HeaderCandidateScanAgreesWithByteLoopAtEveryOffset) {
   // Digits after each kind of line end, after other bytes and at the very start, and NULs, at
-  // each position around the sixteen-byte blocks; '/' and ':' border the digits.
+  // each position around the blocks of sixteen, and of 64 in the fastest form this processor
+  // runs; '/' and ':' border the digits.
+  const HeaderCandidateFinder fastest = FastestHeaderCandidateFinder();
   const std::string pieces[] = {"\r1", "\n2", "\r\n3", "x4", "\t5", "/", ":", "\r\r", "0"};
-  for (std::size_t length = 1; length <= 40; ++length) {
+  std::vector<std::size_t> lengths;
+  for (std::size_t length = 1; length <= 40; ++length)
+    lengths.push_back(length);
+  for (std::size_t length : {63, 64, 65, 66, 67, 127, 128, 129, 130, 131, 200})
+    lengths.push_back(length);
+  for (const std::size_t length : lengths) {
     for (const std::string& piece : pieces) {
       for (std::size_t at = 0; at + piece.size() < length; ++at) {
         std::string buffer(length, 'x');
         buffer.replace(at, piece.size(), piece);
         buffer.back() = '\0';
         for (std::size_t start = 0; start < length; ++start) {
+          // In the long buffers only the starts around the beginning and the piece.
+          if (length > 40 && start > 2 && (start + 2 < at || start > at + 2)) continue;
           const char* p = buffer.data() + start;
-          ASSERT_EQ(FindHeaderCandidate(p, buffer.data(), buffer.data() + length),
-                    FindHeaderCandidatePlain(p, buffer.data()))
+          const char* plain = FindHeaderCandidatePlain(p, buffer.data());
+          ASSERT_EQ(FindHeaderCandidate(p, buffer.data(), buffer.data() + length), plain)
+              << "length " << length << " piece at " << at << " start " << start;
+          ASSERT_EQ(fastest(p, buffer.data(), buffer.data() + length), plain)
               << "length " << length << " piece at " << at << " start " << start;
         }
       }
     }
+  }
+}
+
+TEST(FastParseTest, HeaderPatternTestAgreesWithByteLoopForEveryByteInEveryColumn) {
+  // A header's 22 bytes with each column replaced by each byte value, and the pattern cut short
+  // by the end of the buffer at every length.
+  const std::string header = LogBuilder::HeaderLine1(Msg(12345, "")) + "\r\n";
+  ASSERT_GE(header.size(), 30u);
+  for (int column = 0; column < kHeaderPatternLength; ++column) {
+    for (int value = 0; value < 256; ++value) {
+      std::string buffer = header;
+      buffer[static_cast<std::size_t>(column)] = static_cast<char>(value);
+      const char* last = buffer.data() + buffer.size();  // the string's own NUL
+      ASSERT_EQ(IsHeaderPattern(buffer.data(), last), IsHeaderPatternPlain(buffer.data(), last))
+          << "column " << column << " byte " << value;
+    }
+  }
+  for (std::size_t cut = 0; cut <= header.size(); ++cut) {
+    const std::string buffer = header.substr(0, cut);
+    const char* last = buffer.data() + buffer.size();
+    ASSERT_EQ(IsHeaderPattern(buffer.data(), last), IsHeaderPatternPlain(buffer.data(), last))
+        << "cut " << cut;
+    EXPECT_EQ(IsHeaderPatternPlain(buffer.data(), last), cut >= 22u) << "cut " << cut;
   }
 }
 
