@@ -12,6 +12,8 @@
 
 namespace yuzulog {
 
+class TLogLoader;
+
 // An owned, zero-filled byte block. Small blocks come from calloc; a block about to be filled
 // whole (a file's text) may be a private anonymous mapping instead, unmapped on release.
 struct BlockDeleter {
@@ -77,6 +79,9 @@ class TLogData {
   // Reads the file (a .LOG extension directly, anything else from an archive) on a loader thread,
   // parses it and sets Room and FirstNumber. A failure leaves no buffer and no messages.
   LoadResult LoadFromFile(const std::string& fileName);
+  // The same with the reading done on the calling thread: for the load loop, which loads one
+  // file on the loader thread while it loads the next itself.
+  LoadResult LoadFromFileHere(const std::string& fileName);
   // Room = the Room of the first message above room 0 (0 when there is none), FirstNumber = the
   // Number of the first message (0 without messages).
   void SetRoomAndFirstNumber();
@@ -98,6 +103,8 @@ class TLogData {
  private:
   template <bool Fast>
   int ParseWith();
+  // Takes over what a loader read, parses it and sets Room and FirstNumber.
+  LoadResult TakeOver(TLogLoader& loader);
 
   // Records never move once parsing has filled the vector: tree nodes, result rows and the
   // history hold plain pointers to them.

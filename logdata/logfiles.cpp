@@ -1,7 +1,9 @@
 #include "logdata/logfiles.h"
 
 #include <algorithm>
+#include <cstddef>
 
+#include "logdata/logloader.h"
 #include "platform/paths.h"
 
 namespace yuzulog {
@@ -102,6 +104,81 @@ namespace {
 bool AnswerReloads(ReloadAnswer a) {
   return a == ReloadAnswer::Yes || a == ReloadAnswer::YesToAll;
 }
+
+// The load loop's two lanes: while the loop takes one file, the loader thread loads (reads and
+// parses) another, so reading, which is mostly the system handing out memory and copying, and
+// parsing run on both cores. Files are taken in the loop's order. The file after the one taken
+// is loaded ahead only when the loop will load it without a question (mayLoadAhead); what was
+// loaded ahead and never taken (the loop stopped, or skipped a file) is dropped unseen.
+class LoadLanes {
+ public:
+  explicit LoadLanes(const std::vector<std::string>& paths) : FPaths(paths), FSlots(paths.size()) {}
+  LoadLanes(const LoadLanes&) = delete;
+  LoadLanes& operator=(const LoadLanes&) = delete;
+  ~LoadLanes() { FThread.Wait(); }
+
+  struct Loaded {
+    std::unique_ptr<TLogData> File;
+    LoadResult Result;
+  };
+
+  // File i, loaded; mayLoadAhead(j) tells whether file j may be loaded before its turn.
+  template <class MayLoadAhead>
+  Loaded Take(std::size_t i, MayLoadAhead&& mayLoadAhead) {
+    const std::size_t next = i + 1;
+    auto nextIsFree = [&] {
+      return next < FSlots.size() && FSlots[next].State == SlotState::Empty && mayLoadAhead(next);
+    };
+    if (FSlots[i].State == SlotState::OnThread) {
+      // This thread would only wait: it loads the next file meanwhile.
+      if (nextIsFree()) LoadHere(next);
+      EndThreadFile();
+    } else {
+      if (FOnThread != kNone) EndThreadFile();  // a file the loop skipped
+      if (nextIsFree()) StartOnThread(next);
+      if (FSlots[i].State == SlotState::Empty) LoadHere(i);
+    }
+    Slot& slot = FSlots[i];
+    slot.State = SlotState::Taken;
+    return {std::move(slot.File), std::move(slot.Result)};
+  }
+
+ private:
+  enum class SlotState { Empty, OnThread, Loaded, Taken };
+  struct Slot {
+    SlotState State = SlotState::Empty;
+    std::unique_ptr<TLogData> File;
+    LoadResult Result;
+  };
+  static constexpr std::size_t kNone = SIZE_MAX;
+
+  void LoadHere(std::size_t j) {
+    Slot& slot = FSlots[j];
+    slot.File = std::make_unique<TLogData>();
+    slot.Result = slot.File->LoadFromFileHere(FPaths[j]);
+    slot.State = SlotState::Loaded;
+  }
+  // Until EndThreadFile, only the loader thread touches the slot's file and result.
+  void StartOnThread(std::size_t j) {
+    Slot& slot = FSlots[j];
+    slot.File = std::make_unique<TLogData>();
+    slot.State = SlotState::OnThread;
+    FOnThread = j;
+    FThread.Start([file = slot.File.get(), &path = FPaths[j], &result = slot.Result] {
+      result = file->LoadFromFileHere(path);
+    });
+  }
+  void EndThreadFile() {
+    FThread.Wait();
+    FSlots[FOnThread].State = SlotState::Loaded;
+    FOnThread = kNone;
+  }
+
+  const std::vector<std::string>& FPaths;
+  std::vector<Slot> FSlots;  // never resized: the loader thread writes into one
+  std::size_t FOnThread = kNone;
+  LoaderThread FThread;
+};
 bool AnswerAsksAgain(ReloadAnswer a) {
   return a == ReloadAnswer::Yes || a == ReloadAnswer::No;
 }
@@ -113,6 +190,9 @@ OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths, Prog
   OpStatus status = OpStatus::Completed;
   ReloadAnswer reloadAnswer = ReloadAnswer::No;
   const int n = static_cast<int>(paths.size());
+  LoadLanes lanes(paths);
+  // A file not loaded yet is loaded without a question, so it may be loaded ahead.
+  auto mayLoadAhead = [&](std::size_t j) { return files.FindLoadedFile(paths[j]) == nullptr; };
   for (int i = 0; i < n; ++i) {
     const std::string& path = paths[static_cast<std::size_t>(i)];
     const std::string text = OpeningFileText(i, n, path);
@@ -131,11 +211,10 @@ OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths, Prog
       files.Remove(loaded);
     }
 
-    auto file = std::make_unique<TLogData>();
-    const LoadResult result = file->LoadFromFile(path);
-    if (result) {
-      files.Append(std::move(file));
-    } else if (callbacks.AskStopAfterFailure(path, result)) {
+    LoadLanes::Loaded loaded = lanes.Take(static_cast<std::size_t>(i), mayLoadAhead);
+    if (loaded.Result) {
+      files.Append(std::move(loaded.File));
+    } else if (callbacks.AskStopAfterFailure(path, loaded.Result)) {
       break;
     }
 

@@ -38,59 +38,69 @@ constexpr std::uint64_t kMaxBelievableRatio = 32;
 // more than twenty over that and of nearly three hundred over any log.
 constexpr std::uint64_t kMaxTextRatio = 1024;
 
+}  // namespace
+
 // The thread that loaders run on: one, started on first use and kept for the rest of the run.
 // Starting a thread per file cost 30 us a file on an idle machine and up to a millisecond on a
 // busy one, where the new thread queues behind other work; handing a job to a waiting thread
-// costs a wake-up. One job runs at a time, and its caller waits for it, as with a thread of its
-// own.
-class LoaderWorker {
+// costs a wake-up. One job runs at a time; a caller that starts one while another runs waits for
+// the thread to be free first.
+class LoaderThread::Worker {
  public:
-  static LoaderWorker& Instance() {
-    static LoaderWorker worker;
+  static Worker& Instance() {
+    static Worker worker;
     return worker;
   }
 
-  void Run(TLogLoader& loader) {
-    const std::lock_guard<std::mutex> oneAtATime(FSubmit);
+  void Start(LoaderThread& job) {
     std::unique_lock<std::mutex> lock(FMutex);
-    FJob = &loader;
-    FWake.notify_one();
-    FDone.wait(lock, [this] { return FJob == nullptr; });
+    FChanged.wait(lock, [this] { return FJob == nullptr; });
+    job.FDone = false;
+    FJob = &job;
+    FChanged.notify_all();
   }
 
-  ~LoaderWorker() {
+  void Wait(LoaderThread& job) {
+    std::unique_lock<std::mutex> lock(FMutex);
+    FChanged.wait(lock, [&job] { return job.FDone; });
+  }
+
+  ~Worker() {
     {
       const std::lock_guard<std::mutex> lock(FMutex);
       FQuit = true;
     }
-    FWake.notify_one();
+    FChanged.notify_all();
     FThread.join();
   }
 
  private:
-  LoaderWorker() : FThread([this] { Loop(); }) {}
+  Worker() : FThread([this] { Loop(); }) {}
 
   void Loop() {
     std::unique_lock<std::mutex> lock(FMutex);
     for (;;) {
-      FWake.wait(lock, [this] { return FQuit || FJob != nullptr; });
+      FChanged.wait(lock, [this] { return FQuit || FJob != nullptr; });
       if (FQuit) return;
+      LoaderThread* job = FJob;
       lock.unlock();
-      FJob->Execute();  // touches only the loader's own fields
+      job->FWork();  // touches only what the job was given
       lock.lock();
+      job->FDone = true;
       FJob = nullptr;
-      FDone.notify_one();
+      FChanged.notify_all();
     }
   }
 
-  std::mutex FSubmit;
   std::mutex FMutex;
-  std::condition_variable FWake;
-  std::condition_variable FDone;
-  TLogLoader* FJob = nullptr;
+  // Any change: a job handed over, a job ended, the thread told to quit.
+  std::condition_variable FChanged;
+  LoaderThread* FJob = nullptr;
   bool FQuit = false;
   std::thread FThread;  // last: starts once the rest is set up
 };
+
+namespace {
 
 // A thread that faults in the pages of a fresh buffer ahead of the thread that writes it. The
 // kernel's zeroing of fresh pages (MAP_POPULATE) took about a tenth of the loader thread's time
@@ -214,16 +224,33 @@ class FaultedAhead {
 
 }  // namespace
 
+void LoaderThread::Start(std::function<void()> work) {
+  Worker& worker = Worker::Instance();  // throws std::system_error when it cannot start
+  FWork = std::move(work);
+  FStarted = true;
+  worker.Start(*this);
+}
+
+void LoaderThread::Wait() {
+  if (!FStarted) return;
+  Worker::Instance().Wait(*this);
+  FStarted = false;
+}
+
+LoaderThread::~LoaderThread() {
+  Wait();
+}
+
 void TLogLoader::RunAndWait() {
-  LoaderWorker* worker = nullptr;
+  LoaderThread thread;
   try {
-    worker = &LoaderWorker::Instance();
+    thread.Start([this] { Execute(); });
   } catch (const std::system_error& e) {
     // No thread (memory or the thread limit ran out): this file fails, and the next load tries
     // to start the thread again.
     return Fail(LoadOutcome::NoLoaderThread, e.code().value());
   }
-  worker->Run(*this);
+  thread.Wait();
 }
 
 void TLogLoader::Execute() {
@@ -261,8 +288,10 @@ void TLogLoader::ReadLogFile() {
   if (st.st_size <= 0) return Fail(LoadOutcome::EmptyFile);
   if (static_cast<unsigned long long>(st.st_size) >= std::numeric_limits<std::size_t>::max())
     return Fail(LoadOutcome::OutOfMemory);
+  if (AfterSizeQuery) AfterSizeQuery();
   // The whole file in one allocation of exactly its length + 1; the extra zero byte ends the
-  // text. A length that cannot be allocated fails this file, and so does a short read.
+  // text. A length that cannot be allocated fails this file, and so does a short read: a file cut
+  // short since its length was taken. Bytes added since then are not read.
   const std::size_t bufferSize = static_cast<std::size_t>(st.st_size) + 1;
   ByteBlock block = AllocatePrefaulted(bufferSize);
   if (!block) return Fail(LoadOutcome::OutOfMemory);
@@ -378,18 +407,24 @@ void TLogData::SetRoomAndFirstNumber() {
 
 LoadResult TLogData::LoadFromFile(const std::string& fileName) {
   FileName = fileName;
-  LoadOutcome outcome;
-  int systemError;
-  {
-    TLogLoader loader(fileName);
-    loader.RunAndWait();
-    SetBuffer(std::move(loader.Buffer), loader.BufferSize);
-    outcome = loader.Outcome;
-    systemError = loader.SystemError;
-  }
+  TLogLoader loader(fileName);
+  loader.RunAndWait();
+  return TakeOver(loader);
+}
+
+LoadResult TLogData::LoadFromFileHere(const std::string& fileName) {
+  FileName = fileName;
+  TLogLoader loader(fileName);
+  loader.Execute();
+  return TakeOver(loader);
+}
+
+LoadResult TLogData::TakeOver(TLogLoader& loader) {
+  SetBuffer(std::move(loader.Buffer), loader.BufferSize);
   if (!Buffer() || BufferSize() == 0)
-    return MakeLoadResult(outcome == LoadOutcome::Loaded ? LoadOutcome::OutOfMemory : outcome,
-                          systemError);
+    return MakeLoadResult(
+        loader.Outcome == LoadOutcome::Loaded ? LoadOutcome::OutOfMemory : loader.Outcome,
+        loader.SystemError);
   try {
     Parse();
   } catch (const std::bad_alloc&) {

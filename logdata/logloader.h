@@ -3,11 +3,36 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 #include "logdata/logdata.h"
 
 namespace yuzulog {
+
+// Work handed to the loader thread, which runs one piece of work at a time: Start hands it over
+// and returns at once (after the work of another caller, if one runs, has ended); Wait waits for
+// it to end. Destroying a started LoaderThread waits too. Work run there must not start work of
+// its own: it would wait for itself.
+class LoaderThread {
+ public:
+  LoaderThread() = default;
+  LoaderThread(const LoaderThread&) = delete;
+  LoaderThread& operator=(const LoaderThread&) = delete;
+  ~LoaderThread();
+
+  // Throws std::system_error when the loader thread cannot be started (nothing is handed over).
+  void Start(std::function<void()> work);
+  void Wait();
+  // Started and not yet waited for.
+  bool Busy() const { return FStarted; }
+
+ private:
+  class Worker;
+  std::function<void()> FWork;
+  bool FStarted = false;
+  bool FDone = true;  // set by the loader thread, read under its lock
+};
 
 class TLogLoader {
  public:
@@ -25,6 +50,9 @@ class TLogLoader {
   // Why there is no buffer (Loaded when there is one), and the errno behind CannotRead.
   LoadOutcome Outcome = LoadOutcome::Loaded;
   int SystemError = 0;
+  // Called after a .LOG file's length was taken and before its bytes are read: tests change the
+  // file there, as another program may at any time.
+  std::function<void()> AfterSizeQuery;
 
  private:
   void ReadLogFile();

@@ -108,6 +108,46 @@ TEST(LoaderTest, LargeArchivedLogsLoadWholeOrFailCleanly) {
   }
 }
 
+TEST(LoaderTest, FileChangedBetweenItsLengthAndItsReadFailsOrGivesTheBytesMeasured) {
+  TempDir dir;
+  LogBuilder b;
+  for (int n = 1; n <= 40; ++n) {
+    MessageSpec m;
+    m.Number = n;
+    m.Body = std::string(200, 'x');
+    b.Add(m);
+  }
+  const std::string text = b.Text();
+  const std::string path = dir.Write("a.LOG", text);
+  struct Change {
+    const char* What;
+    off_t NewLength;  // the file cut to this length (-1: not cut)
+    bool Grow;        // more text appended
+    bool Loads;
+  };
+  for (const Change& change :
+       {Change{"cut short", static_cast<off_t>(text.size() / 2), false, false},
+        Change{"emptied", 0, false, false}, Change{"grown", -1, true, true}}) {
+    dir.Write("a.LOG", text);
+    TLogLoader loader(path);
+    loader.AfterSizeQuery = [&] {
+      if (change.NewLength >= 0) {
+        ASSERT_EQ(truncate(path.c_str(), change.NewLength), 0);
+      }
+      if (change.Grow) std::ofstream(path, std::ios::app) << text;
+    };
+    loader.Execute();
+    if (change.Loads) {
+      ASSERT_TRUE(loader.Buffer) << change.What;
+      EXPECT_EQ(std::string(loader.Buffer.get(), loader.BufferSize), text + '\0') << change.What;
+    } else {
+      EXPECT_FALSE(loader.Buffer) << change.What;
+      EXPECT_EQ(loader.BufferSize, 0u) << change.What;
+      EXPECT_EQ(loader.Outcome, LoadOutcome::CannotRead) << change.What;
+    }
+  }
+}
+
 TEST(LoaderTest, LoadsFromSeveralThreadsEachGetTheirOwnFile) {
   // Loaders share one worker thread: callers on two threads must each get their own text.
   TempDir dir;

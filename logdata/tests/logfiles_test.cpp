@@ -162,6 +162,26 @@ TEST_F(LoadLoopTest, ReloadQuestionAnswersHoldAsTheyShould) {
   EXPECT_EQ(callbacks.Rebuilds, (std::vector<long long>{12 + 11 + 30}));
 }
 
+TEST_F(LoadLoopTest, AFileListedTwiceIsAskedAboutThoughItWasReadAhead) {
+  // The loop reads a file while it takes the one before; here the second a is read before the
+  // first is in the list, and the question about it must come all the same.
+  TempDir dir;
+  const std::string a = dir.Write("a.LOG", RoomLog(1, 1, 10));
+  const std::string b = dir.Write("b.LOG", RoomLog(2, 1, 10));
+  const std::string c = dir.Write("c.LOG", RoomLog(3, 1, 10));
+  for (const ReloadAnswer answer : {ReloadAnswer::No, ReloadAnswer::Yes}) {
+    LogFiles loaded;
+    FakeCallbacks asked;
+    asked.ReloadAnswers = {answer};
+    ExecuteOpen(loaded, {a, a, b, c}, progress, asked);
+    EXPECT_EQ(asked.ReloadQuestions.size(), 1u);
+    ASSERT_EQ(loaded.Count(), 3);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(loaded[i].Room, i + 1);
+    EXPECT_EQ(asked.Rebuilds, (std::vector<long long>{30}));
+  }
+}
+
 TEST_F(LoadLoopTest, ReplaceDropsFilesNotSelectedAgain) {
   ExecuteOpen(files, Paths({"room05a.LOG", "room12.lzh"}), progress, callbacks);
   callbacks.ReloadAnswers = {ReloadAnswer::No};
