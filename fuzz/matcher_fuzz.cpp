@@ -1,7 +1,10 @@
 // Any keyword and text in every scan mode: the fast search (AVX2 where the processor has it, and
 // the 16-byte baseline) must give exactly the plain byte loop's answer, also when the scan restarts
 // after each hit as the highlighting does, and also when it may read past the terminator: the
-// input's bytes after its first NUL, then copies of the keyword, stand there.
+// input's bytes after its first NUL, then copies of the keyword, stand there. The pair search over
+// whole stretches must give its byte loop's answer and find a pair before the terminator of every
+// text with a hit.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,6 +26,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Every mode, and one number past them, which finds nothing.
   for (int number = 0; number <= yuzulog::kScanModeCount; ++number) {
     const auto mode = static_cast<yuzulog::ScanMode>(number);
+    if (motcle.KeyLength > 0) {
+      const bool hit = motcle.FindPlain(block.c_str(), mode) != nullptr;
+      for (int pair = 0; pair < std::max(motcle.KeyLength - 1, 1); ++pair) {
+        const char* found = motcle.FindPair(block.c_str(), readable, pair, mode);
+        if (found != motcle.FindPairPlain(block.c_str(), readable, pair, mode)) __builtin_trap();
+        if (hit && found >= block.c_str() + text.size()) __builtin_trap();
+      }
+    }
     const char* p = block.c_str();
     for (int round = 0; round < 64; ++round) {
       const char* fast = motcle.Find(p, mode);

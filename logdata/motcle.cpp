@@ -101,8 +101,77 @@ const char* TMotCle::FindBaseline(const char* text, ScanMode mode, const char* r
   const auto* r = reinterpret_cast<const unsigned char*>(readable);
   const unsigned char* hit =
       WithScanMode(mode, static_cast<const unsigned char*>(nullptr),
-                   [&](auto mo) { return ScanWindows<BaselineBlock, mo>(s, r, k, m); });
+                   [&](auto mo) { return ScanWindows<BaselineOps, mo>(s, r, k, m); });
   return reinterpret_cast<const char*>(hit);
+}
+
+const char* TMotCle::FindPair(const char* from, const char* end, int pair, ScanMode mode) const {
+  const auto* f = reinterpret_cast<const unsigned char*>(from);
+  const auto* e = reinterpret_cast<const unsigned char*>(end);
+  const unsigned char* k = KeyText();
+  const unsigned char* m = KeyMask();
+#if defined(YUZULOG_AVX2_SCAN)
+  if (UseAvx2Scans())
+    return reinterpret_cast<const char*>(detail::FindPairAvx2(f, e, k, m, pair, mode));
+#endif
+  return reinterpret_cast<const char*>(
+      WithScanMode(mode, e, [&](auto mo) { return ScanPair<BaselineOps, mo>(f, e, k, m, pair); }));
+}
+
+const char* TMotCle::FindPairPlain(const char* from, const char* end, int pair,
+                                   ScanMode mode) const {
+  if (static_cast<int>(mode) >= kScanModeCount) return end;
+  const bool folded = (static_cast<int>(mode) & 1) != 0;
+  const unsigned char* k = KeyText() + pair;
+  const unsigned char* m = KeyMask() + pair;
+  auto equal = [&](unsigned char t, int j) {
+    return folded ? ((t ^ k[j]) & m[j]) == 0 : t == k[j];
+  };
+  // What the attempt may pass over between the two bytes.
+  auto skippable = [&](unsigned char b) {
+    if (mode == ScanMode::Exact || mode == ScanMode::Folded) return false;
+    if (mode == ScanMode::ExactIgnoringLineBreaks || mode == ScanMode::FoldedIgnoringLineBreaks)
+      return IsLineBreak(b);
+    // Right after the first byte of a double-byte character nothing is skipped.
+    if (!IsSecondByteAt(KeyText(), pair) && IsMatcherLeadByte(k[0])) return false;
+    return IsSingleBlank(b) || b == 0x81;
+  };
+  for (const auto* c = reinterpret_cast<const unsigned char*>(from);
+       c + 1 < reinterpret_cast<const unsigned char*>(end); ++c) {
+    if (!equal(c[0], 0)) continue;
+    if (k[1] == 0 || equal(c[1], 1) || skippable(c[1])) return reinterpret_cast<const char*>(c);
+  }
+  return end;
+}
+
+KeyPair TMotCle::RarestPair(const ByteCounts& counts, ScanMode mode) const {
+  const bool folded = (static_cast<int>(mode) & 1) != 0;
+  const unsigned char* k = KeyText();
+  const unsigned char* m = KeyMask();
+  // Positions holding keyword byte j; a folded letter stands in both cases.
+  auto holding = [&](int j) {
+    if (folded && m[j] == 0xDF) return counts[k[j] | 0x20u] + counts[k[j] & 0xDFu];
+    return counts[k[j]];
+  };
+  std::uint64_t all = 0;
+  for (const std::uint64_t c : counts)
+    all += c;
+  KeyPair best{0, UINT64_MAX};
+  const int last = std::max(KeyLength - 1, 1);
+  for (int i = 0; i < last && i < KeyLength; ++i) {
+    std::uint64_t second = all;  // a keyword of one byte: any byte may follow
+    if (i + 1 < KeyLength) {
+      second = holding(i + 1);
+      if (mode == ScanMode::ExactIgnoringLineBreaks || mode == ScanMode::FoldedIgnoringLineBreaks)
+        second += counts[kCR] + counts[kLF];
+      else if ((mode == ScanMode::ExactIgnoringBlanks || mode == ScanMode::FoldedIgnoringBlanks) &&
+               (IsSecondByteAt(k, i) || !IsMatcherLeadByte(k[i])))
+        second += counts[0x09] + counts[kLF] + counts[kCR] + counts[0x20] + counts[0x81];
+    }
+    const std::uint64_t weight = (holding(i) + 1) * (second + 1);
+    if (weight < best.Weight) best = {i, weight};
+  }
+  return best;
 }
 
 std::size_t MatchedLength(const char* h, std::int32_t keyLength, ScanMode mode) {

@@ -4,6 +4,7 @@
 // and nothing allocates while scanning.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -23,6 +24,16 @@ enum class ScanMode : std::uint8_t {
   FoldedIgnoringBlanks = 5,      //
 };
 constexpr int kScanModeCount = 6;
+
+// How often each byte value occurs in a sample of the text to be searched.
+using ByteCounts = std::array<std::uint64_t, 256>;
+
+// A pair of adjacent keyword bytes (see TMotCle::FindPair) and how many positions of text with
+// given byte counts are expected to hold it, in arbitrary units: lower is rarer.
+struct KeyPair {
+  int Offset = 0;
+  std::uint64_t Weight = 0;
+};
 
 class TMotCle {
  public:
@@ -56,6 +67,20 @@ class TMotCle {
   const char* FindBaseline(const char* text, ScanMode mode, const char* readable = nullptr) const;
   // The same answer by the plain byte loop: every start position, one attempt each.
   const char* FindPlain(const char* text, ScanMode mode) const;
+
+  // A test that whole stretches of text can pass over: the keyword bytes at pair and pair + 1
+  // (a keyword of one byte: that byte alone). The first position c in [from, end - 1) where they
+  // stand as a hit in mode holds them: c[0] equals keyword byte pair as the mode compares, and
+  // c[1] equals the next keyword byte or is a byte the mode may skip before it. So every hit in
+  // a text that starts at or after from has such a position before its terminator, and a text
+  // without one holds no hit. Every byte in [from, end) is data (a NUL ends nothing); end - 1
+  // must be readable, and nothing after it is read. end when there is none. For a non-empty
+  // keyword and 0 <= pair < max(KeyLength - 1, 1).
+  const char* FindPair(const char* from, const char* end, int pair, ScanMode mode) const;
+  // The same answer one position at a time.
+  const char* FindPairPlain(const char* from, const char* end, int pair, ScanMode mode) const;
+  // The pair for FindPair that text with the given byte counts holds least often in mode.
+  KeyPair RarestPair(const ByteCounts& counts, ScanMode mode) const;
 
  private:
   // Mask in the first FHalf bytes, text in the second FHalf bytes, zero-filled.

@@ -6,9 +6,15 @@ namespace yuzulog::detail {
 
 const unsigned char* FindAvx2(const unsigned char* text, const unsigned char* readable,
                               const unsigned char* k, const unsigned char* m, ScanMode mode) {
-  return WithScanMode(mode, static_cast<const unsigned char*>(nullptr), [&](auto mo) {
-    return ScanWindows<Block<Avx2Ops>, mo>(text, readable, k, m);
-  });
+  return WithScanMode(mode, static_cast<const unsigned char*>(nullptr),
+                      [&](auto mo) { return ScanWindows<Avx2Ops, mo>(text, readable, k, m); });
+}
+
+const unsigned char* FindPairAvx2(const unsigned char* from, const unsigned char* end,
+                                  const unsigned char* k, const unsigned char* m, int pair,
+                                  ScanMode mode) {
+  return WithScanMode(mode, end,
+                      [&](auto mo) { return ScanPair<Avx2Ops, mo>(from, end, k, m, pair); });
 }
 
 }  // namespace yuzulog::detail

@@ -23,10 +23,14 @@ namespace yuzulog {
 enum class ScanMode : std::uint8_t;
 
 namespace detail {
-// Find in mode 0-5 by the AVX2 scan, for a non-empty keyword (motcle_avx2.cpp; only in builds
-// for x86-64, and only to be called where the processor has AVX2). readable as for TMotCle::Find.
+// Find and FindPair in mode 0-5 by the AVX2 scan, for a non-empty keyword (motcle_avx2.cpp; only
+// in builds for x86-64, and only to be called where the processor has AVX2). readable as for
+// TMotCle::Find.
 const unsigned char* FindAvx2(const unsigned char* text, const unsigned char* readable,
                               const unsigned char* k, const unsigned char* m, ScanMode mode);
+const unsigned char* FindPairAvx2(const unsigned char* from, const unsigned char* end,
+                                  const unsigned char* k, const unsigned char* m, int pair,
+                                  ScanMode mode);
 }  // namespace detail
 
 namespace {
@@ -155,12 +159,23 @@ constexpr std::size_t kWindow = 4096;
 // The bytes that may stand between the first two compared text bytes of an attempt.
 enum class Between { Nothing, LineBreaks, Blanks };
 
+// How a block tests the byte after a position: it equals the second keyword byte; or it does, or
+// it is a byte up to Limit; or either, or it is 0x81. A test may let through more than the byte
+// filter (every examined position gets the exact attempt): a byte the attempt may skip is taken
+// as "a byte up to CR" (line breaks) or "a byte up to space, or 0x81" (blanks), two operations
+// instead of a compare for each skippable byte, and after a keyword of one byte every byte
+// passes as "a byte up to 0xFF".
+enum class SecondTest { Equal, EqualOrUpTo, EqualOrUpToOr81 };
+
 // The filter that every successful first compared byte c passes: c matches the first keyword
 // byte and c[1] either matches the second or is a byte the attempt may skip first.
 struct CandidateFilter {
   unsigned char Or0, Target0, Or1, Target1;
   bool TwoBytes;
   Between Skip;
+  // The block form of the second byte's test.
+  SecondTest Second;
+  unsigned char Limit;
 
   bool SkippableSecond(unsigned char b) const {
     switch (Skip) {
@@ -215,8 +230,11 @@ struct Avx2Ops {
 };
 #endif
 
-// The filter applied to Ops::kBytes positions at a time.
-template <class Ops>
+// The filter applied to Ops::kBytes positions at a time. Folds: whether the filter folds a
+// letter (an OR with 0x20 before the compare); a folded mode whose keyword bytes are no letters
+// (a Japanese keyword) compares like an exact one and takes the block without the two ORs.
+// Second: the filter's SecondTest.
+template <class Ops, bool Folds, SecondTest Second>
 class Block {
  public:
   static constexpr std::ptrdiff_t kBytes = Ops::kBytes;
@@ -226,54 +244,38 @@ class Block {
         FTarget0(Ops::Set(f.Target0)),
         FOr1(Ops::Set(f.Or1)),
         FTarget1(Ops::Set(f.Target1)),
-        FSkipLimit(Ops::Set(f.Skip == Between::Blanks ? 0x20 : kCR)),
-        FFullWidthLead(Ops::Set(0x81)),
-        FTwoBytes(f.TwoBytes),
-        FSkip(f.Skip) {}
+        FLimit(Ops::Set(f.Limit)),
+        FFullWidthLead(Ops::Set(0x81)) {}
 
-  // Bit i set when position p + i passes the filter; reads p[0..kBytes]. The block test may let
-  // through more positions than the byte filter (every examined position gets the exact
-  // attempt): a second byte that the attempt may skip is tested as "a byte up to CR" (line
-  // breaks) or "a byte up to space, or 0x81" (blanks), two operations instead of one compare
-  // for each skippable byte.
-  //
-  // Folds: whether the filter folds a letter (an OR with 0x20 before the compare). A folded mode
-  // whose first two keyword bytes are no letters (a Japanese keyword) compares like an exact one
-  // and takes the block without the two ORs.
-  template <bool Folds>
-  unsigned Mask(const unsigned char* p) const {
-    return Ops::Bits(Candidates<Folds>(Ops::Load(p), p));
-  }
+  // Bit i set when position p + i passes the filter; reads p[0..kBytes].
+  unsigned Mask(const unsigned char* p) const { return Ops::Bits(Candidates(Ops::Load(p), p)); }
 
-  // The same test for a block whose bytes v were loaded from p, as a vector: a byte of all ones
+  // The same test for a block whose bytes v0 were loaded from p, as a vector: a byte of all ones
   // for each position that passes.
-  template <bool Folds>
   typename Ops::V Candidates(typename Ops::V v0, const unsigned char* p) const {
     using V = typename Ops::V;
     const V hit = Ops::Eq(Folds ? Ops::Or(v0, FOr0) : v0, FTarget0);
     // No early way out when the first byte is nowhere in the block: for a common first byte that
     // branch is taken about half the time and mispredicted as often, which costs more than the
     // second test.
-    if (!FTwoBytes) return hit;
     const V v1 = Ops::Load(p + 1);
     V second = Ops::Eq(Folds ? Ops::Or(v1, FOr1) : v1, FTarget1);
-    if (FSkip != Between::Nothing) {
-      second = Ops::Or(second, Ops::Eq(Ops::MinU(v1, FSkipLimit), v1));
-      if (FSkip == Between::Blanks) second = Ops::Or(second, Ops::Eq(v1, FFullWidthLead));
-    }
+    if constexpr (Second != SecondTest::Equal)
+      second = Ops::Or(second, Ops::Eq(Ops::MinU(v1, FLimit), v1));
+    if constexpr (Second == SecondTest::EqualOrUpToOr81)
+      second = Ops::Or(second, Ops::Eq(v1, FFullWidthLead));
     return Ops::And(hit, second);
   }
 
   // Two blocks from p at once, for a scan that may read past the terminator: the positions of
   // p[0..2 * kBytes) that pass, and those that hold a zero byte, each bit i for p + i; reads
   // p[0..2 * kBytes]. Both are 0 when neither is found, after a single test of the two blocks.
-  template <bool Folds>
   void Pair(const unsigned char* p, std::uint64_t& candidates, std::uint64_t& zeros) const {
     using V = typename Ops::V;
     const V v0 = Ops::Load(p);
     const V v1 = Ops::Load(p + kBytes);
-    const V c0 = Candidates<Folds>(v0, p);
-    const V c1 = Candidates<Folds>(v1, p + kBytes);
+    const V c0 = Candidates(v0, p);
+    const V c1 = Candidates(v1, p + kBytes);
     const V z0 = Ops::Eq(v0, Ops::Zero());
     const V z1 = Ops::Eq(v1, Ops::Zero());
     if (!Ops::Any(Ops::Or(Ops::Or(c0, z0), Ops::Or(c1, z1)))) {
@@ -285,34 +287,48 @@ class Block {
     zeros = Ops::Bits(z0) | std::uint64_t{Ops::Bits(z1)} << kBytes;
   }
 
+  // The positions of p[0..2 * kBytes) that pass, with one test of the two blocks when none does;
+  // reads p[0..2 * kBytes].
+  std::uint64_t PairCandidates(const unsigned char* p) const {
+    using V = typename Ops::V;
+    const V c0 = Candidates(Ops::Load(p), p);
+    const V c1 = Candidates(Ops::Load(p + kBytes), p + kBytes);
+    if (!Ops::Any(Ops::Or(c0, c1))) return 0;
+    return Ops::Bits(c0) | std::uint64_t{Ops::Bits(c1)} << kBytes;
+  }
+
  private:
-  typename Ops::V FOr0, FTarget0, FOr1, FTarget1, FSkipLimit, FFullWidthLead;
-  bool FTwoBytes;
-  Between FSkip;
+  typename Ops::V FOr0, FTarget0, FOr1, FTarget1, FLimit, FFullWidthLead;
 };
 
 // No vector unit: every position goes through the byte loop.
-struct NoBlock {
+struct NoOps {
   static constexpr std::ptrdiff_t kBytes = 0;
-  explicit NoBlock(const CandidateFilter&) {}
-  template <bool Folds>
-  unsigned Mask(const unsigned char*) const {
-    return 0;
-  }
-  template <bool Folds>
+};
+template <bool Folds, SecondTest Second>
+class Block<NoOps, Folds, Second> {
+ public:
+  static constexpr std::ptrdiff_t kBytes = 0;
+  explicit Block(const CandidateFilter&) {}
+  unsigned Mask(const unsigned char*) const { return 0; }
   void Pair(const unsigned char*, std::uint64_t& candidates, std::uint64_t& zeros) const {
     candidates = zeros = 0;
   }
+  std::uint64_t PairCandidates(const unsigned char*) const { return 0; }
 };
 
 #if defined(__SSE2__)
-using BaselineBlock = Block<Sse2Ops>;
+using BaselineOps = Sse2Ops;
 #else
-using BaselineBlock = NoBlock;
+using BaselineOps = NoOps;
 #endif
 
+// The filter for the keyword bytes k[0] and k[1] (mask m); secondByte: k[0] is the second byte of
+// a double-byte character of the keyword (then k[1] starts a character, and in modes 4 and 5 the
+// attempt skips blanks before it).
 template <int Mode>
-CandidateFilter MakeFilter(const unsigned char* k, const unsigned char* m) {
+CandidateFilter MakeFilter(const unsigned char* k, const unsigned char* m,
+                           bool secondByte = false) {
   constexpr bool folded = (Mode & 1) != 0;
   CandidateFilter filter{};
   filter.Or0 = folded && m[0] == 0xDF ? 0x20 : 0x00;
@@ -325,8 +341,88 @@ CandidateFilter MakeFilter(const unsigned char* k, const unsigned char* m) {
   else if constexpr (Mode <= 3)
     filter.Skip = Between::LineBreaks;
   else  // after a lead byte the attempt compares the next byte without skipping
-    filter.Skip = IsMatcherLeadByte(k[0]) ? Between::Nothing : Between::Blanks;
+    filter.Skip = !secondByte && IsMatcherLeadByte(k[0]) ? Between::Nothing : Between::Blanks;
+  if (!filter.TwoBytes) {
+    filter.Second = SecondTest::EqualOrUpTo;
+    filter.Limit = 0xFF;
+  } else if (filter.Skip == Between::LineBreaks) {
+    filter.Second = SecondTest::EqualOrUpTo;
+    filter.Limit = kCR;
+  } else if (filter.Skip == Between::Blanks) {
+    filter.Second = SecondTest::EqualOrUpToOr81;
+    filter.Limit = 0x20;
+  } else {
+    filter.Second = SecondTest::Equal;
+    filter.Limit = 0;
+  }
   return filter;
+}
+
+// Calls f(folds, second) with the filter's block shape as compile-time constants
+// (std::integral_constant), and only with the shapes mode Mode can give.
+template <int Mode, class F>
+auto WithBlockShape(const CandidateFilter& filter, F&& f) {
+  auto withSecond = [&](auto folds) {
+    using Equal = std::integral_constant<SecondTest, SecondTest::Equal>;
+    using UpTo = std::integral_constant<SecondTest, SecondTest::EqualOrUpTo>;
+    using UpToOr81 = std::integral_constant<SecondTest, SecondTest::EqualOrUpToOr81>;
+    if constexpr (Mode >= 4) {
+      if (filter.Second == SecondTest::EqualOrUpToOr81) return f(folds, UpToOr81{});
+    }
+    if constexpr (Mode <= 1 || Mode >= 4) {
+      if (filter.Second == SecondTest::Equal) return f(folds, Equal{});
+    }
+    return f(folds, UpTo{});  // modes 2 and 3 take nothing else
+  };
+  if constexpr ((Mode & 1) != 0) {
+    if ((filter.Or0 | filter.Or1) != 0) return withSecond(std::true_type{});
+  }
+  return withSecond(std::false_type{});
+}
+
+// Whether keyword byte i is the second byte of a double-byte character as a successful attempt
+// in modes 4 and 5 sees it. The attempt's flag comes from the text bytes, but a text byte that
+// matched a keyword byte is lead-valued exactly when the keyword byte is (lead bytes compare
+// exactly), so the keyword alone decides.
+inline bool IsSecondByteAt(const unsigned char* k, int i) {
+  bool second = false;
+  for (int j = 0; j < i; ++j)
+    second = !second && IsMatcherLeadByte(k[j]);
+  return second;
+}
+
+// The first position c in [from, end - 1) that passes filter, or end; every byte there is data
+// (a NUL ends nothing), and nothing at or after end is read.
+template <class WideOps, bool Folds, SecondTest Second>
+const unsigned char* ScanPairWith(const CandidateFilter& filter, const unsigned char* from,
+                                  const unsigned char* end) {
+  using Wide = Block<WideOps, Folds, Second>;
+  const Wide wide(filter);
+  const unsigned char* p = from;
+  if constexpr (Wide::kBytes > 0) {
+    // A pair of blocks reads p[0..2 * kBytes].
+    constexpr std::ptrdiff_t kPair = 2 * Wide::kBytes;
+    for (; end - p > kPair; p += kPair) {
+      // The block test lets through more than the byte filter: each position it gives is checked.
+      for (std::uint64_t bits = wide.PairCandidates(p); bits != 0; bits &= bits - 1) {
+        const unsigned char* c = p + __builtin_ctzll(bits);
+        if (filter.Passes(c)) return c;
+      }
+    }
+  }
+  for (; end - p > 1; ++p)
+    if (filter.Passes(p)) return p;
+  return end;
+}
+
+// FindPair (TMotCle) in mode Mode for keyword bytes pair and pair + 1 of a non-empty keyword.
+template <class WideOps, int Mode>
+const unsigned char* ScanPair(const unsigned char* from, const unsigned char* end,
+                              const unsigned char* k, const unsigned char* m, int pair) {
+  const CandidateFilter filter = MakeFilter<Mode>(k + pair, m + pair, IsSecondByteAt(k, pair));
+  return WithBlockShape<Mode>(filter, [&](auto folds, auto second) {
+    return ScanPairWith<WideOps, folds, second>(filter, from, end);
+  });
 }
 
 // Find in mode Mode for a non-empty keyword (text k, mask m) with its candidate filter. Where the
@@ -335,10 +431,12 @@ CandidateFilter MakeFilter(const unsigned char* k, const unsigned char* m) {
 // terminator at once, while a pair's loads stay before readable. Then, or from the start:
 // candidates Wide::kBytes positions at a time, then 16 at a time where Wide is wider, then byte
 // by byte to the end of each window.
-template <class Wide, int Mode, bool Folds>
+template <class WideOps, int Mode, bool Folds, SecondTest Second>
 const unsigned char* ScanWindowsWith(const CandidateFilter& filter, const unsigned char* begin,
                                      const unsigned char* readable, const unsigned char* k,
                                      const unsigned char* m) {
+  using Wide = Block<WideOps, Folds, Second>;
+  using Narrow = Block<BaselineOps, Folds, Second>;
   // Every position before `known` has been decided; `known` itself is a start position.
   const unsigned char* known = begin;
 
@@ -369,7 +467,7 @@ const unsigned char* ScanWindowsWith(const CandidateFilter& filter, const unsign
   };
 
   const Wide wide(filter);
-  const BaselineBlock narrow(filter);
+  const Narrow narrow(filter);
   const unsigned char* p = begin;
   if constexpr (Wide::kBytes > 0) {
     // One pass: the terminator is found by the same loads as the candidates, and the scan ends
@@ -378,7 +476,7 @@ const unsigned char* ScanWindowsWith(const CandidateFilter& filter, const unsign
     if (readable != nullptr) {
       for (; readable - p > kPair; p += kPair) {
         std::uint64_t candidates, zeros;
-        wide.template Pair<Folds>(p, candidates, zeros);
+        wide.Pair(p, candidates, zeros);
         if ((candidates | zeros) == 0) continue;
         if (zeros != 0) candidates &= (zeros & (0 - zeros)) - 1;
         if (const unsigned char* hit = examineBits(p, candidates)) return hit;
@@ -394,12 +492,12 @@ const unsigned char* ScanWindowsWith(const CandidateFilter& filter, const unsign
     // terminator).
     if constexpr (Wide::kBytes > 0) {
       for (; end - p >= Wide::kBytes; p += Wide::kBytes)
-        if (const unsigned char* hit = examineBits(p, wide.template Mask<Folds>(p))) return hit;
+        if (const unsigned char* hit = examineBits(p, wide.Mask(p))) return hit;
     }
-    if constexpr (BaselineBlock::kBytes > 0 && Wide::kBytes > BaselineBlock::kBytes) {
-      if (end - p >= BaselineBlock::kBytes) {
-        if (const unsigned char* hit = examineBits(p, narrow.template Mask<Folds>(p))) return hit;
-        p += BaselineBlock::kBytes;
+    if constexpr (Narrow::kBytes > 0 && Wide::kBytes > Narrow::kBytes) {
+      if (end - p >= Narrow::kBytes) {
+        if (const unsigned char* hit = examineBits(p, narrow.Mask(p))) return hit;
+        p += Narrow::kBytes;
       }
     }
     for (; p < end; ++p)
@@ -410,15 +508,13 @@ const unsigned char* ScanWindowsWith(const CandidateFilter& filter, const unsign
 }
 
 // Find in mode Mode for a non-empty keyword (text k, mask m).
-template <class Wide, int Mode>
+template <class WideOps, int Mode>
 const unsigned char* ScanWindows(const unsigned char* begin, const unsigned char* readable,
                                  const unsigned char* k, const unsigned char* m) {
   const CandidateFilter filter = MakeFilter<Mode>(k, m);
-  if constexpr ((Mode & 1) != 0) {
-    if ((filter.Or0 | filter.Or1) != 0)
-      return ScanWindowsWith<Wide, Mode, true>(filter, begin, readable, k, m);
-  }
-  return ScanWindowsWith<Wide, Mode, false>(filter, begin, readable, k, m);
+  return WithBlockShape<Mode>(filter, [&](auto folds, auto second) {
+    return ScanWindowsWith<WideOps, Mode, folds, second>(filter, begin, readable, k, m);
+  });
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "search/search.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 
 #include "common/sjis.h"
 #include "logdata/logfiles.h"
@@ -25,6 +27,52 @@ long long NowMs() {
 
 constexpr bool IsControlOrSpace(unsigned char b) {
   return b >= 0x01 && b <= 0x20;
+}
+
+// Byte counts of a sample of the loaded text, for the choice of a keyword's rarest byte pair: up
+// to 16 files spread over the list, 16 kB from the middle of each.
+ByteCounts SampleLoadedText(const LogFiles& files) {
+  constexpr int kFiles = 16;
+  constexpr std::size_t kBytes = 16 * 1024;
+  ByteCounts counts{};
+  const int n = files.Count();
+  for (int i = 0; i < std::min(n, kFiles); ++i) {
+    const TLogData& file = files[static_cast<int>(static_cast<long long>(i) * n / kFiles)];
+    const std::size_t size = file.BufferSize();
+    const std::size_t start = size > kBytes ? (size - kBytes) / 2 : 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(file.Buffer());
+    for (std::size_t j = start; j < std::min(size, start + kBytes); ++j)
+      ++counts[p[j]];
+  }
+  return counts;
+}
+
+// A keyword that every hit must hold, and the pair of its bytes that gates whole stretches of a
+// file (TMotCle::FindPair): of the simple items' keywords, the one whose rarest pair is rarest.
+struct Gate {
+  const TMotCle* Key = nullptr;  // none: every message gets the whole test
+  int Pair = 0;
+};
+
+Gate ChooseGate(const Conditions& conditions, const LogFiles& files, ScanMode mode) {
+  Gate gate;
+  std::uint64_t weight = UINT64_MAX;
+  ByteCounts counts{};
+  bool counted = false;
+  for (const ConditionItem& item : conditions.Items()) {
+    // An empty keyword holds in every text; an alternative of a compound item is not needed.
+    if (item.Compound || item.Keys.size() != 1 || item.Keys[0].KeyLength == 0) continue;
+    if (!counted) {
+      counts = SampleLoadedText(files);
+      counted = true;
+    }
+    const KeyPair pair = item.Keys[0].RarestPair(counts, mode);
+    if (pair.Weight < weight) {
+      weight = pair.Weight;
+      gate = {&item.Keys[0], pair.Offset};
+    }
+  }
+  return gate;
 }
 
 std::string_view TrimControlsAndSpaces(std::string_view s) {
@@ -181,9 +229,24 @@ OpStatus SearchState::SearchMessages(Progress& progress, SearchJob& job, const S
       }
     }
   } else {
+    // Over whole files a keyword's rarest byte pair is looked for in the file's text at once,
+    // and a message without it gets no test at all. Where the ID or the handle name is asked
+    // for, the cheap tests leave few messages to scan, and each gets the whole test instead.
+    const Gate gate = fields.CheckBoxID || fields.CheckBoxName
+                          ? Gate{}
+                          : ChooseGate(FConditions, files, ScanMode);
     for (const auto& file : files) {
+      const char* const end = file->Buffer() + file->BufferSize();
+      const char* pair = nullptr;  // the next place the gate found, once looked for
       for (TLogMessage& m : file->Messages()) {
-        if (examine(m)) job.Hits.push_back(&m);
+        bool mayHold = true;
+        if (gate.Key != nullptr) {
+          const char* from = fields.IncludeHeader ? m.HeadStart : m.BodyStart;
+          if (pair == nullptr || pair < from)
+            pair = gate.Key->FindPair(from, end, gate.Pair, ScanMode);
+          mayHold = pair < m.TextEnd;
+        }
+        if (mayHold && examine(m)) job.Hits.push_back(&m);
         if (counted()) {
           status = OpStatus::Cancelled;
           break;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -242,6 +244,62 @@ TEST(Find, FastSearchAgreesWithThePlainLoopAcrossLongTexts) {
       }
     }
   }
+}
+
+// FindPair passes over whole stretches of text, NULs included: it must give the byte loop's
+// answer, and every hit the scan finds must have the pair before the text's terminator.
+TEST(FindPair, AgreesWithTheByteLoopAndNeverMissesAHit) {
+  const unsigned char alphabet[] = {'a',  'A',  'b',  ' ',  '\t', '\r', '\n', 0x81, 0x40,
+                                    0x88, 0x9F, 0xE0, 0x41, 0x61, 0,    0x80, 'c'};
+  std::mt19937 rng(777);
+  auto randomText = [&](std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i)
+      s += static_cast<char>(alphabet[rng() % sizeof alphabet]);
+    return s;
+  };
+  int hits = 0;
+  for (int round = 0; round < 1500; ++round) {
+    std::string key = randomText(1 + rng() % 4);
+    key = key.substr(0, key.find('\0'));
+    if (key.empty()) continue;
+    const std::string block = randomText(rng() % 220) + '\0';
+    const char* end = block.data() + block.size();
+    const TMotCle k(key);
+    for (int mode = 0; mode <= kScanModeCount; ++mode) {
+      for (int pair = 0; pair < std::max(k.KeyLength - 1, 1); ++pair) {
+        for (const char* from = block.c_str(); from < end; from += 1 + rng() % 40) {
+          const char* found = k.FindPair(from, end, pair, Mode(mode));
+          ASSERT_EQ(found, k.FindPairPlain(from, end, pair, Mode(mode)))
+              << "round " << round << " mode " << mode << " pair " << pair;
+          if (k.FindPlain(from, Mode(mode)) != nullptr) {
+            ++hits;
+            ASSERT_LT(found, from + std::strlen(from))
+                << "round " << round << " mode " << mode << " pair " << pair;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GT(hits, 1000);
+}
+
+TEST(FindPair, RarestPairHoldsTheBytesTheTextHoldsLeast) {
+  ByteCounts counts{};
+  counts['x'] = 100;
+  counts['y'] = 10;
+  counts['z'] = 1000;
+  counts[' '] = 100000;
+  const TMotCle key("xyz");
+  // Compared as they stand, x y is the rarest pair; where blanks may come between, every pair
+  // whose second byte may follow blanks is as common as blanks, and y z is the rarer one.
+  EXPECT_EQ(key.RarestPair(counts, ScanMode::Exact).Offset, 0);
+  EXPECT_EQ(key.RarestPair(counts, ScanMode::ExactIgnoringBlanks).Offset, 1);
+  // Folded, a letter counts in both cases.
+  counts['X'] = 100000;
+  EXPECT_EQ(key.RarestPair(counts, ScanMode::Exact).Offset, 0);
+  EXPECT_EQ(key.RarestPair(counts, ScanMode::Folded).Offset, 1);
+  EXPECT_EQ(TMotCle("x").RarestPair(counts, ScanMode::Exact).Offset, 0);
 }
 
 TEST(Conditions, AllItemsMustHoldAndOneAlternativeSuffices) {

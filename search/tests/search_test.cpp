@@ -226,6 +226,74 @@ TEST_F(SearchMessagesTest, NarrowingKeepsTheDisplayOrderOfTheSurvivors) {
   EXPECT_EQ(Run(f, false), (std::vector<int>{1, 3}));
 }
 
+TEST_F(SearchMessagesTest, SearchOverWholeFilesFindsWhatEachMessagesTestFinds) {
+  // The search looks for a keyword's rarest byte pair in each file's text at once and tests only
+  // the messages that hold it: the hits must be those of the test run on every message. Bodies
+  // and titles put the keywords across line ends and blanks, at message edges and in headers.
+  const char* pieces[] = {"ab", "AB", "a\nb", "a b",    "a　b", "甘い", "甘\nい", "甘 い",
+                          "x",  "  ", "\n",   "ミカン", "a",    "b",    "カ"};
+  const char* titles[] = {"ab", "タイトル", "甘い話", ""};
+  std::uint64_t state = 0x2545F4914F6CDD1Dull;
+  auto next = [&] {
+    state ^= state << 13;
+    state ^= state >> 7;
+    state ^= state << 17;
+    return state;
+  };
+  for (int file = 0; file < 4; ++file) {
+    std::vector<MessageSpec> specs;
+    for (int n = 1; n <= 60; ++n) {
+      std::string body;
+      for (std::uint64_t i = next() % 12; i > 0; --i)
+        body += pieces[next() % std::size(pieces)];
+      MessageSpec m = Msg(n, body);
+      m.Title = titles[next() % std::size(titles)];
+      specs.push_back(m);
+    }
+    Load(specs);
+  }
+  struct Fields {
+    std::vector<std::string> Edits;
+    bool Enhanced;
+  };
+  const Fields searches[] = {{{"ab"}, false},
+                             {{"AB"}, false},
+                             {{Sjis("甘い")}, false},
+                             {{"b"}, false},
+                             {{"a b"}, false},
+                             {{Sjis("カン")}, false},
+                             {{"ab", Sjis("甘い")}, false},
+                             {{"ab," + Sjis("甘い")}, true},
+                             {{""}, false}};
+  for (const Fields& search : searches) {
+    for (const bool ignoreCase : {false, true}) {
+      for (const IgnoreCode code :
+           {IgnoreCode::None, IgnoreCode::LineBreaks, IgnoreCode::LineBreaksAndBlanks}) {
+        for (const bool includeHeader : {false, true}) {
+          SearchFields f;
+          for (std::size_t i = 0; i < search.Edits.size(); ++i) {
+            f.Edit[i] = search.Edits[i];
+            f.CheckBox[i] = true;
+          }
+          f.Enhanced = search.Enhanced;
+          f.IgnoreCase = ignoreCase;
+          f.IgnoreCode = code;
+          f.IncludeHeader = includeHeader;
+          Conditions conditions;
+          ScanMode mode;
+          BuildConditions(f, conditions, mode);
+          std::vector<int> expected;
+          for (const auto& log : Files)
+            for (const TLogMessage& m : log->Messages())
+              if (m.Matches(conditions, mode, includeHeader)) expected.push_back(m.Number);
+          ASSERT_EQ(Run(f), expected) << search.Edits[0] << " mode " << static_cast<int>(mode)
+                                      << " header " << includeHeader;
+        }
+      }
+    }
+  }
+}
+
 TEST_F(SearchMessagesTest, ProgressEvery512AndCancelKeepsThePartialHits) {
   std::vector<MessageSpec> many;
   for (int i = 1; i <= 1200; ++i)
