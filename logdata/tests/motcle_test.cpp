@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "logdata/motcle.h"
@@ -40,6 +41,23 @@ const char* CheckedFind(const TMotCle& k, const char* p, const char* readable, i
   EXPECT_EQ(k.FindBaseline(p, Mode(mode), readable), plain) << "mode " << mode << ", bounded";
   return plain;
 }
+
+// Random texts over a small alphabet, from a fixed seed.
+class RandomTexts {
+ public:
+  RandomTexts(std::string alphabet, unsigned seed) : FAlphabet(std::move(alphabet)), FRng(seed) {}
+  std::string operator()(std::size_t n) {
+    std::string s;
+    for (std::size_t i = 0; i < n; ++i)
+      s += FAlphabet[FRng() % FAlphabet.size()];
+    return s;
+  }
+  unsigned Next() { return static_cast<unsigned>(FRng()); }
+
+ private:
+  std::string FAlphabet;
+  std::mt19937 FRng;
+};
 
 // The offset of the hit in text, or -1, as every form of the search finds it.
 long FindAt(std::string_view key, const std::string& text, int mode) {
@@ -184,20 +202,13 @@ TEST(Find, LeadByteBeforeTheTerminatorEndsTheScan) {
 // The faster search must give the plain loop's answer for every text: random texts over a small
 // alphabet rich in lead bytes, blanks, line breaks and letters of both cases.
 TEST(Find, FastSearchAgreesWithThePlainLoopOnRandomTexts) {
-  const unsigned char alphabet[] = {'a',  'A',  'b',  'B',  ' ',  '\t', '\r', '\n', 0x81, 0x40,
-                                    0x82, 0xA0, 0x88, 0x9F, 0xE0, 0x41, 0x61, 0x20, 0xFF, 0x80};
-  std::mt19937 rng(12345);
-  auto randomText = [&](std::size_t n) {
-    std::string s;
-    for (std::size_t i = 0; i < n; ++i)
-      s += static_cast<char>(alphabet[rng() % sizeof alphabet]);
-    return s;
-  };
+  RandomTexts randomText("aAbB \t\r\n\x81\x40\x82\xA0\x88\x9F\xE0\x41\x61\x20\xFF\x80", 12345);
   int hits = 0;
   for (int round = 0; round < 4000; ++round) {
-    const std::string key = randomText(1 + rng() % 3);
+    const std::string key = randomText(1 + randomText.Next() % 3);
     // Texts longer than a pair of blocks too, with random bytes past the terminator.
-    const std::string block = randomText(rng() % 200) + '\0' + randomText(rng() % 100);
+    const std::string block =
+        randomText(randomText.Next() % 200) + '\0' + randomText(randomText.Next() % 100);
     TMotCle k(key);
     for (int mode = 0; mode < 6; ++mode) {
       const char* p = block.c_str();
@@ -249,26 +260,19 @@ TEST(Find, FastSearchAgreesWithThePlainLoopAcrossLongTexts) {
 // FindPair passes over whole stretches of text, NULs included: it must give the byte loop's
 // answer, and every hit the scan finds must have the pair before the text's terminator.
 TEST(FindPair, AgreesWithTheByteLoopAndNeverMissesAHit) {
-  const unsigned char alphabet[] = {'a',  'A',  'b',  ' ',  '\t', '\r', '\n', 0x81, 0x40,
-                                    0x88, 0x9F, 0xE0, 0x41, 0x61, 0,    0x80, 'c'};
-  std::mt19937 rng(777);
-  auto randomText = [&](std::size_t n) {
-    std::string s;
-    for (std::size_t i = 0; i < n; ++i)
-      s += static_cast<char>(alphabet[rng() % sizeof alphabet]);
-    return s;
-  };
+  // NUL bytes too: they end nothing here.
+  RandomTexts randomText(std::string("aAbc \t\r\n\x81\x40\x88\x9F\xE0\x41\x61\x80") + '\0', 777);
   int hits = 0;
   for (int round = 0; round < 1500; ++round) {
-    std::string key = randomText(1 + rng() % 4);
+    std::string key = randomText(1 + randomText.Next() % 4);
     key = key.substr(0, key.find('\0'));
     if (key.empty()) continue;
-    const std::string block = randomText(rng() % 220) + '\0';
+    const std::string block = randomText(randomText.Next() % 220) + '\0';
     const char* end = block.data() + block.size();
     const TMotCle k(key);
     for (int mode = 0; mode <= kScanModeCount; ++mode) {
       for (int pair = 0; pair < std::max(k.KeyLength - 1, 1); ++pair) {
-        for (const char* from = block.c_str(); from < end; from += 1 + rng() % 40) {
+        for (const char* from = block.c_str(); from < end; from += 1 + randomText.Next() % 40) {
           const char* found = k.FindPair(from, end, pair, Mode(mode));
           ASSERT_EQ(found, k.FindPairPlain(from, end, pair, Mode(mode)))
               << "round " << round << " mode " << mode << " pair " << pair;

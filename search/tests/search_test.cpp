@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "logdata/logfiles.h"
 #include "search/search.h"
 #include "tests/support/logbuilder.h"
@@ -233,13 +235,7 @@ TEST_F(SearchMessagesTest, SearchOverWholeFilesFindsWhatEachMessagesTestFinds) {
   const char* pieces[] = {"ab", "AB", "a\nb", "a b",    "a　b", "甘い", "甘\nい", "甘 い",
                           "x",  "  ", "\n",   "ミカン", "a",    "b",    "カ"};
   const char* titles[] = {"ab", "タイトル", "甘い話", ""};
-  std::uint64_t state = 0x2545F4914F6CDD1Dull;
-  auto next = [&] {
-    state ^= state << 13;
-    state ^= state >> 7;
-    state ^= state << 17;
-    return state;
-  };
+  std::mt19937 next(2024);
   for (int file = 0; file < 4; ++file) {
     std::vector<MessageSpec> specs;
     for (int n = 1; n <= 60; ++n) {
