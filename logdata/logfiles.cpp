@@ -107,15 +107,17 @@ bool AnswerReloads(ReloadAnswer a) {
 
 // The load loop's two lanes: while the loop takes one file, the loader thread loads (reads and
 // parses) another, so reading, which is mostly the system handing out memory and copying, and
-// parsing run on both cores. Files are taken in the loop's order. The file after the one taken
-// is loaded ahead only when the loop will load it without a question (mayLoadAhead); what was
-// loaded ahead and never taken (the loop stopped, or skipped a file) is dropped unseen.
+// parsing run on both cores. When the loader thread has not begun its file by the time the loop
+// needs it (every core busy with other work), the loop loads that file itself. Files are taken
+// in the loop's order. The file after the one taken is loaded ahead only when the loop will load
+// it without a question (mayLoadAhead); what was loaded ahead and never taken (the loop stopped,
+// or skipped a file) is dropped unseen.
 class LoadLanes {
  public:
   explicit LoadLanes(const std::vector<std::string>& paths) : FPaths(paths), FSlots(paths.size()) {}
   LoadLanes(const LoadLanes&) = delete;
   LoadLanes& operator=(const LoadLanes&) = delete;
-  ~LoadLanes() { FThread.Wait(); }
+  ~LoadLanes() { FThread.Drop(); }
 
   struct Loaded {
     std::unique_ptr<TLogData> File;
@@ -169,7 +171,7 @@ class LoadLanes {
     });
   }
   void EndThreadFile() {
-    FThread.Wait();
+    FThread.Finish();
     FSlots[FOnThread].State = SlotState::Loaded;
     FOnThread = kNone;
   }

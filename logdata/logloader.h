@@ -11,9 +11,9 @@
 namespace yuzulog {
 
 // Work handed to the loader thread, which runs one piece of work at a time: Start hands it over
-// and returns at once (after the work of another caller, if one runs, has ended); Wait waits for
-// it to end. Destroying a started LoaderThread waits too. Work run there must not start work of
-// its own: it would wait for itself.
+// and returns at once (after the work of another caller, if one was handed over, has ended); Wait
+// waits for it to end. Destroying a started LoaderThread waits too. Work run there must not start
+// work of its own: it would wait for itself.
 class LoaderThread {
  public:
   LoaderThread() = default;
@@ -24,14 +24,21 @@ class LoaderThread {
   // Throws std::system_error when the loader thread cannot be started (nothing is handed over).
   void Start(std::function<void()> work);
   void Wait();
+  // Like Wait, but work the loader thread has not begun yet is taken back and run on the calling
+  // thread: on a machine whose cores are all busy the loader thread may get none for a while,
+  // and the caller would only wait.
+  void Finish();
+  // Like Wait, but work the loader thread has not begun yet is dropped.
+  void Drop();
   // Started and not yet waited for.
   bool Busy() const { return FStarted; }
 
  private:
   class Worker;
+  enum class State { Waiting, Running, Ended };
   std::function<void()> FWork;
   bool FStarted = false;
-  bool FDone = true;  // set by the loader thread, read under its lock
+  State FState = State::Ended;  // changed under the worker's lock
 };
 
 class TLogLoader {

@@ -148,6 +148,25 @@ TEST(LoaderTest, FileChangedBetweenItsLengthAndItsReadFailsOrGivesTheBytesMeasur
   }
 }
 
+TEST(LoaderThreadTest, WorkRunsOnceWhereverItRunsAndDroppedWorkAtMostOnce) {
+  // Finish runs work the loader thread has not begun on the caller's thread, Drop drops it;
+  // which of the two threads runs it is a race, but work never runs twice, and neither returns
+  // while the work still runs.
+  for (int round = 0; round < 2000; ++round) {
+    int runs = 0;
+    LoaderThread thread;
+    thread.Start([&runs] { ++runs; });
+    if (round % 2 == 0) {
+      thread.Finish();
+      ASSERT_EQ(runs, 1) << round;
+    } else {
+      thread.Drop();
+      ASSERT_LE(runs, 1) << round;
+    }
+    EXPECT_FALSE(thread.Busy());
+  }
+}
+
 TEST(LoaderTest, LoadsFromSeveralThreadsEachGetTheirOwnFile) {
   // Loaders share one worker thread: callers on two threads must each get their own text.
   TempDir dir;
