@@ -105,6 +105,10 @@ bool AnswerReloads(ReloadAnswer a) {
   return a == ReloadAnswer::Yes || a == ReloadAnswer::YesToAll;
 }
 
+bool AnswerAsksAgain(ReloadAnswer a) {
+  return a == ReloadAnswer::Yes || a == ReloadAnswer::No;
+}
+
 // The load loop's two lanes: while the loop takes one file, the loader thread loads (reads and
 // parses) another, so reading, which is mostly the system handing out memory and copying, and
 // parsing run on both cores. When the loader thread has not begun its file by the time the loop
@@ -181,9 +185,6 @@ class LoadLanes {
   std::size_t FOnThread = kNone;
   LoaderThread FThread;
 };
-bool AnswerAsksAgain(ReloadAnswer a) {
-  return a == ReloadAnswer::Yes || a == ReloadAnswer::No;
-}
 
 }  // namespace
 
