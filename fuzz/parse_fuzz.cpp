@@ -1,5 +1,6 @@
 // Any bytes as a log text: the parser must cut them without reading outside the buffer, and every
-// field accessor must stay inside it too.
+// field accessor must stay inside it too. The fast cut must give the records and the rewritten
+// bytes of the plain one.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -20,6 +21,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     sum += static_cast<std::size_t>(m.DateTime() & 1);
     if (m.TextEnd[0] != '\0' || m.BodyStart > m.TextEnd || m.Line2Start > m.BodyStart ||
         m.HeadStart >= m.Line2Start)
+      __builtin_trap();
+  }
+  yuzulog::TLogData plain;
+  yuzulog::ByteBlock copy = yuzulog::AllocateZeroed(size + 1);
+  if (size > 0) std::memcpy(copy.get(), data, size);
+  plain.SetBuffer(std::move(copy), size + 1);
+  if (plain.ParsePlain() != log.Count()) __builtin_trap();
+  if (std::memcmp(plain.Buffer(), log.Buffer(), size + 1) != 0) __builtin_trap();
+  for (int i = 0; i < log.Count(); ++i) {
+    const yuzulog::TLogMessage& a = log.Items(i);
+    const yuzulog::TLogMessage& b = plain.Items(i);
+    if (a.HeadStart - log.Buffer() != b.HeadStart - plain.Buffer() ||
+        a.Line2Start - log.Buffer() != b.Line2Start - plain.Buffer() ||
+        a.BodyStart - log.Buffer() != b.BodyStart - plain.Buffer() ||
+        a.TextEnd - log.Buffer() != b.TextEnd - plain.Buffer() || a.Number != b.Number ||
+        a.Room != b.Room || a.CommentTo != b.CommentTo)
       __builtin_trap();
   }
   return sum == static_cast<std::size_t>(-1);
