@@ -111,11 +111,12 @@ bool AnswerAsksAgain(ReloadAnswer a) {
 
 // The load loop's two lanes: while the loop takes one file, the loader thread loads (reads and
 // parses) another, so reading, which is mostly the system handing out memory and copying, and
-// parsing run on both cores. When the loader thread has not begun its file by the time the loop
-// needs it (every core busy with other work), the loop loads that file itself. Files are taken
-// in the loop's order. The file after the one taken is loaded ahead only when the loop will load
-// it without a question (mayLoadAhead); what was loaded ahead and never taken (the loop stopped,
-// or skipped a file) is dropped unseen.
+// parsing run on both cores. Rather than wait for the loader thread's file, the loop loads the
+// files after it (up to kAhead); a file the loader thread has not begun by the time the loop
+// needs it (every core busy with other work) the loop loads itself. Files are taken in the loop's
+// order. A file is loaded before its turn only when the loop will load it without a question
+// (mayLoadAhead); what was loaded ahead and never taken (the loop stopped, or skipped a file) is
+// dropped unseen.
 class LoadLanes {
  public:
   explicit LoadLanes(const std::vector<std::string>& paths) : FPaths(paths), FSlots(paths.size()) {}
@@ -131,17 +132,23 @@ class LoadLanes {
   // File i, loaded; mayLoadAhead(j) tells whether file j may be loaded before its turn.
   template <class MayLoadAhead>
   Loaded Take(std::size_t i, MayLoadAhead&& mayLoadAhead) {
-    const std::size_t next = i + 1;
-    auto nextIsFree = [&] {
-      return next < FSlots.size() && FSlots[next].State == SlotState::Empty && mayLoadAhead(next);
-    };
+    if (FOnThread != kNone && FOnThread < i) EndThreadFile();  // a file the loop skipped
     if (FSlots[i].State == SlotState::OnThread) {
-      // This thread would only wait: it loads the next file meanwhile.
-      if (nextIsFree()) LoadHere(next);
+      for (std::size_t j = i + 1; j < FSlots.size() && j <= i + kAhead && !FThread.Ended(); ++j) {
+        if (FSlots[j].State != SlotState::Empty) continue;
+        if (!mayLoadAhead(j)) break;
+        LoadHere(j);
+      }
       EndThreadFile();
     } else {
-      if (FOnThread != kNone) EndThreadFile();  // a file the loop skipped
-      if (nextIsFree()) StartOnThread(next);
+      if (FOnThread == kNone) {
+        // The loader thread gets the first file not loaded yet.
+        std::size_t j = i + 1;
+        while (j < FSlots.size() && FSlots[j].State == SlotState::Loaded)
+          ++j;
+        if (j < FSlots.size() && FSlots[j].State == SlotState::Empty && mayLoadAhead(j))
+          StartOnThread(j);
+      }
       if (FSlots[i].State == SlotState::Empty) LoadHere(i);
     }
     Slot& slot = FSlots[i];
@@ -150,6 +157,8 @@ class LoadLanes {
   }
 
  private:
+  // The most files the loop loads past the one it waits for.
+  static constexpr std::size_t kAhead = 8;
   enum class SlotState { Empty, OnThread, Loaded, Taken };
   struct Slot {
     SlotState State = SlotState::Empty;

@@ -65,6 +65,11 @@ class LoaderThread::Worker {
     FChanged.wait(lock, [&job] { return job.FState == State::Ended; });
   }
 
+  bool Ended(const LoaderThread& job) {
+    const std::lock_guard<std::mutex> lock(FMutex);
+    return job.FState == State::Ended;
+  }
+
   // True when the job had not begun: it is then the caller's to run.
   bool TakeBack(LoaderThread& job) {
     const std::lock_guard<std::mutex> lock(FMutex);
@@ -252,6 +257,10 @@ void LoaderThread::Wait() {
   if (!FStarted) return;
   Worker::Instance().Wait(*this);
   FStarted = false;
+}
+
+bool LoaderThread::Ended() const {
+  return !FStarted || Worker::Instance().Ended(*this);
 }
 
 void LoaderThread::Finish() {

@@ -32,6 +32,8 @@ class LoaderThread {
   void Drop();
   // Started and not yet waited for.
   bool Busy() const { return FStarted; }
+  // True when no work was handed over or it has ended; does not wait.
+  bool Ended() const;
 
  private:
   class Worker;
