@@ -120,28 +120,10 @@ const char* TMotCle::FindPair(const char* from, const char* end, int pair, ScanM
 
 const char* TMotCle::FindPairPlain(const char* from, const char* end, int pair,
                                    ScanMode mode) const {
-  if (static_cast<int>(mode) >= kScanModeCount) return end;
-  const bool folded = (static_cast<int>(mode) & 1) != 0;
-  const unsigned char* k = KeyText() + pair;
-  const unsigned char* m = KeyMask() + pair;
-  auto equal = [&](unsigned char t, int j) {
-    return folded ? ((t ^ k[j]) & m[j]) == 0 : t == k[j];
-  };
-  // What the attempt may pass over between the two bytes.
-  auto skippable = [&](unsigned char b) {
-    if (mode == ScanMode::Exact || mode == ScanMode::Folded) return false;
-    if (mode == ScanMode::ExactIgnoringLineBreaks || mode == ScanMode::FoldedIgnoringLineBreaks)
-      return IsLineBreak(b);
-    // Right after the first byte of a double-byte character nothing is skipped.
-    if (!IsSecondByteAt(KeyText(), pair) && IsMatcherLeadByte(k[0])) return false;
-    return IsSingleBlank(b) || b == 0x81;
-  };
-  for (const auto* c = reinterpret_cast<const unsigned char*>(from);
-       c + 1 < reinterpret_cast<const unsigned char*>(end); ++c) {
-    if (!equal(c[0], 0)) continue;
-    if (k[1] == 0 || equal(c[1], 1) || skippable(c[1])) return reinterpret_cast<const char*>(c);
-  }
-  return end;
+  const auto* f = reinterpret_cast<const unsigned char*>(from);
+  const auto* e = reinterpret_cast<const unsigned char*>(end);
+  return reinterpret_cast<const char*>(WithScanMode(
+      mode, e, [&](auto mo) { return ScanPairPlain<mo>(f, e, KeyText(), KeyMask(), pair); }));
 }
 
 KeyPair TMotCle::RarestPair(const ByteCounts& counts, ScanMode mode) const {

@@ -68,16 +68,17 @@ class TMotCle {
   // The same answer by the plain byte loop: every start position, one attempt each.
   const char* FindPlain(const char* text, ScanMode mode) const;
 
-  // A test that whole stretches of text can pass over: the keyword bytes at pair and pair + 1
-  // (a keyword of one byte: that byte alone). The first position c in [from, end - 1) where they
-  // stand as a hit in mode holds them: c[0] equals keyword byte pair as the mode compares, and
-  // c[1] equals the next keyword byte or is a byte the mode may skip before it. So every hit in
-  // a text that starts at or after from has such a position before its terminator, and a text
-  // without one holds no hit. Every byte in [from, end) is data (a NUL ends nothing); end - 1
-  // must be readable, and nothing after it is read. end when there is none. For a non-empty
-  // keyword and 0 <= pair < max(KeyLength - 1, 1).
+  // A test that whole stretches of text can pass over: the keyword's bytes from pair on, where
+  // the rarest pair of adjacent bytes starts. The first position c in [from, end - 1) where they
+  // stand as an attempt in mode compares them holds them: c[0] equals keyword byte pair as the
+  // mode compares, and each later keyword byte equals the byte the attempt compares next, past
+  // the bytes it skips there (a walk that reaches end holds). So every hit in a text that starts
+  // at or after from has such a position before its terminator, and a text without one holds
+  // no hit. Every byte in [from, end) is data (a NUL ends nothing); end - 1 must be readable,
+  // and nothing after it is read. end when there is none. For a non-empty keyword and
+  // 0 <= pair < max(KeyLength - 1, 1).
   const char* FindPair(const char* from, const char* end, int pair, ScanMode mode) const;
-  // The same answer one position at a time.
+  // The same answer, every position tested one at a time.
   const char* FindPairPlain(const char* from, const char* end, int pair, ScanMode mode) const;
   // The pair for FindPair that text with the given byte counts holds least often in mode.
   KeyPair RarestPair(const ByteCounts& counts, ScanMode mode) const;

@@ -391,38 +391,86 @@ inline bool IsSecondByteAt(const unsigned char* k, int i) {
   return second;
 }
 
-// The first position c in [from, end - 1) that passes filter, or end; every byte there is data
-// (a NUL ends nothing), and nothing at or after end is read.
-template <class WideOps, bool Folds, SecondTest Second>
+// Whether the keyword bytes from pair on (text k, mask m) stand at c as an attempt in mode Mode
+// compares them, c holding byte pair and each later byte compared past what the attempt skips
+// before it. secondAtPair: keyword byte pair is the second byte of a double-byte character
+// (IsSecondByteAt). Bytes at and after end are unknown: a walk that reaches end holds. c < end.
+template <int Mode>
+inline bool TailHolds(const unsigned char* c, const unsigned char* end, const unsigned char* k,
+                      const unsigned char* m, int pair, bool secondAtPair) {
+  constexpr bool folded = (Mode & 1) != 0;
+  if (!Equal<folded>(c[0], k[pair], m[pair])) return false;
+  // Modes 4 and 5: the next byte is the second of a double-byte character, compared as it stands.
+  bool secondByte = !secondAtPair && IsMatcherLeadByte(c[0]);
+  const unsigned char* t = c + 1;
+  for (int j = pair + 1; k[j] != 0; ++j, ++t) {
+    if constexpr (Mode == 2 || Mode == 3) {
+      while (t < end && IsLineBreak(*t))
+        ++t;
+    } else if constexpr (Mode >= 4) {
+      if (secondByte) {
+        secondByte = false;
+      } else {
+        for (; t < end; ++t) {
+          if (t[0] == 0x81 && (end - t < 2 || t[1] == 0x40))
+            ++t;  // a full-width space, or the first byte of one cut by end
+          else if (!IsSingleBlank(*t))
+            break;
+        }
+        if (t < end) secondByte = IsMatcherLeadByte(*t);
+      }
+    }
+    if (t >= end) return true;
+    if (!Equal<folded>(*t, k[j], m[j])) return false;
+  }
+  return true;
+}
+
+// The first position c in [from, end - 1) where the keyword's tail from byte pair holds
+// (TailHolds), or end; every byte there is data (a NUL ends nothing), and nothing at or after
+// end is read. filter: for keyword bytes pair and pair + 1.
+template <class WideOps, int Mode, bool Folds, SecondTest Second>
 const unsigned char* ScanPairWith(const CandidateFilter& filter, const unsigned char* from,
-                                  const unsigned char* end) {
+                                  const unsigned char* end, const unsigned char* k,
+                                  const unsigned char* m, int pair) {
   using Wide = Block<WideOps, Folds, Second>;
   const Wide wide(filter);
+  const bool secondAtPair = IsSecondByteAt(k, pair);
   const unsigned char* p = from;
   if constexpr (Wide::kBytes > 0) {
     // A pair of blocks reads p[0..2 * kBytes].
     constexpr std::ptrdiff_t kPair = 2 * Wide::kBytes;
     for (; end - p > kPair; p += kPair) {
-      // The block test lets through more than the byte filter: each position it gives is checked.
+      // The block test lets through more than the tail's test: each position it gives is checked.
       for (std::uint64_t bits = wide.PairCandidates(p); bits != 0; bits &= bits - 1) {
         const unsigned char* c = p + __builtin_ctzll(bits);
-        if (filter.Passes(c)) return c;
+        if (TailHolds<Mode>(c, end, k, m, pair, secondAtPair)) return c;
       }
     }
   }
   for (; end - p > 1; ++p)
-    if (filter.Passes(p)) return p;
+    if (TailHolds<Mode>(p, end, k, m, pair, secondAtPair)) return p;
   return end;
 }
 
-// FindPair (TMotCle) in mode Mode for keyword bytes pair and pair + 1 of a non-empty keyword.
+// FindPair (TMotCle) in mode Mode from keyword byte pair of a non-empty keyword.
 template <class WideOps, int Mode>
 const unsigned char* ScanPair(const unsigned char* from, const unsigned char* end,
                               const unsigned char* k, const unsigned char* m, int pair) {
   const CandidateFilter filter = MakeFilter<Mode>(k + pair, m + pair, IsSecondByteAt(k, pair));
   return WithBlockShape<Mode>(filter, [&](auto folds, auto second) {
-    return ScanPairWith<WideOps, folds, second>(filter, from, end);
+    return ScanPairWith<WideOps, Mode, folds, second>(filter, from, end, k, m, pair);
   });
+}
+
+// FindPair by the byte loop alone: every position gets the tail's test.
+template <int Mode>
+const unsigned char* ScanPairPlain(const unsigned char* from, const unsigned char* end,
+                                   const unsigned char* k, const unsigned char* m, int pair) {
+  const bool secondAtPair = IsSecondByteAt(k, pair);
+  for (const unsigned char* c = from; end - c > 1; ++c)
+    if (TailHolds<Mode>(c, end, k, m, pair, secondAtPair)) return c;
+  return end;
 }
 
 // Find in mode Mode for a non-empty keyword (text k, mask m) with its candidate filter. Where the

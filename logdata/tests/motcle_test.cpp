@@ -288,6 +288,23 @@ TEST(FindPair, AgreesWithTheByteLoopAndNeverMissesAHit) {
   EXPECT_GT(hits, 1000);
 }
 
+// The block tests look at the bytes right after the pair's first byte: every run of blanks
+// between the two must still let the position through, wherever it lies in a block.
+TEST(FindPair, FindsThePairAcrossEveryRunOfBlanks) {
+  const TMotCle k("aB");
+  for (const std::string gap : {" ", "\t", "\r\n", "  ", " \x81\x40", "\x81\x40", "\x81\x40 ",
+                                "\x81\x40\x81\x40", "\r\n\x81\x40\t"}) {
+    for (std::size_t before = 0; before < 70; ++before) {
+      const std::string text = std::string(before, 'x') + "a" + gap + "b" + std::string(80, 'x');
+      const char* end = text.data() + text.size();
+      EXPECT_EQ(k.FindPair(text.data(), end, 0, ScanMode::FoldedIgnoringBlanks),
+                text.data() + before)
+          << "gap " << gap.size() << " bytes after " << before;
+      EXPECT_EQ(k.FindPair(text.data(), end, 0, ScanMode::ExactIgnoringBlanks), end);
+    }
+  }
+}
+
 TEST(FindPair, RarestPairHoldsTheBytesTheTextHoldsLeast) {
   ByteCounts counts{};
   counts['x'] = 100;
