@@ -126,34 +126,33 @@ const char* TMotCle::FindPairPlain(const char* from, const char* end, int pair,
       mode, e, [&](auto mo) { return ScanPairPlain<mo>(f, e, KeyText(), KeyMask(), pair); }));
 }
 
-KeyPair TMotCle::RarestPair(const ByteCounts& counts, ScanMode mode) const {
-  const bool folded = (static_cast<int>(mode) & 1) != 0;
+KeyPair TMotCle::RarestPair(std::string_view sample, ScanMode mode) const {
+  // How often each byte follows each byte in the sample: the count of byte b after byte a at
+  // a * 256 + b.
+  std::vector<std::uint32_t> follows(256 * 256);
+  const auto* s = reinterpret_cast<const unsigned char*>(sample.data());
+  for (std::size_t j = 0; j + 1 < sample.size(); ++j)
+    ++follows[s[j] * 256u + s[j + 1]];
   const unsigned char* k = KeyText();
   const unsigned char* m = KeyMask();
-  // Positions holding keyword byte j; a folded letter stands in both cases.
-  auto holding = [&](int j) {
-    if (folded && m[j] == 0xDF) return counts[k[j] | 0x20u] + counts[k[j] & 0xDFu];
-    return counts[k[j]];
-  };
-  std::uint64_t all = 0;
-  for (const std::uint64_t c : counts)
-    all += c;
-  KeyPair best{0, UINT64_MAX};
-  const int last = std::max(KeyLength - 1, 1);
-  for (int i = 0; i < last && i < KeyLength; ++i) {
-    std::uint64_t second = all;  // a keyword of one byte: any byte may follow
-    if (i + 1 < KeyLength) {
-      second = holding(i + 1);
-      if (mode == ScanMode::ExactIgnoringLineBreaks || mode == ScanMode::FoldedIgnoringLineBreaks)
-        second += counts[kCR] + counts[kLF];
-      else if ((mode == ScanMode::ExactIgnoringBlanks || mode == ScanMode::FoldedIgnoringBlanks) &&
-               (IsSecondByteAt(k, i) || !IsMatcherLeadByte(k[i])))
-        second += counts[0x09] + counts[kLF] + counts[kCR] + counts[0x20] + counts[0x81];
+  return WithScanMode(mode, KeyPair{}, [&](auto mo) {
+    KeyPair best{0, UINT64_MAX};
+    for (int i = 0; i < std::max(KeyLength - 1, 1) && i < KeyLength; ++i) {
+      // The block tests of FindPair let through what this filter lets through.
+      const CandidateFilter filter = MakeFilter<mo>(k + i, m + i, IsSecondByteAt(k, i));
+      std::uint64_t weight = 0;
+      for (unsigned first = 0; first < 256; ++first) {
+        if ((first | filter.Or0) != filter.Target0) continue;
+        for (unsigned second = 0; second < 256; ++second) {
+          const unsigned char pair[2] = {static_cast<unsigned char>(first),
+                                         static_cast<unsigned char>(second)};
+          if (filter.Passes(pair)) weight += follows[first * 256 + second];
+        }
+      }
+      if (weight < best.Weight) best = {i, weight};
     }
-    const std::uint64_t weight = (holding(i) + 1) * (second + 1);
-    if (weight < best.Weight) best = {i, weight};
-  }
-  return best;
+    return best;
+  });
 }
 
 std::size_t MatchedLength(const char* h, std::int32_t keyLength, ScanMode mode) {

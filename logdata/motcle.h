@@ -4,7 +4,6 @@
 // and nothing allocates while scanning.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -25,11 +24,8 @@ enum class ScanMode : std::uint8_t {
 };
 constexpr int kScanModeCount = 6;
 
-// How often each byte value occurs in a sample of the text to be searched.
-using ByteCounts = std::array<std::uint64_t, 256>;
-
-// A pair of adjacent keyword bytes (see TMotCle::FindPair) and how many positions of text with
-// given byte counts are expected to hold it, in arbitrary units: lower is rarer.
+// A pair of adjacent keyword bytes (see TMotCle::FindPair) and how many positions of a sample of
+// the text to be searched pass FindPair's first test for it: lower is rarer.
 struct KeyPair {
   int Offset = 0;
   std::uint64_t Weight = 0;
@@ -80,8 +76,10 @@ class TMotCle {
   const char* FindPair(const char* from, const char* end, int pair, ScanMode mode) const;
   // The same answer, every position tested one at a time.
   const char* FindPairPlain(const char* from, const char* end, int pair, ScanMode mode) const;
-  // The pair for FindPair that text with the given byte counts holds least often in mode.
-  KeyPair RarestPair(const ByteCounts& counts, ScanMode mode) const;
+  // The pair for FindPair that the sample passes least often in mode: positions that hold the
+  // pair's first byte followed by its second or by a byte the mode may skip before it. Each of
+  // them costs FindPair a closer look.
+  KeyPair RarestPair(std::string_view sample, ScanMode mode) const;
 
  private:
   // Mask in the first FHalf bytes, text in the second FHalf bytes, zero-filled.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 #include "common/sjis.h"
 #include "logdata/logfiles.h"
@@ -29,22 +30,20 @@ constexpr bool IsControlOrSpace(unsigned char b) {
   return b >= 0x01 && b <= 0x20;
 }
 
-// Byte counts of a sample of the loaded text, for the choice of a keyword's rarest byte pair: up
-// to 16 files spread over the list, 16 kB from the middle of each.
-ByteCounts SampleLoadedText(const LogFiles& files) {
+// A sample of the loaded text, for the choice of a keyword's rarest byte pair: up to 16 files
+// spread over the list, 16 kB from the middle of each.
+std::string SampleLoadedText(const LogFiles& files) {
   constexpr int kFiles = 16;
   constexpr std::size_t kBytes = 16 * 1024;
-  ByteCounts counts{};
+  std::string sample;
   const int n = files.Count();
   for (int i = 0; i < std::min(n, kFiles); ++i) {
     const TLogData& file = files[static_cast<int>(static_cast<long long>(i) * n / kFiles)];
     const std::size_t size = file.BufferSize();
     const std::size_t start = size > kBytes ? (size - kBytes) / 2 : 0;
-    const auto* p = reinterpret_cast<const unsigned char*>(file.Buffer());
-    for (std::size_t j = start; j < std::min(size, start + kBytes); ++j)
-      ++counts[p[j]];
+    sample.append(file.Buffer() + start, std::min(size - start, kBytes));
   }
-  return counts;
+  return sample;
 }
 
 // A keyword that every hit must hold, and the pair of its bytes that gates whole stretches of a
@@ -57,16 +56,16 @@ struct Gate {
 Gate ChooseGate(const Conditions& conditions, const LogFiles& files, ScanMode mode) {
   Gate gate;
   std::uint64_t weight = UINT64_MAX;
-  ByteCounts counts{};
-  bool counted = false;
+  std::string sample;
+  bool sampled = false;
   for (const ConditionItem& item : conditions.Items()) {
     // An empty keyword holds in every text; an alternative of a compound item is not needed.
     if (item.Compound || item.Keys.size() != 1 || item.Keys[0].KeyLength == 0) continue;
-    if (!counted) {
-      counts = SampleLoadedText(files);
-      counted = true;
+    if (!sampled) {
+      sample = SampleLoadedText(files);
+      sampled = true;
     }
-    const KeyPair pair = item.Keys[0].RarestPair(counts, mode);
+    const KeyPair pair = item.Keys[0].RarestPair(sample, mode);
     if (pair.Weight < weight) {
       weight = pair.Weight;
       gate = {&item.Keys[0], pair.Offset};

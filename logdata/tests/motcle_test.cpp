@@ -305,22 +305,29 @@ TEST(FindPair, FindsThePairAcrossEveryRunOfBlanks) {
   }
 }
 
-TEST(FindPair, RarestPairHoldsTheBytesTheTextHoldsLeast) {
-  ByteCounts counts{};
-  counts['x'] = 100;
-  counts['y'] = 10;
-  counts['z'] = 1000;
-  counts[' '] = 100000;
+TEST(FindPair, RarestPairIsThePairTheSampleLetsThroughLeast) {
+  auto repeat = [](const std::string& s, int n) {
+    std::string r;
+    for (int i = 0; i < n; ++i)
+      r += s;
+    return r;
+  };
+  // x and y are common bytes, but seldom side by side: y z is the commoner pair.
+  const std::string base = repeat("xa", 100) + repeat("ya", 100) + repeat("yz", 10) + "xy";
+  const std::string blanks = base + repeat("x ", 30);  // x before a blank, skipped in modes 4-5
+  const std::string capitals = base + repeat("XY", 20);
+  struct Case {
+    const std::string& Sample;
+    ScanMode Mode;
+    int Offset;
+  };
   const TMotCle key("xyz");
-  // Compared as they stand, x y is the rarest pair; where blanks may come between, every pair
-  // whose second byte may follow blanks is as common as blanks, and y z is the rarer one.
-  EXPECT_EQ(key.RarestPair(counts, ScanMode::Exact).Offset, 0);
-  EXPECT_EQ(key.RarestPair(counts, ScanMode::ExactIgnoringBlanks).Offset, 1);
-  // Folded, a letter counts in both cases.
-  counts['X'] = 100000;
-  EXPECT_EQ(key.RarestPair(counts, ScanMode::Exact).Offset, 0);
-  EXPECT_EQ(key.RarestPair(counts, ScanMode::Folded).Offset, 1);
-  EXPECT_EQ(TMotCle("x").RarestPair(counts, ScanMode::Exact).Offset, 0);
+  for (const Case& c : {Case{base, ScanMode::Exact, 0}, Case{blanks, ScanMode::Exact, 0},
+                        Case{blanks, ScanMode::ExactIgnoringBlanks, 1},
+                        Case{capitals, ScanMode::Exact, 0}, Case{capitals, ScanMode::Folded, 1}})
+    EXPECT_EQ(key.RarestPair(c.Sample, c.Mode).Offset, c.Offset)
+        << "mode " << static_cast<int>(c.Mode) << ", sample of " << c.Sample.size();
+  EXPECT_EQ(TMotCle("x").RarestPair(base, ScanMode::Exact).Offset, 0);
 }
 
 TEST(Conditions, AllItemsMustHoldAndOneAlternativeSuffices) {
