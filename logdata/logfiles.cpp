@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <new>
+#include <system_error>
 
 #include "logdata/logloader.h"
 #include "platform/paths.h"
@@ -167,10 +169,15 @@ class LoadLanes {
   };
   static constexpr std::size_t kNone = SIZE_MAX;
 
+  // A file is loaded as on the loader thread: where that thread cannot be started, the file
+  // fails as it would there, and the next file tries again.
   void LoadHere(std::size_t j) {
     Slot& slot = FSlots[j];
     slot.File = std::make_unique<TLogData>();
-    slot.Result = slot.File->LoadFromFileHere(FPaths[j]);
+    if (const int error = LoaderThread::StartError(); error != 0)
+      slot.Result = MakeLoadResult(LoadOutcome::NoLoaderThread, error);
+    else
+      slot.Result = slot.File->LoadFromFileHere(FPaths[j]);
     slot.State = SlotState::Loaded;
   }
   // Until EndThreadFile, only the loader thread touches the slot's file and result.
@@ -179,13 +186,28 @@ class LoadLanes {
     slot.File = std::make_unique<TLogData>();
     slot.State = SlotState::OnThread;
     FOnThread = j;
-    FThread.Start([file = slot.File.get(), &path = FPaths[j], &result = slot.Result] {
-      result = file->LoadFromFileHere(path);
-    });
+    try {
+      FThread.Start([file = slot.File.get(), &path = FPaths[j], &result = slot.Result] {
+        try {
+          result = file->LoadFromFileHere(path);
+        } catch (const std::bad_alloc&) {
+          // Nothing may leave the loader thread; EndThreadFile words the failure.
+          result.Outcome = LoadOutcome::OutOfMemory;
+        }
+      });
+    } catch (const std::system_error&) {
+      // No loader thread: the file waits for its turn (LoadHere).
+      slot.File.reset();
+      slot.State = SlotState::Empty;
+      FOnThread = kNone;
+    }
   }
   void EndThreadFile() {
     FThread.Finish();
-    FSlots[FOnThread].State = SlotState::Loaded;
+    Slot& slot = FSlots[FOnThread];
+    if (slot.Result.Outcome == LoadOutcome::OutOfMemory && slot.Result.Reason.empty())
+      slot.Result = MakeLoadResult(LoadOutcome::OutOfMemory);
+    slot.State = SlotState::Loaded;
     FOnThread = kNone;
   }
 

@@ -259,6 +259,15 @@ void LoaderThread::Wait() {
   FStarted = false;
 }
 
+int LoaderThread::StartError() {
+  try {
+    Worker::Instance();
+    return 0;
+  } catch (const std::system_error& e) {
+    return e.code().value() != 0 ? e.code().value() : EAGAIN;
+  }
+}
+
 bool LoaderThread::Ended() const {
   return !FStarted || Worker::Instance().Ended(*this);
 }

@@ -34,6 +34,8 @@ class LoaderThread {
   bool Busy() const { return FStarted; }
   // True when no work was handed over or it has ended; does not wait.
   bool Ended() const;
+  // 0 when the loader thread runs or can be started now; else why it cannot (an errno value).
+  static int StartError();
 
  private:
   class Worker;
