@@ -55,6 +55,8 @@ for t in "${targets[@]}"; do
   log="$build/findings/$t.log"
   rm -rf "$work"
   mkdir -p "$work" "$findings"
+  stamp="$build/findings/$t.start"
+  touch "$stamp"
   start=$(date +%s)
   status=0
   # The resident limit catches memory really used. A single allocation may reserve more:
@@ -66,7 +68,8 @@ for t in "${targets[@]}"; do
   elapsed=$(( $(date +%s) - start ))
   executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
   edges=$(grep -E '^#[0-9]+' "$log" | tail -1 | sed -n 's/.* cov: \([0-9]*\).*/\1/p')
-  found=$(find "$findings" -type f | wc -l)
+  # Only this run's findings: those of an earlier run stay for replaying, but are not counted.
+  found=$(find "$findings" -type f -newer "$stamp" | wc -l)
   [ "$status" -ne 0 ] && [ "$found" -eq 0 ] && found="exit $status"
   if [ "$keep" -eq 1 ] && [ "$status" -eq 0 ]; then
     before=$(find "fuzz/corpus/$t" -type f | wc -l)
