@@ -40,7 +40,8 @@ TEST(FontAliases, FontconfigResolvesEveryDesignFamilyToItsStandIn) {
   for (const FontAlias& a : kDesignFontAliases) {
     const std::string family(a.Design), here(a.Here);
     SCOPED_TRACE(family);
-    const std::string pattern = Output(env + "/usr/bin/fc-pattern --config '" + family + "' family");
+    const std::string pattern =
+        Output(env + "/usr/bin/fc-pattern --config '" + family + "' family");
     EXPECT_NE(pattern.find("family: \"" + here + "\"(s)"), std::string::npos) << pattern;
     // The system's own rules still apply: the stand-in is installed and matched.
     EXPECT_EQ(Output(env + "/usr/bin/fc-match -f '%{family[0]}' '" + family + "'"), here);

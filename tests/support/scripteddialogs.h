@@ -55,8 +55,8 @@ class ScriptedDialogs final : public DialogSeam {
   // The file dialog's starting folder is recorded as its text.
   QStringList GetOpenFileNames(QWidget*, const QString& caption, const QString& folder,
                                const QString&) override {
-    Record({ShownBox::OpenFiles, folder, caption, ModalResult::None, MsgButtons::Ok,
-            MsgIcon::None});
+    Record(
+        {ShownBox::OpenFiles, folder, caption, ModalResult::None, MsgButtons::Ok, MsgIcon::None});
     if (Files.empty()) return {};
     QStringList f = Files.front();
     Files.pop_front();
