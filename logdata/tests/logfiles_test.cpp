@@ -14,20 +14,9 @@ namespace {
 
 using testing::LogBuilder;
 using testing::MessageSpec;
+using testing::RoomLogText;
 using testing::ScriptedProgress;
 using testing::TempDir;
-
-// A log of room with messages first..last.
-std::string RoomLog(int room, int first, int last) {
-  LogBuilder b;
-  for (int n = first; n <= last; ++n) {
-    MessageSpec m;
-    m.Room = room;
-    m.Number = n;
-    b.Add(m);
-  }
-  return b.Text();
-}
 
 // Answers the loop's questions from a script and records what was asked.
 class FakeCallbacks : public LoadCallbacks {
@@ -166,9 +155,9 @@ TEST_F(LoadLoopTest, AFileListedTwiceIsAskedAboutThoughItWasReadAhead) {
   // The loop reads a file while it takes the one before; here the second a is read before the
   // first is in the list, and the question about it must come all the same.
   TempDir dir;
-  const std::string a = dir.Write("a.LOG", RoomLog(1, 1, 10));
-  const std::string b = dir.Write("b.LOG", RoomLog(2, 1, 10));
-  const std::string c = dir.Write("c.LOG", RoomLog(3, 1, 10));
+  const std::string a = dir.Write("a.LOG", RoomLogText(1, 1, 10));
+  const std::string b = dir.Write("b.LOG", RoomLogText(2, 1, 10));
+  const std::string c = dir.Write("c.LOG", RoomLogText(3, 1, 10));
   for (const ReloadAnswer answer : {ReloadAnswer::No, ReloadAnswer::Yes}) {
     LogFiles loaded;
     FakeCallbacks asked;
@@ -207,9 +196,9 @@ TEST_F(LoadLoopTest, EmptySelectionLoadsNothing) {
 
 TEST_F(LoadLoopTest, RemovingAFileRecomputesTheOverlapAndRebuildsTheTree) {
   TempDir dir;
-  const std::string a = dir.Write("a.LOG", RoomLog(5, 1, 500));
-  const std::string b = dir.Write("b.LOG", RoomLog(5, 491, 900));
-  const std::string c = dir.Write("c.LOG", RoomLog(5, 800, 1000));
+  const std::string a = dir.Write("a.LOG", RoomLogText(5, 1, 500));
+  const std::string b = dir.Write("b.LOG", RoomLogText(5, 491, 900));
+  const std::string c = dir.Write("c.LOG", RoomLogText(5, 800, 1000));
   ExecuteOpen(files, {a, b, c}, progress, callbacks);
   ASSERT_EQ(files.Count(), 3);
   EXPECT_EQ(files[1].Overlap, 10);
@@ -235,7 +224,7 @@ TEST(LogFilesTest, SortIsByRoomThenFirstNumberAndStable) {
     auto f = std::make_unique<TLogData>();
     ASSERT_TRUE(
         f->LoadFromFile(dir.Write("f" + std::to_string(i) + ".LOG",
-                                  RoomLog(keys[i].first, keys[i].second, keys[i].second + 1))));
+                                  RoomLogText(keys[i].first, keys[i].second, keys[i].second + 1))));
     files.Append(std::move(f));
   }
   files.SortLogFiles();
@@ -251,7 +240,7 @@ TEST(LogFilesTest, PathsAreComparedExactly) {
   TempDir dir;
   LogFiles files;
   auto f = std::make_unique<TLogData>();
-  ASSERT_TRUE(f->LoadFromFile(dir.Write("Room.LOG", RoomLog(5, 1, 2))));
+  ASSERT_TRUE(f->LoadFromFile(dir.Write("Room.LOG", RoomLogText(5, 1, 2))));
   files.Append(std::move(f));
   EXPECT_NE(files.FindLoadedFile(dir.File("Room.LOG")), nullptr);
   EXPECT_EQ(files.FindLoadedFile(dir.File("room.log")), nullptr);

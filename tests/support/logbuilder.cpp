@@ -64,7 +64,7 @@ std::unique_ptr<TLogData> ParsedLog(std::string_view text, std::string fileName)
   return log;
 }
 
-std::unique_ptr<TLogData> ParsedRoomLog(int room, int first, int last, std::string fileName) {
+std::string RoomLogText(int room, int first, int last) {
   LogBuilder b;
   for (int n = first; n <= last; ++n) {
     MessageSpec m;
@@ -72,7 +72,11 @@ std::unique_ptr<TLogData> ParsedRoomLog(int room, int first, int last, std::stri
     m.Number = n;
     b.Add(m);
   }
-  return ParsedLog(b.Text(), std::move(fileName));
+  return b.Text();
+}
+
+std::unique_ptr<TLogData> ParsedRoomLog(int room, int first, int last, std::string fileName) {
+  return ParsedLog(RoomLogText(room, first, last), std::move(fileName));
 }
 
 }  // namespace yuzulog::testing

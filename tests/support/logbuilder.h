@@ -43,6 +43,8 @@ class LogBuilder {
 
 // A TLogData holding a copy of text (plus its NUL), parsed.
 std::unique_ptr<TLogData> ParsedLog(std::string_view text, std::string fileName = "test.LOG");
+// The text of a log of room with the messages first..last.
+std::string RoomLogText(int room, int first, int last);
 // A parsed log of room with the messages first..last.
 std::unique_ptr<TLogData> ParsedRoomLog(int room, int first, int last, std::string fileName);
 
