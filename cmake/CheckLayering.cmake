@@ -5,7 +5,8 @@
 #   cmake -DSOURCE_DIR=<repo> -P CheckLayering.cmake
 #
 # The order, lowest first: common <- platform <- logdata <- htmlview, search (siblings: neither
-# includes the other) <- the core of mainwindow <- cli. The windows (every ui/ folder and dialogs/)
+# includes the other) <- the core of mainwindow <- marks <- workspace <- export, stats (siblings)
+# <- cli. The windows (every ui/ folder and dialogs/)
 # sit above the core, app/ on top. A folder's tests/ may include what it tests and anything below,
 # and the shared test code in tests/; tests/, bench/ and fuzz/ themselves may include anything.
 # Qt headers belong to ui/, dialogs/, app/, the shared test code and bench/ only.
@@ -22,12 +23,18 @@ function(layer_of path)
   if(path MATCHES "^(tests|bench|fuzz)/")
     set(LAYER ${kAnything} PARENT_SCOPE)
   elseif(path MATCHES "^app/")
-    set(LAYER 8 PARENT_SCOPE)
+    set(LAYER 11 PARENT_SCOPE)
   elseif(path MATCHES "^[a-z]+/ui/")
-    set(LAYER 7 PARENT_SCOPE)
+    set(LAYER 10 PARENT_SCOPE)
   elseif(path MATCHES "^dialogs/")
-    set(LAYER 6 PARENT_SCOPE)
+    set(LAYER 9 PARENT_SCOPE)
   elseif(path MATCHES "^cli/")
+    set(LAYER 8 PARENT_SCOPE)
+  elseif(path MATCHES "^(export|stats)/")
+    set(LAYER 7 PARENT_SCOPE)
+  elseif(path MATCHES "^workspace/")
+    set(LAYER 6 PARENT_SCOPE)
+  elseif(path MATCHES "^marks/")
     set(LAYER 5 PARENT_SCOPE)
   elseif(path MATCHES "^mainwindow/")
     set(LAYER 4 PARENT_SCOPE)
@@ -57,6 +64,10 @@ file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR}
      ${SOURCE_DIR}/htmlview/*.h ${SOURCE_DIR}/htmlview/*.cpp
      ${SOURCE_DIR}/search/*.h ${SOURCE_DIR}/search/*.cpp
      ${SOURCE_DIR}/mainwindow/*.h ${SOURCE_DIR}/mainwindow/*.cpp
+     ${SOURCE_DIR}/marks/*.h ${SOURCE_DIR}/marks/*.cpp
+     ${SOURCE_DIR}/workspace/*.h ${SOURCE_DIR}/workspace/*.cpp
+     ${SOURCE_DIR}/export/*.h ${SOURCE_DIR}/export/*.cpp
+     ${SOURCE_DIR}/stats/*.h ${SOURCE_DIR}/stats/*.cpp
      ${SOURCE_DIR}/cli/*.h ${SOURCE_DIR}/cli/*.cpp
      ${SOURCE_DIR}/dialogs/*.h ${SOURCE_DIR}/dialogs/*.cpp
      ${SOURCE_DIR}/app/*.h ${SOURCE_DIR}/app/*.cpp
@@ -107,6 +118,8 @@ foreach(file IN LISTS sources)
       list(APPEND problems "${file}: includes ${target}, a folder above its own")
     elseif(theirs EQUAL 3 AND own EQUAL 3 AND NOT theirFolder STREQUAL ownFolder)
       list(APPEND problems "${file}: includes ${target}, but htmlview and search are siblings")
+    elseif(theirs EQUAL 7 AND own EQUAL 7 AND NOT theirFolder STREQUAL ownFolder)
+      list(APPEND problems "${file}: includes ${target}, but export and stats are siblings")
     endif()
   endforeach()
 endforeach()
@@ -115,7 +128,7 @@ list(LENGTH sources count)
 if(problems)
   list(JOIN problems "\n  " text)
   message(FATAL_ERROR "layering: ${count} files checked; these includes break the order\n"
-                      "  common <- platform <- logdata <- htmlview, search <- mainwindow <- cli "
-                      "<- windows <- app:\n  ${text}")
+                      "  common <- platform <- logdata <- htmlview, search <- mainwindow <- marks "
+                      "<- workspace <- export, stats <- cli <- windows <- app:\n  ${text}")
 endif()
 message(STATUS "layering: ${count} files checked, every include points down")

@@ -10,6 +10,8 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho qt6-translations-l10n
   jlha-utils xvfb xauth ripgrep
+  libsqlite3-dev qt6-charts-dev qt6-svg-dev libssl-dev
+  linkchecker tidy appstream lintian
 )
 # Extra packages only the developer tools need (screenshots of pages), and clang with its
 # libFuzzer and sanitizer runtimes for the fuzz build (fuzz/run.sh).
