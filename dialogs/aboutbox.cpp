@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -19,6 +21,8 @@ namespace {
 constexpr int kClientWidth = 282;
 constexpr int kClientHeight = 248;
 constexpr int kCommentsGap = 16;  // between the web-address label and the description
+constexpr int kLinkX = 24;
+constexpr int kFrameRight = 8 + 265;
 
 const char* const kDescription =
     "　このソフトウェアは、NIFTY-ServeのフォーラムYUZUBANのライブラリに登録されている"
@@ -67,11 +71,18 @@ void SetLinkLook(QLabel* label, bool hovered) {
 
 }  // namespace
 
-const QUrl TAboutBox::kMailUrl(QStringLiteral("mailto:yuzulog@example.org"));
-const QUrl TAboutBox::kHomepageUrl(QStringLiteral("https://yuzulog.example.org/"));
+const char* ProgramVersion() {
+  return YUZULOG_VERSION;
+}
 
-TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
-  OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+QString InstalledDocFolder() {
+  return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                         QString::fromUtf8("/" YUZULOG_DOCS_FROM_BIN));
+}
+
+TAboutBox::TAboutBox(QWidget* owner, const QString& docFolder)
+    : QDialog(owner), FDocFolder(docFolder) {
+  OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("バージョン情報"));
   setFont(DesignDialogFont());
@@ -94,13 +105,19 @@ TAboutBox::TAboutBox(QWidget* owner) : QDialog(owner) {
   ProgramIcon->setScaledContents(true);
 
   ProductName = PlacedLabel(this, "ProductName", QString(), 88, 16);
-  Version = PlacedLabel(this, "Version", QStringLiteral("Version: 2002/06/26"), 88, 40);
-  Copyright = PlacedLabel(this, "Copyright",
-                          QStringLiteral("yuzulog developers <yuzulog@example.org>"), 24, 64);
-  Copyright->setToolTip(QStringLiteral("作者にメールを出す"));
-  Homepage =
-      PlacedLabel(this, "Homepage", QStringLiteral("(%1)").arg(kHomepageUrl.toString()), 24, 80);
-  Homepage->setToolTip(QStringLiteral("作者のＨＰを開く"));
+  Version =
+      PlacedLabel(this, "Version",
+                  QStringLiteral("Version: %1").arg(QString::fromUtf8(ProgramVersion())), 88, 40);
+  Copyright = PlacedLabel(this, "Copyright", QStringLiteral("Copyright © 2026 the yuzulog project"),
+                          kLinkX, 64);
+  Copyright->setToolTip(QStringLiteral("著作権と使用許諾を見る"));
+  // A deep installation prefix is shortened in the middle rather than drawn over the frame.
+  Homepage = PlacedLabel(this, "Homepage", QString(), kLinkX, 80);
+  Homepage->setText(Homepage->fontMetrics().elidedText(
+      QStringLiteral("(%1)").arg(QDir::toNativeSeparators(ReadmeFile())), Qt::ElideMiddle,
+      kFrameRight - 1 - kLinkX - 4));
+  Homepage->adjustSize();
+  Homepage->setToolTip(QStringLiteral("説明書（README）を開く"));
   for (QLabel* link : {Copyright, Homepage}) {
     link->setCursor(Qt::PointingHandCursor);
     SetLinkLook(link, false);
@@ -167,11 +184,28 @@ bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
+QString TAboutBox::LicenceFile() const {
+  return FDocFolder + QStringLiteral("/copyright");
+}
+
+QString TAboutBox::ReadmeFile() const {
+  return FDocFolder + QStringLiteral("/README.md");
+}
+
 void TAboutBox::HomepageClick(QObject* sender) {
   if (sender == Copyright)
-    OpenUrl(kMailUrl);
+    OpenDocument(LicenceFile());
   else if (sender == Homepage)
-    OpenUrl(kHomepageUrl);
+    OpenDocument(ReadmeFile());
+}
+
+// A document that is missing (a program run from its build folder) or that no program opens is
+// named in a box rather than ignored.
+void TAboutBox::OpenDocument(const QString& path) {
+  if (QFileInfo(path).isFile() && OpenUrl(QUrl::fromLocalFile(path))) return;
+  Dialogs().MessageBox(
+      this, QStringLiteral("%1 を開けませんでした。").arg(QDir::toNativeSeparators(path)),
+      QStringLiteral("エラー"), MsgButtons::Ok, MsgIcon::Error, ModalResult::Ok);
 }
 
 }  // namespace yuzulog

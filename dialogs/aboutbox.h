@@ -1,8 +1,10 @@
 // The About box ("バージョン情報"): the program's icon, title, version and description, with two
-// labels that open a mail to the authors and their web page.
+// labels that open the installed licence and README (the project has no mail address or web page
+// of its own).
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <QUrl>
 #include <functional>
 
@@ -12,16 +14,25 @@ class QPushButton;
 
 namespace yuzulog {
 
+// The version of this build ("1.0.0").
+const char* ProgramVersion();
+
+// The folder where the documents are installed (README.md, copyright), found from the running
+// program's folder, so that it holds under any installation prefix.
+QString InstalledDocFolder();
+
 class TAboutBox : public QDialog {
   Q_OBJECT
  public:
-  explicit TAboutBox(QWidget* owner = nullptr);
+  explicit TAboutBox(QWidget* owner = nullptr, const QString& docFolder = InstalledDocFolder());
 
-  // Hands an address to the desktop ("open" a mail or a web page); tests replace it.
-  std::function<void(const QUrl&)> OpenUrl;
+  // Hands an address to the desktop (opens a document); false when nothing could open it. Tests
+  // replace it.
+  std::function<bool(const QUrl&)> OpenUrl;
 
-  static const QUrl kMailUrl;
-  static const QUrl kHomepageUrl;
+  // The documents behind the credit and the web-page label.
+  QString LicenceFile() const;
+  QString ReadmeFile() const;
 
  protected:
   // The two link labels: hover and click.
@@ -30,6 +41,9 @@ class TAboutBox : public QDialog {
  private:
   void FormCreate();
   void HomepageClick(QObject* sender);
+  void OpenDocument(const QString& path);
+
+  QString FDocFolder;
 
   QFrame* Bevel1 = nullptr;
   QLabel* Image1 = nullptr;

@@ -1,5 +1,5 @@
-// The About box: its texts fit, the description follows the web address, and the two link
-// labels react to the mouse.
+// The About box: its texts fit, the description follows the web address, the two link labels
+// react to the mouse and open the installed documents or say why they could not.
 #include "dialogs/aboutbox.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,10 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRegularExpression>
+
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/tempdir.h"
 
 namespace yuzulog {
 namespace {
@@ -43,29 +47,37 @@ bool LooksLikeALink(const QLabel* label) {
 }
 
 TEST(AboutBox, TextsFitInsideTheFrameAndTheDescriptionFollowsTheWebAddress) {
-  TAboutBox box;
-  EXPECT_EQ(box.windowTitle(), QStringLiteral("バージョン情報"));
-  EXPECT_EQ(Label(box, "ProductName")->text(), QStringLiteral("YUZUBANの過去ログを見る"));
-  EXPECT_EQ(Label(box, "Version")->text(), QStringLiteral("Version: 2002/06/26"));
-  const QRect frame = box.findChild<QWidget*>(QStringLiteral("Bevel1"))->geometry();
-  for (const char* name : {"ProductName", "Version", "Copyright", "Homepage", "Comments"}) {
-    SCOPED_TRACE(name);
-    const QLabel* l = Label(box, name);
-    EXPECT_TRUE(frame.contains(l->geometry())) << "drawn over the frame's edge";
-    if (!l->wordWrap()) {
-      EXPECT_GE(l->width(), l->sizeHint().width()) << "text cut off";
+  // A deep installation prefix too: its path is shortened, not drawn over the frame.
+  for (const QString& docs :
+       {InstalledDocFolder(), QStringLiteral("/opt/%1/share/doc/yuzulog").arg(QString(80, 'x'))}) {
+    SCOPED_TRACE(docs.toStdString());
+    TAboutBox box(nullptr, docs);
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("バージョン情報"));
+    EXPECT_EQ(Label(box, "ProductName")->text(), QStringLiteral("YUZUBANの過去ログを見る"));
+    EXPECT_TRUE(
+        Label(box, "Version")
+            ->text()
+            .contains(QRegularExpression(QStringLiteral("^Version: [0-9]+\\.[0-9]+\\.[0-9]+$"))));
+    const QRect frame = box.findChild<QWidget*>(QStringLiteral("Bevel1"))->geometry();
+    for (const char* name : {"ProductName", "Version", "Copyright", "Homepage", "Comments"}) {
+      SCOPED_TRACE(name);
+      const QLabel* l = Label(box, name);
+      EXPECT_TRUE(frame.contains(l->geometry())) << "drawn over the frame's edge";
+      if (!l->wordWrap()) {
+        EXPECT_GE(l->width(), l->sizeHint().width()) << "text cut off";
+      }
     }
-  }
-  const QLabel* comments = Label(box, "Comments");
-  EXPECT_EQ(comments->y(), Label(box, "Homepage")->geometry().bottom() + 1 + 16);
-  EXPECT_TRUE(comments->text().startsWith(QStringLiteral("　")));
-  EXPECT_GE(comments->height(), comments->heightForWidth(comments->width()))
-      << "description cut off";
-  for (const char* name : {"Label1", "OKButton"}) {
-    SCOPED_TRACE(name);
-    const QRect r = box.findChild<QWidget*>(QString::fromUtf8(name))->geometry();
-    EXPECT_TRUE(box.rect().contains(r));
-    EXPECT_FALSE(r.intersects(frame));
+    const QLabel* comments = Label(box, "Comments");
+    EXPECT_EQ(comments->y(), Label(box, "Homepage")->geometry().bottom() + 1 + 16);
+    EXPECT_TRUE(comments->text().startsWith(QStringLiteral("　")));
+    EXPECT_GE(comments->height(), comments->heightForWidth(comments->width()))
+        << "description cut off";
+    for (const char* name : {"Label1", "OKButton"}) {
+      SCOPED_TRACE(name);
+      const QRect r = box.findChild<QWidget*>(QString::fromUtf8(name))->geometry();
+      EXPECT_TRUE(box.rect().contains(r));
+      EXPECT_FALSE(r.intersects(frame));
+    }
   }
 }
 
@@ -86,18 +98,40 @@ TEST(AboutBox, LinkLabelsTurnBlueAndUnderlinedOnlyWhileTheMouseIsOverThem) {
   EXPECT_FALSE(LooksLikeALink(version));
 }
 
-TEST(AboutBox, ClickingALinkLabelOpensItsAddress) {
-  TAboutBox box;
+TEST(AboutBox, LinkLabelsOpenTheInstalledLicenceAndReadmeOrNameTheMissingOne) {
+  testing::ScriptedDialogs boxes;
+  testing::TempDir docs;
+  docs.Write("README.md", "# yuzulog\n");
+  docs.Write("copyright", "Format: x\n");
+  TAboutBox box(nullptr, QString::fromStdString(docs.Path().string()));
   std::vector<QUrl> opened;
-  box.OpenUrl = [&](const QUrl& url) { opened.push_back(url); };
+  box.OpenUrl = [&](const QUrl& url) {
+    opened.push_back(url);
+    return true;
+  };
   Click(Label(box, "Copyright"));
   Click(Label(box, "Homepage"));
   Click(Label(box, "ProductName"));
   ASSERT_EQ(opened.size(), 2u);
-  EXPECT_EQ(opened[0].scheme(), QStringLiteral("mailto"));
-  EXPECT_TRUE(opened[0].path().endsWith(QStringLiteral("@example.org")));
-  EXPECT_EQ(opened[1], TAboutBox::kHomepageUrl);
-  EXPECT_TRUE(Label(box, "Homepage")->text().contains(TAboutBox::kHomepageUrl.toString()));
+  EXPECT_EQ(opened[0], QUrl::fromLocalFile(QString::fromStdString(docs.File("copyright"))));
+  EXPECT_EQ(opened[1], QUrl::fromLocalFile(QString::fromStdString(docs.File("README.md"))));
+  EXPECT_TRUE(Label(box, "Homepage")->text().contains(QStringLiteral("README.md")));
+  EXPECT_TRUE(boxes.Shown.empty());
+
+  // No program to open it: the box names the file.
+  box.OpenUrl = [](const QUrl&) { return false; };
+  Click(Label(box, "Homepage"));
+  // Run from the build folder, nothing is installed: the box names the file, nothing is opened.
+  TAboutBox uninstalled(nullptr, QString::fromStdString((docs.Path() / "none").string()));
+  uninstalled.OpenUrl = [&](const QUrl& url) {
+    opened.push_back(url);
+    return true;
+  };
+  Click(Label(uninstalled, "Copyright"));
+  EXPECT_EQ(opened.size(), 2u);
+  ASSERT_EQ(boxes.Shown.size(), 2u);
+  EXPECT_TRUE(boxes.Shown[0].Text.contains(QStringLiteral("README.md")));
+  EXPECT_TRUE(boxes.Shown[1].Text.contains(QStringLiteral("none/copyright")));
 }
 
 }  // namespace
