@@ -5,8 +5,10 @@
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/appicon.h"
+#include "dialogs/aboutbox.h"
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
 #include "dialogs/qttranslation.h"
@@ -18,6 +20,19 @@
 #include "search/ui/searchform.h"
 
 int main(int argc, char** argv) {
+  // Answered before anything is set up, so they need no display and leave nothing behind.
+  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::printf("yuzulog %s\n", yuzulog::ProgramVersion());
+    return 0;
+  }
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::printf(
+        "usage: yuzulog [FILE...] [KEY:VALUE...]\n"
+        "Shows and searches the YUZUBAN forum's logs in FILEs (.LOG files, .lzh archives).\n"
+        "keys: Message:ROOM/NUMBER Search:WORD LogSet:NAME ViewMode:1 OldSystem:1 Screenshot:PATH\n"
+        "More in the manual page: man yuzulog\n");
+    return 0;
+  }
   // The browser engine refuses to start as root with its sandbox on.
   if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
