@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLoggingCategory>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
         "More in the manual page: man yuzulog\n");
     return 0;
   }
+  // The browser engine reports its set-up (GL type, its switches) at every start; QT_LOGGING_RULES
+  // still shows it to whoever asks.
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
   // The browser engine refuses to start as root with its sandbox on.
   if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
