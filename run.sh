@@ -7,10 +7,11 @@ cd "$(dirname "$0")"
 cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DYUZULOG_BENCH=OFF >/dev/null
 cmake --build build-release -j "$(nproc 2>/dev/null || echo 2)"
 
-samples=(tests/data/room05a.LOG tests/data/room05b.LOG tests/data/room12.lzh
-         tests/data/room03-lh1.lzh)
+files=(tests/data/room05a.LOG tests/data/room05b.LOG tests/data/room12.lzh
+       tests/data/room03-lh1.lzh)
+# The samples open on a message, so the first look shows a page rather than an empty view.
 args=("$@")
-[ ${#args[@]} -eq 0 ] && args=("${samples[@]}")
+[ ${#args[@]} -eq 0 ] && args=("${files[@]}" Message:5/13)
 
 if [ -x build-release/app/yuzulog ]; then
   [ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
@@ -25,4 +26,5 @@ if [ -x build-release/app/yuzulog ]; then
   exec build-release/app/yuzulog "${args[@]}"
 fi
 # Without the desktop program, show the tree of the sample logs.
-exec build-release/cli/yuzulog-cli tree "${args[@]}"
+[ $# -eq 0 ] && set -- "${files[@]}"
+exec build-release/cli/yuzulog-cli tree "$@"
