@@ -1,8 +1,64 @@
-# The Debian package: `cpack -G DEB` in the build folder. Its dependencies are the Debian packages
-# whose libraries and files the installed programs use.
+# What is installed beside the programs (manual pages, documents, desktop metadata, completion)
+# and the Debian package: `cpack -G DEB` in the build folder.
+
+# Manual pages and the changelog go gzipped at the strongest level, without the file's name and
+# time in the header, so that two builds of the same sources give the same files.
+find_program(YUZULOG_GZIP gzip REQUIRED)
+set(doc_build ${CMAKE_BINARY_DIR}/doc)
+set(man_pages ${PROJECT_SOURCE_DIR}/cli/yuzulog-cli.1)
+if(YUZULOG_BUILD_GUI)
+  list(APPEND man_pages ${PROJECT_SOURCE_DIR}/app/yuzulog.1)
+endif()
+set(gzipped)
+foreach(page IN LISTS man_pages)
+  get_filename_component(name ${page} NAME)
+  add_custom_command(OUTPUT ${doc_build}/${name}.gz
+                     COMMAND ${CMAKE_COMMAND} -E copy ${page} ${doc_build}/${name}
+                     COMMAND ${YUZULOG_GZIP} -9nf ${doc_build}/${name}
+                     DEPENDS ${page} VERBATIM)
+  list(APPEND gzipped ${doc_build}/${name}.gz)
+endforeach()
+install(FILES ${gzipped} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# The changelog is the release notes written the way Debian's tools read a changelog.
+set(YUZULOG_MAINTAINER "yuzulog developers <yuzulog@example.org>")
+add_custom_command(OUTPUT ${doc_build}/changelog.gz
+                   COMMAND ${CMAKE_COMMAND} -DNEWS=${PROJECT_SOURCE_DIR}/NEWS.md
+                           -DOUT=${doc_build}/changelog -DPACKAGE=${PROJECT_NAME}
+                           -DMAINTAINER=${YUZULOG_MAINTAINER}
+                           -P ${PROJECT_SOURCE_DIR}/cmake/NewsToChangelog.cmake
+                   COMMAND ${YUZULOG_GZIP} -9nf ${doc_build}/changelog
+                   DEPENDS ${PROJECT_SOURCE_DIR}/NEWS.md
+                           ${PROJECT_SOURCE_DIR}/cmake/NewsToChangelog.cmake
+                   VERBATIM)
+add_custom_target(yuzulog_docs ALL DEPENDS ${gzipped} ${doc_build}/changelog.gz)
+install(FILES ${doc_build}/changelog.gz ${PROJECT_SOURCE_DIR}/docs/copyright
+              ${PROJECT_SOURCE_DIR}/README.md
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/cli/yuzulog-cli.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME yuzulog-cli)
+if(YUZULOG_BUILD_GUI)
+  install(FILES ${PROJECT_SOURCE_DIR}/app/yuzulog.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  # Software centres read this file; the id is not a reverse domain name while the project has
+  # no domain of its own, which is the one finding allowed.
+  find_program(YUZULOG_APPSTREAMCLI appstreamcli)
+  if(YUZULOG_APPSTREAMCLI)
+    add_test(NAME appstream
+             COMMAND ${YUZULOG_APPSTREAMCLI} validate --no-net
+                     --override=cid-desktopapp-is-not-rdns=info
+                     ${PROJECT_SOURCE_DIR}/app/yuzulog.metainfo.xml)
+  else()
+    add_test(NAME appstream COMMAND ${CMAKE_COMMAND} -E echo
+                                    "appstream test skipped: appstreamcli is not installed")
+    set_tests_properties(appstream PROPERTIES SKIP_REGULAR_EXPRESSION "test skipped")
+  endif()
+  set_tests_properties(appstream PROPERTIES LABELS package)
+endif()
+
 set(CPACK_PACKAGE_NAME yuzulog)
 set(CPACK_PACKAGE_VENDOR "yuzulog developers")
-set(CPACK_PACKAGE_CONTACT "yuzulog developers <yuzulog@example.org>")
+set(CPACK_PACKAGE_CONTACT "${YUZULOG_MAINTAINER}")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://yuzulog.example.org/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "viewer and search tool for the YUZUBAN forum's conference-room logs")
