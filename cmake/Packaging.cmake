@@ -59,35 +59,43 @@ endif()
 set(CPACK_PACKAGE_NAME yuzulog)
 set(CPACK_PACKAGE_VENDOR "yuzulog developers")
 set(CPACK_PACKAGE_CONTACT "${YUZULOG_MAINTAINER}")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://yuzulog.example.org/")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "viewer and search tool for the YUZUBAN forum's conference-room logs")
+# Debian shows these lines as they stand: each within 80 characters with the leading blank.
 set(CPACK_PACKAGE_DESCRIPTION
-    "yuzulog reads the past logs of the conference rooms of the YUZUBAN forum on NIFTY-Serve\n\
-(Shift-JIS text, mostly in LHA archives), shows rooms and threads in a tree, shows each message\n\
-as a page with live links, and searches by writer, handle name and keywords. yuzulog-cli gives\n\
-scripts the same reading, searching and page rendering.")
+    "yuzulog reads the past logs of the conference rooms of the YUZUBAN forum on\n\
+NIFTY-Serve (Shift-JIS text, mostly in LHA archives), shows rooms and threads\n\
+in a tree, shows each message as a page with live links, and searches by\n\
+writer, handle name and keywords. yuzulog-cli gives scripts the same reading,\n\
+searching and page rendering.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The minimum versions are those dpkg-shlibdeps finds for the programs built with GCC 12.
-set(deb_depends "libc6 (>= 2.34)" "libstdc++6 (>= 12)" "libgcc-s1" "libarchive13")
+# The libraries the programs link come from dpkg-shlibdeps, so a library linked later is never
+# missing; named here is only what no binary names.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(deb_depends)
 if(YUZULOG_BUILD_GUI)
-  set(qt ">= ${Qt6_VERSION_MAJOR}.${Qt6_VERSION_MINOR}")
-  list(APPEND deb_depends "libqt6core6 (${qt})" "libqt6gui6 (${qt})" "libqt6widgets6 (${qt})")
-  if(TARGET Qt6::WebEngineWidgets)
-    # The browser view runs the engine's helper process from the -bin package.
-    list(APPEND deb_depends "libqt6webenginewidgets6 (${qt})" "libqt6webenginecore6 (${qt})"
-         "libqt6webenginecore6-bin (${qt})")
-  endif()
-  # The design fonts of the logs' era are shown with the IPA fonts.
+  # The design fonts of the logs' era are shown with the IPA fonts. (The browser engine's helper
+  # process comes with its library's own dependencies.)
   list(APPEND deb_depends "fonts-ipafont-gothic" "fonts-ipafont-mincho")
   # Qt's own Japanese texts for the standard buttons and the file dialog (qtbase_ja.qm).
   list(APPEND deb_depends "qt6-translations-l10n")
+  # Mail and web addresses open through the desktop's own programs.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 endif()
 list(JOIN deb_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 
 include(CPack)
+
+# Builds the package into a folder of its own and holds it to Debian's checker.
+add_test(NAME package
+         COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
+                 -DOUT=${CMAKE_BINARY_DIR}/package-test -DCPACK=${CMAKE_CPACK_COMMAND}
+                 -DGUI=${YUZULOG_BUILD_GUI}
+                 -P ${PROJECT_SOURCE_DIR}/cmake/PackageTest.cmake)
+set_tests_properties(package PROPERTIES LABELS package SKIP_REGULAR_EXPRESSION "test skipped"
+                                        TIMEOUT 900)
