@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <unordered_set>
+#include <utility>
 
 #include "common/sjis.h"
 #include "platform/fileio.h"
@@ -106,23 +107,16 @@ int CompareMessages(const TLogMessage& a, const TLogMessage& b, SortKey key, int
 
 namespace {
 
-// A row's sort key, read from its message once per sort. Comparing the messages themselves reads
-// two records scattered over the loaded files (and for a text key rescans header line 1) in each
-// of the n log n comparisons; with the keys side by side a million rows sort in well under a
-// second.
-struct RowKey {
-  // Numeric keys: High holds the value with its sign bit flipped, so that unsigned order is
-  // numeric order. Text keys: High and Low hold the first sixteen bytes with a-z taken as A-Z,
-  // big-endian and zero-padded, so that two different pairs order as TextOrder orders the texts;
-  // equal pairs decide by the length when both texts fit, and only otherwise by the texts.
-  std::uint64_t High = 0;
-  std::uint64_t Low = 0;
-  const char* Text = nullptr;
-  std::uint32_t TextSize = 0;
-  std::int32_t Room = 0;
-  std::int32_t Number = 0;
-  std::uint32_t Position = 0;  // the row before the sort: equal keys keep their order
-  TLogMessage* Message = nullptr;
+// A row's sort key, read from its message once per sort, in two words that compare as unsigned
+// integers, the first word first: the primary key in the direction of the sort (for a text key
+// the rank of the text, see DistinctTexts), then Room and Number ascending. Comparing the messages
+// themselves reads two records scattered over the loaded files (and for a text key rescans header
+// line 1) in each of the n log n comparisons; words side by side sort by their bytes, a pass per
+// byte that differs between rows, and equal words keep the rows' order, the last tie-break.
+constexpr int kWords = 2;
+struct SortRow {
+  std::uint64_t Word[kWords];
+  std::uint32_t Row;  // the row before the sort
 };
 
 constexpr std::size_t kPrefixBytes = 16;
@@ -136,10 +130,71 @@ bool IsSortKey(SortKey key) {
          static_cast<int>(key) <= static_cast<int>(SortKey::DateTime);
 }
 
+// Signed values with the sign bit flipped: unsigned order is then numeric order.
 std::uint64_t Ordered(std::int64_t v) {
   return static_cast<std::uint64_t>(v) ^ (std::uint64_t{1} << 63);
 }
+std::uint64_t Ordered32(std::int32_t v) {
+  return static_cast<std::uint32_t>(v) ^ (std::uint32_t{1} << 31);
+}
 
+std::uint64_t NumericKey(const TLogMessage& m, SortKey key) {
+  switch (key) {
+    case SortKey::Number:
+      return Ordered(m.Number);
+    case SortKey::Room:
+      return Ordered(m.Room);
+    case SortKey::BodySize:
+      return static_cast<std::uint64_t>(m.BodySize());
+    case SortKey::DateTime:
+      return Ordered(m.DateTime());
+    default:
+      return 0;
+  }
+}
+
+std::string_view TextKey(const TLogMessage& m, SortKey key) {
+  switch (key) {
+    case SortKey::Title:
+      return m.Title();
+    case SortKey::HandleName:
+      return m.HandleName();
+    default:
+      return m.ID();
+  }
+}
+
+// Stable LSD radix sort of rows by their words, one pass per byte position whose value is not
+// the same in every row. spare: scratch of the same size.
+void RadixSort(std::vector<SortRow>& rows, std::vector<SortRow>& spare) {
+  std::uint64_t any[kWords] = {};
+  std::uint64_t all[kWords];
+  std::fill(all, all + kWords, ~std::uint64_t{0});
+  for (const SortRow& r : rows)
+    for (int w = 0; w < kWords; ++w) {
+      any[w] |= r.Word[w];
+      all[w] &= r.Word[w];
+    }
+  spare.resize(rows.size());
+  for (int w = kWords - 1; w >= 0; --w) {
+    const std::uint64_t varying = any[w] ^ all[w];
+    for (int shift = 0; shift < 64; shift += 8) {
+      if (((varying >> shift) & 0xFF) == 0) continue;
+      std::uint32_t offset[256] = {};
+      for (const SortRow& r : rows)
+        ++offset[(r.Word[w] >> shift) & 0xFF];
+      std::uint32_t sum = 0;
+      for (std::uint32_t& o : offset)
+        sum += std::exchange(o, sum);
+      for (const SortRow& r : rows)
+        spare[offset[(r.Word[w] >> shift) & 0xFF]++] = r;
+      rows.swap(spare);
+    }
+  }
+}
+
+// The first eight bytes from byte from with a-z taken as A-Z, big-endian and zero-padded: two
+// texts whose pairs of these at 0 and 8 differ order as the pairs do.
 std::uint64_t FoldedBytes(std::string_view text, std::size_t from) {
   std::uint64_t v = 0;
   for (std::size_t i = from; i < from + 8; ++i)
@@ -147,75 +202,154 @@ std::uint64_t FoldedBytes(std::string_view text, std::size_t from) {
   return v;
 }
 
-RowKey MakeRowKey(TLogMessage* m, SortKey sortKey, std::uint32_t position) {
-  RowKey key;
-  key.Room = m->Room;
-  key.Number = m->Number;
-  key.Position = position;
-  key.Message = m;
-  std::string_view text;
-  switch (sortKey) {
-    case SortKey::Number:
-      key.High = Ordered(m->Number);
-      break;
-    case SortKey::Title:
-      text = m->Title();
-      break;
-    case SortKey::HandleName:
-      text = m->HandleName();
-      break;
-    case SortKey::ID:
-      text = m->ID();
-      break;
-    case SortKey::Room:
-      key.High = Ordered(m->Room);
-      break;
-    case SortKey::BodySize:
-      key.High = static_cast<std::uint64_t>(m->BodySize());
-      break;
-    case SortKey::DateTime:
-      key.High = Ordered(m->DateTime());
-      break;
-  }
-  if (IsTextKey(sortKey)) {
-    key.High = FoldedBytes(text, 0);
-    key.Low = FoldedBytes(text, 8);
-    key.Text = text.data();
-    key.TextSize = static_cast<std::uint32_t>(text.size());
-  }
-  return key;
+// The primary comparison of two texts whose sixteen-byte prefixes are equal.
+int TextTie(std::string_view a, std::string_view b) {
+  if (a.size() <= kPrefixBytes && b.size() <= kPrefixBytes) return Sign(a.size(), b.size());
+  return TextOrder(a, b);
 }
 
-// The primary comparison of two text keys with equal prefixes.
-int TextTie(const RowKey& a, const RowKey& b) {
-  if (a.TextSize <= kPrefixBytes && b.TextSize <= kPrefixBytes) return Sign(a.TextSize, b.TextSize);
-  return TextOrder({a.Text, a.TextSize}, {b.Text, b.TextSize});
+// The distinct texts of a text key (equal as TextOrder compares them) found by hashing, in an
+// open-addressed table that grows with them: a column of handles, IDs or thread titles holds few
+// distinct texts, and a small table stays in the cache.
+class DistinctTexts {
+ public:
+  // The number of text among the distinct texts so far, adding it when it is new.
+  std::uint32_t Find(std::string_view text) {
+    const std::uint64_t hash = FoldedHash(text);
+    for (std::size_t slot = hash & FMask;; slot = (slot + 1) & FMask) {
+      const std::uint32_t d = FTable[slot];
+      if (d == kFree) {
+        FTable[slot] = static_cast<std::uint32_t>(FTexts.size());
+        FTexts.push_back(text);
+        FHashes.push_back(hash);
+        if (2 * FTexts.size() > FTable.size()) Grow();
+        return static_cast<std::uint32_t>(FTexts.size() - 1);
+      }
+      if (FHashes[d] == hash && TextOrder(FTexts[d], text) == 0) return d;
+    }
+  }
+  // The rank of each distinct text (by its number) in the order of TextOrder.
+  std::vector<std::uint32_t> Ranks() const {
+    struct Distinct {
+      std::uint64_t High, Low;
+      std::string_view Text;
+      std::uint32_t Number;
+    };
+    std::vector<Distinct> distinct(FTexts.size());
+    for (std::uint32_t d = 0; d < distinct.size(); ++d)
+      distinct[d] = {FoldedBytes(FTexts[d], 0), FoldedBytes(FTexts[d], 8), FTexts[d], d};
+    std::sort(distinct.begin(), distinct.end(), [](const Distinct& a, const Distinct& b) {
+      if (a.High != b.High) return a.High < b.High;
+      if (a.Low != b.Low) return a.Low < b.Low;
+      return TextTie(a.Text, b.Text) < 0;
+    });
+    std::vector<std::uint32_t> ranks(distinct.size());
+    for (std::uint32_t r = 0; r < distinct.size(); ++r)
+      ranks[distinct[r].Number] = r;
+    return ranks;
+  }
+
+ private:
+  static constexpr std::uint32_t kFree = UINT32_MAX;
+  static std::uint64_t FoldedHash(std::string_view text) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (const char c : text)
+      h = (h ^ AsciiUpper(static_cast<unsigned char>(c))) * 1099511628211ull;
+    return h ^ h >> 29;
+  }
+  void Grow() {
+    FTable.assign(2 * FTable.size(), kFree);
+    FMask = FTable.size() - 1;
+    for (std::uint32_t d = 0; d < FHashes.size(); ++d) {
+      std::size_t slot = FHashes[d] & FMask;
+      while (FTable[slot] != kFree)
+        slot = (slot + 1) & FMask;
+      FTable[slot] = d;
+    }
+  }
+  std::vector<std::uint32_t> FTable = std::vector<std::uint32_t>(1024, kFree);
+  std::size_t FMask = 1023;
+  std::vector<std::string_view> FTexts;
+  std::vector<std::uint64_t> FHashes;
+};
+
+// Sorts results by key in direction; runStarts gets the rows where the runs of equal primary keys
+// begin in the new order.
+void SortByKey(std::vector<TLogMessage*>& results, SortKey key, int direction,
+               std::vector<std::uint32_t>& runStarts) {
+  const std::uint64_t flip = direction < 0 ? ~std::uint64_t{0} : 0;
+  std::vector<SortRow> rows(results.size()), spare;
+  if (IsTextKey(key)) {
+    // A row's text is read and hashed at once, while its bytes are in the cache.
+    // The headers lie scattered over the loaded files: each is asked for some rows ahead, so
+    // that the reads overlap instead of waiting for memory one by one.
+    constexpr std::size_t kAhead = 16;
+    DistinctTexts distinct;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+      if (i + kAhead < results.size()) {
+        const char* head = results[i + kAhead]->HeadStart;
+        __builtin_prefetch(head);
+        __builtin_prefetch(head + 64);
+      }
+      rows[i].Word[0] = distinct.Find(TextKey(*results[i], key));
+    }
+    const std::vector<std::uint32_t> ranks = distinct.Ranks();
+    for (SortRow& row : rows)
+      row.Word[0] = ranks[row.Word[0]];
+  } else {
+    for (std::size_t i = 0; i < results.size(); ++i)
+      rows[i].Word[0] = NumericKey(*results[i], key);
+  }
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    const TLogMessage& m = *results[i];
+    rows[i].Word[0] ^= flip;
+    rows[i].Word[1] = Ordered32(m.Room) << 32 | Ordered32(m.Number);
+    rows[i].Row = static_cast<std::uint32_t>(i);
+  }
+  RadixSort(rows, spare);
+  std::vector<TLogMessage*> sorted(results.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    if (i == 0 || rows[i].Word[0] != rows[i - 1].Word[0])
+      runStarts.push_back(static_cast<std::uint32_t>(i));
+    sorted[i] = results[rows[i].Row];
+  }
+  results.swap(sorted);
+}
+
+// The second click on a key over the very order its last sort left: that order with the runs of
+// equal primary keys in reverse, each run as it was (the tie-breaks keep ascending). False, and
+// nothing changed, when the list is not that order.
+bool ReverseRuns(std::vector<TLogMessage*>& results, SortState& state) {
+  if (results.size() != state.SortedOrder.size() ||
+      !std::equal(results.begin(), results.end(), state.SortedOrder.begin()))
+    return false;
+  std::vector<std::uint32_t> starts;
+  starts.reserve(state.RunStarts.size());
+  std::size_t to = 0;
+  for (std::size_t run = state.RunStarts.size(); run-- > 0;) {
+    const std::size_t begin = state.RunStarts[run];
+    const std::size_t end =
+        run + 1 < state.RunStarts.size() ? state.RunStarts[run + 1] : results.size();
+    starts.push_back(static_cast<std::uint32_t>(to));
+    for (std::size_t i = begin; i < end; ++i)
+      results[to++] = state.SortedOrder[i];
+  }
+  state.RunStarts.swap(starts);
+  return true;
 }
 
 }  // namespace
 
 void SortResults(std::vector<TLogMessage*>& results, SortState& state, SortKey key) {
   if (!IsSortKey(key)) return;
-  state.SortDirection = key == state.LastSortKey ? -state.SortDirection : 1;
-  const int direction = state.SortDirection;
-  std::vector<RowKey> keys;
-  keys.reserve(results.size());
-  for (std::size_t i = 0; i < results.size(); ++i)
-    keys.push_back(MakeRowKey(results[i], key, static_cast<std::uint32_t>(i)));
-  const bool text = IsTextKey(key);
-  // The order of CompareMessages (the key in the direction, then Room and Number ascending), then
-  // the earlier row first: a total order, so the sort needs no stability of its own.
-  std::sort(keys.begin(), keys.end(), [&](const RowKey& a, const RowKey& b) {
-    int primary = a.High != b.High ? Sign(a.High, b.High) : Sign(a.Low, b.Low);
-    if (primary == 0 && text) primary = TextTie(a, b);
-    if (primary != 0) return primary * direction < 0;
-    if (a.Room != b.Room) return a.Room < b.Room;
-    if (a.Number != b.Number) return a.Number < b.Number;
-    return a.Position < b.Position;
-  });
-  for (std::size_t i = 0; i < keys.size(); ++i)
-    results[i] = keys[i].Message;
+  const bool again = key == state.LastSortKey;
+  state.SortDirection = again ? -state.SortDirection : 1;
   state.LastSortKey = key;
+  if (!again || !ReverseRuns(results, state)) {
+    state.RunStarts.clear();
+    SortByKey(results, key, state.SortDirection, state.RunStarts);
+  }
+  state.SortedOrder.assign(results.begin(), results.end());
 }
 
 CarriedSelection ColumnClick(std::vector<TLogMessage*>& results, SortState& state, SortKey key,

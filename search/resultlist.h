@@ -51,6 +51,10 @@ int CompareMessages(const TLogMessage& a, const TLogMessage& b, SortKey key, int
 struct SortState {
   int SortDirection = 1;
   std::optional<SortKey> LastSortKey;  // none yet
+  // The order the last sort left and the rows where its runs of equal primary keys begin: a
+  // second click on the key over that very order only reverses the runs.
+  std::vector<TLogMessage*> SortedOrder;
+  std::vector<std::uint32_t> RunStarts;
 };
 
 // Sorts results by the key (a value outside the keys sorts nothing) after updating the state:

@@ -305,5 +305,43 @@ TEST_F(ResultListTest, SortKeepsTheOrderOfCompareMessagesOnLongSharedPrefixesAnd
   }
 }
 
+TEST_F(ResultListTest, SortAgreesWithCompareMessagesOverGeneratedRowsAndClickSequences) {
+  // Few distinct values per column, so that every key has long runs of ties; two-digit years on
+  // both sides of the century; a list that changes between two clicks on the same key.
+  std::uint32_t seed = 12345;
+  auto next = [&](std::uint32_t n) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % n;
+  };
+  const std::vector<std::string> words = {
+      "Re", "re: x", "ABCDEFGHIJKLMNOPQR", "abcdefghijklmnopqr", "", "件名", "Z"};
+  const std::vector<std::string> years = {"97", "99", "00", "03", "50"};
+  std::vector<MessageSpec> specs;
+  for (int i = 0; i < 300; ++i) {
+    MessageSpec m = Msg(static_cast<int>(next(3)), static_cast<int>(next(6)) + 1,
+                        words[next(words.size())], std::string(next(3), 'b'));
+    m.Handle = words[next(words.size())];
+    m.ID = next(2) ? "ABC0123" + std::to_string(next(2)) : "abc01230";
+    m.Date = years[next(years.size())] + "/0" + std::to_string(next(3) + 1) + "/01";
+    specs.push_back(m);
+  }
+  Load(specs);
+  SortState state;
+  for (int click = 0; click < 60; ++click) {
+    const auto key = static_cast<SortKey>(click % 5 == 4 ? static_cast<int>(*state.LastSortKey)
+                                                         : static_cast<int>(next(7)));
+    if (click % 10 == 9)  // a new search: the same messages in another order
+      std::reverse(Results.begin() + static_cast<std::ptrdiff_t>(next(100)), Results.end());
+    const int direction = key == state.LastSortKey ? -state.SortDirection : 1;
+    std::vector<TLogMessage*> expected = Results;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [&](const TLogMessage* a, const TLogMessage* b) {
+                       return CompareMessages(*a, *b, key, direction) < 0;
+                     });
+    SortResults(Results, state, key);
+    ASSERT_EQ(Results, expected) << "click " << click << ", tag " << static_cast<int>(key);
+  }
+}
+
 }  // namespace
 }  // namespace yuzulog
