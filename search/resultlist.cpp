@@ -164,9 +164,12 @@ std::string_view TextKey(const TLogMessage& m, SortKey key) {
   }
 }
 
-// Stable LSD radix sort of rows by their words, one pass per byte position whose value is not
-// the same in every row. spare: scratch of the same size.
-void RadixSort(std::vector<SortRow>& rows, std::vector<SortRow>& spare) {
+// Sorts rows by their words and then by Row: a stable LSD radix sort, one pass per byte position
+// whose value is not the same in every row, its counts all taken in one read beforehand. Keys
+// that differ in more bytes than kMostPasses (a date and time, in 100 ns units) go to a
+// comparison sort instead, which costs less than that many passes. spare: scratch.
+void SortRows(std::vector<SortRow>& rows, std::vector<SortRow>& spare) {
+  constexpr int kMostPasses = 7;
   std::uint64_t any[kWords] = {};
   std::uint64_t all[kWords];
   std::fill(all, all + kWords, ~std::uint64_t{0});
@@ -175,21 +178,36 @@ void RadixSort(std::vector<SortRow>& rows, std::vector<SortRow>& spare) {
       any[w] |= r.Word[w];
       all[w] &= r.Word[w];
     }
+  struct Pass {
+    int Word, Shift;
+  };
+  std::vector<Pass> passes;
+  for (int w = kWords - 1; w >= 0; --w)
+    for (int shift = 0; shift < 64; shift += 8)
+      if ((((any[w] ^ all[w]) >> shift) & 0xFF) != 0) passes.push_back({w, shift});
+  if (passes.size() > kMostPasses) {
+    std::sort(rows.begin(), rows.end(), [](const SortRow& a, const SortRow& b) {
+      if (a.Word[0] != b.Word[0]) return a.Word[0] < b.Word[0];
+      if (a.Word[1] != b.Word[1]) return a.Word[1] < b.Word[1];
+      return a.Row < b.Row;
+    });
+    return;
+  }
+  std::vector<std::uint32_t> offsets(passes.size() * 256);
+  for (const SortRow& r : rows)
+    for (std::size_t i = 0; i < passes.size(); ++i)
+      ++offsets[i * 256 + ((r.Word[passes[i].Word] >> passes[i].Shift) & 0xFF)];
   spare.resize(rows.size());
-  for (int w = kWords - 1; w >= 0; --w) {
-    const std::uint64_t varying = any[w] ^ all[w];
-    for (int shift = 0; shift < 64; shift += 8) {
-      if (((varying >> shift) & 0xFF) == 0) continue;
-      std::uint32_t offset[256] = {};
-      for (const SortRow& r : rows)
-        ++offset[(r.Word[w] >> shift) & 0xFF];
-      std::uint32_t sum = 0;
-      for (std::uint32_t& o : offset)
-        sum += std::exchange(o, sum);
-      for (const SortRow& r : rows)
-        spare[offset[(r.Word[w] >> shift) & 0xFF]++] = r;
-      rows.swap(spare);
-    }
+  for (std::size_t i = 0; i < passes.size(); ++i) {
+    std::uint32_t* offset = offsets.data() + i * 256;
+    std::uint32_t sum = 0;
+    for (int b = 0; b < 256; ++b)
+      sum += std::exchange(offset[b], sum);
+    const int w = passes[i].Word;
+    const int shift = passes[i].Shift;
+    for (const SortRow& r : rows)
+      spare[offset[(r.Word[w] >> shift) & 0xFF]++] = r;
+    rows.swap(spare);
   }
 }
 
@@ -306,7 +324,7 @@ void SortByKey(std::vector<TLogMessage*>& results, SortKey key, int direction,
     rows[i].Word[1] = Ordered32(m.Room) << 32 | Ordered32(m.Number);
     rows[i].Row = static_cast<std::uint32_t>(i);
   }
-  RadixSort(rows, spare);
+  SortRows(rows, spare);
   std::vector<TLogMessage*> sorted(results.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (i == 0 || rows[i].Word[0] != rows[i - 1].Word[0])
