@@ -231,6 +231,14 @@ if [ "$micro" = 1 ]; then
   done
 fi
 
+# The statistics window's figures over every message of the library (the benchmarks above stop
+# at 256 MB).
+statsBench="$build/bench/yuzulog-stats-bench"
+if [ "$micro" = 1 ] && [ -x "$statsBench" ]; then
+  echo "== yuzulog-stats-bench" >&2
+  YUZULOG_BENCH_CORPUS="$logDir" YUZULOG_BENCH_MB=1000000 "$statsBench" "${micro_args[@]}" >&2
+fi
+
 # ---- the table ---------------------------------------------------------------------------------
 echo
 echo "library: $logRecords messages, $((logBytes / 1048576)) MB of .LOG in ${#logs[@]} files;" \
