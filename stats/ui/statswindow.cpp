@@ -1,0 +1,407 @@
+#include "stats/ui/statswindow.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSortFilterProxyModel>
+#include <QSplitter>
+#include <QSvgGenerator>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QtCharts/QBarCategoryAxis>
+#include <QtCharts/QBarSeries>
+#include <QtCharts/QBarSet>
+#include <QtCharts/QCategoryAxis>
+#include <QtCharts/QChart>
+#include <QtCharts/QChartView>
+#include <QtCharts/QStackedBarSeries>
+#include <QtCharts/QValueAxis>
+#include <cerrno>
+#include <cstring>
+
+#include "dialogs/dialogseam.h"
+#include "dialogs/noticeboxes.h"
+#include "logdata/logfiles.h"
+#include "mainwindow/messagetree.h"
+#include "mainwindow/ui/qtfont.h"
+#include "platform/fileio.h"
+#include "stats/statssettings.h"
+#include "stats/ui/statsmodels.h"
+
+namespace yuzulog {
+namespace {
+
+constexpr int kDesignWidth = 960;
+constexpr int kDesignHeight = 720;
+// While the tree is being built the figures would miss its threads: counted a little later.
+constexpr int kBuildingRetryMs = 200;
+
+QFont ProgramFont(int pixelSize) {
+  QFont font(FontFamilyFor(kDesignFontName));
+  font.setPixelSize(pixelSize);
+  return font;
+}
+
+QTableView* NewTable(QWidget* parent) {
+  auto* view = new QTableView(parent);
+  view->setSelectionBehavior(QAbstractItemView::SelectRows);
+  view->setSelectionMode(QAbstractItemView::SingleSelection);
+  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view->verticalHeader()->hide();
+  view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+  view->horizontalHeader()->setHighlightSections(false);
+  view->setAlternatingRowColors(true);
+  KeepSelectionVisible(*view);
+  return view;
+}
+
+QChartView* NewChart(QWidget* parent) {
+  auto* chart = new QChart;
+  chart->setTitleFont(ProgramFont(13));
+  chart->legend()->setFont(ProgramFont(11));
+  chart->setMargins(QMargins(4, 4, 4, 4));
+  auto* view = new QChartView(chart, parent);
+  view->setRenderHint(QPainter::Antialiasing);
+  view->setContextMenuPolicy(Qt::CustomContextMenu);
+  return view;
+}
+
+// Evenly spread hues, so that neighbouring rooms in the stack differ.
+QColor RoomColor(int i, int count) {
+  return QColor::fromHsv((i * 360 / std::max(count, 1) + i % 2 * 180) % 360, 150, 215);
+}
+
+QString RoomName(std::int32_t room) {
+  return QStringLiteral("%1 番会議室").arg(room);
+}
+
+}  // namespace
+
+TStatsWindow::TStatsWindow(QWidget* parent)
+    : QWidget(parent), FRooms(new RoomsModel), FWriters(new WritersModel) {
+  setObjectName(QStringLiteral("StatsForm"));
+  setWindowTitle(QStringLiteral("ログの統計"));
+  // A tool window of its own, like the search window: either may be in front.
+  setWindowFlags(Qt::Window);
+  setAttribute(Qt::WA_QuitOnClose, false);
+  setFont(ProgramFont(12));
+  resize(kDesignWidth, kDesignHeight);
+
+  FRoomsView = NewTable(this);
+  FRoomsView->setObjectName(QStringLiteral("RoomsView"));
+  FRoomsView->setModel(FRooms.get());
+  auto* allRooms = new QPushButton(QStringLiteral("すべての会議室(&A)"), this);
+  allRooms->setToolTip(QStringLiteral("会議室の選択を外し、すべての会議室を積み上げて表示します"));
+  connect(allRooms, &QPushButton::clicked, this, [this] { FRoomsView->clearSelection(); });
+  connect(FRoomsView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &TStatsWindow::ShowRoom);
+
+  FWritersSorted = new QSortFilterProxyModel(this);
+  FWritersSorted->setSourceModel(FWriters.get());
+  FWritersSorted->setSortRole(kSortRole);
+  FWritersView = NewTable(this);
+  FWritersView->setObjectName(QStringLiteral("WritersView"));
+  FWritersView->setModel(FWritersSorted);
+  FWritersView->setSortingEnabled(true);
+  FWritersView->sortByColumn(2, Qt::DescendingOrder);
+  FWritersView->setToolTip(QStringLiteral("ダブルクリックでこの ID の発言を検索します"));
+  connect(FWritersView, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    const QString id = FWriters->IdAt(FWritersSorted->mapToSource(index).row());
+    if (!id.isEmpty()) emit WriterActivated(id);
+  });
+  FWritersLabel = new QLabel(this);
+
+  FMonthsChart = NewChart(this);
+  FMonthsChart->setObjectName(QStringLiteral("MonthsChart"));
+  FLengthsChart = NewChart(this);
+  FLengthsChart->setObjectName(QStringLiteral("LengthsChart"));
+  connect(FMonthsChart, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { ChartMenu(FMonthsChart, pos); });
+  connect(FLengthsChart, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { ChartMenu(FLengthsChart, pos); });
+
+  auto* roomsBox = new QWidget(this);
+  auto* roomsLayout = new QVBoxLayout(roomsBox);
+  roomsLayout->setContentsMargins(0, 0, 0, 0);
+  roomsLayout->addWidget(FRoomsView);
+  roomsLayout->addWidget(allRooms, 0, Qt::AlignLeft);
+  auto* writersBox = new QWidget(this);
+  auto* writersLayout = new QVBoxLayout(writersBox);
+  writersLayout->setContentsMargins(0, 0, 0, 0);
+  writersLayout->addWidget(FWritersLabel);
+  writersLayout->addWidget(FWritersView);
+
+  auto* top = new QSplitter(Qt::Horizontal, this);
+  top->addWidget(roomsBox);
+  top->addWidget(FMonthsChart);
+  top->setStretchFactor(0, 2);
+  top->setStretchFactor(1, 3);
+  auto* bottom = new QSplitter(Qt::Horizontal, this);
+  bottom->addWidget(writersBox);
+  bottom->addWidget(FLengthsChart);
+  bottom->setStretchFactor(0, 3);
+  bottom->setStretchFactor(1, 2);
+  auto* split = new QSplitter(Qt::Vertical, this);
+  split->addWidget(top);
+  split->addWidget(bottom);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(split);
+}
+
+TStatsWindow::~TStatsWindow() {
+  // The views let go of the models before the models go.
+  FRoomsView->setModel(nullptr);
+  FWritersSorted->setSourceModel(nullptr);
+}
+
+void TStatsWindow::SetSource(const LogFiles* files, const MessageTree* tree) {
+  FFiles = files;
+  FTree = tree;
+  Refresh();
+}
+
+void TStatsWindow::Refresh() {
+  FStale = true;
+  if (!isVisible() || FRecountQueued) return;
+  FRecountQueued = true;
+  QTimer::singleShot(0, this, &TStatsWindow::Recount);
+}
+
+void TStatsWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (FStale && !FRecountQueued) Recount();
+}
+
+void TStatsWindow::Recount() {
+  FRecountQueued = false;
+  if (FTree && FTree->Building()) {
+    FRecountQueued = true;
+    QTimer::singleShot(kBuildingRetryMs, this, &TStatsWindow::Recount);
+    return;
+  }
+  FStale = false;
+  // The room shown stays chosen when it is still loaded.
+  const int chosen = ChosenRoomIndex();
+  const std::int32_t chosenRoom =
+      chosen >= 0 ? FStats.Rooms[static_cast<std::size_t>(chosen)].Room : -1;
+  // The charts are drawn once, for the room chosen at the end, not for the empty selection a
+  // reset of the model passes through.
+  {
+    const QSignalBlocker quiet(FRoomsView->selectionModel());
+    FRooms->SetStats(nullptr);
+    FWriters->SetRoom(nullptr, -1);
+    static const MessageTree kNoTree;
+    FStats = FFiles ? ComputeArchiveStats(*FFiles, FTree ? *FTree : kNoTree) : ArchiveStats{};
+    FRooms->SetStats(&FStats);
+    FRoomsView->resizeColumnsToContents();
+    const int again = chosenRoom >= 0 ? FStats.RoomIndex(chosenRoom) : -1;
+    if (again >= 0) FRoomsView->selectRow(again);
+  }
+  FRoomsView->viewport()->update();
+  ShowRoom();
+}
+
+int TStatsWindow::ChosenRoomIndex() const {
+  const QModelIndexList rows = FRoomsView->selectionModel()->selectedRows();
+  return rows.isEmpty() ? -1 : rows.front().row();
+}
+
+void TStatsWindow::ShowRoom() {
+  const int room = ChosenRoomIndex();
+  FWriters->SetRoom(&FStats, room);
+  FWritersView->resizeColumnsToContents();
+  FWritersLabel->setText(room < 0
+                             ? QStringLiteral("発言者（会議室を選ぶと表示します）")
+                             : QStringLiteral("%1 の発言者 %2 人")
+                                   .arg(RoomName(FStats.Rooms[static_cast<std::size_t>(room)].Room))
+                                   .arg(FWriters->rowCount()));
+  FillMonthsChart(room);
+  FillLengthsChart(room);
+}
+
+void TStatsWindow::FillMonthsChart(int roomIndex) {
+  QChart* chart = FMonthsChart->chart();
+  chart->removeAllSeries();
+  for (QAbstractAxis* axis : chart->axes()) {
+    chart->removeAxis(axis);
+    delete axis;
+  }
+  chart->setTitle(QStringLiteral("月ごとの発言数（%1）")
+                      .arg(roomIndex < 0
+                               ? QStringLiteral("すべての会議室")
+                               : RoomName(FStats.Rooms[static_cast<std::size_t>(roomIndex)].Room)));
+  const MonthSeries total = MonthlyMessages(FStats, roomIndex);
+  if (total.Messages.empty()) return;
+  const int months = static_cast<int>(total.Messages.size());
+
+  // One bar set per room, stacked; a month without messages is an empty place on the axis.
+  auto* series = new QStackedBarSeries;
+  series->setBarWidth(1.0);
+  const int rooms = static_cast<int>(FStats.Rooms.size());
+  for (int r = 0; r < rooms; ++r) {
+    if (roomIndex >= 0 && r != roomIndex) continue;
+    const MonthSeries own = MonthlyMessages(FStats, r);
+    QList<qreal> values(months, 0);
+    for (std::size_t i = 0; i < own.Messages.size(); ++i)
+      values[static_cast<int>(own.FirstMonth - total.FirstMonth) + static_cast<int>(i)] =
+          static_cast<qreal>(own.Messages[i]);
+    auto* set = new QBarSet(RoomName(FStats.Rooms[static_cast<std::size_t>(r)].Room));
+    set->append(values);
+    const QColor colour = roomIndex < 0 ? RoomColor(r, rooms) : QColor(70, 130, 180);
+    set->setColor(colour);
+    set->setBorderColor(colour);
+    series->append(set);
+  }
+  chart->addSeries(series);
+  chart->legend()->setVisible(roomIndex < 0);
+  chart->legend()->setAlignment(Qt::AlignRight);
+
+  // The years under their months; over a long period only every few years is named.
+  auto* years = new QCategoryAxis;
+  years->setLabelsFont(ProgramFont(10));
+  years->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+  const int firstYear = total.FirstMonth / 12;
+  const int lastYear = (total.FirstMonth + months - 1) / 12;
+  const int step = std::max(1, (lastYear - firstYear + 1 + 11) / 12);
+  years->setStartValue(-0.5);
+  for (int y = firstYear; y <= lastYear; y += step) {
+    const int end = std::min((y + step) * 12 - total.FirstMonth, months);
+    years->append(QString::number(y), end - 0.5);
+  }
+  years->setRange(-0.5, months - 0.5);
+  years->setGridLineVisible(false);
+  chart->addAxis(years, Qt::AlignBottom);
+  series->attachAxis(years);
+  auto* counts = new QValueAxis;
+  counts->setLabelsFont(ProgramFont(10));
+  counts->setLabelFormat(QStringLiteral("%d"));
+  chart->addAxis(counts, Qt::AlignLeft);
+  series->attachAxis(counts);
+  counts->applyNiceNumbers();
+}
+
+void TStatsWindow::FillLengthsChart(int roomIndex) {
+  QChart* chart = FLengthsChart->chart();
+  chart->removeAllSeries();
+  for (QAbstractAxis* axis : chart->axes()) {
+    chart->removeAxis(axis);
+    delete axis;
+  }
+  chart->setTitle(QStringLiteral("スレッドの長さ（返信の数ごとのスレッド数）"));
+  chart->legend()->setVisible(false);
+  const std::vector<LengthBucket> buckets = ThreadLengthBuckets(FStats, roomIndex);
+  if (buckets.empty()) return;
+  auto* set = new QBarSet(QStringLiteral("スレッド数"));
+  set->setColor(QColor(205, 140, 60));
+  QStringList labels;
+  for (const LengthBucket& b : buckets) {
+    set->append(static_cast<qreal>(b.Threads));
+    labels << (b.MaxReplies < 0 ? QStringLiteral("%1-").arg(b.MinReplies)
+               : b.MinReplies == b.MaxReplies
+                   ? QString::number(b.MinReplies)
+                   : QStringLiteral("%1-%2").arg(b.MinReplies).arg(b.MaxReplies));
+  }
+  auto* series = new QBarSeries;
+  series->append(set);
+  chart->addSeries(series);
+  auto* replies = new QBarCategoryAxis;
+  replies->setLabelsFont(ProgramFont(10));
+  replies->append(labels);
+  replies->setTitleText(QStringLiteral("返信の数"));
+  replies->setTitleFont(ProgramFont(10));
+  chart->addAxis(replies, Qt::AlignBottom);
+  series->attachAxis(replies);
+  auto* counts = new QValueAxis;
+  counts->setLabelsFont(ProgramFont(10));
+  counts->setLabelFormat(QStringLiteral("%d"));
+  chart->addAxis(counts, Qt::AlignLeft);
+  series->attachAxis(counts);
+  counts->applyNiceNumbers();
+}
+
+void TStatsWindow::ChartMenu(QChartView* view, const QPoint& pos) {
+  QMenu menu(this);
+  menu.addAction(QStringLiteral("PNG 形式で保存(&P)..."), this,
+                 [=, this] { SaveChart(view, false); });
+  menu.addAction(QStringLiteral("SVG 形式で保存(&S)..."), this,
+                 [=, this] { SaveChart(view, true); });
+  menu.exec(view->mapToGlobal(pos));
+}
+
+void TStatsWindow::SaveChart(QChartView* view, bool svg) {
+  const QString path = Dialogs().GetSaveFileName(
+      this, QStringLiteral("グラフの保存"),
+      svg ? QStringLiteral("SVG 画像 (*.svg)") : QStringLiteral("PNG 画像 (*.png)"),
+      svg ? QStringLiteral("svg") : QStringLiteral("png"));
+  if (path.isEmpty()) return;
+  if (QFileInfo::exists(path) &&
+      Dialogs().MessageBox(this,
+                           QStringLiteral("%1 は既に存在します。\n上書きしますか？").arg(path),
+                           QStringLiteral("確認"), MsgButtons::YesNo, MsgIcon::Question,
+                           ModalResult::No) != ModalResult::Yes)
+    return;
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  if (svg) {
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(view->size());
+    generator.setViewBox(QRect(QPoint(0, 0), view->size()));
+    generator.setTitle(view->chart()->title());
+    QPainter painter(&generator);
+    view->render(&painter);
+  } else {
+    view->grab().save(&buffer, "PNG");
+  }
+  // Written whole or not at all: an old file stays as it was when the new one cannot be written.
+  int error = 0;
+  if (WriteFileAtomically(path.toStdString(), std::string_view(bytes.constData(), bytes.size()),
+                          &error))
+    return;
+  Dialogs().MessageBox(this,
+                       QStringLiteral("%1 に保存できませんでした。\n%2")
+                           .arg(path, QString::fromLocal8Bit(std::strerror(error))),
+                       QStringLiteral("エラー"), MsgButtons::Ok, MsgIcon::Error, ModalResult::Ok);
+}
+
+void TStatsWindow::LoadStatsSettings(const std::string& dir) {
+  StatsSettings defaults;
+  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const WindowRect centred = CenteredRect(avail.width(), avail.height(), width(), height());
+  defaults.Left = avail.left() + centred.Left;
+  defaults.Top = avail.top() + centred.Top;
+  defaults.Width = width();
+  defaults.Height = height();
+  FSettingsReport = {};
+  StatsSettings s = ReadStatsSettings(dir, defaults, &FSettingsReport);
+  const QRect desk = screen ? screen->availableVirtualGeometry() : avail;
+  FitToDesktop(s, defaults,
+               {desk.left(), desk.top(), desk.left() + desk.width(), desk.top() + desk.height()});
+  setGeometry(s.Left, s.Top, s.Width, s.Height);
+  if (!FSettingsReport.Problems.empty())
+    Dialogs().MessageBox(this, QString::fromStdString(SettingsReadProblemsText(FSettingsReport)),
+                         ApplicationTitle(), MsgButtons::Ok, MsgIcon::Warning, ModalResult::Ok);
+}
+
+bool TStatsWindow::SaveStatsSettings(const std::string& dir) {
+  const QRect r = geometry();
+  FSettingsReport.Problems.clear();
+  if (WriteStatsSettings(dir, {r.left(), r.top(), r.width(), r.height()}, &FSettingsReport))
+    return true;
+  Dialogs().MessageBox(this, QString::fromStdString(SettingsWriteProblemsText(FSettingsReport)),
+                       QStringLiteral("エラー"), MsgButtons::Ok, MsgIcon::Error, ModalResult::Ok);
+  return false;
+}
+
+}  // namespace yuzulog
