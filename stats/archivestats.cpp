@@ -150,11 +150,14 @@ class StatsPass {
       const TLogData& f = *file;
       RoomWork& room = RoomFor(f.Room);
       const std::vector<TLogMessage>& messages = f.Messages();
-      // The header line of each message is the one read of its text; reading it ahead hides
+      // The header lines of each message are the only reads of its text; reading them ahead hides
       // the walk through a gigabyte of text.
       constexpr std::size_t kAhead = 8;
       for (std::size_t i = 0; i < messages.size(); ++i) {
-        if (i + kAhead < messages.size()) __builtin_prefetch(messages[i + kAhead].HeadStart + 12);
+        if (i + kAhead < messages.size()) {
+          __builtin_prefetch(messages[i + kAhead].HeadStart + 12);
+          __builtin_prefetch(messages[i + kAhead].Line2Start + 7);  // the date, when not cached
+        }
         CountMessage(room, messages[i]);
       }
     }
