@@ -1,6 +1,7 @@
 #include "stats/ui/statswindow.h"
 
 #include <QBuffer>
+#include <QCursor>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -15,8 +16,8 @@
 #include <QSvgGenerator>
 #include <QTableView>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
-#include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
 #include <QtCharts/QCategoryAxis>
@@ -63,14 +64,28 @@ QTableView* NewTable(QWidget* parent) {
   return view;
 }
 
-QChartView* NewChart(QWidget* parent) {
+QChart* NewChart(const QString& title) {
   auto* chart = new QChart;
+  chart->setTitle(title);
   chart->setTitleFont(ProgramFont(13));
   chart->legend()->setFont(ProgramFont(11));
   chart->setMargins(QMargins(4, 4, 4, 4));
-  auto* view = new QChartView(chart, parent);
+  return chart;
+}
+
+// A new chart in the view, the old one gone at once: axes removed from a chart that stays would
+// leave their labels until the event loop runs again.
+void ReplaceChart(QChartView* view, QChart* chart) {
+  QChart* old = view->chart();
+  view->setChart(chart);
+  delete old;
+}
+
+QChartView* NewChartView(QWidget* parent) {
+  auto* view = new QChartView(NewChart({}), parent);
   view->setRenderHint(QPainter::Antialiasing);
   view->setContextMenuPolicy(Qt::CustomContextMenu);
+  view->setMinimumSize(240, 160);
   return view;
 }
 
@@ -119,9 +134,9 @@ TStatsWindow::TStatsWindow(QWidget* parent)
   });
   FWritersLabel = new QLabel(this);
 
-  FMonthsChart = NewChart(this);
+  FMonthsChart = NewChartView(this);
   FMonthsChart->setObjectName(QStringLiteral("MonthsChart"));
-  FLengthsChart = NewChart(this);
+  FLengthsChart = NewChartView(this);
   FLengthsChart->setObjectName(QStringLiteral("LengthsChart"));
   connect(FMonthsChart, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& pos) { ChartMenu(FMonthsChart, pos); });
@@ -142,16 +157,15 @@ TStatsWindow::TStatsWindow(QWidget* parent)
   auto* top = new QSplitter(Qt::Horizontal, this);
   top->addWidget(roomsBox);
   top->addWidget(FMonthsChart);
-  top->setStretchFactor(0, 2);
-  top->setStretchFactor(1, 3);
+  top->setSizes({kDesignWidth * 2 / 5, kDesignWidth * 3 / 5});
   auto* bottom = new QSplitter(Qt::Horizontal, this);
   bottom->addWidget(writersBox);
   bottom->addWidget(FLengthsChart);
-  bottom->setStretchFactor(0, 3);
-  bottom->setStretchFactor(1, 2);
+  bottom->setSizes({kDesignWidth / 2, kDesignWidth / 2});
   auto* split = new QSplitter(Qt::Vertical, this);
   split->addWidget(top);
   split->addWidget(bottom);
+  split->setSizes({kDesignHeight / 2, kDesignHeight / 2});
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(4, 4, 4, 4);
   layout->addWidget(split);
@@ -229,16 +243,11 @@ void TStatsWindow::ShowRoom() {
 }
 
 void TStatsWindow::FillMonthsChart(int roomIndex) {
-  QChart* chart = FMonthsChart->chart();
-  chart->removeAllSeries();
-  for (QAbstractAxis* axis : chart->axes()) {
-    chart->removeAxis(axis);
-    delete axis;
-  }
-  chart->setTitle(QStringLiteral("月ごとの発言数（%1）")
-                      .arg(roomIndex < 0
-                               ? QStringLiteral("すべての会議室")
-                               : RoomName(FStats.Rooms[static_cast<std::size_t>(roomIndex)].Room)));
+  QChart* chart = NewChart(
+      QStringLiteral("月ごとの発言数（%1）")
+          .arg(roomIndex < 0 ? QStringLiteral("すべての会議室")
+                             : RoomName(FStats.Rooms[static_cast<std::size_t>(roomIndex)].Room)));
+  ReplaceChart(FMonthsChart, chart);
   const MonthSeries total = MonthlyMessages(FStats, roomIndex);
   if (total.Messages.empty()) return;
   const int months = static_cast<int>(total.Messages.size());
@@ -262,6 +271,17 @@ void TStatsWindow::FillMonthsChart(int roomIndex) {
     series->append(set);
   }
   chart->addSeries(series);
+  // The legend has no room for every room of a large library: a bar names its own.
+  const MonthKey first = total.FirstMonth;
+  connect(series, &QStackedBarSeries::hovered, FMonthsChart,
+          [first](bool status, int index, QBarSet* set) {
+            if (!status) return QToolTip::hideText();
+            QToolTip::showText(QCursor::pos(),
+                               QStringLiteral("%1 %2: %3 件")
+                                   .arg(set->label())
+                                   .arg(QString::fromStdString(IsoMonthText(first + index)))
+                                   .arg(set->at(index)));
+          });
   chart->legend()->setVisible(roomIndex < 0);
   chart->legend()->setAlignment(Qt::AlignRight);
 
@@ -290,32 +310,32 @@ void TStatsWindow::FillMonthsChart(int roomIndex) {
 }
 
 void TStatsWindow::FillLengthsChart(int roomIndex) {
-  QChart* chart = FLengthsChart->chart();
-  chart->removeAllSeries();
-  for (QAbstractAxis* axis : chart->axes()) {
-    chart->removeAxis(axis);
-    delete axis;
-  }
-  chart->setTitle(QStringLiteral("スレッドの長さ（返信の数ごとのスレッド数）"));
+  QChart* chart = NewChart(QStringLiteral("スレッドの長さ（返信の数ごとのスレッド数）"));
+  ReplaceChart(FLengthsChart, chart);
   chart->legend()->setVisible(false);
   const std::vector<LengthBucket> buckets = ThreadLengthBuckets(FStats, roomIndex);
   if (buckets.empty()) return;
   auto* set = new QBarSet(QStringLiteral("スレッド数"));
   set->setColor(QColor(205, 140, 60));
-  QStringList labels;
-  for (const LengthBucket& b : buckets) {
+  // Labels centred under their bars; a category axis would cut "10-19" short.
+  auto* replies = new QCategoryAxis;
+  replies->setLabelsFont(ProgramFont(10));
+  replies->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
+  replies->setStartValue(-0.5);
+  for (std::size_t i = 0; i < buckets.size(); ++i) {
+    const LengthBucket& b = buckets[i];
     set->append(static_cast<qreal>(b.Threads));
-    labels << (b.MaxReplies < 0 ? QStringLiteral("%1-").arg(b.MinReplies)
-               : b.MinReplies == b.MaxReplies
-                   ? QString::number(b.MinReplies)
-                   : QStringLiteral("%1-%2").arg(b.MinReplies).arg(b.MaxReplies));
+    replies->append(b.MaxReplies < 0 ? QStringLiteral("%1-").arg(b.MinReplies)
+                    : b.MinReplies == b.MaxReplies
+                        ? QString::number(b.MinReplies)
+                        : QStringLiteral("%1-%2").arg(b.MinReplies).arg(b.MaxReplies),
+                    static_cast<qreal>(i) + 0.5);
   }
+  replies->setRange(-0.5, static_cast<qreal>(buckets.size()) - 0.5);
+  replies->setGridLineVisible(false);
   auto* series = new QBarSeries;
   series->append(set);
   chart->addSeries(series);
-  auto* replies = new QBarCategoryAxis;
-  replies->setLabelsFont(ProgramFont(10));
-  replies->append(labels);
   replies->setTitleText(QStringLiteral("返信の数"));
   replies->setTitleFont(ProgramFont(10));
   chart->addAxis(replies, Qt::AlignBottom);
