@@ -95,7 +95,7 @@ void WritersModel::SetRoom(const ArchiveStats* stats, int roomIndex) {
 
 QString WritersModel::IdAt(int row) const {
   if (!FStats || row < 0 || static_cast<std::size_t>(row) >= FCount) return {};
-  return LogText(FStats->Writers[FFirst + static_cast<std::size_t>(row)].ID).trimmed();
+  return LogText(FStats->Writers[FFirst + static_cast<std::size_t>(row)].ID);
 }
 
 int WritersModel::rowCount(const QModelIndex& parent) const {

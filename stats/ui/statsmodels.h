@@ -31,7 +31,7 @@ class WritersModel final : public QAbstractTableModel {
   using QAbstractTableModel::QAbstractTableModel;
   // The writers of the room at roomIndex in stats' Rooms (none when -1).
   void SetRoom(const ArchiveStats* stats, int roomIndex);
-  // The writer's ID as the search window takes it.
+  // The writer's ID as the header has it (the search compares it whole).
   QString IdAt(int row) const;
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

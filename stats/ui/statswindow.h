@@ -32,10 +32,11 @@ class TStatsWindow final : public QWidget {
   // owned by the caller, which calls Refresh after every change and SetSource(nullptr, nullptr)
   // before they go).
   void SetSource(const LogFiles* files, const MessageTree* tree);
-  // The loaded files changed. The figures are counted again on the window's thread: the count
-  // of a million messages takes a fifth of a second, and a thread of its own would read files
-  // the main window may remove meanwhile. Several changes in a row are counted once, after
-  // them; a hidden window counts when it is shown.
+  // The loaded files changed. The figures are counted again on the window's thread: a million
+  // messages take about a sixth of a second (the first count, which also works out every date,
+  // takes longer), and a thread of its own would read files the main window may remove
+  // meanwhile. Several changes in a row are counted once, after them; a hidden window counts
+  // when it is shown.
   void Refresh();
   // The figures now shown.
   const ArchiveStats& Stats() const { return FStats; }
