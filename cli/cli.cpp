@@ -227,6 +227,9 @@ void CliContext::LoadFiles(bool buildTree) {
   StderrProgress progress;
   CliLoadCallbacks callbacks(*this, buildTree);
   ExecuteOpen(Files, paths, progress, callbacks);
+  for (const auto& file : Files)
+    if (file->NulBytes > 0)
+      std::fprintf(stderr, "%s\n", NulBytesReadText(file->FileName, file->NulBytes).c_str());
   if (buildTree) ExtraStats.emplace_back("tree_ms", std::to_string(callbacks.TreeMs));
   LoadMs = MillisecondsSince(start);
 }

@@ -47,6 +47,20 @@ void TLogData::SetBufferSize(std::size_t size) {
   }
 }
 
+std::size_t ReplaceNulBytes(char* text, std::size_t size) {
+  std::size_t count = 0;
+  char* const end = text + size;
+  for (char* p = text; (p = static_cast<char*>(std::memchr(p, '\0', end - p))) != nullptr; ++p) {
+    *p = '?';
+    ++count;
+  }
+  return count;
+}
+
+std::string NulBytesReadText(const std::string& path, std::size_t count) {
+  return path + " : NUL バイト " + std::to_string(count) + " 個を ? として読みました";
+}
+
 HeaderCandidateFinder FastestHeaderCandidateFinder() {
 #if defined(YUZULOG_AVX2_SCAN)
   if (UseAvx2Scans()) return detail::FindHeaderCandidateAvx2;

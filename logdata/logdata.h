@@ -58,6 +58,14 @@ struct LoadResult {
 // none is known).
 LoadResult MakeLoadResult(LoadOutcome outcome, int systemError = 0);
 
+// Turns every NUL byte among the size bytes at text into '?' and returns how many there were. A
+// NUL would end the text it stands in (the parser and every field take it for the end), so a log
+// with one is read with '?' in its place: every message after it loads, and every offset stays
+// the file's.
+std::size_t ReplaceNulBytes(char* text, std::size_t size);
+// The notice that count NUL bytes of the file at path were read as '?' (UTF-8).
+std::string NulBytesReadText(const std::string& path, std::size_t count);
+
 class TLogData {
  public:
   TLogData() = default;
@@ -99,6 +107,8 @@ class TLogData {
   std::int32_t Room = 0;
   std::int32_t FirstNumber = 0;
   std::int32_t Overlap = 0;
+  // How many NUL bytes of the file were read as '?' by the last load.
+  std::size_t NulBytes = 0;
 
  private:
   template <bool Fast>

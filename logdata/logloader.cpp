@@ -313,6 +313,7 @@ void TLogLoader::RunAndWait() {
 void TLogLoader::Execute() {
   Buffer.reset();
   BufferSize = 0;
+  NulBytes = 0;
   Outcome = LoadOutcome::Loaded;
   SystemError = 0;
   try {
@@ -320,6 +321,9 @@ void TLogLoader::Execute() {
       ReadLogFile();
     else
       ExtractFromArchive();
+    // Here rather than in the parse: the loader thread does it while the caller parses the
+    // previous file, and the bytes have just passed through the cache.
+    if (Buffer) NulBytes = ReplaceNulBytes(Buffer.get(), BufferSize - 1);
   } catch (const std::bad_alloc&) {
     // Nothing may leave the loader thread: the file fails instead.
     Buffer.reset();
@@ -478,6 +482,7 @@ LoadResult TLogData::LoadFromFileHere(const std::string& fileName) {
 
 LoadResult TLogData::TakeOver(TLogLoader& loader) {
   SetBuffer(std::move(loader.Buffer), loader.BufferSize);
+  NulBytes = Buffer() ? loader.NulBytes : 0;
   if (!Buffer() || BufferSize() == 0)
     return MakeLoadResult(
         loader.Outcome == LoadOutcome::Loaded ? LoadOutcome::OutOfMemory : loader.Outcome,
@@ -488,11 +493,13 @@ LoadResult TLogData::TakeOver(TLogLoader& loader) {
     // The records of a huge log may not fit beside its text: this file fails, the others load.
     FItems = {};
     SetBufferSize(0);
+    NulBytes = 0;
     return MakeLoadResult(LoadOutcome::OutOfMemory);
   }
   SetRoomAndFirstNumber();
   if (Count() == 0) {
     SetBufferSize(0);
+    NulBytes = 0;
     return MakeLoadResult(LoadOutcome::NoMessage);
   }
   return {};

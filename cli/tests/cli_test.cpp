@@ -70,6 +70,18 @@ TEST(CliReadTest, FailedFilesAreReportedAndTheRestIsStillPrinted) {
                 " : ログファイルの取得に失敗しました。（書庫が途中で切れています）\n");
 }
 
+TEST(CliReadTest, NulBytesAreReportedOncePerFileAndTheStatusStaysZero) {
+  std::string text = testing::RoomLogText(5, 1, 5);
+  text[text.size() / 2] = '\0';
+  text[text.size() / 2 + 1] = '\0';
+  testing::TempDir dir;
+  const std::string path = dir.Write("nul.LOG", text);
+  const CliResult r = Cli({"files", path, Data("room12.lzh")});
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out, "5\t1\t5\t5\t0\tnul.LOG\n12\t1\t30\t30\t0\troom12.lzh\n");
+  EXPECT_EQ(r.Err, path + " : NUL バイト 2 個を ? として読みました\n");
+}
+
 TEST(CliReadTest, TreePrintsRoomsAndThreadsInPreOrder) {
   const CliResult r = Cli({"tree", Data("room05a.LOG"), Data("room05b.LOG")});
   EXPECT_EQ(r.Status, 0) << r.Err;
