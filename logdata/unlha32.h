@@ -43,9 +43,6 @@ class TUnlha32 {
   TUnlha32(const TUnlha32&) = delete;
   TUnlha32& operator=(const TUnlha32&) = delete;
 
-  // The archive library is linked into the program, so the layer is always available.
-  static bool Available() { return true; }
-
   // Which reader takes an archive: ours wherever it handles the archive and libarchive for the
   // rest, or libarchive alone (what tests and the fuzz target compare ours with).
   enum class Reader { Auto, LibarchiveOnly };
