@@ -1,7 +1,7 @@
 // Our LHA reader next to libarchive on the same bytes. The member walk that TUnlha32 gives must
-// be libarchive's, whichever reader took the archive; every member our reader takes must be in
-// libarchive's walk under the same name and size; and where both extract a member, the bytes
-// must agree.
+// be libarchive's where our reader does not take the archive, and ours where it does; every
+// member our reader takes must be in libarchive's walk under the same name and size; and where
+// both extract a member, the bytes must agree.
 //
 // Where the two may disagree on a member, by design:
 // - libarchive has no decoder for -lh1- to -lh4-, -lzs- and -lz5-, so ours may succeed where it
@@ -14,9 +14,12 @@
 //   the code lengths has a single symbol too; that is what the original encoder writes for a
 //   block of one distinct symbol, and ours reads it;
 // - for a member of size 0 the libarchive path asks for no bytes at all, so it never sees data
-//   missing from the file or a header CRC other than that of no bytes; ours checks both.
+//   missing from the file or a header CRC other than that of no bytes; ours checks both;
+// - ours takes -lzs- and -lz5- at every header level, libarchive at level 0 only: its walk ends
+//   before the first such member.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -65,6 +68,11 @@ bool SameWalk(const Walk& a, const Walk& b) {
   return true;
 }
 
+// A member libarchive does not list: a LArc method above header level 0.
+bool OnlyOursLists(const lha::Member& m) {
+  return m.Level > 0 && (m.Kind == lha::Method::Lzs || m.Kind == lha::Method::Lz5);
+}
+
 bool StricterByDesign(lha::DecodeStatus status) {
   return status == lha::DecodeStatus::BadDistance || status == lha::DecodeStatus::TooLong;
 }
@@ -93,6 +101,20 @@ class TempFile {
   bool FOk = false;
 };
 
+// libarchive's extraction of member i next to ours.
+void CompareExtraction(const std::string& path, int i, const lha::Member& m, lha::DecodeStatus ours,
+                       const std::vector<char>& ourBytes, const lha::DecodeNotes& notes) {
+  const auto n = static_cast<std::size_t>(m.Size);
+  std::vector<char> theirBytes(n + 1);
+  const TUnlha32::Status them =
+      TUnlha32::ExtractMem(path, i, m.Size, theirBytes.data(), n, TUnlha32::Reader::LibarchiveOnly);
+  const bool ourOk = ours == lha::DecodeStatus::Ok;
+  const bool theirOk = them == TUnlha32::Status::Ok;
+  if (ourOk && theirOk && std::memcmp(ourBytes.data(), theirBytes.data(), n) != 0) __builtin_trap();
+  if (!ourOk && theirOk && !StricterByDesign(ours) && m.Size != 0) __builtin_trap();
+  if (ourOk && !theirOk && !OnlyOursDecodes(m.Kind) && !notes.SingleSymbolBlock) __builtin_trap();
+}
+
 // The input as an archive file.
 void CheckArchive(const std::uint8_t* data, std::size_t size) {
   TempFile file(data, size);
@@ -101,30 +123,34 @@ void CheckArchive(const std::uint8_t* data, std::size_t size) {
   const lha::MemorySource source(data, size);
   const Walk theirs = WalkOf(path, TUnlha32::Reader::LibarchiveOnly);
   const Walk layer = WalkOf(path, TUnlha32::Reader::Auto);
-  if (!SameWalk(theirs, layer)) __builtin_trap();
   std::vector<lha::Member> own;
-  if (lha::ListMembers(source, own) && own.size() != theirs.Members.size()) __builtin_trap();
+  if (!lha::ListMembers(source, own)) {
+    if (!SameWalk(theirs, layer)) __builtin_trap();
+  } else {
+    if (layer.Members.size() != own.size()) __builtin_trap();
+    for (std::size_t i = 0; i < own.size(); ++i)
+      if (layer.Members[i].Name != own[i].Name || layer.Members[i].Size != own[i].Size)
+        __builtin_trap();
+    if (!std::any_of(own.begin(), own.end(), OnlyOursLists) && own.size() != theirs.Members.size())
+      __builtin_trap();
+  }
 
+  bool pastTheirs = false;  // libarchive's walk ended before this member
   for (int i = 0; i < kMaxMembers; ++i) {
     lha::Member m;
     if (lha::FindMember(source, i, m) != lha::HeaderResult::Member) break;
     const auto index = static_cast<std::size_t>(i);
-    if (index >= theirs.Members.size() || theirs.Members[index].Name != m.Name ||
-        theirs.Members[index].Size != m.Size)
+    pastTheirs = pastTheirs || OnlyOursLists(m);
+    if (!pastTheirs && (index >= theirs.Members.size() || theirs.Members[index].Name != m.Name ||
+                        theirs.Members[index].Size != m.Size))
       __builtin_trap();
     if (m.Size > kMaxExtract) continue;
     const auto n = static_cast<std::size_t>(m.Size);
-    std::vector<char> ourBytes(n + 1), theirBytes(n + 1), layerBytes(n + 1);
+    std::vector<char> ourBytes(n + 1), layerBytes(n + 1);
     lha::DecodeNotes notes;
     const lha::DecodeStatus ours = lha::Extract(source, m, ourBytes.data(), n, &notes);
-    const TUnlha32::Status them = TUnlha32::ExtractMem(path, i, m.Size, theirBytes.data(), n,
-                                                       TUnlha32::Reader::LibarchiveOnly);
     const bool ourOk = ours == lha::DecodeStatus::Ok;
-    const bool theirOk = them == TUnlha32::Status::Ok;
-    if (ourOk && theirOk && std::memcmp(ourBytes.data(), theirBytes.data(), n) != 0)
-      __builtin_trap();
-    if (!ourOk && theirOk && !StricterByDesign(ours) && m.Size != 0) __builtin_trap();
-    if (ourOk && !theirOk && !OnlyOursDecodes(m.Kind) && !notes.SingleSymbolBlock) __builtin_trap();
+    if (!pastTheirs) CompareExtraction(path, i, m, ours, ourBytes, notes);
     // The layer gives our reader's verdict and bytes.
     const TUnlha32::Status layerStatus =
         TUnlha32::ExtractMem(path, i, m.Size, layerBytes.data(), n);

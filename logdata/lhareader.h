@@ -5,9 +5,10 @@
 // handled, and the caller asks libarchive.
 //
 // Headers are read with the same rules libarchive applies, or stricter: a header this reader
-// accepts is one libarchive accepts too, with the same name, size and data range. A stricter
-// rule only costs the fallback's speed. libarchive lists members of -lh1- to -lh4-, -lzs- and
-// -lz5- but has no decoder for them; only ours extracts them.
+// accepts is one libarchive accepts too, with the same name, size and data range, except -lzs-
+// and -lz5- above level 0, which libarchive does not take. A stricter rule only costs the
+// fallback's speed. libarchive lists members of -lh1- to -lh4-, -lzs- and -lz5- but has no
+// decoder for them; only ours extracts them.
 #pragma once
 
 #include <cstddef>

@@ -52,9 +52,10 @@ class HeaderWindow {
 constexpr std::uint64_t kMaxLevel1Extensions = 64 * 1024;
 constexpr std::uint64_t kMaxLevel3Header = 64 * 1024;
 
-// The methods this reader decodes, by the two characters between "-l" and "-". LArc's (-lzs-,
-// -lz5-, and -lz4-, stored) come only with level-0 headers: the only level their archiver wrote,
-// and the only one libarchive takes them at.
+// The methods this reader decodes, by the two characters between "-l" and "-". LArc's archiver
+// wrote only level-0 headers, and libarchive takes its methods at no other level; an archiver
+// that repacks a LArc member into a later header keeps its method, so -lzs- and -lz5- are
+// decoded at every level. Its stored -lz4- is left to libarchive there: nothing writes it.
 struct MethodName {
   char Name[2];
   Method Kind;
@@ -66,8 +67,8 @@ constexpr MethodName kMethodNames[] = {
     {{'h', '2'}, Method::Lh2, false},    {{'h', '3'}, Method::Lh3, false},
     {{'h', '4'}, Method::Lh4, false},    {{'h', '5'}, Method::Lh5, false},
     {{'h', '6'}, Method::Lh6, false},    {{'h', '7'}, Method::Lh7, false},
-    {{'z', '4'}, Method::Stored, true},  {{'z', 's'}, Method::Lzs, true},
-    {{'z', '5'}, Method::Lz5, true},
+    {{'z', '4'}, Method::Stored, true},  {{'z', 's'}, Method::Lzs, false},
+    {{'z', '5'}, Method::Lz5, false},
 };
 
 bool MethodOf(const unsigned char* p, int level, Method& method) {

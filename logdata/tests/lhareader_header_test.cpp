@@ -4,9 +4,11 @@
 
 #include <string>
 
+#include "logdata/logdata.h"
 #include "logdata/unlha32.h"
 #include "tests/support/lhaarchive.h"
 #include "tests/support/lhacompare.h"
+#include "tests/support/lhaencoder.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
@@ -21,6 +23,7 @@ using testing::LhaArchive;
 using testing::LhaComparison;
 using testing::LhaLayout;
 using testing::LhaListing;
+using testing::LhaMember;
 using testing::MakeLhaLayout;
 using testing::Sjis;
 using testing::TempDir;
@@ -88,7 +91,6 @@ TEST(LhaArchiveTest, CraftedHeadersReadAsLibarchiveReadsThemOrGoToIt) {
       {"level 3 without header CRC", MakeLhaLayout(3, "-lh0-", "A.TXT", {}, false), false, ""},
       {"level 3 wrong header CRC", MakeLhaLayout(3, "-lh0-", "A.TXT", {}, true, 1), false, ""},
       {"-lz4- at level 1", MakeLhaLayout(1, "-lz4-", "A.TXT"), false, ""},
-      {"-lzs- at level 2", MakeLhaLayout(2, "-lzs-", "A.TXT"), false, ""},
       {"directory entry", MakeLhaLayout(2, "-lhd-", "A.TXT"), false, ""},
   };
   TempDir dir;
@@ -123,6 +125,36 @@ TEST(LhaArchiveTest, CraftedHeadersReadAsLibarchiveReadsThemOrGoToIt) {
   c = CompareWithLibarchive(dir.Write("tail.lzh", bytes + "junk"));
   EXPECT_EQ(c.Differences, "");
   EXPECT_TRUE(c.Ours);
+}
+
+TEST(LhaArchiveTest, LarcMethodsDecodeAtEveryHeaderLevel) {
+  // Archivers that repack a LArc member into a later header keep its method.
+  const std::string text = testing::RoomLogText(5, 1, 3);
+  std::string lz5;  // every item a literal: a flag byte of eight ones before each eight bytes
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i % 8 == 0) lz5.push_back('\xFF');
+    lz5.push_back(text[i]);
+  }
+  testing::BitWriter lzs;  // a one bit before each literal byte
+  for (const char c : text) {
+    lzs.Put(1, 1);
+    lzs.Put(static_cast<unsigned char>(c), 8);
+  }
+  const std::vector<std::uint8_t> lzsBytes = lzs.Bytes();
+  const std::string lzsData(lzsBytes.begin(), lzsBytes.end());
+  TempDir dir;
+  for (int level = 0; level <= 3; ++level) {
+    for (const auto& [method, packed] : {std::pair{"-lz5-", lz5}, std::pair{"-lzs-", lzsData}}) {
+      const std::string archive =
+          LhaMember(MakeLhaLayout(level, method, "R.LOG"), packed,
+                    static_cast<std::uint32_t>(text.size()), Crc16(text.data(), text.size())) +
+          '\0';
+      TLogData log;
+      ASSERT_TRUE(log.LoadFromFile(dir.Write("r.lzh", archive))) << method << level;
+      EXPECT_EQ(std::string(log.Buffer(), text.size()).substr(0, 30), text.substr(0, 30));
+      EXPECT_EQ(log.Count(), 3) << method << level;
+    }
+  }
 }
 
 }  // namespace
