@@ -1,8 +1,10 @@
 // Our own reader of LHA archives: member headers of levels 0 to 3, and the decoders of the stored
 // (-lh0-, -lz4-), static-Huffman (-lh3- to -lh7-), dynamic-Huffman (-lh1-, -lh2-) and LZSS
 // (-lzs-, -lz5-) methods. It is the fast path behind TUnlha32; whatever it does not handle (another
-// header level or method, a header it cannot parse, a self-extracting archive) it reports as not
-// handled, and the caller asks libarchive.
+// header level or method, a record it does not know, a self-extracting archive) it reports as not
+// handled, and the caller asks libarchive. A header it finds damaged (a checksum or CRC that does
+// not match, sizes that contradict each other, a header cut short) is reported as such, and the
+// caller fails: libarchive would reserve whatever size the damaged header claims.
 //
 // Headers are read with the same rules libarchive applies, or stricter: a header this reader
 // accepts is one libarchive accepts too, with the same name, size and data range, except -lzs-
@@ -79,6 +81,8 @@ struct Member {
 enum class HeaderResult {
   Member,      // a member this reader handles; the next header is at DataOffset + PackedSize
   End,         // the end mark (a zero byte) or the end of the file
+  Damaged,     // a header of a method and level this reader knows, damaged
+  CutShort,    // such a header, or one after the first member, cut short by the end of the file
   NotHandled,  // anything else: a header this reader cannot or will not take
 };
 
@@ -90,8 +94,12 @@ HeaderResult ReadHeader(const Source& source, std::uint64_t offset, Member& memb
 // An archive that starts with its end mark is not handled either: libarchive does not take it
 // for an archive at all.
 bool ListMembers(const Source& source, std::vector<Member>& members);
+// The same walk, saying how it ended: End when ListMembers is true; Damaged or CutShort at the
+// first damaged header, with members holding the members before it; NotHandled otherwise.
+HeaderResult WalkMembers(const Source& source, std::vector<Member>& members);
 
-// The member at index (from 0): Member when every header up to it is one this reader handles.
+// The member at index (from 0): Member when every header up to it is one this reader handles;
+// Damaged or CutShort when one of them is damaged.
 HeaderResult FindMember(const Source& source, int index, Member& member);
 
 enum class DecodeStatus {

@@ -1,5 +1,6 @@
 // Member headers of LHA archives, levels 0 to 3: which member, where its data lies, and
-// whether this reader takes it. What it does not take goes to libarchive (see lhareader.h).
+// whether this reader takes it. What it does not take goes to libarchive (see lhareader.h); what
+// it finds damaged goes nowhere.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -158,13 +159,13 @@ std::uint16_t HeaderCrc(const unsigned char* p, std::size_t size, std::uint64_t 
 HeaderResult ReadLevel0Or1(HeaderWindow& window, std::uint64_t offset, int level, Member& member) {
   const std::size_t headerSize = static_cast<std::size_t>(window.Get(offset, 1)[0]) + 2;
   const unsigned char* p = window.Get(offset, headerSize);
-  if (!p) return HeaderResult::NotHandled;
+  if (!p) return HeaderResult::CutShort;
   unsigned sum = 0;
   for (std::size_t i = 2; i < headerSize; ++i)
     sum += p[i];
-  if ((sum & 0xFF) != p[1]) return HeaderResult::NotHandled;
+  if ((sum & 0xFF) != p[1]) return HeaderResult::Damaged;
   const std::size_t nameLength = p[21];
-  if (headerSize < (level == 0 ? 24u : 27u) + nameLength) return HeaderResult::NotHandled;
+  if (headerSize < (level == 0 ? 24u : 27u) + nameLength) return HeaderResult::Damaged;
   if (level == 1 && p[19] != 0x20) return HeaderResult::NotHandled;
   std::string name(reinterpret_cast<const char*>(p + 22), nameLength);
   if (HasNul(name)) return HeaderResult::NotHandled;
@@ -191,18 +192,18 @@ HeaderResult ReadLevel0Or1(HeaderWindow& window, std::uint64_t offset, int level
   while (nextSize != 0) {
     if (nextSize < 3 || extTotal + nextSize > kMaxLevel1Extensions ||
         extTotal + nextSize > packedOrSkip)
-      return HeaderResult::NotHandled;
+      return HeaderResult::Damaged;
     const unsigned char* record = window.Get(offset + headerSize + extTotal, nextSize);
-    if (!record || !ext.Take(record, nextSize, 2, headerSize + extTotal))
-      return HeaderResult::NotHandled;
+    if (!record) return HeaderResult::CutShort;
+    if (!ext.Take(record, nextSize, 2, headerSize + extTotal)) return HeaderResult::NotHandled;
     extTotal += nextSize;
     nextSize = Le16(record + nextSize - 2);
   }
   if (ext.HaveCrc) {
     const std::size_t total = headerSize + static_cast<std::size_t>(extTotal);
     const unsigned char* whole = window.Get(offset, total);
-    if (!whole || HeaderCrc(whole, total, ext.CrcAt) != ext.HeaderCrc)
-      return HeaderResult::NotHandled;
+    if (!whole) return HeaderResult::CutShort;
+    if (HeaderCrc(whole, total, ext.CrcAt) != ext.HeaderCrc) return HeaderResult::Damaged;
   }
   if (ext.HaveFileName) name = ext.FileName;
   if (name.empty()) return HeaderResult::NotHandled;
@@ -224,15 +225,15 @@ HeaderResult ReadInnerRecords(const unsigned char* p, std::size_t headerSize, st
   Extensions ext;
   std::size_t nextSize = sizeAt(p + at - sizeBytes);
   while (nextSize != 0) {
-    if (nextSize < 1 + sizeBytes || nextSize > headerSize - at) return HeaderResult::NotHandled;
+    if (nextSize < 1 + sizeBytes || nextSize > headerSize - at) return HeaderResult::Damaged;
     if (!ext.Take(p + at, nextSize, sizeBytes, at)) return HeaderResult::NotHandled;
     at += nextSize;
     nextSize = sizeAt(p + at - sizeBytes);
   }
   if (!padding && at != headerSize) return HeaderResult::NotHandled;
   // The header CRC is required: libarchive checks one even when none is stored.
-  if (!ext.HaveCrc || HeaderCrc(p, headerSize, ext.CrcAt) != ext.HeaderCrc)
-    return HeaderResult::NotHandled;
+  if (!ext.HaveCrc) return HeaderResult::NotHandled;
+  if (HeaderCrc(p, headerSize, ext.CrcAt) != ext.HeaderCrc) return HeaderResult::Damaged;
   if (!ext.HaveFileName) return HeaderResult::NotHandled;
   member.Name = ext.Directory + ext.FileName;
   member.Crc = Le16(p + 21);
@@ -243,9 +244,10 @@ HeaderResult ReadInnerRecords(const unsigned char* p, std::size_t headerSize, st
 
 HeaderResult ReadLevel2(HeaderWindow& window, std::uint64_t offset, Member& member) {
   const std::size_t headerSize = Le16(window.Get(offset, 2));
-  if (headerSize < 26) return HeaderResult::NotHandled;
+  if (headerSize < 26) return HeaderResult::Damaged;
   const unsigned char* p = window.Get(offset, headerSize);
-  if (!p || p[19] != 0x20) return HeaderResult::NotHandled;
+  if (!p) return HeaderResult::CutShort;
+  if (p[19] != 0x20) return HeaderResult::NotHandled;
   return ReadInnerRecords(p, headerSize, 26, 2, true, offset, member);
 }
 
@@ -254,11 +256,13 @@ HeaderResult ReadLevel2(HeaderWindow& window, std::uint64_t offset, Member& memb
 // two agree are taken.
 HeaderResult ReadLevel3(HeaderWindow& window, std::uint64_t offset, Member& member) {
   const unsigned char* p = window.Get(offset, 32);
-  if (!p || Le16(p) != 4 || p[19] != 0x20) return HeaderResult::NotHandled;
+  if (!p) return HeaderResult::CutShort;
+  if (Le16(p) != 4 || p[19] != 0x20) return HeaderResult::NotHandled;
   const std::uint32_t headerSize = Le32(p + 24);
-  if (headerSize < 32 || headerSize > kMaxLevel3Header) return HeaderResult::NotHandled;
+  // libarchive would first reserve whatever size a damaged header claims.
+  if (headerSize < 32 || headerSize > kMaxLevel3Header) return HeaderResult::Damaged;
   p = window.Get(offset, headerSize);
-  if (!p) return HeaderResult::NotHandled;
+  if (!p) return HeaderResult::CutShort;
   return ReadInnerRecords(p, headerSize, 32, 4, false, offset, member);
 }
 
@@ -271,7 +275,9 @@ HeaderResult ReadHeader(const Source& source, std::uint64_t offset, Member& memb
   if (!p) return HeaderResult::NotHandled;
   if (p[0] == 0) return HeaderResult::End;
   p = window.Get(offset, 22);  // the fields every level has in the same place
-  if (!p) return HeaderResult::NotHandled;
+  // The first header decides whether this is an archive at all (it may be a self-extracting
+  // one, which libarchive searches); a later one cut short is a damaged archive.
+  if (!p) return offset == 0 ? HeaderResult::NotHandled : HeaderResult::CutShort;
   const int level = p[20];
   Method method;
   if (!MethodOf(p + 2, level, method)) return HeaderResult::NotHandled;
@@ -291,21 +297,25 @@ HeaderResult ReadHeader(const Source& source, std::uint64_t offset, Member& memb
   }
 }
 
-bool ListMembers(const Source& source, std::vector<Member>& members) {
+HeaderResult WalkMembers(const Source& source, std::vector<Member>& members) {
   members.clear();
   std::uint64_t offset = 0;
   for (;;) {
     Member member;
     const HeaderResult r = ReadHeader(source, offset, member);
-    if (r == HeaderResult::NotHandled) return false;
-    if (r == HeaderResult::End) return !members.empty();
+    if (r != HeaderResult::Member && r != HeaderResult::End) return r;
+    if (r == HeaderResult::End) return members.empty() ? HeaderResult::NotHandled : r;
     const std::uint64_t next = member.DataOffset + member.PackedSize;
     // Data that runs past the end: libarchive lists the member, then fails on the next header;
     // let it decide where its walk stops.
-    if (next > source.Size()) return false;
+    if (next > source.Size()) return HeaderResult::NotHandled;
     members.push_back(std::move(member));
     offset = next;
   }
+}
+
+bool ListMembers(const Source& source, std::vector<Member>& members) {
+  return WalkMembers(source, members) == HeaderResult::End;
 }
 
 HeaderResult FindMember(const Source& source, int index, Member& member) {

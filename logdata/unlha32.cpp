@@ -143,6 +143,11 @@ Status NextHeader(archive* a, TUnlha32::Member& member, int index, int& systemEr
   return Status::Ok;
 }
 
+// What our reader's verdict on a damaged header means to the caller.
+Status StatusOf(lha::HeaderResult result) {
+  return result == lha::HeaderResult::CutShort ? Status::Truncated : Status::BadHeader;
+}
+
 // What our reader's verdict on a member it took means to the caller.
 Status StatusOf(lha::DecodeStatus status) {
   switch (status) {
@@ -169,11 +174,12 @@ Status StatusOf(lha::DecodeStatus status) {
 
 }  // namespace
 
-// The walk comes from our reader when it handles every header of the archive; otherwise from
-// libarchive, as the archive's members would have been listed without it.
+// The walk comes from our reader when it handles every header of the archive or finds one
+// damaged; otherwise from libarchive, as the archive's members would have been listed without it.
 struct TUnlha32::Handle {
   std::vector<lha::Member> Members;  // our reader's walk
   bool Own = false;
+  Status EndStatus = Status::Ok;           // how our reader's walk ends after its members
   std::optional<ScopedUtf8Locale> Locale;  // for as long as libarchive reads headers on this thread
   LibarchivePtr Archive;
 };
@@ -188,7 +194,10 @@ bool TUnlha32::OpenArchive(const std::string& path, Reader reader) {
   auto handle = std::make_unique<Handle>();
   if (reader == Reader::Auto) {
     const lha::FileSource source(path);
-    handle->Own = source.IsOpen() && lha::ListMembers(source, handle->Members);
+    const lha::HeaderResult walk =
+        source.IsOpen() ? lha::WalkMembers(source, handle->Members) : lha::HeaderResult::NotHandled;
+    handle->Own = walk != lha::HeaderResult::NotHandled;
+    if (walk != lha::HeaderResult::End) handle->EndStatus = StatusOf(walk);
   }
   if (!handle->Own) {
     handle->Locale.emplace();
@@ -208,7 +217,10 @@ bool TUnlha32::FindFirst(Member& member) {
 bool TUnlha32::FindNext(Member& member) {
   if (!FHandle) return false;
   if (FHandle->Own) {
-    if (static_cast<std::size_t>(FNextIndex) >= FHandle->Members.size()) return false;
+    if (static_cast<std::size_t>(FNextIndex) >= FHandle->Members.size()) {
+      FWalkStatus = FHandle->EndStatus;
+      return false;
+    }
     const lha::Member& own = FHandle->Members[static_cast<std::size_t>(FNextIndex)];
     member.Name = own.Name;
     member.Size = own.Size;
@@ -237,15 +249,18 @@ TUnlha32::Status TUnlha32::ExtractMem(const std::string& path, int memberIndex,
   error = 0;
   if (memberSize > bufferSize) return Status::SizeMismatch;
   if (reader == Reader::Auto) {
-    // Once our reader has taken the member, its verdict stands: a corrupt member is not tried
-    // again with libarchive.
+    // Once our reader has taken the member or found a damaged header before it, its verdict
+    // stands: a corrupt member is not tried again with libarchive.
     const lha::FileSource source(path);
     lha::Member member;
-    if (source.IsOpen() &&
-        lha::FindMember(source, memberIndex, member) == lha::HeaderResult::Member) {
+    const lha::HeaderResult found = source.IsOpen() ? lha::FindMember(source, memberIndex, member)
+                                                    : lha::HeaderResult::NotHandled;
+    if (found == lha::HeaderResult::Member) {
       if (member.Size != memberSize) return Status::SizeMismatch;
       return StatusOf(lha::Extract(source, member, buffer, bufferSize));
     }
+    if (found == lha::HeaderResult::Damaged || found == lha::HeaderResult::CutShort)
+      return StatusOf(found);
   }
   ScopedUtf8Locale locale;
   Status status = Status::Ok;

@@ -1,6 +1,7 @@
 // The LHA archive layer: lists an archive's members and extracts one of them into the caller's
-// buffer. Our own reader (lhareader.h) takes the archives it handles; everything else goes to
-// libarchive, whose header stays private to unlha32.cpp.
+// buffer. Our own reader (lhareader.h) takes the archives it handles, and fails those whose
+// headers it finds damaged; everything else goes to libarchive, whose header stays private to
+// unlha32.cpp.
 #pragma once
 
 #include <cstddef>
