@@ -98,16 +98,6 @@ int ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBy
 
 namespace {
 
-// A name beside target that no file has yet; the caller creates it with O_EXCL and tries
-// another when one appeared meanwhile.
-std::string SiblingName(const std::filesystem::path& target) {
-  static std::mt19937 rng{std::random_device{}()};
-  const std::string suffix = std::to_string(::getpid()) + "-" + std::to_string(rng() % 1000000);
-  std::filesystem::path sibling = target;
-  sibling.replace_filename("." + target.filename().string() + ".yuzulog-" + suffix);
-  return sibling.string();
-}
-
 // The file a path names, through any symbolic links; the path itself when it is no link.
 std::string LinkTarget(const std::string& path) {
   std::error_code ec;
@@ -141,19 +131,11 @@ int FileReplacement::Begin(const std::string& path) {
     ::close(probe);
   }
 
-  int fd = -1;
-  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    FTemporary = SiblingName(FTarget);
-    // 0666 less the umask, as a new file made by open gets.
-    fd = ::open(FTemporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) break;
-  }
-  if (fd < 0) {
-    const int error = errno;
-    FTemporary.clear();
-    return error;
-  }
+  const int fd = CreateTemporaryBeside(FTarget, FTemporary);
+  if (fd < 0) return errno;
   FFile.Reset(fd);
+  // An interrupted save (a large one takes a while) leaves nothing behind.
+  FRemoval.Register(FTemporary);
   if (exists) {
     // The owner first: changing it clears the set-id bits that the mode then puts back. Only
     // root may give a file away; for anyone else the new file is theirs, as the old one was.
@@ -179,6 +161,7 @@ int FileReplacement::Commit() {
     Abandon();
     return error;
   }
+  FRemoval.Release();
   FTemporary.clear();
   return 0;
 }
@@ -186,6 +169,7 @@ int FileReplacement::Commit() {
 void FileReplacement::Abandon() {
   FFile.Close();
   if (!FTemporary.empty()) ::unlink(FTemporary.c_str());
+  FRemoval.Release();
   FTemporary.clear();
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ownedtempfiles.h"
+
 namespace yuzulog {
 
 // A file descriptor closed when it goes out of scope.
@@ -43,7 +45,9 @@ int ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBy
 
 // Writes a file whole so that what it replaces is never lost:
 // - a regular file, or none yet: the bytes go into a new file beside it, which takes its place
-//   only once everything is written and synced (a failure leaves the old file and no new one);
+//   only once everything is written and synced (a failure leaves the old file and no new one;
+//   so do SIGINT, SIGTERM and SIGHUP, and a later save into the folder removes what a kill
+//   that cannot be caught left behind: see CreateTemporaryBeside);
 //   the new file keeps the old one's mode and, where the system allows, its owner;
 // - through a symbolic link, the file the link names is replaced, never the link;
 // - anything else that exists (a device, a pipe) is written in place, as a shell redirection
@@ -71,6 +75,7 @@ class FileReplacement {
   FileHandle FFile;
   std::string FTarget;
   std::string FTemporary;  // empty when writing in place
+  RemovalOnSignal FRemoval;
 };
 
 // Replaces path with bytes through a FileReplacement; false (and the errno in error) when it

@@ -1,0 +1,80 @@
+// What an interrupted or killed run leaves in a folder: the temporary of a save, removed on the
+// signals that can be caught and by the next run after those that cannot.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "platform/fileio.h"
+#include "platform/ownedtempfiles.h"
+#include "tests/support/tempdir.h"
+
+namespace yuzulog {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+std::set<std::string> Names(const TempDir& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir.Path()))
+    names.insert(e.path().filename().string());
+  return names;
+}
+
+// The number of a process that has ended.
+std::string GonePid() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  return std::to_string(child);
+}
+
+TEST(LeftoversTest, ASaveEndedBySignalLeavesNoTemporary) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    TempDir dir;
+    const std::string target = dir.Write("out.txt", "old");
+    const pid_t child = fork();
+    if (child == 0) {
+      FileReplacement file;
+      if (file.Begin(target) != 0 || WriteFully(file.Fd(), "new", 3) != 0) _exit(3);
+      raise(signal);
+      _exit(4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << signal << " " << status;
+    EXPECT_EQ(Names(dir), std::set<std::string>{"out.txt"}) << signal;
+    EXPECT_EQ(testing::ReadFileBytes(target), "old");
+  }
+}
+
+TEST(LeftoversTest, TheNextSaveRemovesTheTemporariesOfGoneProcesses) {
+  TempDir dir;
+  const std::string gone = GonePid();
+  const std::string alive = std::to_string(getpid());
+  const std::set<std::string> kept = {
+      ".out.txt.yuzulog-" + alive + "-7",  // a save of this process under way
+      "out.txt.yuzulog-" + gone + "-1",    // not hidden: not ours
+      ".out.txt.yuzulog-" + gone + "-1a",  // not our pattern
+      ".link.yuzulog-" + gone + "-3",      // a link is never followed or removed
+  };
+  for (const std::string& name : kept)
+    if (name.rfind(".link", 0) != 0) dir.Write(name, "x");
+  fs::create_symlink("/nonexistent", dir.File(".link.yuzulog-" + gone + "-3"));
+  dir.Write(".out.txt.yuzulog-" + gone + "-12", "killed save");
+  dir.Write(".other.LOG.yuzulog-" + gone + "-5", "another target's");
+  ASSERT_TRUE(WriteFileAtomically(dir.File("out.txt"), "new"));
+  std::set<std::string> expected = kept;
+  expected.insert("out.txt");
+  EXPECT_EQ(Names(dir), expected);
+  EXPECT_EQ(TemporaryOwner(".a.yuzulog-123-45"), 123);
+  EXPECT_EQ(TemporaryOwner(".a.yuzulog--45"), -1);
+}
+
+}  // namespace
+}  // namespace yuzulog
