@@ -1,5 +1,5 @@
-// What an interrupted or killed run leaves in a folder: the temporary of a save, removed on the
-// signals that can be caught and by the next run after those that cannot.
+// What an interrupted or killed run leaves in a folder: the temporary of a save and the page
+// files, removed on the signals that can be caught and by the next run after those that cannot.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -11,6 +11,7 @@
 
 #include "platform/fileio.h"
 #include "platform/ownedtempfiles.h"
+#include "platform/temppagefiles.h"
 #include "tests/support/tempdir.h"
 
 namespace yuzulog {
@@ -74,6 +75,24 @@ TEST(LeftoversTest, TheNextSaveRemovesTheTemporariesOfGoneProcesses) {
   EXPECT_EQ(Names(dir), expected);
   EXPECT_EQ(TemporaryOwner(".a.yuzulog-123-45"), 123);
   EXPECT_EQ(TemporaryOwner(".a.yuzulog--45"), -1);
+}
+
+TEST(LeftoversTest, PageFilesOfGoneProcessesAreRemovedAtStart) {
+  TempDir dir;
+  const std::string gone = GonePid();
+  const std::string alive = std::to_string(getpid());
+  const std::set<std::string> kept = {
+      "$qmv" + alive + "-abcdef.htm",  // another window of this run
+      "$qmvabcdef.htm",                // no pid to tell its owner by
+      "$qmv" + gone + "-abc.htm",      // not our pattern
+  };
+  for (const std::string& name : kept)
+    dir.Write(name, "<p>");
+  dir.Write("$qmv" + gone + "-Zx9_a1.htm", "<p>killed");
+  TempPageFiles pages(dir.Path().string());
+  EXPECT_EQ(Names(dir), kept);
+  const std::string made = fs::path(pages.NewTempPageFile()).filename().string();
+  EXPECT_EQ(PageFileOwner(made), getpid()) << made;
 }
 
 }  // namespace
