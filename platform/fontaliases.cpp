@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "platform/inifile.h"
+#include "platform/paths.h"
 
 namespace yuzulog {
 namespace {
@@ -75,8 +76,9 @@ bool UseFontAliases() {
   if (folder.empty()) return false;
   const char* inUse = std::getenv("FONTCONFIG_FILE");
   std::string base = inUse && *inUse ? inUse : kSystemConfig;
-  // Started by a process that used ours already: ours includes the system's, not itself.
-  if (base == folder + "/fonts.conf") base = kSystemConfig;
+  // Started by a process that used ours already: ours includes the system's, not itself, however
+  // the name in the environment spells it.
+  if (SameFile(base, folder + "/fonts.conf")) base = kSystemConfig;
   const std::string path = WriteFontAliasConfig(folder, base);
   if (path.empty()) return false;
   return setenv("FONTCONFIG_FILE", path.c_str(), 1) == 0;

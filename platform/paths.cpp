@@ -1,5 +1,7 @@
 #include "platform/paths.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "common/sjis.h"
@@ -36,6 +38,20 @@ std::string BaseName(const std::string& path) {
 bool PathExists(const std::string& path) {
   std::error_code ec;
   return std::filesystem::exists(path, ec);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {};
+  struct stat sb {};
+  const bool aExists = ::stat(a.c_str(), &sa) == 0;
+  const bool bExists = ::stat(b.c_str(), &sb) == 0;
+  if (aExists && bExists) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  if (aExists != bExists) return false;
+  std::error_code ea;
+  std::error_code eb;
+  const std::filesystem::path ca = std::filesystem::weakly_canonical(FullPath(a), ea);
+  const std::filesystem::path cb = std::filesystem::weakly_canonical(FullPath(b), eb);
+  return !ea && !eb && ca == cb;
 }
 
 }  // namespace yuzulog

@@ -17,5 +17,8 @@ std::string FullPath(const std::string& path);
 std::string BaseName(const std::string& path);
 // Whether path names a file, a folder or anything else in the file system.
 bool PathExists(const std::string& path);
+// Whether a and b name the same file however they are spelled: the same device and inode where
+// both exist, else the same path once made absolute, normalised and its links resolved.
+bool SameFile(const std::string& a, const std::string& b);
 
 }  // namespace yuzulog
