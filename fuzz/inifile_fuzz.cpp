@@ -32,12 +32,10 @@ std::vector<std::string_view> Fields(std::string_view line) {
   }
 }
 
-// What a value written with WriteString reads as once the file is read again: line breaks
-// were turned into spaces, blanks around it go, and enclosing double quotes go.
+// What a value written with WriteString reads as once the file is read again: blanks around it
+// go, and enclosing double quotes go; line breaks and bytes that are not UTF-8 stay.
 std::string ReadBackForm(std::string_view value) {
   std::string v(value);
-  for (char& c : v)
-    if (c == '\r' || c == '\n') c = ' ';
   const std::size_t first = v.find_first_not_of(" \t");
   if (first == std::string::npos) return {};
   v = v.substr(first, v.find_last_not_of(" \t") - first + 1);

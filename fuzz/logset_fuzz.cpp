@@ -1,5 +1,6 @@
-// Any bytes as a log-set list file, one set per line: every line that has fields reads back into
-// the same fields once written as a set's line; a set registered under a line's name is found
+// Any bytes as a log-set list file, one set per line: the lines read back as they were once the
+// list is written (whatever bytes and line breaks they hold); every line that has fields reads back
+// into the same fields once written as a set's line; a set registered under a line's name is found
 // first under that name; looking a set up by the command line's value never names a line the
 // list does not have.
 #include <algorithm>
@@ -15,9 +16,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace yuzulog;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  std::vector<std::string> sets;
-  for (const std::string_view line : SplitLines(text))
-    sets.emplace_back(line);
+  std::vector<std::string> sets = SettingsFileLines(text);
+  if (SettingsFileLines(SettingsFileText(sets)) != sets) __builtin_trap();
 
   for (const std::string& line : sets) {
     const std::vector<std::string> fields = ParseCommaText(line);

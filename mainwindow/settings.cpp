@@ -87,19 +87,13 @@ bool WriteMainSettings(const std::string& dir, const MainSettings& s, SettingsRe
 
 std::vector<std::string> ReadListFile(const std::string& path, SettingsReport* report) {
   std::vector<std::string> lines;
-  std::string text;
-  if (!ReadSettingsFileText(path, text, report)) return lines;
-  for (const std::string_view line : SplitLines(text))
-    lines.emplace_back(line);
+  if (!ReadSettingsFileLines(path, lines, report)) lines.clear();
   return lines;
 }
 
 bool WriteListFile(const std::string& path, const std::vector<std::string>& lines,
                    SettingsReport* report) {
-  std::string text;
-  for (const std::string& l : lines)
-    text += l + "\r\n";
-  return ReplaceSettingsFile(path, text, report);
+  return ReplaceSettingsFileLines(path, lines, report);
 }
 
 }  // namespace yuzulog

@@ -215,6 +215,11 @@ std::string Cp932ToUtf8(std::string_view cp932) {
   return out;
 }
 
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i) {
+  char32_t cp;
+  return DecodeUtf8(text, i, cp);
+}
+
 bool IsValidUtf8(std::string_view text) {
   size_t i = 0;
   char32_t cp;

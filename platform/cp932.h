@@ -48,6 +48,8 @@ Cp932Encoding Utf8ToCp932(std::string_view utf8);
 
 // True when the bytes are valid UTF-8 (settings and list files are read as code page 932 when not).
 bool IsValidUtf8(std::string_view text);
+// The length of the valid UTF-8 sequence that starts at text[i]; 0 when none starts there.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i);
 
 // Text of a settings or list file: UTF-8 as it stands, or decoded from code page 932 when it is
 // not valid UTF-8.

@@ -60,15 +60,94 @@ bool ParseIniInteger(std::string_view text, std::int32_t& value) {
   return true;
 }
 
+namespace {
+
+// Settings files are a few kilobytes; anything this large is no settings file of ours.
+constexpr std::size_t kMaxSettingsBytes = 16 << 20;
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
 bool ReadSettingsText(const std::string& path, std::string& text, int* error) {
-  // Settings files are a few kilobytes; anything this large is no settings file of ours.
-  constexpr std::size_t kMaxSettingsBytes = 16 << 20;
   std::string bytes;
   const int e = ReadWholeFile(path, bytes, kMaxSettingsBytes);
   if (error) *error = e;
   if (e != 0) return false;
   text = SettingsTextToUtf8(bytes);
-  if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);  // a UTF-8 byte-order mark
+  if (text.starts_with(kUtf8Bom)) text.erase(0, kUtf8Bom.size());
+  return true;
+}
+
+std::string EscapeSettingsLine(std::string_view line) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(line.size());
+  for (std::size_t i = 0; i < line.size();) {
+    const char c = line[i];
+    const std::size_t valid = c == '%' || c == '\r' || c == '\n' ? 0 : Utf8SequenceLength(line, i);
+    if (valid > 0) {
+      out.append(line.substr(i, valid));
+      i += valid;
+      continue;
+    }
+    const auto b = static_cast<unsigned char>(c);
+    out += '%';
+    out += kHex[b >> 4];
+    out += kHex[b & 0x0F];
+    ++i;
+  }
+  return out;
+}
+
+std::string UnescapeSettingsLine(std::string_view line) {
+  std::string out;
+  out.reserve(line.size());
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    // A '%' without two hexadecimal digits was not written by this program: it stays.
+    const int high = line[i] == '%' && i + 2 < line.size() ? HexDigit(line[i + 1]) : -1;
+    const int low = high >= 0 ? HexDigit(line[i + 2]) : -1;
+    if (low < 0) {
+      out += line[i];
+      continue;
+    }
+    out += static_cast<char>(high << 4 | low);
+    i += 2;
+  }
+  return out;
+}
+
+std::string SettingsFileText(const std::vector<std::string>& lines) {
+  std::string out(kUtf8Bom);
+  for (const std::string& line : lines)
+    out += EscapeSettingsLine(line) + "\r\n";
+  return out;
+}
+
+std::vector<std::string> SettingsFileLines(std::string_view bytes) {
+  std::vector<std::string> lines;
+  if (bytes.starts_with(kUtf8Bom)) {
+    for (const std::string_view line : SplitLines(bytes.substr(kUtf8Bom.size())))
+      lines.push_back(UnescapeSettingsLine(line));
+    return lines;
+  }
+  const std::string text = SettingsTextToUtf8(bytes);
+  for (const std::string_view line : SplitLines(text))
+    lines.emplace_back(line);
+  return lines;
+}
+
+bool ReadSettingsLines(const std::string& path, std::vector<std::string>& lines, int* error) {
+  std::string bytes;
+  const int e = ReadWholeFile(path, bytes, kMaxSettingsBytes);
+  if (error) *error = e;
+  if (e != 0) return false;
+  lines = SettingsFileLines(bytes);
   return true;
 }
 
@@ -87,10 +166,10 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 IniFile::IniFile(std::string path) : FPath(std::move(path)) {
-  std::string text;
+  std::vector<std::string> lines;
   int error = 0;
-  if (ReadSettingsText(FPath, text, &error))
-    Parse(text);
+  if (ReadSettingsLines(FPath, lines, &error))
+    Parse(lines);
   else if (error != ENOENT)
     FReadError = error;
 }
@@ -98,13 +177,13 @@ IniFile::IniFile(std::string path) : FPath(std::move(path)) {
 IniFile IniFile::FromText(std::string path, std::string_view text) {
   IniFile ini;
   ini.FPath = std::move(path);
-  ini.Parse(text);
+  ini.Parse(SettingsFileLines(text));
   return ini;
 }
 
-void IniFile::Parse(std::string_view text) {
+void IniFile::Parse(const std::vector<std::string>& lines) {
   FSections.push_back(Section{});
-  for (const std::string_view raw : SplitLines(text)) {
+  for (const std::string_view raw : lines) {
     const std::string_view t = Trim(raw);
     if (t.size() >= 2 && t.front() == '[') {
       const std::size_t close = t.find(']');
@@ -168,10 +247,8 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool defa
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  // A line break inside a value would split it into lines of its own on the next read.
-  std::string v(value);
-  for (char& c : v)
-    if (c == '\r' || c == '\n') c = ' ';
+  // A line break inside the value is escaped on writing: it stays inside its line.
+  const std::string v(value);
   std::string k(Trim(key));
   Section* s = FindSection(section);
   if (!s) {
@@ -201,13 +278,13 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 }
 
 std::string IniFile::Text() const {
-  std::string out;
+  std::vector<std::string> lines;
   for (const Section& s : FSections) {
-    if (s.HasHeader) out += "[" + s.Name + "]\r\n";
+    if (s.HasHeader) lines.push_back("[" + s.Name + "]");
     for (const Line& l : s.Lines)
-      out += l.Raw + "\r\n";
+      lines.push_back(l.Raw);
   }
-  return out;
+  return SettingsFileText(lines);
 }
 
 bool IniFile::UpdateFile(int* error) const {

@@ -97,20 +97,22 @@ bool UpdateSettingsFile(const IniFile& ini, SettingsReport* report) {
   return false;
 }
 
-bool ReadSettingsFileText(const std::string& path, std::string& text, SettingsReport* report) {
+bool ReadSettingsFileLines(const std::string& path, std::vector<std::string>& lines,
+                           SettingsReport* report) {
   int error = 0;
-  if (ReadSettingsText(path, text, &error)) return true;
+  if (ReadSettingsLines(path, lines, &error)) return true;
   if (error != ENOENT) NoteUnreadable(report, path, error);
   return false;
 }
 
-bool ReplaceSettingsFile(const std::string& path, std::string_view text, SettingsReport* report) {
-  std::string old;
+bool ReplaceSettingsFileLines(const std::string& path, const std::vector<std::string>& lines,
+                              SettingsReport* report) {
+  std::vector<std::string> old;
   int readError = 0;
-  ReadSettingsText(path, old, &readError);
+  ReadSettingsLines(path, old, &readError);
   if (!MayReplace(path, readError, report)) return false;
   int error = 0;
-  if (WriteFileAtomically(path, text, &error)) return true;
+  if (WriteFileAtomically(path, SettingsFileText(lines), &error)) return true;
   NoteProblem(report, path, std::strerror(error));
   return false;
 }

@@ -51,11 +51,14 @@ IniFile ReadSettingsFile(const std::string& path, SettingsReport* report);
 // report, when it is left as it is or could not be written.
 bool UpdateSettingsFile(const IniFile& ini, SettingsReport* report);
 
-// The whole text of a list file as ReadSettingsText gives it; false when there is none, or when
-// it exists but cannot be read, which is noted in report.
-bool ReadSettingsFileText(const std::string& path, std::string& text, SettingsReport* report);
-// Replaces a list file whole with text, unless it could not be read, now or at start as report
-// says; false, with why noted in report, when it is left as it is or could not be written.
-bool ReplaceSettingsFile(const std::string& path, std::string_view text, SettingsReport* report);
+// The lines of a list file as ReadSettingsLines gives them; false when there is none, or when it
+// exists but cannot be read, which is noted in report.
+bool ReadSettingsFileLines(const std::string& path, std::vector<std::string>& lines,
+                           SettingsReport* report);
+// Replaces a list file whole with lines (see inifile.h for how they are written), unless it could
+// not be read, now or at start as report says; false, with why noted in report, when it is left
+// as it is or could not be written.
+bool ReplaceSettingsFileLines(const std::string& path, const std::vector<std::string>& lines,
+                              SettingsReport* report);
 
 }  // namespace yuzulog

@@ -46,7 +46,7 @@ TEST(MainSettings, WrittenKeysInOrderAndReadBack) {
   s.InterwayPrefix = "never written";
   ASSERT_TRUE(WriteMainSettings(d, s));
   EXPECT_EQ(ReadFileBytes(d + "Form1.INI"),
-            "[Window]\r\nWindowState=2\r\nLeft=10\r\nTop=20\r\nRight=710\r\nBottom=520\r\n"
+            "\xEF\xBB\xBF[Window]\r\nWindowState=2\r\nLeft=10\r\nTop=20\r\nRight=710\r\nBottom=520\r\n"
             "SplitVert=0\r\nSplitWidth=150\r\nWordWrap=1\r\nColor=12648430\r\n"
             "[BaseFont]\r\nName=IPAGothic\r\nSize=12\r\nColor=-2147483640\r\nStyle=3\r\n"
             "[KeyFont]\r\nName=IPAGothic\r\nSize=12\r\nColor=16711680\r\nStyle=4\r\n");
@@ -148,10 +148,10 @@ TEST(ListFile, WrittenWholeAlsoWhenEmpty) {
   TempDir dir;
   const std::string p = dir.Write("LogSet.INI", "\"old\",\"/x\"\r\n");
   ASSERT_TRUE(WriteListFile(p, {"\"set\",\"/l/ログ.LOG\"", "\"b\""}));
-  EXPECT_EQ(ReadFileBytes(p), "\"set\",\"/l/ログ.LOG\"\r\n\"b\"\r\n");
+  EXPECT_EQ(ReadFileBytes(p), "\xEF\xBB\xBF\"set\",\"/l/ログ.LOG\"\r\n\"b\"\r\n");
   EXPECT_EQ(ReadListFile(p), (std::vector<std::string>{"\"set\",\"/l/ログ.LOG\"", "\"b\""}));
   ASSERT_TRUE(WriteListFile(p, {}));
-  EXPECT_EQ(ReadFileBytes(p), "");
+  EXPECT_EQ(ReadFileBytes(p), "\xEF\xBB\xBF");
 }
 
 TEST(ListFile, Cp932ListIsDecoded) {

@@ -1,4 +1,5 @@
 #include "platform/inifile.h"
+#include "platform/settingsfiles.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -106,7 +107,7 @@ TEST(IniFile, WritingKeepsOtherSectionsKeysAndComments) {
   ini.WriteString("BaseFont", "Name", "ＭＳ ゴシック");
   ASSERT_TRUE(ini.UpdateFile());
   EXPECT_EQ(ReadFileBytes(path),
-            "; kept comment\r\n[Other]\r\nKeep=me\r\n\r\n"
+            "\xEF\xBB\xBF; kept comment\r\n[Other]\r\nKeep=me\r\n\r\n"
             "[Window]\r\nLeft=20\r\nmine=x\r\nWordWrap=1\r\n"
             "[BaseFont]\r\nName=ＭＳ ゴシック\r\n");
   IniFile again(path);
@@ -120,9 +121,10 @@ TEST(IniFile, ValueWithLineBreakStaysOneLine) {
   IniFile ini(dir.File("a.INI"));
   ini.WriteString("S", "A", "one\r\n[Evil]\nB=2");
   ASSERT_TRUE(ini.UpdateFile());
+  EXPECT_EQ(ReadFileBytes(dir.File("a.INI")), "\xEF\xBB\xBF[S]\r\nA=one%0D%0A[Evil]%0AB=2\r\n");
   IniFile again(dir.File("a.INI"));
   EXPECT_FALSE(again.SectionExists("Evil"));
-  EXPECT_EQ(again.ReadString("S", "A", ""), "one  [Evil] B=2");
+  EXPECT_EQ(again.ReadString("S", "A", ""), "one\r\n[Evil]\nB=2");
 }
 
 TEST(IniFile, Cp932FileIsReadAndRewrittenAsUtf8) {
@@ -132,7 +134,7 @@ TEST(IniFile, Cp932FileIsReadAndRewrittenAsUtf8) {
   IniFile ini(path);
   EXPECT_EQ(ini.ReadString("BaseFont", "Name", ""), "ＭＳ Ｐゴシック");
   ASSERT_TRUE(ini.UpdateFile());
-  EXPECT_EQ(ReadFileBytes(path), "[BaseFont]\r\nName=ＭＳ Ｐゴシック\r\n");
+  EXPECT_EQ(ReadFileBytes(path), "\xEF\xBB\xBF[BaseFont]\r\nName=ＭＳ Ｐゴシック\r\n");
 }
 
 TEST(IniFile, FailedWriteLeavesOldFileAndNoTemporary) {
@@ -170,6 +172,31 @@ TEST(IniFile, AtomicWriteLeavesOnlyTheTargetFile) {
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path()))
     ++files;
   EXPECT_EQ(files, 1);
+}
+
+TEST(SettingsLines, NonUtf8BytesPercentSignsAndLineBreaksComeBackAsTheyWere) {
+  // A set whose folder is named in code page 932 once made the whole list invalid UTF-8: read
+  // back as code page 932, every other set's name was garbled. A CR or LF in a path split its line.
+  const std::string sjisPath = "/logs/" + testing::Sjis("ログ") + "/a.LOG";
+  const std::vector<std::string> lines = {"\"柚子\",\"/y/1.LOG\"", "\"s\",\"" + sjisPath + "\"",
+                                          "\"100%\",\"/a\r\nb/c%41.LOG\"", ""};
+  EXPECT_EQ(SettingsFileText(lines),
+            "\xEF\xBB\xBF\"柚子\",\"/y/1.LOG\"\r\n"
+            "\"s\",\"/logs/%83%8D%83O/a.LOG\"\r\n"
+            "\"100%25\",\"/a%0D%0Ab/c%2541.LOG\"\r\n\r\n");
+  TempDir dir;
+  const std::string path = dir.File("LogSet.INI");
+  ASSERT_TRUE(ReplaceSettingsFileLines(path, lines, nullptr));
+  std::vector<std::string> read;
+  ASSERT_TRUE(ReadSettingsFileLines(path, read, nullptr));
+  EXPECT_EQ(read, lines);
+  // Without the mark, as the old platform and earlier versions wrote: '%' is literal, and bytes
+  // that are not UTF-8 make the file code page 932.
+  EXPECT_EQ(SettingsFileLines("100%25\r\n/a%0A\n"), (std::vector<std::string>{"100%25", "/a%0A"}));
+  EXPECT_EQ(SettingsFileLines(testing::Sjis("/ログ\r\n")), (std::vector<std::string>{"/ログ"}));
+  // A '%' that no escape follows is kept; lower-case digits are read too.
+  EXPECT_EQ(SettingsFileLines("\xEF\xBB\xBF%\r\n%4\r\n%zz%4a\r\n"),
+            (std::vector<std::string>{"%", "%4", "%zzJ"}));
 }
 
 }  // namespace

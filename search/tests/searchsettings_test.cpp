@@ -48,7 +48,7 @@ TEST(SearchSettings, RoundTripInTheFileOrderKeepingOtherKeys) {
   ASSERT_TRUE(WriteSearchSettings(d, s));
   EXPECT_EQ(ReadSearchSettings(d, Defaults()), s);
   EXPECT_EQ(ReadFileBytes(d + "Form2.INI"),
-            "[Window]\r\nMine=1\r\nVisible=1\r\nFormStyle=3\r\nTop=30\r\nLeft=-20\r\n"
+            "\xEF\xBB\xBF[Window]\r\nMine=1\r\nVisible=1\r\nFormStyle=3\r\nTop=30\r\nLeft=-20\r\n"
             "Width=500\r\nHeight=600\r\nIgnoreCase=0\r\nEnhanced=1\r\nIgnoreCode=2\r\n"
             "IncludeHeader=1\r\n[Other]\r\nx=y\r\n");
 }

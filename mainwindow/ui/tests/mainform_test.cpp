@@ -175,8 +175,8 @@ TEST(MainForm, EmptySettingsFolderGivesTheDefaults) {
   FontSpec blue;
   blue.Color = kClBlue;
   EXPECT_EQ(saved.KeyFont, blue);
-  EXPECT_EQ(FileText(d + "Recent.INI"), "");
-  EXPECT_EQ(FileText(d + "LogSet.INI"), "");
+  EXPECT_EQ(FileText(d + "Recent.INI"), "\xEF\xBB\xBF");
+  EXPECT_EQ(FileText(d + "LogSet.INI"), "\xEF\xBB\xBF");
 }
 
 TEST(MainForm, SettingsTakeEffectAndRoundTrip) {
@@ -202,7 +202,7 @@ TEST(MainForm, SettingsTakeEffectAndRoundTrip) {
   const std::string d2 = second.Path().string() + "/";
   const std::string d3 = third.Path().string() + "/";
   ASSERT_TRUE(f->SaveSettings(d2));
-  EXPECT_EQ(FileText(d2 + "Recent.INI"), "/logs/a\r\n/logs/b\r\n");
+  EXPECT_EQ(FileText(d2 + "Recent.INI"), "\xEF\xBB\xBF/logs/a\r\n/logs/b\r\n");
   auto g = Form();
   g->LoadSettings(d2);
   g->show();
