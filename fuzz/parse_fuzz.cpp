@@ -1,6 +1,6 @@
 // Any bytes as a log text: the parser must cut them without reading outside the buffer, and every
 // field accessor must stay inside it too. The fast cut must give the records and the rewritten
-// bytes of the plain one.
+// bytes of the plain one, and a NUL inside the text must cut as a '?' in its place would.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -29,6 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   plain.SetBuffer(std::move(copy), size + 1);
   if (plain.ParsePlain() != log.Count()) __builtin_trap();
   if (std::memcmp(plain.Buffer(), log.Buffer(), size + 1) != 0) __builtin_trap();
+  // A NUL of the text cuts as a '?' in its place would.
+  yuzulog::TLogData questioned;
+  yuzulog::ByteBlock marks = yuzulog::AllocateZeroed(size + 1);
+  if (size > 0) std::memcpy(marks.get(), data, size);
+  const std::size_t nuls = yuzulog::ReplaceNulBytes(marks.get(), size);
+  questioned.SetBuffer(std::move(marks), size + 1);
+  if (questioned.ParsePlain() != log.Count() || log.NulBytes != nuls || plain.NulBytes != nuls ||
+      std::memcmp(questioned.Buffer(), log.Buffer(), size + 1) != 0)
+    __builtin_trap();
   for (int i = 0; i < log.Count(); ++i) {
     const yuzulog::TLogMessage& a = log.Items(i);
     const yuzulog::TLogMessage& b = plain.Items(i);

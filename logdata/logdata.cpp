@@ -104,6 +104,7 @@ int TLogData::ParsePlain() {
 template <bool Fast>
 int TLogData::ParseWith() {
   FItems.clear();
+  NulBytes = 0;
   if (!FBuffer || FBufferSize == 0) return 0;
   char* const buffer = FBuffer.get();
   char* const last = buffer + FBufferSize - 1;
@@ -114,50 +115,77 @@ int TLogData::ParseWith() {
     FItems.reserve(FBufferSize / kReserveBytesPerMessage + 1);
   }
 
-  std::int32_t lastRoom = 0;
-  std::int32_t lastNumber = 0;
-  std::size_t previous = SIZE_MAX;  // index, since the vector grows while parsing
   TLogMessage candidate(this);
-  // Tests the line at p; an accepted header becomes the next message.
-  auto acceptHeader = [&](char* p) {
-    if (candidate.ParseHeader(p, last) == 0 || (lastRoom != 0 && candidate.Room != lastRoom) ||
-        candidate.Number <= lastNumber)
-      return false;
-    lastNumber = candidate.Number;
-    lastRoom = candidate.Room;
-    if (p != buffer) {
-      char* end = LineEndBefore(buffer, p);
-      std::memset(end, 0, static_cast<std::size_t>(p - end));
-      if (previous != SIZE_MAX) EndMessage(FItems[previous], end);
+  std::size_t previous = SIZE_MAX;  // index, since the vector grows while parsing
+  // Cuts the text into FItems; returns the NUL the walk ended at.
+  auto walk = [&]() -> char* {
+    std::int32_t lastRoom = 0;
+    std::int32_t lastNumber = 0;
+    previous = SIZE_MAX;
+    // Tests the line at p; an accepted header becomes the next message.
+    auto acceptHeader = [&](char* p) {
+      if (candidate.ParseHeader(p, last) == 0 || (lastRoom != 0 && candidate.Room != lastRoom) ||
+          candidate.Number <= lastNumber)
+        return false;
+      lastNumber = candidate.Number;
+      lastRoom = candidate.Room;
+      if (p != buffer) {
+        char* end = LineEndBefore(buffer, p);
+        std::memset(end, 0, static_cast<std::size_t>(p - end));
+        if (previous != SIZE_MAX) EndMessage(FItems[previous], end);
+      }
+      FItems.push_back(candidate);
+      previous = FItems.size() - 1;
+      return true;
+    };
+
+    char* p = buffer;
+    if constexpr (Fast) {
+      // Fast path: a header starts with a digit, so only the line starts that begin with one are
+      // tested, and a block scan finds them without stopping at every line end. After an accepted
+      // header the walk goes on at its body, past line 2, as the plain walk does.
+      const HeaderCandidateFinder findCandidate = FastestHeaderCandidateFinder();
+      for (;;) {
+        p = const_cast<char*>(findCandidate(p, buffer, last + 1));
+        if (*p == '\0') return p;
+        p = acceptHeader(p) ? const_cast<char*>(candidate.BodyStart) : p + 1;
+      }
+    } else {
+      while (*p != '\0') {
+        if (acceptHeader(p)) p = const_cast<char*>(candidate.Line2Start);
+        // Past the current line and its line end.
+        p = const_cast<char*>(SkipLineEnd(FindLineEndPlain(p)));
+      }
+      return p;
     }
-    FItems.push_back(candidate);
-    previous = FItems.size() - 1;
-    return true;
   };
 
-  if constexpr (Fast) {
-    // Fast path: a header starts with a digit, so only the line starts that begin with one are
-    // tested, and a block scan finds them without stopping at every line end. After an accepted
-    // header the walk goes on at its body, past line 2, as the plain walk does.
-    const HeaderCandidateFinder findCandidate = FastestHeaderCandidateFinder();
-    char* p = buffer;
-    for (;;) {
-      p = const_cast<char*>(findCandidate(p, buffer, last + 1));
-      if (*p == '\0') break;
-      p = acceptHeader(p) ? const_cast<char*>(candidate.BodyStart) : p + 1;
-    }
-  } else {
-    char* p = buffer;
-    while (*p != '\0') {
-      if (acceptHeader(p)) p = const_cast<char*>(candidate.Line2Start);
-      // Past the current line and its line end.
-      p = const_cast<char*>(SkipLineEnd(FindLineEndPlain(p)));
-    }
+  if (char* const stop = walk(); stop != last) {
+    // A NUL inside the text. Every scan of either walk stops at a NUL and together they pass
+    // every byte, so this is the text's first; the NULs before it are the line ends the walk
+    // wrote. Rather than a pass over every file for the rare one that holds a NUL, such a file
+    // gets its line ends back, its NULs as '?', and a second walk.
+    RestoreLineEnds(buffer);
+    NulBytes = ReplaceNulBytes(stop, static_cast<std::size_t>(last - stop));
+    FItems.clear();
+    walk();
   }
   if (previous != SIZE_MAX) EndMessage(FItems[previous], last);
   // The records stay where they are from now on; give back what growing reserved.
   FItems.shrink_to_fit();
   return Count();
+}
+
+void TLogData::RestoreLineEnds(char* buffer) {
+  for (const TLogMessage& m : FItems) {
+    char* const head = const_cast<char*>(m.HeadStart);
+    if (head == buffer) continue;
+    // Two NULs were a CR LF. One was a CR or an LF, which the walk reads alike; only after a CR
+    // must it be a CR, since a CR LF would have been two.
+    const bool two = head - buffer >= 2 && head[-2] == '\0';
+    if (two) head[-2] = '\r';
+    head[-1] = two ? '\n' : (head - buffer >= 2 && head[-2] == '\r' ? '\r' : '\n');
+  }
 }
 
 }  // namespace yuzulog

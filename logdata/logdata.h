@@ -73,7 +73,8 @@ class TLogData {
   TLogData& operator=(const TLogData&) = delete;
 
   // Cuts Buffer into messages; returns Count. Overwrites the line end before each accepted
-  // header with NUL bytes, so each message's text is a NUL-terminated string.
+  // header with NUL bytes, so each message's text is a NUL-terminated string. A NUL byte of the
+  // text itself is read as '?' first (NulBytes counts them).
   int Parse();
   // The same cut, one byte and one header test at a time: the reference that Parse must match
   // record for record and byte for byte (tests and bench/ compare the two).
@@ -107,12 +108,14 @@ class TLogData {
   std::int32_t Room = 0;
   std::int32_t FirstNumber = 0;
   std::int32_t Overlap = 0;
-  // How many NUL bytes of the file were read as '?' by the last load.
+  // How many NUL bytes of the text the last parse read as '?'.
   std::size_t NulBytes = 0;
 
  private:
   template <bool Fast>
   int ParseWith();
+  // Puts back the line ends before the messages that a walk overwrote with NULs.
+  void RestoreLineEnds(char* buffer);
   // Takes over what a loader read, parses it and sets Room and FirstNumber.
   LoadResult TakeOver(TLogLoader& loader);
 

@@ -35,7 +35,6 @@ LoadResult TLogData::LoadFromFileHere(const std::string& fileName) {
 
 LoadResult TLogData::TakeOver(TLogLoader& loader) {
   SetBuffer(std::move(loader.Buffer), loader.BufferSize);
-  NulBytes = Buffer() ? loader.NulBytes : 0;
   if (!Buffer() || BufferSize() == 0)
     return MakeLoadResult(
         loader.Outcome == LoadOutcome::Loaded ? LoadOutcome::OutOfMemory : loader.Outcome,

@@ -48,7 +48,6 @@ void TLogLoader::RunAndWait() {
 void TLogLoader::Execute() {
   Buffer.reset();
   BufferSize = 0;
-  NulBytes = 0;
   Outcome = LoadOutcome::Loaded;
   SystemError = 0;
   try {
@@ -56,9 +55,6 @@ void TLogLoader::Execute() {
       ReadLogFile();
     else
       ExtractFromArchive();
-    // Here rather than in the parse: the loader thread does it while the caller parses the
-    // previous file, and the bytes have just passed through the cache.
-    if (Buffer) NulBytes = ReplaceNulBytes(Buffer.get(), BufferSize - 1);
   } catch (const std::bad_alloc&) {
     // Nothing may leave the loader thread: the file fails instead.
     Buffer.reset();

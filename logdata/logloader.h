@@ -24,7 +24,6 @@ class TLogLoader {
   std::string FileName;
   ByteBlock Buffer;            // the text followed by one NUL; empty on failure
   std::size_t BufferSize = 0;  // text length + 1; 0 on failure
-  std::size_t NulBytes = 0;    // NUL bytes of the text, which the buffer holds as '?'
   // Why there is no buffer (Loaded when there is one), and the errno behind CannotRead.
   LoadOutcome Outcome = LoadOutcome::Loaded;
   int SystemError = 0;

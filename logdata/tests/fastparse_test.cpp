@@ -4,6 +4,7 @@
 // sixteen-byte blocks and to the end of the buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -25,25 +26,40 @@ std::unique_ptr<TLogData> Unparsed(const std::string& text) {
   return log;
 }
 
-// Parses text both ways and compares records (as offsets) and the buffers afterwards.
-void ExpectSameAsPlain(const std::string& text) {
-  auto fast = Unparsed(text);
-  auto plain = Unparsed(text);
-  ASSERT_EQ(fast->Parse(), plain->ParsePlain()) << ::testing::PrintToString(text);
-  for (int i = 0; i < fast->Count(); ++i) {
-    const TLogMessage& a = fast->Items(i);
-    const TLogMessage& b = plain->Items(i);
+// The same records (as offsets) and the same buffers afterwards.
+void ExpectSameCut(const TLogData& fast, const TLogData& plain, const std::string& text) {
+  ASSERT_EQ(fast.Count(), plain.Count()) << ::testing::PrintToString(text);
+  for (int i = 0; i < fast.Count(); ++i) {
+    const TLogMessage& a = fast.Items(i);
+    const TLogMessage& b = plain.Items(i);
     auto at = [](const TLogData& f, const char* p) { return p - f.Buffer(); };
-    EXPECT_EQ(at(*fast, a.HeadStart), at(*plain, b.HeadStart));
-    EXPECT_EQ(at(*fast, a.Line2Start), at(*plain, b.Line2Start));
-    EXPECT_EQ(at(*fast, a.BodyStart), at(*plain, b.BodyStart));
-    EXPECT_EQ(at(*fast, a.TextEnd), at(*plain, b.TextEnd));
+    EXPECT_EQ(at(fast, a.HeadStart), at(plain, b.HeadStart));
+    EXPECT_EQ(at(fast, a.Line2Start), at(plain, b.Line2Start));
+    EXPECT_EQ(at(fast, a.BodyStart), at(plain, b.BodyStart));
+    EXPECT_EQ(at(fast, a.TextEnd), at(plain, b.TextEnd));
     EXPECT_EQ(a.Number, b.Number);
     EXPECT_EQ(a.Room, b.Room);
     EXPECT_EQ(a.CommentTo, b.CommentTo);
   }
-  EXPECT_EQ(std::string(fast->Buffer(), fast->BufferSize()),
-            std::string(plain->Buffer(), plain->BufferSize()));
+  EXPECT_EQ(std::string(fast.Buffer(), fast.BufferSize()),
+            std::string(plain.Buffer(), plain.BufferSize()));
+}
+
+// Parses text both ways and compares them; a NUL of the text must cut as a '?' in its place.
+void ExpectSameAsPlain(const std::string& text) {
+  auto fast = Unparsed(text);
+  auto plain = Unparsed(text);
+  fast->Parse();
+  plain->ParsePlain();
+  ExpectSameCut(*fast, *plain, text);
+  std::string questioned = text;
+  std::replace(questioned.begin(), questioned.end(), '\0', '?');
+  auto reference = Unparsed(questioned);
+  reference->ParsePlain();
+  ExpectSameCut(*fast, *reference, text);
+  const auto nuls = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\0'));
+  EXPECT_EQ(fast->NulBytes, nuls);
+  EXPECT_EQ(plain->NulBytes, nuls);
 }
 
 MessageSpec Msg(int number, std::string body, int commentTo = -1) {

@@ -103,13 +103,17 @@ TEST(ParseTest, EmptyBodyNeverRunsIntoTheNextHeader) {
             LogBuilder::HeaderLine1(a) + "\r\n" + LogBuilder::HeaderLine2(a));
 }
 
-TEST(ParseTest, NulInsideTheFileEndsTheParse) {
-  std::string text = LogBuilder().Add(Msg(1, "before")).Text();
-  text += std::string(1, '\0') + LogBuilder().Add(Msg(2)).Text();
+TEST(ParseTest, NulInsideTheFileIsReadAsAQuestionMark) {
+  // A NUL once ended the text: the messages after it could be neither shown nor found.
+  std::string text = LogBuilder().Add(Msg(1, "before")).Add(Msg(2)).Text();
+  text[text.find("before") + 3] = '\0';
+  text += std::string(1, '\0');
   auto log = ParsedLog(text);
-  ASSERT_EQ(log->Count(), 1);
-  // The text of the last message stops at the NUL; what follows it is never read as a message.
-  EXPECT_EQ(std::string(log->Items(0).Text()), LogBuilder().Add(Msg(1, "before")).Text());
+  ASSERT_EQ(log->Count(), 2);
+  EXPECT_EQ(log->NulBytes, 2u);
+  EXPECT_EQ(std::string(log->Items(0).Body()), "bef?re");
+  EXPECT_EQ(log->Items(1).Number, 2);
+  EXPECT_EQ(log->Items(1).Text().back(), '?');
 }
 
 TEST(ParseTest, FileWithoutFinalLineEndAndFileWithoutHeader) {
