@@ -124,89 +124,61 @@ TEST(LhaArchiveTest, DamagedHeadersFailWithTheirReasonWithoutLibarchive) {
   // libarchive would first reserve whatever size a damaged header claims (a level-3 header may
   // claim 4 GB); the reason must be the damage, never "no archive".
   const std::string text = testing::RoomLogText(5, 1, 3);
-  const std::string good =
-      LhaMember(MakeLhaLayout(2, "-lh0-", "A.LOG"), text, static_cast<std::uint32_t>(text.size()),
-                Crc16(text.data(), text.size()));
-  std::string hugeLevel3 = LhaArchive(MakeLhaLayout(3, "-lh0-", "B.LOG"), text);
-  hugeLevel3[27] = '\x7F';  // header size 0x7Fxxxxxx
-  const std::string wholeLevel2 = LhaArchive(MakeLhaLayout(2, "-lh0-", "B.LOG"), text);
-  struct Case {
-    const char* What;
-    std::string Second;  // after a good first member
-    TUnlha32::Status Status;
+  auto archive = [&](int level, int crcDelta) {
+    return LhaArchive(MakeLhaLayout(level, "-lh0-", "B.LOG", {}, true, crcDelta), text);
   };
-  const Case cases[] = {
-      {"level 0 checksum",
-       [&] {
-         std::string a = LhaArchive(MakeLhaLayout(0, "-lh0-", "B.LOG"), text);
-         ++a[1];
-         return a;
-       }(),
-       TUnlha32::Status::BadHeader},
-      {"level 1 header CRC", LhaArchive(MakeLhaLayout(1, "-lh0-", "B.LOG", {}, true, 1), text),
-       TUnlha32::Status::BadHeader},
-      {"level 2 header CRC", LhaArchive(MakeLhaLayout(2, "-lh0-", "B.LOG", {}, true, 1), text),
-       TUnlha32::Status::BadHeader},
-      {"level 3 header CRC", LhaArchive(MakeLhaLayout(3, "-lh0-", "B.LOG", {}, true, 1), text),
-       TUnlha32::Status::BadHeader},
-      {"level 3 header of 2 GB", hugeLevel3, TUnlha32::Status::BadHeader},
-      {"level 2 header cut short", wholeLevel2.substr(0, 30), TUnlha32::Status::Truncated},
-  };
+  std::string level0 = archive(0, 0), level3 = archive(3, 0), good = archive(2, 0);
+  ++level0[1];          // the level-0 checksum
+  level3[27] = '\x7F';  // a header of 2 GB
+  good.pop_back();      // no end mark: a damaged header follows
+  using enum TUnlha32::Status;
+  const std::pair<std::string, TUnlha32::Status> cases[] = {
+      {level0, BadHeader},        {archive(1, 1), BadHeader}, {archive(2, 1), BadHeader},
+      {archive(3, 1), BadHeader}, {level3, BadHeader},        {good.substr(0, 30), Truncated}};
   TempDir dir;
-  for (const Case& c : cases) {
-    // Alone, the damaged header fails the load with its reason.
-    const std::string alone = dir.Write("alone.lzh", c.Second);
+  for (const auto& [damaged, status] : cases) {
+    TLogData log;
+    EXPECT_EQ(log.LoadFromFile(dir.Write("alone.lzh", damaged)).Outcome,
+              status == Truncated ? LoadOutcome::ArchiveTruncated : LoadOutcome::BadArchiveHeader);
+    // After a good member the walk lists it, then ends with the damage.
+    const std::string after = dir.Write("after.lzh", good + damaged);
     TUnlha32 unlha;
     TUnlha32::Member m;
-    EXPECT_FALSE(unlha.OpenArchive(alone) && unlha.FindFirst(m)) << c.What;
-    EXPECT_EQ(unlha.WalkStatus(), c.Status) << c.What;
-    TLogData log;
-    EXPECT_EQ(log.LoadFromFile(alone).Outcome, c.Status == TUnlha32::Status::Truncated
-                                                   ? LoadOutcome::ArchiveTruncated
-                                                   : LoadOutcome::BadArchiveHeader)
-        << c.What;
-    // After a good member, the walk lists that member, then ends with the damage; no member
-    // past it is extracted.
-    const std::string after = dir.Write("after.lzh", good + c.Second);
-    ASSERT_TRUE(unlha.OpenArchive(after)) << c.What;
-    ASSERT_TRUE(unlha.FindFirst(m)) << c.What;
-    EXPECT_EQ(m.Name, "A.LOG");
-    EXPECT_FALSE(unlha.FindNext(m)) << c.What;
-    EXPECT_EQ(unlha.WalkStatus(), c.Status) << c.What;
+    ASSERT_TRUE(unlha.OpenArchive(after) && unlha.FindFirst(m));
+    EXPECT_FALSE(unlha.FindNext(m));
+    EXPECT_EQ(unlha.WalkStatus(), status);
     std::string out(text.size(), '\0');
-    EXPECT_EQ(TUnlha32::ExtractMem(after, 1, text.size(), out.data(), out.size()), c.Status)
-        << c.What;
+    EXPECT_EQ(TUnlha32::ExtractMem(after, 1, text.size(), out.data(), out.size()), status);
   }
 }
 
 TEST(LhaArchiveTest, LarcMethodsDecodeAtEveryHeaderLevel) {
-  // Archivers that repack a LArc member into a later header keep its method.
+  // Archivers that repack a LArc member into a later header keep its method. Every item is a
+  // literal: -lz5- puts a flag byte of ones before each eight, -lzs- a one bit before each.
   const std::string text = testing::RoomLogText(5, 1, 3);
-  std::string lz5;  // every item a literal: a flag byte of eight ones before each eight bytes
+  std::string lz5;
+  testing::BitWriter lzs;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (i % 8 == 0) lz5.push_back('\xFF');
-    lz5.push_back(text[i]);
-  }
-  testing::BitWriter lzs;  // a one bit before each literal byte
-  for (const char c : text) {
+    if (i % 8 == 0) lz5 += '\xFF';
+    lz5 += text[i];
     lzs.Put(1, 1);
-    lzs.Put(static_cast<unsigned char>(c), 8);
+    lzs.Put(static_cast<unsigned char>(text[i]), 8);
   }
-  const std::vector<std::uint8_t> lzsBytes = lzs.Bytes();
-  const std::string lzsData(lzsBytes.begin(), lzsBytes.end());
+  const std::vector<std::uint8_t> bits = lzs.Bytes();
+  const std::pair<const char*, std::string> methods[] = {{"-lz5-", lz5},
+                                                         {"-lzs-", {bits.begin(), bits.end()}}};
   TempDir dir;
-  for (int level = 0; level <= 3; ++level) {
-    for (const auto& [method, packed] : {std::pair{"-lz5-", lz5}, std::pair{"-lzs-", lzsData}}) {
-      const std::string archive =
-          LhaMember(MakeLhaLayout(level, method, "R.LOG"), packed,
-                    static_cast<std::uint32_t>(text.size()), Crc16(text.data(), text.size())) +
-          '\0';
+  for (int level = 0; level <= 3; ++level)
+    for (const auto& [method, packed] : methods) {
+      const std::string path =
+          dir.Write("r.lzh", LhaMember(MakeLhaLayout(level, method, "R.LOG"), packed,
+                                       static_cast<std::uint32_t>(text.size()),
+                                       Crc16(text.data(), text.size())) +
+                                 '\0');
       TLogData log;
-      ASSERT_TRUE(log.LoadFromFile(dir.Write("r.lzh", archive))) << method << level;
-      EXPECT_EQ(std::string(log.Buffer(), text.size()).substr(0, 30), text.substr(0, 30));
+      ASSERT_TRUE(log.LoadFromFile(path)) << method << level;
       EXPECT_EQ(log.Count(), 3) << method << level;
     }
-  }
 }
 
 }  // namespace
