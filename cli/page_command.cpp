@@ -90,7 +90,7 @@ int RunPage(CliContext& c) {
   if (fromResultList) {
     SearchState search;
     BuildConditions(fields, search.FConditions, search.ScanMode);
-    std::vector<int> hits;
+    std::vector<std::int64_t> hits;
     search.GetHitRanges(hits, *m);
     WriteMessagePage(page, *m, &hits, style, resolver);
   } else {

@@ -54,7 +54,7 @@ void AppendRow(const CliContext& c, std::string& out, const TLogMessage& m,
       c.AppendLogField(out, ColumnText(m, column));
   }
   if (hitsOf != nullptr) {
-    std::vector<int> ranges;
+    std::vector<std::int64_t> ranges;
     hitsOf->GetHitRanges(ranges, m);
     out += '\t';
     for (std::size_t i = 0; i + 1 < ranges.size(); i += 2) {

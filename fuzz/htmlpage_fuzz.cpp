@@ -25,7 +25,7 @@ bool IsGeneratedTag(const std::string& page, std::size_t at) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The first bytes, when there are enough, choose a few hit pairs; the rest is the message.
-  std::vector<int> hits;
+  std::vector<std::int64_t> hits;
   std::size_t used = 0;
   if (size > 0) {
     const std::size_t pairs = data[0] % 4;

@@ -209,7 +209,7 @@ void WriteText(PageStream& out, const char* text, std::size_t length, bool links
   if (linkEnd != kNone) out += kAnchorClose;
 }
 
-std::vector<std::int64_t> MergeHitRanges(std::span<const int> pairs) {
+std::vector<std::int64_t> MergeHitRanges(std::span<const std::int64_t> pairs) {
   std::vector<std::int64_t> R;
   for (std::size_t k = 0; k + 1 < pairs.size(); k += 2) {
     // A pair of no or negative length covers nothing; left in, it would put an end before its
@@ -241,8 +241,9 @@ std::vector<std::int64_t> MergeHitRanges(std::span<const int> pairs) {
   return R;
 }
 
-void WriteMessagePage(PageStream& out, const TLogMessage& message, const std::vector<int>* hitPairs,
-                      const PageStyle& style, const ColorResolver& resolver) {
+void WriteMessagePage(PageStream& out, const TLogMessage& message,
+                      const std::vector<std::int64_t>* hitPairs, const PageStyle& style,
+                      const ColorResolver& resolver) {
   BeginPage(out, style.Background, style.BaseFont, resolver);
   if (!style.WordWrap) out += kNoWrapOpen;
   const char* text = message.HeadStart;

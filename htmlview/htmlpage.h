@@ -39,7 +39,7 @@ void WriteText(PageStream& out, const char* text, std::size_t length, bool links
 
 // Turns hit pairs (offset, length) into sorted boundaries b0 < b1 < ...: each even entry starts a
 // hit and the next entry ends it (exclusive). Overlapping and touching hits become one.
-std::vector<std::int64_t> MergeHitRanges(std::span<const int> pairs);
+std::vector<std::int64_t> MergeHitRanges(std::span<const std::int64_t> pairs);
 
 // Everything a message page depends on besides the message.
 struct PageStyle {
@@ -52,8 +52,9 @@ struct PageStyle {
 // The page of one message from its first header line to its end. hitPairs is null when the page
 // was not asked for by the search result list; otherwise its hits are written in the key font and
 // carry no links.
-void WriteMessagePage(PageStream& out, const TLogMessage& message, const std::vector<int>* hitPairs,
-                      const PageStyle& style, const ColorResolver& resolver);
+void WriteMessagePage(PageStream& out, const TLogMessage& message,
+                      const std::vector<std::int64_t>* hitPairs, const PageStyle& style,
+                      const ColorResolver& resolver);
 
 // The page shown when there is no message: the frame alone.
 void WriteEmptyPage(PageStream& out, const PageStyle& style, const ColorResolver& resolver);

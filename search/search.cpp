@@ -264,14 +264,14 @@ void SearchState::FillResultList(Progress& progress, const std::vector<TLogMessa
   Results = hits;
 }
 
-void SearchState::GetHitRanges(std::vector<int>& list, const TLogMessage& m) const {
+void SearchState::GetHitRanges(std::vector<std::int64_t>& list, const TLogMessage& m) const {
   // Only the body is highlighted, also when the search included the header.
   std::vector<KeywordHit> hits;
   EnumerateHits(FConditions, m.BodyStart, ScanMode, hits);
-  const auto headerSize = static_cast<int>(m.HeaderSize());
+  const auto headerSize = static_cast<std::int64_t>(m.HeaderSize());
   for (const KeywordHit& h : hits) {
-    list.push_back(static_cast<int>(h.Position - m.BodyStart) + headerSize);
-    list.push_back(static_cast<int>(h.Length));
+    list.push_back(static_cast<std::int64_t>(h.Position - m.BodyStart) + headerSize);
+    list.push_back(static_cast<std::int64_t>(h.Length));
   }
 }
 

@@ -87,8 +87,9 @@ class SearchState {
   void ClearResults() { Results.clear(); }
 
   // The keyword hits in the body of m as (offset from HeadStart, length) pairs appended to list,
-  // keyword by keyword, with the conditions and mode of the last search.
-  void GetHitRanges(std::vector<int>& list, const TLogMessage& m) const;
+  // keyword by keyword, with the conditions and mode of the last search. 64-bit: a message may
+  // be larger than 2 GB.
+  void GetHitRanges(std::vector<std::int64_t>& list, const TLogMessage& m) const;
 };
 
 // The fields as typed in the window (UTF-8) encoded to code page 932, the logs' text, with the

@@ -31,7 +31,7 @@ TLogMessage MessageOver(const std::string& text) {
   return m;
 }
 
-std::string Page(const std::string& text, const std::vector<int>* hits,
+std::string Page(const std::string& text, const std::vector<std::int64_t>* hits,
                  const PageStyle& style = {}) {
   const TLogMessage m = MessageOver(text);
   PageStream out;
@@ -170,7 +170,7 @@ TEST(WriteText, BrokenDoubleByteCharactersCannotHideMarkup) {
 }
 
 TEST(MergeHitRanges, JoinsOverlappingAndTouchingHits) {
-  auto merge = [](std::vector<int> pairs) { return MergeHitRanges(pairs); };
+  auto merge = [](std::vector<std::int64_t> pairs) { return MergeHitRanges(pairs); };
   using B = std::vector<std::int64_t>;
   EXPECT_EQ(merge({}), B{});
   EXPECT_EQ(merge({5, 3, 2, 2}), (B{2, 4, 5, 8}));
@@ -188,7 +188,7 @@ TEST(MergeHitRanges, JoinsOverlappingAndTouchingHits) {
 
 TEST(HitPage, NoHitsGivesTheOrdinaryPage) {
   const std::string text = "x http://a.jp y";
-  const std::vector<int> none;
+  const std::vector<std::int64_t> none;
   EXPECT_EQ(Page(text, &none), Page(text, nullptr));
 }
 
@@ -196,22 +196,22 @@ TEST(HitPage, HitsUseTheKeyFontAndNeverHoldLinks) {
   //                        0123456789012345678
   const std::string text = "ab http://a.jp/xyz";
   // Hits "b " and "/x" overlapping "xy": two key spans; the link ends where the hit starts.
-  const std::vector<int> hits = {1, 2, 14, 2, 15, 2};
+  const std::vector<std::int64_t> hits = {1, 2, 14, 2, 15, 2};
   EXPECT_EQ(Page(text, &hits),
             Framed("a" + kKeyOpen + "b&nbsp;</span>" + "<A HREF =\"http://a.jp\">http://a.jp</A>" +
                    kKeyOpen + "/xy</span>z"));
   // A hit over a whole address holds no anchor.
-  const std::vector<int> whole = {3, 15};
+  const std::vector<std::int64_t> whole = {3, 15};
   EXPECT_EQ(Page(text, &whole), Framed("ab&nbsp;" + kKeyOpen + "http://a.jp/xyz</span>"));
 }
 
 TEST(HitPage, LinkEndsAtAHitAndOutOfRangeHitsAreClamped) {
   const std::string text = "http://a.jp/page";
-  const std::vector<int> hits = {12, 100};
+  const std::vector<std::int64_t> hits = {12, 100};
   EXPECT_EQ(Page(text, &hits),
             Framed("<A HREF =\"http://a.jp/\">http://a.jp/</A>" + kKeyOpen + "page</span>"));
   // Hits outside the message are cut off at its ends.
-  const std::vector<int> bad = {-5, 3, 40, 2, 4, 1 << 30};
+  const std::vector<std::int64_t> bad = {-5, 3, 40, 2, 4, 1 << 30};
   EXPECT_EQ(Page("abcdef", &bad), Framed("abcd" + kKeyOpen + "ef</span>"));
 }
 

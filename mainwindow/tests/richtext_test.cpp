@@ -31,7 +31,7 @@ TEST(RichText, EveryLineEndIsOneBreak) {
 TEST(RichText, HitsAfterDoubleByteTextKeepTheirCharacters) {
   // 漢字ab CR LF かなcd: "ab" is bytes 4-6, "cd" bytes 12-14.
   const std::string text = Sjis("漢字ab\r\nかなcd");
-  const std::vector<std::int64_t> hits = MergeHitRanges(std::vector<int>{4, 2, 12, 2});
+  const std::vector<std::int64_t> hits = MergeHitRanges(std::vector<std::int64_t>{4, 2, 12, 2});
   EXPECT_EQ(RichTextPositions(text, hits), (std::vector<int>{2, 4, 7, 9}));
   // A hit whose ends fall inside characters covers those characters whole; past the end is the
   // end.

@@ -86,7 +86,7 @@ class TMainForm : public QMainWindow {
   // bytes. Both views draw the hits only when that control asked for the message.
   struct HitSource {
     QObject* ResultList = nullptr;
-    std::function<void(std::vector<int>& pairs, const TLogMessage& message)> GetHitRanges;
+    std::function<void(std::vector<std::int64_t>& pairs, const TLogMessage& message)> GetHitRanges;
   };
   void SetHitSource(HitSource source) { FHitSource = std::move(source); }
 

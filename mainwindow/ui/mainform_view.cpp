@@ -177,7 +177,7 @@ void TMainForm::RenderPage() {
   if (!FCurrentMessage) {
     WriteEmptyPage(page, style, PaletteColorResolver());
   } else if (HitsRequested()) {
-    std::vector<int> hits;
+    std::vector<std::int64_t> hits;
     FHitSource.GetHitRanges(hits, *FCurrentMessage);
     WriteMessagePage(page, *FCurrentMessage, &hits, style, PaletteColorResolver());
     // The tree follows the message the search window showed. Its request is dropped, so the
@@ -215,7 +215,7 @@ void TMainForm::RenderRichText() {
     const std::string_view message(FCurrentMessage->HeadStart, FCurrentMessage->TextSize());
     text->setPlainText(QString::fromStdString(RichTextOf(message)));
     if (HitsRequested()) {
-      std::vector<int> hits;
+      std::vector<std::int64_t> hits;
       FHitSource.GetHitRanges(hits, *FCurrentMessage);
       MarkHitsInRichText(*text, *FCurrentMessage, hits, FKeyFont);
     }

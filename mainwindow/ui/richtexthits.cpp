@@ -9,8 +9,8 @@
 
 namespace yuzulog {
 
-void MarkHitsInRichText(QTextEdit& view, const TLogMessage& message, std::span<const int> hitPairs,
-                        const FontSpec& keyFont) {
+void MarkHitsInRichText(QTextEdit& view, const TLogMessage& message,
+                        std::span<const std::int64_t> hitPairs, const FontSpec& keyFont) {
   const std::vector<std::int64_t> boundaries = MergeHitRanges(hitPairs);
   const std::vector<int> positions =
       RichTextPositions({message.HeadStart, message.TextSize()}, boundaries);

@@ -14,7 +14,7 @@ namespace yuzulog {
 // HeadStart, length) in bytes, as GetHitRanges gives them. Each hit is converted to the
 // characters it covers and takes keyFont's face, size, colour (the view's text colour when
 // keyFont names the system's window text) and styles. The view's cursor stays where it was.
-void MarkHitsInRichText(QTextEdit& view, const TLogMessage& message, std::span<const int> hitPairs,
-                        const FontSpec& keyFont);
+void MarkHitsInRichText(QTextEdit& view, const TLogMessage& message,
+                        std::span<const std::int64_t> hitPairs, const FontSpec& keyFont);
 
 }  // namespace yuzulog

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+
+#include <cstring>
 #include <random>
 
 #include "logdata/logfiles.h"
@@ -325,14 +328,39 @@ TEST_F(SearchMessagesTest, HitRangesCountFromTheHeadAndCoverTheBodyOnly) {
   f.IgnoreCode = IgnoreCode::LineBreaksAndBlanks;
   f.IncludeHeader = true;
   Run(f);
-  std::vector<int> list;
+  std::vector<std::int64_t> list;
   const TLogMessage& msg = Files[0].Items(0);
   State.GetHitRanges(list, msg);
-  const int h = static_cast<int>(msg.HeaderSize());
+  const auto h = static_cast<std::int64_t>(msg.HeaderSize());
   // The mode-4/5 hit starts on the first skipped blank and covers it; every restart lands on the
   // next character, so the second blank and the letters start hits of their own. Line breaks
   // never start one.
-  EXPECT_EQ(list, (std::vector<int>{h + 1, 4, h + 2, 3, h + 3, 2, h + 7, 2}));
+  EXPECT_EQ(list, (std::vector<std::int64_t>{h + 1, 4, h + 2, 3, h + 3, 2, h + 7, 2}));
+}
+
+TEST(HitRanges, OffsetsPastTwoGigabytesStayExact) {
+  // A message whose header runs over 2.5 GB, its body on the last page: the reserved pages in
+  // between are never touched, so no memory is spent on them.
+  constexpr std::size_t kHeader = std::size_t{5} << 29;
+  constexpr std::size_t kPage = 4096;
+  void* area = ::mmap(nullptr, kHeader + kPage, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (area == MAP_FAILED) GTEST_SKIP() << "no room for 2.5 GB of address space";
+  char* head = static_cast<char*>(area);
+  std::memcpy(head + kHeader, "x ab", 5);
+  TLogMessage m(nullptr);
+  m.HeadStart = head;
+  m.BodyStart = head + kHeader;
+  m.TextEnd = head + kHeader + 4;
+  SearchState state;
+  SearchFields f;
+  f.Edit[0] = "ab";
+  f.CheckBox[0] = true;
+  BuildConditions(f, state.FConditions, state.ScanMode);
+  std::vector<std::int64_t> list;
+  state.GetHitRanges(list, m);
+  EXPECT_EQ(list, (std::vector<std::int64_t>{static_cast<std::int64_t>(kHeader) + 2, 2}));
+  ::munmap(area, kHeader + kPage);
 }
 
 }  // namespace

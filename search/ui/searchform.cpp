@@ -91,9 +91,10 @@ TSearchForm::TSearchForm(TMainForm& mainForm) : QWidget(nullptr), FMainForm(&mai
   FormCreate();
   mainForm.SetSearchWindow(this);
   // A message the list asked for is drawn with the hits of the last search.
-  mainForm.SetHitSource({ListView1, [this](std::vector<int>& pairs, const TLogMessage& message) {
-                           FState.GetHitRanges(pairs, message);
-                         }});
+  mainForm.SetHitSource(
+      {ListView1, [this](std::vector<std::int64_t>& pairs, const TLogMessage& message) {
+         FState.GetHitRanges(pairs, message);
+       }});
 }
 
 TSearchForm::~TSearchForm() {

@@ -176,7 +176,7 @@ TEST_F(Reading, TheTreeFollowsAMessageWithHitsWithoutDrawingItAgain) {
   Settle();
   QObject resultList;
   const TLogMessage* m = Message(7);
-  Form->SetHitSource({&resultList, [](std::vector<int>& pairs, const TLogMessage& msg) {
+  Form->SetHitSource({&resultList, [](std::vector<std::int64_t>& pairs, const TLogMessage& msg) {
                         pairs.insert(pairs.end(), {static_cast<int>(msg.HeaderSize()), 4});
                       }});
   Drawn->clear();
@@ -376,7 +376,7 @@ TEST_F(Reading, RichTextHitsCoverTheirCharactersAfterDoubleByteText) {
   ASSERT_NE(at, std::string::npos);
   QObject resultList;
   Form->SetHitSource(
-      {&resultList, [at, &word](std::vector<int>& pairs, const TLogMessage&) {
+      {&resultList, [at, &word](std::vector<std::int64_t>& pairs, const TLogMessage&) {
          pairs.insert(pairs.end(), {static_cast<int>(at), static_cast<int>(word.size())});
        }});
   const auto blueAt = [this](int position) {
@@ -456,9 +456,10 @@ TEST_F(Reading, ScreenshotsOfBothViewsWithHits) {
                                    std::pair{kRichText, "view-richtext-hits.png"}}) {
     Open(mode, {kRoom05a, kRoom05b});
     Form->resize(900, 420);
-    Form->SetHitSource({&resultList, [&search](std::vector<int>& pairs, const TLogMessage& m) {
-                          search.GetHitRanges(pairs, m);
-                        }});
+    Form->SetHitSource(
+        {&resultList, [&search](std::vector<std::int64_t>& pairs, const TLogMessage& m) {
+           search.GetHitRanges(pairs, m);
+         }});
     Form->GotoMessage({5, 13});
     Settle();
     Form->RequestShow(&resultList, Form->CurrentMessage());
