@@ -66,29 +66,26 @@ void WriteFontCss(PageStream& out, const FontSpec& font, const ColorResolver& re
   out += std::to_string(std::llabs(static_cast<long long>(font.Size)));
   out += kFamily;
   // The page declares shift_jis, so the name goes in as code page 932; a character without a
-  // code page 932 form is left out. The name stands inside a quoted value inside a quoted
-  // attribute, and comes from a settings file or the command line: the bytes that could end
-  // either or start markup are written as character references. None of them is ever the second
-  // byte of a double-byte character, so every ordinary name is written as it was.
-  for (const char c : Utf8ToCp932(font.Name).bytes) {
-    switch (c) {
-      case '"':
-        out += "&#34;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      case '<':
-        out += "&#60;";
-        break;
-      case '>':
-        out += "&#62;";
-        break;
-      case '&':
-        out += "&#38;";
-        break;
-      default:
-        out += c;
+  // code page 932 form is left out. The name comes from a settings file or the command line and
+  // stands inside a quoted CSS string inside a quoted attribute. A character reference would not
+  // do: the browser decodes it in the attribute before CSS reads the string. So the bytes that
+  // could end either, start markup or an escape, and the control bytes, are CSS escapes, which
+  // survive the attribute. A double-byte character goes in whole: its second byte may be 0x5C.
+  static constexpr char kHex[] = "0123456789abcdef";
+  const std::string name = Utf8ToCp932(font.Name).bytes;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    if (IsSjisLeadByte(c) && i + 1 < name.size() &&
+        IsSjisTrailByte(static_cast<unsigned char>(name[i + 1]))) {
+      out.append(name, i, 2);
+      ++i;
+    } else if (c < 0x20 || c == '"' || c == '\'' || c == '<' || c == '>' || c == '&' || c == '\\') {
+      out += '\\';
+      if (c >= 0x10) out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+      out += ' ';
+    } else {
+      out += static_cast<char>(c);
     }
   }
   out += kColour;

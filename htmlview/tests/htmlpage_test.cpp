@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/sjis.h"
 #include "tests/support/logbuilder.h"
 
 namespace yuzulog {
@@ -93,15 +96,50 @@ TEST(PageFrame, FontStylesOpenAndCloseInTheSameOrder) {
             "</span>");
 }
 
-TEST(PageFrame, MarkupInAFontNameIsWrittenAsCharacterReferences) {
-  // A name from the settings file or the command line must not end the attribute or the tag.
-  const FontSpec font{.Name = "x'><img src=\"a\" onerror=&>", .Size = 9, .Color = 0, .Style = 0};
-  PageStream out;
-  WriteFontCss(out, font, kResolver);
-  EXPECT_EQ(
-      out,
-      "font-size:9.0pt;font-family:\"x&#39;&#62;&#60;img src=&#34;a&#34; onerror=&#38;&#62;\";"
-      "color:#000000");
+TEST(PageFrame, MarkupInAFontNameIsWrittenAsCssEscapes) {
+  // A name from the settings file or the command line must end neither the CSS string nor the
+  // attribute: a character reference would be decoded in the attribute before CSS reads it.
+  auto css = [](const std::string& name) {
+    PageStream out;
+    WriteFontCss(out, FontSpec{.Name = name, .Size = 9, .Color = 0, .Style = 0}, kResolver);
+    const std::size_t start = out.find("family:\"") + 8;
+    return out.substr(start, out.rfind("\";color") - start);
+  };
+  EXPECT_EQ(css("x\";background-image:url(http://example.invalid/a.png);\""),
+            "x\\22 ;background-image:url(http://example.invalid/a.png);\\22 ");
+  EXPECT_EQ(css("'<>&\\\x01\x1f\t"), "\\27 \\3c \\3e \\26 \\5c \\1 \\1f \\9 ");
+  // The second byte 0x5C of a double-byte character is part of it; ordinary names stay as
+  // they are.
+  EXPECT_EQ(css("ソ表\\"), Sjis("ソ表") + "\\5c ");
+  EXPECT_EQ(css("ＭＳ Ｐゴシック"), Sjis("ＭＳ Ｐゴシック"));
+  EXPECT_EQ(css("ｱ\\"), Sjis("ｱ") + "\\5c ");
+
+  // Any name: no raw byte that ends the string or the attribute, and the escapes read back give
+  // the name.
+  const char* const pieces[] = {"ソ", "表", "ｱ", "a",  " ",    "\"",  "'",
+                                "<",  ">",  "&", "\\", "\x01", "\x7f"};
+  std::mt19937 random(13);
+  for (int round = 0; round < 300; ++round) {
+    std::string name;
+    for (int i = static_cast<int>(random() % 8); i > 0; --i)
+      name += pieces[random() % 13];
+    const std::string written = css(name);
+    std::string read;
+    for (std::size_t i = 0; i < written.size(); ++i) {
+      const auto c = static_cast<unsigned char>(written[i]);
+      ASSERT_TRUE(c >= 0x20 && !std::strchr("\"'<>&", c)) << written;
+      if (IsSjisLeadByte(c)) {
+        read.append(written, i++, 2);
+      } else if (c == '\\') {
+        const std::size_t space = written.find(' ', i);
+        read += static_cast<char>(std::stoi(written.substr(i + 1, space - i - 1), nullptr, 16));
+        i = space;
+      } else {
+        read += static_cast<char>(c);
+      }
+    }
+    EXPECT_EQ(read, Sjis(name));
+  }
 }
 
 TEST(PageFrame, WholeMessagePageByteForByte) {
