@@ -122,88 +122,161 @@ void EndPage(PageStream& out, const FontSpec& baseFont) {
   out += kPageEnd;
 }
 
-void WriteText(PageStream& out, const char* text, std::size_t length, bool links) {
+namespace {
+
+// A byte that takes the next one with it into a double-byte character, when that one is a valid
+// second byte. 0xA0-0xDF are half-width katakana, characters of one byte, as the keyword matcher
+// takes them too; 0x80 and 0xFD-0xFF lead as the view has always had them.
+constexpr bool IsPageLeadByte(unsigned char c) {
+  return c >= 0x80 && (c < 0xA0 || c > 0xDF);
+}
+constexpr bool IsHalfWidthKana(unsigned char c) {
+  return c >= 0xA0 && c <= 0xDF;
+}
+
+// Where the character at p ends: a CR takes a following LF into one line break, a double-byte
+// character its second byte, but only a real one, so that a broken lead byte cannot swallow a
+// '<' or '"' that follows it.
+std::size_t CharacterEnd(const char* text, std::size_t p, std::size_t length) {
+  const auto c = static_cast<unsigned char>(text[p]);
+  const bool pair =
+      p + 1 < length &&
+      (c == '\r' ? text[p + 1] == '\n'
+                 : IsPageLeadByte(c) && IsSjisTrailByte(static_cast<unsigned char>(text[p + 1])));
+  return pair ? p + 2 : p + 1;
+}
+
+// What a character becomes in the page; empty when it is copied as it stands.
+std::string_view Replacement(unsigned char c) {
+  switch (c) {
+    case '\r':
+      return kLineBreak;
+    case ' ':
+      return "&nbsp;";
+    case '"':
+      return "&quot;";
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    default:
+      return {};
+  }
+}
+
+// An anchor of the page: bytes [Start, End) of the text. End lies beyond where the text stops
+// when a NUL ends it inside the link.
+struct PageLink {
+  std::size_t Start;
+  std::size_t End;
+  std::string Target;
+};
+
+// The links of a text, looked for at the start of every character. Where one link ends no new
+// link is looked for at the same byte. A bare address's local part may reach back to the start
+// of the text, to the end of the last link or to a half-width katakana, whichever is last: the
+// bytes before it are no part of the address.
+std::vector<PageLink> FindPageLinks(const char* text, std::size_t length) {
   constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-  std::size_t p = 0;
-  std::size_t r = 0;
+  std::vector<PageLink> links;
   std::size_t linkEnd = kNone;
-  // Where a bare address's local part may begin: the start of the range, or the end of the last
-  // link closed in it, so that the bytes stepped back over are never part of an anchor.
   std::size_t localFloor = 0;
   std::string target;
+  for (std::size_t p = 0; p < length;) {
+    if (linkEnd == kNone) {
+      std::size_t localLength = 0;
+      if (std::size_t k = FindLink(text + p, length - p, target)) {
+        links.push_back({p, p + k, target});
+        linkEnd = p + k;
+      } else if (text[p] == '@' && (k = FindBareAddress(text + localFloor, text + p, length - p,
+                                                        localLength, target))) {
+        links.push_back({p - localLength, p + k, target});
+        linkEnd = p + k;
+      }
+    } else if (linkEnd <= p) {
+      linkEnd = kNone;
+      localFloor = p;
+    }
+    const auto c = static_cast<unsigned char>(text[p]);
+    if (c == '\0') break;
+    if (IsHalfWidthKana(c)) localFloor = p + 1;
+    p = CharacterEnd(text, p, length);
+  }
+  return links;
+}
+
+// The key font's span around hits, as it is written.
+struct HitSpan {
+  std::string Open;
+  std::string Close;
+};
+
+// Writes text with its anchors and, with hits (boundaries as MergeHitRanges gives them), every
+// character that holds a byte of a hit inside the hit span. Spans never cross an anchor's edge:
+// an open one is closed before it and opened again after it, so removing the spans leaves the
+// page without hits. Bytes that need no replacement go out in runs.
+void WriteMarkedText(PageStream& out, const char* text, std::size_t length,
+                     const std::vector<PageLink>& links, std::span<const std::int64_t> hits,
+                     const HitSpan* span) {
+  std::size_t p = 0;
+  std::size_t r = 0;  // the first byte not yet written
+  std::size_t link = 0;
+  bool inLink = false;
+  std::size_t hit = 0;  // the first hit that does not end before p
+  bool inHit = false;
   auto flush = [&] {
     if (p > r) out.append(text + r, p - r);
+    r = p;
   };
-  auto replace = [&](std::string_view fragment) {
+  auto setHit = [&](bool on) {
+    if (on == inHit) return;
     flush();
-    out += fragment;
-    r = p + 1;
+    out += on ? span->Open : span->Close;
+    inHit = on;
   };
 
   while (p < length) {
-    if (links) {
-      if (linkEnd == kNone) {
-        std::size_t localLength = 0;
-        if (std::size_t k = FindLink(text + p, length - p, target)) {
-          flush();
-          r = p;
-          WriteAnchorOpen(out, target);
-          linkEnd = p + k;
-        } else if (text[p] == '@' && (k = FindBareAddress(text + localFloor, text + p, length - p,
-                                                          localLength, target))) {
-          // The local part has just been written unchanged (its characters are never escaped);
-          // step back over it and write it again inside the anchor.
-          flush();
-          out.resize(out.size() - localLength);
-          r = p - localLength;
-          WriteAnchorOpen(out, target);
-          linkEnd = p + k;
-        }
-      } else if (linkEnd == p) {
-        // Where one link ends, no new link is looked for at the same byte.
-        flush();
-        r = p;
-        out += kAnchorClose;
-        linkEnd = kNone;
-        localFloor = p;
-      }
+    if (inLink && links[link].End <= p) {
+      setHit(false);
+      flush();
+      out += kAnchorClose;
+      inLink = false;
+      ++link;
     }
-
-    const unsigned char c = static_cast<unsigned char>(text[p]);
+    if (!inLink && link < links.size() && links[link].Start <= p) {
+      setHit(false);
+      flush();
+      WriteAnchorOpen(out, links[link].Target);
+      inLink = true;
+    }
+    const auto c = static_cast<unsigned char>(text[p]);
     if (c == '\0') break;  // the text ends here; the final flush stops before the NUL
-    switch (c) {
-      case '\r':
-        flush();
-        out += kLineBreak;
-        if (p + 1 < length && text[p + 1] == '\n') ++p;
-        r = p + 1;
-        break;
-      case ' ':
-        replace("&nbsp;");
-        break;
-      case '"':
-        replace("&quot;");
-        break;
-      case '&':
-        replace("&amp;");
-        break;
-      case '<':
-        replace("&lt;");
-        break;
-      case '>':
-        replace("&gt;");
-        break;
-      default:
-        // A double-byte character is copied as one piece, but only with a real second byte: a
-        // broken lead byte must not swallow a '<' or '"' that follows it.
-        if (c >= 0x80 && p + 1 < length && IsSjisTrailByte(static_cast<unsigned char>(text[p + 1])))
-          ++p;
-        break;
+    const std::size_t end = CharacterEnd(text, p, length);
+    if (span) {
+      const auto at = static_cast<std::int64_t>(p);
+      while (hit + 1 < hits.size() && hits[hit + 1] <= at)
+        hit += 2;
+      setHit(hit + 1 < hits.size() && hits[hit] < static_cast<std::int64_t>(end));
     }
-    ++p;
+    if (const std::string_view replacement = Replacement(c); !replacement.empty()) {
+      flush();
+      out += replacement;
+      r = end;
+    }
+    p = end;
   }
   flush();
-  if (linkEnd != kNone) out += kAnchorClose;
+  if (span) setHit(false);
+  if (inLink) out += kAnchorClose;
+}
+
+}  // namespace
+
+void WriteText(PageStream& out, const char* text, std::size_t length, bool links) {
+  WriteMarkedText(out, text, length, links ? FindPageLinks(text, length) : std::vector<PageLink>(),
+                  {}, nullptr);
 }
 
 std::vector<std::int64_t> MergeHitRanges(std::span<const std::int64_t> pairs) {
@@ -238,35 +311,26 @@ std::vector<std::int64_t> MergeHitRanges(std::span<const std::int64_t> pairs) {
   return R;
 }
 
-void WriteMessagePage(PageStream& out, const TLogMessage& message,
-                      const std::vector<std::int64_t>* hitPairs, const PageStyle& style,
-                      const ColorResolver& resolver) {
+void WriteMessageText(PageStream& out, const TLogMessage& message, const std::vector<std::int64_t>* hitPairs,
+                      const PageStyle& style, const ColorResolver& resolver) {
+  const char* text = message.HeadStart;
+  const std::size_t size = message.TextSize();
+  const std::vector<PageLink> links = FindPageLinks(text, size);
+  if (hitPairs == nullptr || hitPairs->empty()) {
+    WriteMarkedText(out, text, size, links, {}, nullptr);
+    return;
+  }
+  HitSpan span;
+  BeginFontSpan(span.Open, style.KeyFont, true, resolver);
+  EndFontSpan(span.Close, style.KeyFont);
+  WriteMarkedText(out, text, size, links, MergeHitRanges(*hitPairs), &span);
+}
+
+void WriteMessagePage(PageStream& out, const TLogMessage& message, const std::vector<std::int64_t>* hitPairs,
+                      const PageStyle& style, const ColorResolver& resolver) {
   BeginPage(out, style.Background, style.BaseFont, resolver);
   if (!style.WordWrap) out += kNoWrapOpen;
-  const char* text = message.HeadStart;
-  const auto size = static_cast<std::int64_t>(message.TextSize());
-  if (hitPairs == nullptr) {
-    WriteText(out, text, static_cast<std::size_t>(size), true);
-  } else {
-    const std::vector<std::int64_t> b = MergeHitRanges(*hitPairs);
-    const std::size_t n = b.size();
-    // Boundaries are clamped to the message, so a hit list that does not fit it can never make
-    // the page read outside the text.
-    auto clamp = [size](std::int64_t v) { return std::clamp<std::int64_t>(v, 0, size); };
-    for (std::size_t i = 0; i <= n; ++i) {
-      const std::int64_t s = i == 0 ? 0 : clamp(b[i - 1]);
-      const std::int64_t e = i < n ? clamp(b[i]) : size;
-      if (!(s < e)) continue;
-      const auto segLength = static_cast<std::size_t>(e - s);
-      if (i % 2 == 1) {
-        BeginFontSpan(out, style.KeyFont, true, resolver);
-        WriteText(out, text + s, segLength, false);
-        EndFontSpan(out, style.KeyFont);
-      } else {
-        WriteText(out, text + s, segLength, true);
-      }
-    }
-  }
+  WriteMessageText(out, message, hitPairs, style, resolver);
   if (!style.WordWrap) out += kNoWrapClose;
   EndPage(out, style.BaseFont);
 }

@@ -32,9 +32,9 @@ void EndPage(PageStream& out, const FontSpec& baseFont);
 
 // Converts length bytes of message text to HTML: spaces, quotes, ampersands and angle brackets
 // become entities, each CR (or CR LF) a line break, and, when links is on, recognised addresses
-// become anchors. A NUL byte ends the text. A byte of 0x80 or above takes the next byte with it
-// only when that byte lies in the range and is a valid second byte, so no byte of a broken
-// character can hide a '<' from the escaping.
+// become anchors. A NUL byte ends the text. A byte of 0x80 or above, half-width katakana
+// (0xA0-0xDF) excepted, takes the next byte with it only when that byte lies in the range and is
+// a valid second byte, so no byte of a broken character can hide a '<' from the escaping.
 void WriteText(PageStream& out, const char* text, std::size_t length, bool links);
 
 // Turns hit pairs (offset, length) into sorted boundaries b0 < b1 < ...: each even entry starts a
@@ -49,12 +49,18 @@ struct PageStyle {
   bool WordWrap = false;
 };
 
-// The page of one message from its first header line to its end. hitPairs is null when the page
-// was not asked for by the search result list; otherwise its hits are written in the key font and
-// carry no links.
-void WriteMessagePage(PageStream& out, const TLogMessage& message,
-                      const std::vector<std::int64_t>* hitPairs, const PageStyle& style,
-                      const ColorResolver& resolver);
+// A message's text as a page holds it, from its first header line to its end, converted as
+// WriteText does with links. hitPairs is null when the page was not asked for by the search
+// result list; otherwise every character that holds a byte of a hit is written in the key font.
+// Links are found as if there were no hits: a hit inside an anchor is written inside it, and a
+// hit's span is closed before an anchor's edge and opened again after it, so removing the hit
+// spans gives exactly the text without hits.
+void WriteMessageText(PageStream& out, const TLogMessage& message, const std::vector<std::int64_t>* hitPairs,
+                      const PageStyle& style, const ColorResolver& resolver);
+
+// The page of one message: the frame around WriteMessageText.
+void WriteMessagePage(PageStream& out, const TLogMessage& message, const std::vector<std::int64_t>* hitPairs,
+                      const PageStyle& style, const ColorResolver& resolver);
 
 // The page shown when there is no message: the frame alone.
 void WriteEmptyPage(PageStream& out, const PageStyle& style, const ColorResolver& resolver);

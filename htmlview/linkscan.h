@@ -1,6 +1,6 @@
 // Link recognition in message text: web, ftp and mail addresses and the service's "nifty:"
 // references. Pure functions over a byte range of code page 932 text; none reads a byte past the
-// range it is given, so a link never runs past the end of a message or into a search hit.
+// range it is given, so a link never runs past the end of a message.
 #pragma once
 
 #include <cstddef>

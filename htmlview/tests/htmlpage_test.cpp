@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <random>
+#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -207,6 +210,33 @@ TEST(WriteText, BrokenDoubleByteCharactersCannotHideMarkup) {
   EXPECT_EQ(out, "a\x82");
 }
 
+TEST(WriteText, AHalfWidthKatakanaIsACharacterOnItsOwn) {
+  EXPECT_EQ(Text(Sjis("ｱ") + "http://a.jp"),
+            Sjis("ｱ") + "<A HREF =\"http://a.jp\">http://a.jp</A>");
+  EXPECT_EQ(Text(Sjis("ｱ") + "a@x.com"), Sjis("ｱ") + "<A HREF =\"mailto:a@x.com\">a@x.com</A>");
+  // Whatever follows it is written as it would be alone.
+  const std::string pieces[] = {"http://a.jp/x",
+                                "a.b@c.jp",
+                                "nifty:yuzu/mes/1/2",
+                                "<",
+                                "\"",
+                                " ",
+                                "\r\n",
+                                "@",
+                                "a",
+                                Sjis("漢"),
+                                Sjis("ｱ"),
+                                "\x82"};
+  std::mt19937 random(14);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    for (int i = static_cast<int>(random() % 6); i > 0; --i)
+      text += pieces[random() % std::size(pieces)];
+    for (const char* kana : {"\xA0", "\xB1", "\xDF"})
+      EXPECT_EQ(Text(kana + text), kana + Text(text)) << text;
+  }
+}
+
 TEST(MergeHitRanges, JoinsOverlappingAndTouchingHits) {
   auto merge = [](std::vector<std::int64_t> pairs) { return MergeHitRanges(pairs); };
   using B = std::vector<std::int64_t>;
@@ -230,27 +260,99 @@ TEST(HitPage, NoHitsGivesTheOrdinaryPage) {
   EXPECT_EQ(Page(text, &none), Page(text, nullptr));
 }
 
-TEST(HitPage, HitsUseTheKeyFontAndNeverHoldLinks) {
+TEST(HitPage, HitsUseTheKeyFontInsideAnchorsAndSplitAtTheirEdges) {
   //                        0123456789012345678
   const std::string text = "ab http://a.jp/xyz";
-  // Hits "b " and "/x" overlapping "xy": two key spans; the link ends where the hit starts.
+  // Hits "b " and "/x" overlapping "xy": two key spans, the second inside the whole link.
   const std::vector<std::int64_t> hits = {1, 2, 14, 2, 15, 2};
   EXPECT_EQ(Page(text, &hits),
-            Framed("a" + kKeyOpen + "b&nbsp;</span>" + "<A HREF =\"http://a.jp\">http://a.jp</A>" +
-                   kKeyOpen + "/xy</span>z"));
-  // A hit over a whole address holds no anchor.
+            Framed("a" + kKeyOpen + "b&nbsp;</span>" + "<A HREF =\"http://a.jp/xyz\">http://a.jp" +
+                   kKeyOpen + "/xy</span>z</A>"));
   const std::vector<std::int64_t> whole = {3, 15};
-  EXPECT_EQ(Page(text, &whole), Framed("ab&nbsp;" + kKeyOpen + "http://a.jp/xyz</span>"));
+  EXPECT_EQ(Page(text, &whole), Framed("ab&nbsp;<A HREF =\"http://a.jp/xyz\">" + kKeyOpen +
+                                       "http://a.jp/xyz</span></A>"));
+  // Hits across the anchor's start ("x http") and end (".jp y").
+  const std::vector<std::int64_t> crossing = {1, 6, 11, 5};
+  EXPECT_EQ(Page("xx http://a.jp yy", &crossing),
+            Framed("x" + kKeyOpen + "x&nbsp;</span><A HREF =\"http://a.jp\">" + kKeyOpen +
+                   "http</span>://a" + kKeyOpen + ".jp</span></A>" + kKeyOpen + "&nbsp;y</span>y"));
+  // A keyword inside a reference and an address leaves both links whole.
+  const std::vector<std::int64_t> yuzu = {6, 4, 21, 4};
+  EXPECT_EQ(Page("nifty:YUZU/MES/5/1 aoyuzu@a.jp", &yuzu),
+            Framed("<A HREF =\"nifty:yuzu/mes/5/1\">nifty:" + kKeyOpen +
+                   "YUZU</span>/MES/5/1</A>&nbsp;<A HREF =\"mailto:aoyuzu@a.jp\">ao" + kKeyOpen +
+                   "yuzu</span>@a.jp</A>"));
 }
 
-TEST(HitPage, LinkEndsAtAHitAndOutOfRangeHitsAreClamped) {
-  const std::string text = "http://a.jp/page";
-  const std::vector<std::int64_t> hits = {12, 100};
-  EXPECT_EQ(Page(text, &hits),
-            Framed("<A HREF =\"http://a.jp/\">http://a.jp/</A>" + kKeyOpen + "page</span>"));
+TEST(HitPage, OutOfRangeHitsAreClamped) {
   // Hits outside the message are cut off at its ends.
   const std::vector<std::int64_t> bad = {-5, 3, 40, 2, 4, 1 << 30};
   EXPECT_EQ(Page("abcdef", &bad), Framed("abcd" + kKeyOpen + "ef</span>"));
+}
+
+// Messages of links, addresses, double-byte and half-width characters, markup and line ends, and
+// hits that start and end between characters, as the keyword matcher gives them.
+TEST(HitPage, RemovingTheHitSpansGivesThePageWithoutHitsAndEveryHitIsInASpan) {
+  const std::string pieces[] = {"http://a.jp/x?q=1&r",
+                                "nifty:YUZU/MES/05/#0012",
+                                "a.b@c.jp",
+                                "ftp://f.jp",
+                                " ",
+                                "\r\n",
+                                "<",
+                                "&",
+                                "\"",
+                                "a",
+                                "@",
+                                ".",
+                                Sjis("漢"),
+                                Sjis("ｱ"),
+                                Sjis("ソ")};
+  std::mt19937 random(26);
+  for (int round = 0; round < 500; ++round) {
+    std::string text;
+    std::vector<int> starts;  // where a character starts
+    for (int i = static_cast<int>(random() % 10); i > 0; --i) {
+      const std::string& piece = pieces[random() % std::size(pieces)];
+      const bool whole = piece.size() == 2 && (piece[0] == '\r' || piece[0] < 0);
+      for (std::size_t b = 0; b < piece.size(); ++b)
+        if (b == 0 || !whole) starts.push_back(static_cast<int>(text.size() + b));
+      text += piece;
+    }
+    starts.push_back(static_cast<int>(text.size()));
+    std::vector<int> hits;
+    for (int i = static_cast<int>(random() % 4); i > 0; --i) {
+      const int a = starts[random() % starts.size()];
+      const int b = starts[random() % starts.size()];
+      hits.insert(hits.end(), {std::min(a, b), std::abs(a - b)});
+    }
+    // Spans never nest: each opening is closed by the first closing after it. A span that
+    // follows another with only anchor tags between them continues the same hit.
+    const std::regex anchorTags("(</A>|<A HREF =\"[^\"]*\">)*");
+    std::string stripped = Page(text, &hits);
+    std::vector<std::string> spans;
+    std::size_t lastEnd = std::string::npos;
+    for (std::size_t at; (at = stripped.find(kKeyOpen)) != std::string::npos;) {
+      const std::size_t end = stripped.find("</span>", at);
+      const std::string inner = std::regex_replace(
+          stripped.substr(at + kKeyOpen.size(), end - at - kKeyOpen.size()), anchorTags, "");
+      if (lastEnd != std::string::npos &&
+          std::regex_match(stripped.substr(lastEnd, at - lastEnd), anchorTags))
+        spans.back() += inner;
+      else
+        spans.push_back(inner);
+      stripped.erase(end, 7).erase(at, kKeyOpen.size());
+      lastEnd = end - kKeyOpen.size();
+    }
+    ASSERT_EQ(stripped, Page(text, nullptr)) << text;
+    std::vector<std::string> expected;
+    const std::vector<std::int64_t> b = MergeHitRanges(hits);
+    for (std::size_t i = 0; i < b.size(); i += 2)
+      expected.push_back(Text(
+          text.substr(static_cast<std::size_t>(b[i]), static_cast<std::size_t>(b[i + 1] - b[i])),
+          false));
+    EXPECT_EQ(spans, expected) << text;
+  }
 }
 
 }  // namespace
