@@ -15,7 +15,8 @@ namespace {
 // The fixed fragments of a page, byte for byte. No line break is written between them: the only
 // line breaks in a page are those of kLineBreak.
 constexpr std::string_view kPageHead =
-    "<html><head><meta http-equiv=Content-Type content=\"text/html; charset=shift_jis\"></head>";
+    "<html><head><meta http-equiv=Content-Type content=\"text/html; charset=shift_jis\">";
+constexpr std::string_view kHeadEnd = "</head>";
 constexpr std::string_view kBodyOpen = "<body BGCOLOR=";
 constexpr std::string_view kTagEnd = ">";
 constexpr std::string_view kPageSpanOpen = "<span lang=JA style='line-height:144%;";
@@ -109,8 +110,10 @@ void EndFontSpan(PageStream& out, const FontSpec& font) {
 }
 
 void BeginPage(PageStream& out, TColor background, const FontSpec& baseFont,
-               const ColorResolver& resolver) {
+               const ColorResolver& resolver, std::string_view headExtra) {
   out += kPageHead;
+  out += headExtra;
+  out += kHeadEnd;
   out += kBodyOpen;
   out += ColorToHtml(background, resolver);
   out += kTagEnd;
@@ -313,25 +316,25 @@ std::vector<std::int64_t> MergeHitRanges(std::span<const std::int64_t> pairs) {
 
 void WriteMessageText(PageStream& out, const TLogMessage& message, const std::vector<std::int64_t>* hitPairs,
                       const PageStyle& style, const ColorResolver& resolver) {
+  if (!style.WordWrap) out += kNoWrapOpen;
   const char* text = message.HeadStart;
   const std::size_t size = message.TextSize();
   const std::vector<PageLink> links = FindPageLinks(text, size);
   if (hitPairs == nullptr || hitPairs->empty()) {
     WriteMarkedText(out, text, size, links, {}, nullptr);
-    return;
+  } else {
+    HitSpan span;
+    BeginFontSpan(span.Open, style.KeyFont, true, resolver);
+    EndFontSpan(span.Close, style.KeyFont);
+    WriteMarkedText(out, text, size, links, MergeHitRanges(*hitPairs), &span);
   }
-  HitSpan span;
-  BeginFontSpan(span.Open, style.KeyFont, true, resolver);
-  EndFontSpan(span.Close, style.KeyFont);
-  WriteMarkedText(out, text, size, links, MergeHitRanges(*hitPairs), &span);
+  if (!style.WordWrap) out += kNoWrapClose;
 }
 
 void WriteMessagePage(PageStream& out, const TLogMessage& message, const std::vector<std::int64_t>* hitPairs,
                       const PageStyle& style, const ColorResolver& resolver) {
   BeginPage(out, style.Background, style.BaseFont, resolver);
-  if (!style.WordWrap) out += kNoWrapOpen;
   WriteMessageText(out, message, hitPairs, style, resolver);
-  if (!style.WordWrap) out += kNoWrapClose;
   EndPage(out, style.BaseFont);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/fontspec.h"
@@ -26,8 +27,9 @@ void WriteFontCss(PageStream& out, const FontSpec& font, const ColorResolver& re
 void BeginFontSpan(PageStream& out, const FontSpec& font, bool plain,
                    const ColorResolver& resolver);
 void EndFontSpan(PageStream& out, const FontSpec& font);
+// headExtra goes at the end of the page's head (a style element); nothing for a message page.
 void BeginPage(PageStream& out, TColor background, const FontSpec& baseFont,
-               const ColorResolver& resolver);
+               const ColorResolver& resolver, std::string_view headExtra = {});
 void EndPage(PageStream& out, const FontSpec& baseFont);
 
 // Converts length bytes of message text to HTML: spaces, quotes, ampersands and angle brackets
@@ -50,11 +52,11 @@ struct PageStyle {
 };
 
 // A message's text as a page holds it, from its first header line to its end, converted as
-// WriteText does with links. hitPairs is null when the page was not asked for by the search
-// result list; otherwise every character that holds a byte of a hit is written in the key font.
-// Links are found as if there were no hits: a hit inside an anchor is written inside it, and a
-// hit's span is closed before an anchor's edge and opened again after it, so removing the hit
-// spans gives exactly the text without hits.
+// WriteText does with links, between the no-wrap fragments unless the style wraps words. hitPairs
+// is null when the page was not asked for by the search result list; otherwise every character that
+// holds a byte of a hit is written in the key font. Links are found as if there were no hits: a hit
+// inside an anchor is written inside it, and a hit's span is closed before an anchor's edge and
+// opened again after it, so removing the hit spans gives exactly the text without hits.
 void WriteMessageText(PageStream& out, const TLogMessage& message, const std::vector<std::int64_t>* hitPairs,
                       const PageStyle& style, const ColorResolver& resolver);
 
