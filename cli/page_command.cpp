@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli.h"
+#include "cli/pageoptions.h"
 #include "cli/searchoptions.h"
 #include "common/fontspec.h"
 #include "htmlview/htmlpage.h"
@@ -48,6 +49,8 @@ std::string FontNameOption(const CliContext& c, std::string_view name,
   return Cp932ToUtf8(c.OptionText(*v, name));
 }
 
+}  // namespace
+
 PageStyle StyleFromOptions(const CliContext& c) {
   PageStyle style;
   style.WordWrap = c.Args.Has("wrap");
@@ -62,6 +65,24 @@ PageStyle StyleFromOptions(const CliContext& c) {
   style.KeyFont.Style = StyleOption(c.Args, "key-font-style");
   return style;
 }
+
+std::vector<OptionSpec> WithPageOptions(std::vector<OptionSpec> specs) {
+  specs.insert(
+      specs.end(),
+      {{"wrap", 0, false, "word wrap on (default off)"},
+       {"bg-color", 0, true, "background colour as a TColor integer (default -2147483643)"},
+       {"font-name", 0, true, "message font name"},
+       {"font-size", 0, true, "message font size in points (default 9)"},
+       {"font-color", 0, true, "message font colour as a TColor integer (default 0)"},
+       {"font-style", 0, true, "1 bold, 2 italic, 4 underline, 8 strike-out (default 0)"},
+       {"key-font-name", 0, true, "hit font name (default: the message font's)"},
+       {"key-font-size", 0, true, "hit font size (default: the message font's)"},
+       {"key-font-color", 0, true, "hit font colour (default 16711680, blue)"},
+       {"key-font-style", 0, true, "hit font style bits (default 0)"}});
+  return WithSearchOptions(std::move(specs));
+}
+
+namespace {
 
 int RunPage(CliContext& c) {
   const bool empty = c.Args.Has("empty");
@@ -102,20 +123,9 @@ int RunPage(CliContext& c) {
 
 const bool registered = RegisterSubcommand(
     {"page", "the HTML page of the message at --room R --number N (or --empty), byte for byte",
-     WithSearchOptions(
-         {{"room", 0, true, "room number"},
-          {"number", 0, true, "message number"},
-          {"empty", 0, false, "the empty page shown when no message is selected"},
-          {"wrap", 0, false, "word wrap on (default off)"},
-          {"bg-color", 0, true, "background colour as a TColor integer (default -2147483643)"},
-          {"font-name", 0, true, "message font name"},
-          {"font-size", 0, true, "message font size in points (default 9)"},
-          {"font-color", 0, true, "message font colour as a TColor integer (default 0)"},
-          {"font-style", 0, true, "1 bold, 2 italic, 4 underline, 8 strike-out (default 0)"},
-          {"key-font-name", 0, true, "hit font name (default: the message font's)"},
-          {"key-font-size", 0, true, "hit font size (default: the message font's)"},
-          {"key-font-color", 0, true, "hit font colour (default 16711680, blue)"},
-          {"key-font-style", 0, true, "hit font style bits (default 0)"}}),
+     WithPageOptions({{"room", 0, true, "room number"},
+                      {"number", 0, true, "message number"},
+                      {"empty", 0, false, "the empty page shown when no message is selected"}}),
      RunPage});
 
 }  // namespace
