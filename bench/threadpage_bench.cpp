@@ -104,7 +104,7 @@ void DrawThread(benchmark::State& state, bool withHits) {
   BuildConditions(fields, search.FConditions, search.ScanMode);
   MessageHits hits;
   if (withHits)
-    hits = [&search](const TLogMessage& m, std::vector<int>& pairs) {
+    hits = [&search](const TLogMessage& m, std::vector<std::int64_t>& pairs) {
       search.GetHitRanges(pairs, m);
     };
   const PageStyle style;

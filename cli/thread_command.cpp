@@ -39,7 +39,7 @@ int RunThread(CliContext& c) {
   const ThreadPageContent content = ThreadPageFor(c.Tree, copies, m->Node);
   MessageHits hits;
   if (withHits)
-    hits = [&search](const TLogMessage& message, std::vector<int>& pairs) {
+    hits = [&search](const TLogMessage& message, std::vector<std::int64_t>& pairs) {
       search.GetHitRanges(pairs, message);
     };
   PageStream page;

@@ -73,7 +73,7 @@ void CheckFontName(const std::string& name) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The first bytes, when there are enough, choose a few hit pairs and a font name; the rest is
   // the message.
-  std::vector<int> hits;
+  std::vector<std::int64_t> hits;
   std::string fontName;
   std::size_t used = 0;
   if (size > 0) {
@@ -118,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   second.HeadStart = second.BodyStart = text.data() + text.size() / 2;
   const std::vector<yuzulog::ThreadPageEntry> entries = {{&message, "1-2"}, {&second, "1-2-2"}};
   const yuzulog::MessageHits threadHits = [&hits](const yuzulog::TLogMessage&,
-                                                  std::vector<int>& out) {
+                                                  std::vector<std::int64_t>& out) {
     out.insert(out.end(), hits.begin(), hits.end());
   };
   std::string thread;

@@ -34,7 +34,7 @@ void WriteThreadPage(PageStream& out, std::span<const ThreadPageEntry> entries,
     out += Utf8ToCp932(OmittedMessagesText(omittedBefore, omittedAfter)).bytes;
     out += "<HR>";
   }
-  std::vector<int> pairs;
+  std::vector<std::int64_t> pairs;
   for (const ThreadPageEntry& entry : entries) {
     out += kAnchorOpen;
     out += entry.Anchor;

@@ -277,7 +277,7 @@ TEST(HitPage, RemovingTheHitSpansGivesThePageWithoutHitsAndEveryHitIsInASpan) {
   for (int round = 0; round < 500; ++round) {
     std::vector<int> starts;  // hits start and end between characters, as the matcher's do
     const std::string text = GeneratedText(random, &starts);
-    std::vector<int> hits;
+    std::vector<std::int64_t> hits;
     for (int i = static_cast<int>(random() % 4); i > 0; --i) {
       const int a = starts[random() % starts.size()];
       const int b = starts[random() % starts.size()];

@@ -32,12 +32,12 @@ TEST(ThreadPage, MessagesUnderTheirAnchorsAsTheirOwnPagesWriteThemWithTheirHits)
           "http://a.jp/yuzu</A></NOBR></DIV><HR><A NAME=\"5-2-2\"></A><DIV><NOBR>b&lt;"
           "</NOBR></DIV><HR></span></body></html>");
   // With hits: each message's hits in the key font, links whole.
-  const MessageHits hits = [](const TLogMessage& message, std::vector<int>& pairs) {
+  const MessageHits hits = [](const TLogMessage& message, std::vector<std::int64_t>& pairs) {
     if (message.Text()[0] == 'a') pairs = {2, 4, 19, 4};
   };
   page.clear();
   WriteThreadPage(page, entries, 0, 0, hits, PageStyle{}, resolver);
-  std::vector<int> pairs = {2, 4, 19, 4};
+  std::vector<std::int64_t> pairs = {2, 4, 19, 4};
   PageStream own;
   WriteMessagePage(own, m[0], &pairs, PageStyle{}, resolver);
   const std::size_t text = own.find("<NOBR>");
