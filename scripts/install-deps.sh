@@ -12,6 +12,7 @@ PACKAGES=(
   jlha-utils xvfb xauth ripgrep
   libsqlite3-dev qt6-charts-dev qt6-svg-dev libssl-dev
   linkchecker tidy appstream lintian
+  jq
 )
 # Extra packages only the developer tools need (screenshots of pages), and clang with its
 # libFuzzer and sanitizer runtimes for the fuzz build (fuzz/run.sh).
