@@ -75,7 +75,7 @@ char* WriteEscaped(Utf8Escape escape, std::string_view rest, std::size_t& used, 
 
 }  // namespace
 
-Cp932Table::Cp932Table() : FPairs(128 * 256), FPairNotUnique(128 * 256, 0) {
+Cp932Table::Cp932Table() : FPairs(128 * 256), FPairClass(128 * 256, kPlain) {
   auto fill = [](Entry& e, std::string_view bytes) {
     const std::string utf8 = Cp932ToUtf8(bytes);
     if (utf8 == kFffd || utf8.empty() || utf8.size() > 3) return;
@@ -97,12 +97,15 @@ Cp932Table::Cp932Table() : FPairs(128 * 256), FPairNotUnique(128 * 256, 0) {
       const std::size_t index = static_cast<std::size_t>((lead - 0x80) * 256 + trail);
       Entry& e = FPairs[index];
       fill(e, std::string_view(pair, 2));
-      if (e.Length == 0) continue;
+      if (e.Length == 0) {
+        FPairClass[index] = kUnconvertible;
+        continue;
+      }
       // The encoder gives each character its preferred form: any other form that decodes to the
       // same character (the NEC-selected IBM extensions, NEC's duplicates of JIS symbols) would
       // come back as different bytes.
       const Cp932Encoding back = Utf8ToCp932(std::string_view(e.Utf8.data(), e.Length));
-      if (back.bytes != std::string_view(pair, 2)) FPairNotUnique[index] = 1;
+      if (back.bytes != std::string_view(pair, 2)) FPairClass[index] = kNotUnique;
     }
   }
 }
@@ -184,9 +187,11 @@ void Cp932Table::Scan(std::string_view text, std::uint64_t baseOffset,
                       std::vector<Cp932Exception>& found) const {
   const std::size_t n = text.size();
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::uint8_t* const pairClass = FPairClass.data();
   std::size_t i = 0;
   while (i < n) {
-    // Most of a log is ASCII: skip it eight bytes at a time.
+    // Most of a log is ASCII or plain kanji and kana: skip ASCII eight bytes at a time and test
+    // a pair with one lookup.
     while (i + 8 <= n) {
       std::uint64_t word;
       std::memcpy(&word, s + i, 8);
@@ -199,27 +204,26 @@ void Cp932Table::Scan(std::string_view text, std::uint64_t baseOffset,
       ++i;
       continue;
     }
-    Cp932Exception x;
-    x.Offset = baseOffset + i;
-    x.Bytes[0] = static_cast<char>(b);
-    if (IsSjisLeadByte(b) && i + 1 < n && IsSjisTrailByte(s[i + 1])) {
-      const std::size_t index = static_cast<std::size_t>((b - 0x80) * 256 + s[i + 1]);
-      x.Length = 2;
-      x.Bytes[1] = static_cast<char>(s[i + 1]);
-      i += 2;
-      if (FPairs[index].Length == 0)
-        x.What = Cp932Exception::Kind::Unconvertible;
-      else if (FPairNotUnique[index])
-        x.What = Cp932Exception::Kind::NotUnique;
-      else
-        continue;
+    std::uint8_t what;
+    std::uint8_t length;
+    if (i + 1 < n && IsSjisLeadByte(b) && IsSjisTrailByte(s[i + 1])) {
+      what = pairClass[(b - 0x80) * 256 + s[i + 1]];
+      length = 2;
     } else {
-      x.Length = 1;
-      i += 1;
-      if (FSingle[b].Length != 0) continue;
-      x.What = Cp932Exception::Kind::Unconvertible;
+      what = FSingle[b].Length == 0 ? kUnconvertible : kPlain;
+      length = 1;
     }
-    found.push_back(x);
+    if (what != kPlain) {
+      Cp932Exception x;
+      x.Offset = baseOffset + i;
+      x.Length = length;
+      x.Bytes[0] = static_cast<char>(b);
+      if (length == 2) x.Bytes[1] = static_cast<char>(s[i + 1]);
+      x.What = what == kUnconvertible ? Cp932Exception::Kind::Unconvertible
+                                      : Cp932Exception::Kind::NotUnique;
+      found.push_back(x);
+    }
+    i += length;
   }
 }
 

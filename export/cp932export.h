@@ -65,8 +65,10 @@ class Cp932Table {
     std::uint8_t Length = 0;
   };
   std::array<Entry, 256> FSingle{};
-  std::vector<Entry> FPairs;                 // (lead - 0x80) * 256 + trail
-  std::vector<std::uint8_t> FPairNotUnique;  // same index: 1 when the pair is not the only form
+  std::vector<Entry> FPairs;  // (lead - 0x80) * 256 + trail
+  // Same index: what Scan reports for the pair.
+  static constexpr std::uint8_t kPlain = 0, kUnconvertible = 1, kNotUnique = 2;
+  std::vector<std::uint8_t> FPairClass;
 };
 
 // The name of the conversion, as a description of an export records it.
