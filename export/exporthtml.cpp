@@ -167,7 +167,17 @@ void HtmlWriter::WriteBody(ExportFile& out, const TLogMessage& m, std::int32_t r
   while (i < body.size()) {
     const auto b = static_cast<unsigned char>(body[i]);
     std::size_t k = 0;
-    if (b < 0x80) k = FindLink(body.data() + i, body.size() - i, target);
+    std::size_t start = i;  // where the link's text starts
+    if (b == '@') {
+      // An address without a scheme: its local part is the text just before the at sign, never
+      // reaching back into the previous link.
+      std::size_t localLength = 0;
+      k = FindBareAddress(body.data() + plain, body.data() + i, body.size() - i, localLength,
+                          target);
+      start = i - localLength;
+    } else if (b < 0x80) {
+      k = FindLink(body.data() + i, body.size() - i, target);
+    }
     if (k == 0) {
       i += Cp932CharLength(body, i);
       continue;
@@ -182,9 +192,9 @@ void HtmlWriter::WriteBody(ExportFile& out, const TLogMessage& m, std::int32_t r
       href = target;
     }
     if (!href.empty()) {
-      out.WriteCp932(body.substr(plain, i - plain), Utf8Escape::Html);
+      out.WriteCp932(body.substr(plain, start - plain), Utf8Escape::Html);
       out.Write("<a href=\"" + Escaped(href) + "\">");
-      out.WriteCp932(body.substr(i, k), Utf8Escape::Html);
+      out.WriteCp932(body.substr(start, i + k - start), Utf8Escape::Html);
       out.Write("</a>");
       plain = i + k;
     }
@@ -230,9 +240,12 @@ bool HtmlWriter::WriteThread(std::int32_t root, std::int32_t room, ThreadRow& ro
     const std::string anchor = FPlan.Anchor(m);
     std::string head = "<article id=\"" + anchor + "\"";
     if (depth > 0) head += " style=\"margin-left:" + std::to_string(std::min(depth, 12)) + "em\"";
-    head += ">\n<h2><a href=\"#" + anchor + "\">#" + std::to_string(m.Number) + "</a> " + title +
-            "</h2>\n<p class=\"meta\">" + handle + " (" + Utf8(m.ID()) + ") <time datetime=\"" +
-            date + "\">" + Utf8(WrittenDate(m)) + "</time>";
+    head +=
+        ">\n<h2><a href=\"#" + anchor + "\">#" + std::to_string(m.Number) + "</a> " +
+        (FPlan.CopyOf(m) > 1 ? "<small>（写し " + std::to_string(FPlan.CopyOf(m)) + "）</small> "
+                             : std::string()) +
+        title + "</h2>\n<p class=\"meta\">" + handle + " (" + Utf8(m.ID()) + ") <time datetime=\"" +
+        date + "\">" + Utf8(WrittenDate(m)) + "</time>";
     if (m.CommentTo > 0) {
       const std::string number = "#" + std::to_string(m.CommentTo);
       const TLogMessage* t = Linkable(m.Room, m.CommentTo);
