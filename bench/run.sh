@@ -203,6 +203,37 @@ for key in "$rare" "$common" "$japanese"; do
   keyIndex=$((keyIndex + 1))
 done
 
+# ---- export (whole runs, the output removed before each) -----------------------------------------
+exportOut="$corpus/export-out"
+export_run() {  # format [options]: the wall-clock ms of one export of the .LOG files
+  local format=$1; shift
+  rm -rf "$exportOut"
+  wall "$cli" export --to="$format" --out="$exportOut" "$@" "${logs[@]}"
+}
+peak_kb() { /usr/bin/time -f %M "$@" 2>&1 > /dev/null | tail -1; }
+iconv_logs() { cat "${logs[@]}" | iconv -f CP932 -t UTF-8 -c > "$scratch"; }
+iconvMs=$(repeat wall iconv_logs)
+for format in jsonl text html sqlite; do
+  ms=$(repeat export_run "$format")
+  if [ "$format" = jsonl ] || [ "$format" = text ]; then
+    row "export --to=$format" "$ms" "$iconvMs" "cat | iconv -f CP932 -t UTF-8" "x$(ratio "$ms" "$iconvMs")"
+  else
+    row "export --to=$format" "$ms" "" "" ""
+  fi
+done
+# The full-text index takes minutes on the large library: one run.
+ftsMs=$(export_run sqlite --fts)
+row "export --to=sqlite --fts (one run)" "$ftsMs" "" "" ""
+if [ -x /usr/bin/time ]; then
+  loadedKb=$(peak_kb "$cli" files "${logs[@]}")
+  for format in jsonl html sqlite; do
+    rm -rf "$exportOut"
+    kb=$(peak_kb "$cli" export --to="$format" --out="$exportOut" "${logs[@]}")
+    row "  memory beyond the loaded logs ($format)" "$(( (kb - loadedKb) / 1024 )) MB" "" "" ""
+  done
+fi
+rm -rf "$exportOut"
+
 # ---- the pieces (Google Benchmark; the view benchmark paints its steps through Qt) ----------------
 # The load benchmark always; the whole matcher benchmark only in the small run (the large run
 # has already timed its plain loop above).
