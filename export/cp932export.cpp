@@ -73,6 +73,32 @@ char* WriteEscaped(Utf8Escape escape, std::string_view rest, std::size_t& used, 
   }
 }
 
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+
+// Whether any byte of the word is below n (n <= 0x80, every byte below 0x80).
+constexpr bool AnyBelow(std::uint64_t w, unsigned n) {
+  return ((w - kOnes * n) & ~w & kHighs) != 0;
+}
+constexpr bool AnyEqual(std::uint64_t w, unsigned char c) {
+  return AnyBelow(w ^ (kOnes * c), 1);
+}
+
+// True when all eight bytes are ASCII that the escape copies as they stand.
+constexpr bool PlainAscii(std::uint64_t w, Utf8Escape escape) {
+  if (w & kHighs) return false;
+  switch (escape) {
+    case Utf8Escape::None:
+      return true;
+    case Utf8Escape::Json:
+      return !AnyBelow(w, 0x20) && !AnyEqual(w, '"') && !AnyEqual(w, '\\');
+    case Utf8Escape::Html:
+      return !AnyEqual(w, '&') && !AnyEqual(w, '<') && !AnyEqual(w, '>') && !AnyEqual(w, '"') &&
+             !AnyEqual(w, '\r');
+  }
+  return false;
+}
+
 }  // namespace
 
 Cp932Table::Cp932Table() : FPairs(128 * 256), FPairClass(128 * 256, kPlain) {
@@ -137,6 +163,16 @@ std::size_t Cp932Table::Convert(std::string_view text, Utf8Escape escape, char*&
   std::size_t i = 0;
   // One step writes at most 6 bytes (an escaped control byte); stop while there is room for one.
   while (i < n && outEnd - o >= kMaxStep) {
+    // Runs of ASCII that need no escape go eight bytes at a time.
+    while (i + 8 <= n && outEnd - o >= 8 + kMaxStep) {
+      std::uint64_t word;
+      std::memcpy(&word, s + i, 8);
+      if (!PlainAscii(word, escape)) break;
+      std::memcpy(o, &word, 8);
+      o += 8;
+      i += 8;
+    }
+    if (i >= n) break;
     const auto b = static_cast<unsigned char>(s[i]);
     if (b < 0x80) {
       if (special && (*special)[b]) {

@@ -117,7 +117,8 @@ ExportResult ExportLogs(const LogFiles& files, const MessageTree& tree,
       result.Status = OpStatus::Cancelled;
       return result;  // the destination's destructor removes the temporary
     }
-    if (folder) SyncFolder(destination.Temporary());
+    // The pages of a web archive are many and small: synced once as a whole.
+    if (options.Format == ExportFormat::Html) SyncFolder(destination.Temporary());
     destination.Commit();
     progress.SetPercent(100);
   } catch (const ExportError& e) {

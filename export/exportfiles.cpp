@@ -170,7 +170,15 @@ void ExportFile::Flush() {
   if (FSize == 0) return;
   if (const int error = WriteFully(FFile.Get(), FData.get(), FSize))
     throw SystemError("書き込めません", FPath, error);
+  FWritten += FSize;
   FSize = 0;
+  // Start writing what is done to the disk while the rest is converted, so that the sync at the
+  // end waits for the last pieces only instead of the whole file.
+  if (FWritten - FStarted >= kWritebackBytes) {
+    ::sync_file_range(FFile.Get(), static_cast<off_t>(FStarted),
+                      static_cast<off_t>(FWritten - FStarted), SYNC_FILE_RANGE_WRITE);
+    FStarted = FWritten;
+  }
 }
 
 void ExportFile::Close(bool sync) {

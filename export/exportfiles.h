@@ -84,6 +84,9 @@ class ExportFile {
   // every conversion would cost more than the conversion.
   std::unique_ptr<char[]> FData;
   std::size_t FSize = 0;
+  static constexpr std::uint64_t kWritebackBytes = std::uint64_t{8} << 20;
+  std::uint64_t FWritten = 0;  // bytes written to the file
+  std::uint64_t FStarted = 0;  // bytes whose writing to the disk has been started
 };
 
 }  // namespace yuzulog

@@ -6,9 +6,16 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <exception>
 #include <filesystem>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <unordered_map>
 
 #include "export/exportfiles.h"
 #include "logdata/unlha32.h"
@@ -109,33 +116,81 @@ std::uint64_t SourceOffset(const TLogMessage& m) {
 std::optional<std::vector<ExportSource>> DescribeSources(
     const LogFiles& files, const std::vector<const TLogMessage*>* chosen, Progress& progress) {
   const Cp932Table& table = Cp932Table::Get();
-  std::vector<ExportSource> sources;
+  std::vector<ExportSource> sources(static_cast<std::size_t>(files.Count()));
   progress.SetText("出力元のファイルを確かめています");
-  int index = 0;
-  for (const auto& file : files) {
-    ExportSource s;
-    s.Data = file.get();
-    s.Path = file->FileName;
-    s.Sha256 = FileSha256(s.Path, &s.Size);
-    s.FromArchive = !ExtensionIs(FileExtension(s.Path), ".LOG");
-    if (s.FromArchive) FindLoadedMember(s);
-    // The text buffer holds the file's or member's bytes; only the line ends before headers are
-    // NUL now, and those are ASCII in either case, so the exceptions are the source's.
-    const std::string_view text(file->Buffer(),
-                                file->BufferSize() > 0 ? file->BufferSize() - 1 : 0);
-    if (!chosen) table.Scan(text, 0, s.Exceptions);
-    sources.push_back(std::move(s));
-    progress.SetPercent(++index * 100 / std::max(1, files.Count()));
-    progress.ProcessEvents();
-    if (progress.Cancelled()) return std::nullopt;
-  }
-  if (chosen) {
-    for (const TLogMessage* m : *chosen) {
-      for (ExportSource& s : sources) {
-        if (s.Data != m->Owner) continue;
-        table.Scan(std::string_view(m->HeadStart, m->TextSize()), SourceOffset(*m), s.Exceptions);
-        break;
+  // Digests and scans of different files are independent, and together they read every byte
+  // once: they share the cores. The calling thread takes files too and alone reports progress.
+  std::atomic<std::size_t> next{0};
+  std::atomic<int> done{0};
+  std::atomic<bool> stop{false};
+  std::exception_ptr failure;
+  std::mutex failureLock;
+  // Describes the next file not yet taken; false when none is left.
+  auto workOne = [&] {
+    std::size_t i = 0;
+    if (stop || (i = next++) >= sources.size()) return false;
+    {
+      try {
+        ExportSource& s = sources[i];
+        const TLogData& file = files[static_cast<int>(i)];
+        s.Data = &file;
+        s.Path = file.FileName;
+        s.Sha256 = FileSha256(s.Path, &s.Size);
+        s.FromArchive = !ExtensionIs(FileExtension(s.Path), ".LOG");
+        if (s.FromArchive) FindLoadedMember(s);
+        // The text buffer holds the file's or member's bytes; only the line ends before headers
+        // are NUL now, and those are ASCII in either case, so the exceptions are the source's.
+        const std::string_view text(file.Buffer(),
+                                    file.BufferSize() > 0 ? file.BufferSize() - 1 : 0);
+        if (!chosen) table.Scan(text, 0, s.Exceptions);
+      } catch (...) {
+        const std::lock_guard lock(failureLock);
+        if (!failure) failure = std::current_exception();
+        stop = true;
       }
+      ++done;
+    }
+    return true;
+  };
+  auto work = [&] {
+    while (workOne()) {
+    }
+  };
+  std::vector<std::thread> helpers;
+  const unsigned cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
+  for (unsigned t = 1; t < cores && t < sources.size(); ++t) {
+    try {
+      helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // no thread to spare: the calling thread does it all
+    }
+  }
+  auto report = [&] {
+    progress.SetPercent(done * 100 / std::max(1, files.Count()));
+    progress.ProcessEvents();
+    if (progress.Cancelled()) stop = true;
+  };
+  while (workOne())
+    report();
+  while (done < static_cast<int>(next.load() < sources.size() ? next.load() : sources.size())) {
+    report();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  for (std::thread& t : helpers)
+    t.join();
+  if (failure) std::rethrow_exception(failure);
+  progress.ProcessEvents();
+  if (stop || progress.Cancelled()) return std::nullopt;
+
+  if (chosen) {
+    std::unordered_map<const TLogData*, std::size_t> sourceOf;
+    for (std::size_t i = 0; i < sources.size(); ++i)
+      sourceOf.emplace(sources[i].Data, i);
+    for (const TLogMessage* m : *chosen) {
+      const auto it = sourceOf.find(m->Owner);
+      if (it == sourceOf.end()) continue;
+      table.Scan(std::string_view(m->HeadStart, m->TextSize()), SourceOffset(*m),
+                 sources[it->second].Exceptions);
     }
     for (ExportSource& s : sources)
       std::stable_sort(

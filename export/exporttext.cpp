@@ -81,7 +81,7 @@ OpStatus WriteTextFolder(const std::string& folder, const ExportPlan& plan,
         out.WriteCp932(std::string_view(bytes).substr(start, end - start), Utf8Escape::None);
       }
     }
-    out.Close(false);
+    out.Close();
     progress.SetPercent(static_cast<int>((i + 1) * 100 / d.Sources.size()));
     progress.ProcessEvents();
     if (progress.Cancelled()) return OpStatus::Cancelled;
