@@ -43,6 +43,35 @@ bool ExportIsFolder(ExportFormat format) {
   return format == ExportFormat::Text || format == ExportFormat::Html;
 }
 
+std::string ExportDefaultDestination(const std::string& folder, ExportFormat format) {
+  std::string name;
+  switch (format) {
+    case ExportFormat::Jsonl:
+      name = "yuzulog.jsonl";
+      break;
+    case ExportFormat::Text:
+      name = "yuzulog-text";
+      break;
+    case ExportFormat::Html:
+      name = "yuzulog-html";
+      break;
+    case ExportFormat::Sqlite:
+      name = "yuzulog.sqlite";
+      break;
+  }
+  if (folder.empty()) return name;
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+std::string ExportOpenTarget(ExportFormat format, const std::string& destination) {
+  return format == ExportFormat::Html ? destination + "/index.html" : destination;
+}
+
+std::string ExportDoneText(const std::string& destination, long long messages) {
+  return std::to_string(messages) + " 個の発言をエクスポートしました。\n" + destination +
+         "\n\n開きますか？";
+}
+
 std::int64_t ExportCreationTime() {
   if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {
     char* end = nullptr;

@@ -50,6 +50,15 @@ ExportResult ExportLogs(const LogFiles& files, const MessageTree& tree,
                         const std::vector<const TLogMessage*>* chosen, const ExportOptions& options,
                         Progress& progress);
 
+// What the export window needs besides the export itself.
+// The destination it proposes in folder: "yuzulog.jsonl", "yuzulog-text", "yuzulog-html",
+// "yuzulog.sqlite".
+std::string ExportDefaultDestination(const std::string& folder, ExportFormat format);
+// What opening the result opens: the web archive's index.html, otherwise the destination itself.
+std::string ExportOpenTarget(ExportFormat format, const std::string& destination);
+// The box after a completed export: how many messages went where, and the offer to open it.
+std::string ExportDoneText(const std::string& destination, long long messages);
+
 // The time an export records: SOURCE_DATE_EPOCH when it holds a number, else now.
 std::int64_t ExportCreationTime();
 
