@@ -276,18 +276,29 @@ OpStatus HtmlWriter::Write(const ExportDescription& d, Progress& progress) {
       "<th>発言者</th></tr></thead>\n<tbody>\n");
   std::vector<ThreadRow> allThreads;
   ExportTicker ticker(progress, static_cast<long long>(FPlan.Messages().size()));
+  // The threads of each room. Messages of room 0 have no room node (the tree starts a room only
+  // for a room number above 0): their top-level nodes form a room of their own.
+  std::vector<std::pair<std::int32_t, std::vector<std::int32_t>>> rooms;
   for (int t = 0; t < FTree.TopLevelCount(); ++t) {
-    const std::int32_t roomNode = FTree.Child(MessageTree::kNone, t);
-    if (FTree.At(roomNode).Message) continue;  // every message sits under its room
-    const std::int32_t room = FTree.At(roomNode).Room;
+    const std::int32_t top = FTree.Child(MessageTree::kNone, t);
+    if (FTree.At(top).Message) {
+      if (rooms.empty() || rooms.back().first != FTree.At(top).Room)
+        rooms.emplace_back(FTree.At(top).Room, std::vector<std::int32_t>{});
+      rooms.back().second.push_back(top);
+      continue;
+    }
+    rooms.emplace_back(FTree.At(top).Room, std::vector<std::int32_t>{});
+    for (int r = 0; r < FTree.ChildCount(top); ++r)
+      rooms.back().second.push_back(FTree.Child(top, r));
+  }
+  for (const auto& [room, roots] : rooms) {
     const std::string folder = RoomFolder(room);
     std::error_code ec;
     std::filesystem::create_directories(FFolder + "/" + folder, ec);
     if (ec) throw SystemError("フォルダを作成できません", FFolder + "/" + folder, ec.value());
     std::map<std::string, Writer> writers;
     std::vector<ThreadRow> rows;
-    for (int r = 0; r < FTree.ChildCount(roomNode); ++r) {
-      const std::int32_t root = FTree.Child(roomNode, r);
+    for (const std::int32_t root : roots) {
       ThreadRow row;
       row.Room = room;
       row.Page = PageOf(root);

@@ -6,25 +6,9 @@ namespace yuzulog {
 
 ExportPlan::ExportPlan(const LogFiles& files, const MessageTree& tree,
                        const std::vector<const TLogMessage*>* chosen)
-    : FFiles(files), FTree(tree) {
+    : FFiles(files), FTree(tree), FCopies(files, tree) {
   for (int i = 0; i < files.Count(); ++i)
     FFileIndex.emplace(&files[i], i);
-
-  // Copy numbers: a walk of the tree in pre-order, counting each room and number as it comes.
-  FCopy.assign(static_cast<std::size_t>(tree.NodeCount()), 0);
-  std::unordered_map<std::uint64_t, std::int32_t> seen;
-  seen.reserve(static_cast<std::size_t>(tree.NodeCount()));
-  std::vector<std::int32_t> stack;
-  for (int t = tree.TopLevelCount() - 1; t >= 0; --t)
-    stack.push_back(tree.Child(MessageTree::kNone, t));
-  while (!stack.empty()) {
-    const std::int32_t node = stack.back();
-    stack.pop_back();
-    if (const TLogMessage* m = tree.At(node).Message)
-      FCopy[static_cast<std::size_t>(node)] = ++seen[Key(m->Room, m->Number)];
-    for (int c = tree.ChildCount(node) - 1; c >= 0; --c)
-      stack.push_back(tree.Child(node, c));
-  }
 
   // Go-to targets: a later file's copy wins; a number stands at most once in a file.
   for (const auto& file : files)
@@ -55,15 +39,11 @@ bool ExportPlan::Exported(const TLogMessage& m) const {
 }
 
 int ExportPlan::CopyOf(const TLogMessage& m) const {
-  if (m.Node < 0 || static_cast<std::size_t>(m.Node) >= FCopy.size()) return 1;
-  return std::max(1, FCopy[static_cast<std::size_t>(m.Node)]);
+  return m.Node < 0 ? 1 : std::max(1, FCopies.CopyNumber(m.Node));
 }
 
 std::string ExportPlan::Anchor(const TLogMessage& m) const {
-  std::string a = std::to_string(m.Room) + "-" + std::to_string(m.Number);
-  const int k = CopyOf(m);
-  if (k > 1) a += "-" + std::to_string(k);
-  return a;
+  return MessageAnchorName(m.Room, m.Number, CopyOf(m));
 }
 
 const TLogMessage* ExportPlan::Target(std::int32_t room, std::int32_t number) const {

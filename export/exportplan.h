@@ -1,7 +1,7 @@
 // What an export writes and how it names each message: the messages in load order, the copy
-// number of every loaded copy (the k-th node in tree pre-order holding a message with the same
-// room and number is copy k, as the thread page names it) and the copy that a reference to a room
-// and number means (the one going to the message shows: in the latest file).
+// number of every loaded copy (as the thread page names it, through MessageCopies) and the copy
+// that a reference to a room and number means (the one going to the message shows: in the latest
+// file).
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "logdata/logfiles.h"
+#include "mainwindow/messagecopies.h"
 #include "mainwindow/messagetree.h"
 
 namespace yuzulog {
@@ -44,7 +45,7 @@ class ExportPlan {
   const LogFiles& FFiles;
   const MessageTree& FTree;
   std::vector<const TLogMessage*> FMessages;
-  std::vector<std::int32_t> FCopy;        // by tree node
+  MessageCopies FCopies;
   std::vector<std::uint8_t> FNodeChosen;  // by tree node; empty when everything is exported
   std::unordered_map<std::uint64_t, const TLogMessage*> FTargets;
   std::unordered_map<const TLogData*, int> FFileIndex;

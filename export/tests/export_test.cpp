@@ -42,7 +42,10 @@ class ExportTest : public ::testing::Test {
     secondAt = b.Text().size();
     b.Add({.Number = 2, .Room = 9, .CommentTo = 1, .Body = "返信"});
     odd = dir.Write("ODD.LOG", b.Text());
-    files = {testing::DataFile("room05a.LOG"), testing::DataFile("room05b.LOG"),
+    // Messages of room 0 stand in the tree without a room node.
+    testing::LogBuilder zero;
+    zero.Add({.Number = 1, .Room = 0}).Add({.Number = 2, .Room = 0, .CommentTo = 1});
+    files = {dir.Write("ZERO.LOG", zero.Text()),testing::DataFile("room05a.LOG"), testing::DataFile("room05b.LOG"),
              testing::DataFile("room12.lzh"), testing::DataFile("lf-only.LOG"), odd};
   }
   testing::CliResult Export(const std::string& format, const std::string& out,
@@ -132,7 +135,7 @@ TEST_F(ExportTest, TextConvertsBackToTheSourceExceptAtTheListedOffsets) {
   std::map<std::string, std::string> mirror;
   for (const std::string& line : Lines(manifest.Out))
     mirror[line.substr(0, line.find(' '))] = line.substr(line.find(' ') + 1);
-  ASSERT_EQ(mirror.size(), 5u) << manifest.Err;
+  ASSERT_EQ(mirror.size(), 6u) << manifest.Err;
   const std::string member = mirror[testing::DataFile("room12.lzh")];
   EXPECT_EQ(member.substr(member.size() - 21), "room12.lzh/ROOM12.LOG");
   for (const std::string& path :
@@ -284,7 +287,7 @@ TEST_F(ExportTest, AnExistingDestinationIsReplacedOnlyWithForce) {
   ASSERT_EQ(Export("html", out, {"--force"}).Status, 0);
   EXPECT_FALSE(fs::exists(out + "/keep.txt"));
   EXPECT_TRUE(fs::exists(out + "/index.html"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 3);
   EXPECT_EQ(Export("jsonl", dir.File("no/such/folder/x.jsonl")).Status, 2);
 }
 
@@ -307,8 +310,8 @@ TEST_F(ExportTest, ACancelledExportLeavesNothing) {
       const ExportOptions options{.Format = format, .OutPath = dir.File("out")};
       const ExportResult r = ExportLogs(loaded, tree, nullptr, options, progress);
       EXPECT_EQ(r.Status, OpStatus::Cancelled);
-      EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 1)
-          << ExportFormatName(format);  // the odd log alone
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()), 2)
+          << ExportFormatName(format);  // the logs written here alone
     }
   }
 }
