@@ -133,15 +133,20 @@ void ExportDestination::Abandon() {
   FTemporary.clear();
 }
 
-ExportFile::ExportFile(std::string path) : FPath(std::move(path)), FData(new char[kCapacity]) {
+ExportFile::ExportFile(std::string path, Size size)
+    : FPath(std::move(path)),
+      FPiece(size == Size::Large ? std::size_t{1} << 16 : std::size_t{1} << 12),
+      FFlushBytes(size == Size::Large ? std::size_t{1} << 20 : std::size_t{1} << 15),
+      FCapacity(FFlushBytes + FPiece * static_cast<std::size_t>(Cp932Table::kMaxStep) + 64) {
+  FData.reset(new char[FCapacity]);
   FFile.Reset(::open(FPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
   if (FFile.Get() < 0) throw SystemError("ファイルを作成できません", FPath, errno);
 }
 
 void ExportFile::Write(std::string_view bytes) {
-  if (FSize + bytes.size() > kCapacity) {
+  if (FSize + bytes.size() > FCapacity) {
     Flush();
-    if (bytes.size() > kCapacity) {
+    if (bytes.size() > FCapacity) {
       if (const int error = WriteFully(FFile.Get(), bytes.data(), bytes.size()))
         throw SystemError("書き込めません", FPath, error);
       return;
@@ -149,7 +154,7 @@ void ExportFile::Write(std::string_view bytes) {
   }
   std::memcpy(FData.get() + FSize, bytes.data(), bytes.size());
   FSize += bytes.size();
-  if (FSize >= kFlushBytes) Flush();
+  if (FSize >= FFlushBytes) Flush();
 }
 
 void ExportFile::WriteCp932(std::string_view cp932, Utf8Escape escape) {
@@ -157,10 +162,10 @@ void ExportFile::WriteCp932(std::string_view cp932, Utf8Escape escape) {
   while (!cp932.empty()) {
     // A piece at a time, converted straight into the buffer, so a huge message never needs six
     // times its size at once.
-    if (FSize >= kFlushBytes) Flush();
+    if (FSize >= FFlushBytes) Flush();
     char* o = FData.get() + FSize;
-    const std::string_view piece = cp932.substr(0, kPiece);
-    const std::size_t used = table.Convert(piece, escape, o, FData.get() + kCapacity);
+    const std::string_view piece = cp932.substr(0, FPiece);
+    const std::size_t used = table.Convert(piece, escape, o, FData.get() + FCapacity);
     FSize = static_cast<std::size_t>(o - FData.get());
     cp932.remove_prefix(used);
   }

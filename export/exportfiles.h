@@ -57,8 +57,11 @@ class ExportDestination {
 // One file of an export, written through a buffer of about a megabyte.
 class ExportFile {
  public:
+  // How much the file buffers: a large file a megabyte at a time, one of many small files (a web
+  // page) in a buffer small enough to be reused from the heap instead of mapped for each file.
+  enum class Size { Large, Small };
   // Creates path (it must not exist). Throws ExportError.
-  explicit ExportFile(std::string path);
+  explicit ExportFile(std::string path, Size size = Size::Large);
   ~ExportFile() = default;
   ExportFile(const ExportFile&) = delete;
   ExportFile& operator=(const ExportFile&) = delete;
@@ -71,14 +74,13 @@ class ExportFile {
   void Close(bool sync = true);
 
  private:
-  // A converted piece is at most kPiece * kMaxStep bytes: the buffer is written out before it
-  // could hold less than that.
-  static constexpr std::size_t kPiece = std::size_t{1} << 16;
-  static constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
-  static constexpr std::size_t kCapacity =
-      kFlushBytes + kPiece * static_cast<std::size_t>(Cp932Table::kMaxStep) + 64;
   void Flush();
   std::string FPath;
+  // A converted piece is at most FPiece * kMaxStep bytes: the buffer is written out before it
+  // could hold less than that.
+  std::size_t FPiece;
+  std::size_t FFlushBytes;
+  std::size_t FCapacity;
   FileHandle FFile;
   // Not a std::string: growing one fills it with zeros first, which for the worst-case room of
   // every conversion would cost more than the conversion.

@@ -219,7 +219,8 @@ bool HtmlWriter::WriteThread(std::int32_t root, std::int32_t room, ThreadRow& ro
     const std::string title = Utf8(m.Title());
     const std::string handle = Utf8(m.HandleName());
     if (!page) {
-      file = std::make_unique<ExportFile>(FFolder + "/" + RoomFolder(room) + "/" + row.Page);
+      file = std::make_unique<ExportFile>(FFolder + "/" + RoomFolder(room) + "/" + row.Page,
+                                          ExportFile::Size::Small);
       page = file.get();
       row.Title = title.empty() ? "（無題）" : title;
       row.Handle = handle;
