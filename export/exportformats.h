@@ -26,7 +26,8 @@ class ExportTicker {
   ExportTicker(Progress& progress, long long total) : FProgress(progress), FTotal(total) {}
   // False once cancelled.
   bool Tick() {
-    if (++FDone % kInterval != 0) return true;
+    // The first message too, so that even a short export looks for a cancel while it writes.
+    if (++FDone % kInterval != 1) return true;
     FProgress.SetPercent(static_cast<int>(FDone * 100 / (FTotal > 0 ? FTotal : 1)));
     FProgress.ProcessEvents();
     return !FProgress.Cancelled();

@@ -22,7 +22,9 @@ ExportPlan::ExportPlan(const LogFiles& files, const MessageTree& tree,
         FMessages.push_back(&m);
     return;
   }
-  FMessages = *chosen;
+  // Only messages of the loaded files: a list that outlived a reload must not name freed ones.
+  for (const TLogMessage* m : *chosen)
+    if (m && FFileIndex.count(m->Owner)) FMessages.push_back(m);
   std::sort(FMessages.begin(), FMessages.end(), [this](const TLogMessage* a, const TLogMessage* b) {
     const int fa = FileIndexOf(*a), fb = FileIndexOf(*b);
     return fa != fb ? fa < fb : a->HeadStart < b->HeadStart;

@@ -156,31 +156,31 @@ std::optional<std::vector<ExportSource>> DescribeSources(
     while (workOne()) {
     }
   };
+  // The helpers do the work; this thread reports once per finished file, so a cancel is seen at
+  // the same point whatever the threads' speed. Without a helper it does the work itself.
   std::vector<std::thread> helpers;
   const unsigned cores = std::max(1u, std::min(4u, std::thread::hardware_concurrency()));
-  for (unsigned t = 1; t < cores && t < sources.size(); ++t) {
+  for (unsigned t = 0; t < cores && t < sources.size(); ++t) {
     try {
       helpers.emplace_back(work);
     } catch (const std::system_error&) {
-      break;  // no thread to spare: the calling thread does it all
+      break;
     }
   }
-  auto report = [&] {
-    progress.SetPercent(done * 100 / std::max(1, files.Count()));
+  for (std::size_t reported = 0; reported < sources.size() && !stop; ++reported) {
+    if (helpers.empty())
+      workOne();
+    else
+      while (static_cast<std::size_t>(done.load()) <= reported && !stop)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    progress.SetPercent(static_cast<int>((reported + 1) * 100 / sources.size()));
     progress.ProcessEvents();
     if (progress.Cancelled()) stop = true;
-  };
-  while (workOne())
-    report();
-  while (done < static_cast<int>(next.load() < sources.size() ? next.load() : sources.size())) {
-    report();
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   for (std::thread& t : helpers)
     t.join();
   if (failure) std::rethrow_exception(failure);
-  progress.ProcessEvents();
-  if (stop || progress.Cancelled()) return std::nullopt;
+  if (stop) return std::nullopt;
 
   if (chosen) {
     std::unordered_map<const TLogData*, std::size_t> sourceOf;

@@ -45,8 +45,9 @@ class ExportTest : public ::testing::Test {
     // Messages of room 0 stand in the tree without a room node.
     testing::LogBuilder zero;
     zero.Add({.Number = 1, .Room = 0}).Add({.Number = 2, .Room = 0, .CommentTo = 1});
-    files = {dir.Write("ZERO.LOG", zero.Text()),testing::DataFile("room05a.LOG"), testing::DataFile("room05b.LOG"),
-             testing::DataFile("room12.lzh"), testing::DataFile("lf-only.LOG"), odd};
+    files = {dir.Write("ZERO.LOG", zero.Text()), testing::DataFile("room05a.LOG"),
+             testing::DataFile("room05b.LOG"),   testing::DataFile("room12.lzh"),
+             testing::DataFile("lf-only.LOG"),   odd};
   }
   testing::CliResult Export(const std::string& format, const std::string& out,
                             std::vector<std::string> extra = {},
@@ -305,7 +306,8 @@ TEST_F(ExportTest, ACancelledExportLeavesNothing) {
   BuildMessageTree(loaded, tree, none);
   for (const ExportFormat format :
        {ExportFormat::Jsonl, ExportFormat::Text, ExportFormat::Html, ExportFormat::Sqlite}) {
-    for (int polls : {1, 4}) {
+    // While the sources are described (one poll a file), and while the output is written.
+    for (int polls : {1, 4, static_cast<int>(files.size()) + 1}) {
       testing::ScriptedProgress progress(polls);
       const ExportOptions options{.Format = format, .OutPath = dir.File("out")};
       const ExportResult r = ExportLogs(loaded, tree, nullptr, options, progress);
