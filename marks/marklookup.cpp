@@ -1,51 +1,59 @@
 #include "marks/marklookup.h"
 
-#include <bit>
+#include <algorithm>
 
 namespace yuzulog {
 namespace {
 
-// The message nodes' keys in an open-addressed table: a stored mark finds every node that shows
-// its message (overlapping files load one message twice) in a few probes, and the table has the
-// size of what is loaded, not of everything ever marked.
-class NodeKeyTable {
+// A message node by its room and number. Sorted so, the nodes meet the stored marks, which come
+// in the same order, in one sequential pass: no table of a million keys to probe at random, and
+// the full key of a node is made only when a mark has its room and number.
+struct NodeRef {
+  std::int32_t Room;
+  std::int32_t Number;
+  std::int32_t Node;
+  friend bool operator<(const NodeRef& a, const NodeRef& b) {
+    return std::tie(a.Room, a.Number) < std::tie(b.Room, b.Number);
+  }
+  // The sort's order: nodes of one room and number (overlapping files) in tree order.
+  static bool Before(const NodeRef& a, const NodeRef& b) {
+    return std::tie(a.Room, a.Number, a.Node) < std::tie(b.Room, b.Number, b.Node);
+  }
+};
+
+class NodeMatcher {
  public:
-  explicit NodeKeyTable(const MessageTree& tree) {
+  NodeMatcher(const MessageTree& tree, NodeBits& read) : FTree(tree), FRead(read) {
     const std::int32_t count = tree.NodeCount();
-    FKeys.reserve(static_cast<std::size_t>(count));
+    FNodes.reserve(static_cast<std::size_t>(count));
     for (std::int32_t n = 0; n < count; ++n)
-      if (const TLogMessage* m = tree.At(n).Message) FKeys.push_back({MarkKeyOf(*m), n});
-    // At most half full, so a probe run stays short.
-    const std::size_t size = std::bit_ceil(std::max<std::size_t>(FKeys.size() * 2, 16));
-    FMask = size - 1;
-    FSlots.assign(size, kEmpty);
-    for (std::size_t i = 0; i < FKeys.size(); ++i) {
-      std::size_t slot = HashMarkKey(FKeys[i].Key) & FMask;
-      while (FSlots[slot] != kEmpty)
-        slot = (slot + 1) & FMask;
-      FSlots[slot] = static_cast<std::int32_t>(i);
-    }
+      if (const TLogMessage* m = tree.At(n).Message) FNodes.push_back({m->Room, m->Number, n});
+    // Nearly sorted already (files by room and first number, numbers rising in a file); only
+    // overlapping files interleave.
+    std::sort(FNodes.begin(), FNodes.end(), NodeRef::Before);
   }
 
-  // Calls f with every node whose message has the key.
-  template <typename F>
-  void ForEachNode(const MarkKey& key, F f) const {
-    for (std::size_t slot = HashMarkKey(key) & FMask; FSlots[slot] != kEmpty;
-         slot = (slot + 1) & FMask) {
-      const Entry& e = FKeys[static_cast<std::size_t>(FSlots[slot])];
-      if (e.Key == key) f(e.Node);
+  // Sets (or clears) the bit of every node whose message has the key. Keys in rising order of
+  // room and number are found by walking on from the last one; any other by a binary search.
+  void Apply(const MarkKey& key, bool value) {
+    const NodeRef probe{key.Room, key.Number, 0};
+    if (FNext < FNodes.size() && probe < FNodes[FNext]) {
+      if (FNext > 0 && probe < FNodes[FNext - 1])
+        FNext = static_cast<std::size_t>(std::lower_bound(FNodes.begin(), FNodes.end(), probe) -
+                                         FNodes.begin());
+    } else {
+      while (FNext < FNodes.size() && FNodes[FNext] < probe)
+        ++FNext;
     }
+    for (std::size_t i = FNext; i < FNodes.size() && !(probe < FNodes[i]); ++i)
+      if (MarkKeyOf(*FTree.At(FNodes[i].Node).Message) == key) FRead.Set(FNodes[i].Node, value);
   }
 
  private:
-  static constexpr std::int32_t kEmpty = -1;
-  struct Entry {
-    MarkKey Key;
-    std::int32_t Node;
-  };
-  std::vector<Entry> FKeys;
-  std::vector<std::int32_t> FSlots;
-  std::size_t FMask = 0;
+  const MessageTree& FTree;
+  NodeBits& FRead;
+  std::vector<NodeRef> FNodes;
+  std::size_t FNext = 0;  // the first node not below the last key applied
 };
 
 bool Cancelled(const std::atomic<bool>* cancel) {
@@ -56,17 +64,23 @@ bool Cancelled(const std::atomic<bool>* cancel) {
 
 bool LookUpReadMarks(MarkStore& store, const MessageTree& tree, NodeBits& read,
                      const std::atomic<bool>* cancel) {
-  read = NodeBits();
-  const NodeKeyTable table(tree);
-  if (Cancelled(cancel)) return false;
-  std::vector<MarkKey> marks;
-  std::vector<MarkChange> queued;
-  if (!store.LoadReadMarks(marks, queued) || Cancelled(cancel)) return false;
   NodeBits bits(tree.NodeCount());
-  for (const MarkKey& key : marks)
-    table.ForEachNode(key, [&](std::int32_t node) { bits.Set(node, true); });
+  NodeMatcher matcher(tree, bits);
+  std::vector<MarkChange> queued;
+  std::size_t rows = 0;
+  const bool stored = store.ForEachReadMark(
+      [&](const MarkKey& key) {
+        matcher.Apply(key, true);
+        // A cancel is seen within a few thousand rows.
+        return (++rows & 4095) != 0 || !Cancelled(cancel);
+      },
+      queued);
+  if (!stored || Cancelled(cancel)) {
+    read = NodeBits();
+    return false;
+  }
   for (const MarkChange& change : queued)
-    table.ForEachNode(change.Key, [&](std::int32_t node) { bits.Set(node, change.Read); });
+    matcher.Apply(change.Key, change.Read);
   read = std::move(bits);
   return true;
 }

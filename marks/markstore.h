@@ -75,9 +75,11 @@ class MarkStore {
   // thread, any number of times; not from a signal handler).
   bool Flush();
 
-  // Every read mark in the database, and the queued changes not yet stored (to apply on top, in
-  // order). False when the database failed.
-  bool LoadReadMarks(std::vector<MarkKey>& marks, std::vector<MarkChange>& queued);
+  // Calls mark with every read mark in the database, in the order of room, then number (the
+  // table's own order: no sort), until it returns false; then gives the queued changes not yet
+  // stored (to apply on top, in order). False when the database failed or mark stopped it.
+  bool ForEachReadMark(const std::function<bool(const MarkKey&)>& mark,
+                       std::vector<MarkChange>& queued);
 
   // Bookmarks are written at once (one gesture, one small transaction). Each returns false when
   // the database could not take it.
@@ -109,7 +111,7 @@ class MarkStore {
   MarkStoreOptions FOptions;
   bool FNoTables = false;  // opened read-only before any program made the schema
   // The connection is used by the writer thread and by callers of the bookmark operations and
-  // of LoadReadMarks, one at a time.
+  // of ForEachReadMark, one at a time.
   std::mutex FDbMutex;
   std::unique_ptr<Db> FDb;
 

@@ -32,7 +32,12 @@ MarkKey Key(int number) {
 std::vector<MarkKey> StoredMarks(MarkStore& store) {
   std::vector<MarkKey> marks;
   std::vector<MarkChange> queued;
-  EXPECT_TRUE(store.LoadReadMarks(marks, queued));
+  EXPECT_TRUE(store.ForEachReadMark(
+      [&](const MarkKey& key) {
+        marks.push_back(key);
+        return true;
+      },
+      queued));
   std::sort(marks.begin(), marks.end(),
             [](const MarkKey& a, const MarkKey& b) { return a.Number < b.Number; });
   return marks;
