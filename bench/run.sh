@@ -241,6 +241,7 @@ micro_args=()
 benches=(yuzulog-load-bench yuzulog-model-bench yuzulog-view-bench yuzulog-show-bench
   yuzulog-search-bench)
 benches+=(yuzulog-resultlist-bench yuzulog-searchcore-bench)
+benches+=(yuzulog-marks-bench)
 samples=200
 if [ "$small" = 1 ]; then
   micro_args=(--benchmark_min_time=0.01)
