@@ -11,6 +11,7 @@
 
 #include "logdata/logdata.h"
 #include "platform/cp932.h"
+#include "platform/settingsfolder.h"
 
 namespace yuzulog {
 namespace {
@@ -90,7 +91,10 @@ bool DiskLooksFull(const std::string& path) {
 }
 
 std::string Detail(int rc, int systemErrno) {
-  return systemErrno ? std::strerror(systemErrno) : sqlite3_errstr(rc);
+  if (systemErrno) return std::strerror(systemErrno);
+  if ((rc & 0xff) == SQLITE_READONLY || (rc & 0xff) == SQLITE_PERM)
+    return "書き込みが許されていません";
+  return sqlite3_errstr(rc);
 }
 
 // The errno behind the last failure, saved before a rollback replaces it.
@@ -210,6 +214,12 @@ struct MarkStore::Db {
 
 std::string MarkStorePath(const std::string& settingsDir) {
   return settingsDir + kMarkStoreFileName;
+}
+
+std::unique_ptr<MarkStore> OpenMarkStore(const std::string& settingsDir, std::string& problem) {
+  // A folder that cannot be made shows as the database that cannot be opened in it.
+  CreateSettingsDir(settingsDir);
+  return MarkStore::Open(MarkStorePath(settingsDir), problem);
 }
 
 Bookmark BookmarkOf(const TLogMessage& m, std::string note, std::int64_t created) {

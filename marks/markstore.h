@@ -131,4 +131,9 @@ class MarkStore {
   std::thread FWriter;
 };
 
+// The window's store: the database in the settings folder settingsDir (SettingsDir() of the
+// settings-folder seam; tests pass a folder of their own), the folder made when missing. nullptr
+// with the message in problem as MarkStore::Open gives it.
+std::unique_ptr<MarkStore> OpenMarkStore(const std::string& settingsDir, std::string& problem);
+
 }  // namespace yuzulog

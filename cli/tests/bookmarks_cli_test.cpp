@@ -18,18 +18,14 @@ class BookmarksCli : public ::testing::Test {
     options.Environment = {"XDG_CONFIG_HOME=" + config.Path().string()};
     return testing::RunProgram(YUZULOG_CLI, args, options);
   }
-  std::string DbPath() const {
-    const std::string dir = SettingsDir(config.Path().string());
-    CreateSettingsDir(dir);
-    return MarkStorePath(dir);
-  }
+  std::string DbPath() const { return MarkStorePath(SettingsDir(config.Path().string())); }
   testing::TempDir config;
 };
 
 TEST_F(BookmarksCli, ListsEachBookmarkAsALineOrAsJson) {
   {
     std::string problem;
-    auto store = MarkStore::Open(DbPath(), problem);
+    auto store = OpenMarkStore(SettingsDir(config.Path().string()), problem);
     ASSERT_TRUE(store) << problem;
     bool added = false;
     const MarkKey key = MakeMarkKey(12, 345, "ABC01234", "97/05/04 21:25");
