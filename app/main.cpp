@@ -12,6 +12,7 @@
 #include "dialogs/aboutbox.h"
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
+#include "dialogs/qthelpers.h"
 #include "dialogs/qttranslation.h"
 #include "mainwindow/cmdline.h"
 #include "mainwindow/ui/mainform.h"
@@ -19,6 +20,7 @@
 #include "platform/fontaliases.h"
 #include "platform/settingsfolder.h"
 #include "search/ui/searchform.h"
+#include "workspace/workspace.h"
 
 int main(int argc, char** argv) {
   // Answered before anything is set up, so they need no display and leave nothing behind.
@@ -72,8 +74,11 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  // 2. The main window, then the search window (declared after it, so destroyed before it).
-  yuzulog::TMainForm form(args);
+  // 2. The workspace, which owns what is loaded and shown; then the main window and the search
+  // window, its views (declared after it, so destroyed before it; the search window after the
+  // main window, so destroyed before it).
+  yuzulog::Workspace workspace(yuzulog::ProgramFolder());
+  yuzulog::TMainForm form(workspace, args);
   // With "Screenshot:" nobody is at the screen to answer a box.
   if (!form.GetParamValue(yuzulog::kScreenshotKey).empty())
     yuzulog::SetDialogSeam(&yuzulog::UnattendedDialogs());
@@ -82,7 +87,8 @@ int main(int argc, char** argv) {
   // reason the run ends through OnExit when the main window closes, not when the last window does.
   form.OnExit = [] { QCoreApplication::exit(0); };
   QApplication::setQuitOnLastWindowClosed(false);
-  yuzulog::TSearchForm search(form);
+  yuzulog::TSearchForm search(workspace);
+  form.SetSearchWindow(&search);
 
   // 3. The settings folder, with every missing parent.
   const std::string dir = yuzulog::SettingsDir();

@@ -235,7 +235,8 @@ int main(int argc, char** argv) {
 
   TMainForm main({"yuzulog", "ViewMode:1"});
   main.ShiftHeld = [] { return false; };
-  TSearchForm search(main);
+  TSearchForm search(main.Space());
+  main.SetSearchWindow(&search);
   main.show();
   search.resize(800, 700);
   search.show();
@@ -243,7 +244,7 @@ int main(int argc, char** argv) {
   t.start();
   main.LoadFileList(paths, false);
   std::printf("%zu files, %d tree nodes opened in the main window in %lld ms\n", paths.size(),
-              main.TreeNodeCount(), static_cast<long long>(t.elapsed()));
+              main.Space().Tree().NodeCount(), static_cast<long long>(t.elapsed()));
 
   // Cancelling the slowest scan (blanks and case ignored) part-way, several times.
   Type(search, QStringLiteral("柚子胡椒"), 2, true);

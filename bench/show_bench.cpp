@@ -101,7 +101,7 @@ class ShowBench {
   double Draw(const TLogMessage* m) {
     FFire->FiredNs = -1;
     FLoadedNs = -1;
-    FForm.RequestShow(FTree, m);
+    FForm.Space().Show(m, ShowOrigin::Tree);
     const bool loaded = testing::RunUntil(
         [this] { return FFire->FiredNs >= 0 && FLoadedNs > FFire->FiredNs; }, 10000);
     Check(loaded, "a page did not finish loading");

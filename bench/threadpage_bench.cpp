@@ -87,8 +87,8 @@ struct Library {
     NullProgress progress;
     BuildMessageTree(Files, Tree, progress);
     const int middle = others + threadSize / 2 + 1;
-    Middle =
-        FindGotoTarget(Files, {5 + (middle - 1) / roomSize, (middle - 1) % roomSize + 1})->Node;
+    Middle = Tree.NodeOf(
+        *FindGotoTarget(Files, {5 + (middle - 1) / roomSize, (middle - 1) % roomSize + 1}));
   }
 };
 

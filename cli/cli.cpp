@@ -182,12 +182,10 @@ long long MillisecondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 // The command-line tool's fixed answers to the load loop: nothing is ever reloaded (each path
-// comes once), a failure is reported on stderr and loading goes on, and the tree is built only
-// for the subcommands that show it.
+// comes once), and a failure is reported on stderr and loading goes on.
 class CliLoadCallbacks final : public LoadCallbacks {
  public:
-  CliLoadCallbacks(CliContext& context, bool buildTree)
-      : FContext(context), FBuildTree(buildTree) {}
+  explicit CliLoadCallbacks(CliContext& context) : FContext(context) {}
 
   ReloadAnswer AskReload(const std::string&, const std::string&, ReloadAnswer) override {
     return ReloadAnswer::NoToAll;
@@ -198,20 +196,9 @@ class CliLoadCallbacks final : public LoadCallbacks {
     return false;
   }
   void NoticeCancelled(const std::string&) override {}
-  void ClearViews() override { FContext.Tree.Clear(); }
-  OpStatus RebuildTree(LogFiles& files, Progress& progress) override {
-    if (!FBuildTree) return OpStatus::Completed;
-    const auto start = std::chrono::steady_clock::now();
-    const OpStatus status = BuildMessageTree(files, FContext.Tree, progress);
-    TreeMs += MillisecondsSince(start);
-    return status;
-  }
-
-  long long TreeMs = 0;  // building the tree; 0 when nothing was loaded
 
  private:
   CliContext& FContext;
-  bool FBuildTree;
 };
 
 }  // namespace
@@ -225,12 +212,15 @@ void CliContext::LoadFiles(bool buildTree) {
     if (std::find(paths.begin(), paths.end(), full) == paths.end()) paths.push_back(full);
   }
   StderrProgress progress;
-  CliLoadCallbacks callbacks(*this, buildTree);
-  ExecuteOpen(Files, paths, progress, callbacks);
+  CliLoadCallbacks callbacks(*this);
+  // The tree is built only for the subcommands that show it.
+  Space.SetBuildsTree(buildTree);
+  if (Space.Load(paths, false, progress, callbacks) != OpStatus::Completed)
+    throw std::logic_error("a load without a cancel button was cancelled");
   for (const auto& file : Files)
     if (file->NulBytes > 0)
       std::fprintf(stderr, "%s\n", NulBytesReadText(file->FileName, file->NulBytes).c_str());
-  if (buildTree) ExtraStats.emplace_back("tree_ms", std::to_string(callbacks.TreeMs));
+  if (buildTree) ExtraStats.emplace_back("tree_ms", std::to_string(Space.TreeBuildMs()));
   LoadMs = MillisecondsSince(start);
 }
 

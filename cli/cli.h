@@ -11,6 +11,7 @@
 
 #include "logdata/logfiles.h"
 #include "mainwindow/messagetree.h"
+#include "workspace/workspace.h"
 
 namespace yuzulog::cli {
 
@@ -73,8 +74,10 @@ class CliContext {
   ParsedArgs Args;
   bool Sjis = false;   // --encoding=sjis
   bool Stats = false;  // --stats
-  LogFiles Files;
-  MessageTree Tree;
+  // What is loaded: the desktop program's workspace, through which the files are loaded.
+  Workspace Space;
+  const LogFiles& Files = Space.Files();
+  const MessageTree& Tree = Space.Tree();
   int LoadFailures = 0;
   long long LoadMs = 0;
   // Extra key=value pairs of the --stats line after files=, messages= and load_ms=.

@@ -36,7 +36,7 @@ int RunThread(CliContext& c) {
     return kExitNotFound;
   }
   const MessageCopies copies(c.Files, c.Tree);
-  const ThreadPageContent content = ThreadPageFor(c.Tree, copies, m->Node);
+  const ThreadPageContent content = ThreadPageFor(c.Tree, copies, c.Tree.NodeOf(*m));
   MessageHits hits;
   if (withHits)
     hits = [&search](const TLogMessage& message, std::vector<std::int64_t>& pairs) {

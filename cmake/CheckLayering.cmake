@@ -7,7 +7,8 @@
 # The order, lowest first: common <- platform <- logdata <- htmlview, search (siblings: neither
 # includes the other) <- the core of mainwindow <- marks <- workspace <- export, stats (siblings)
 # <- cli. The windows (every ui/ folder and dialogs/)
-# sit above the core, app/ on top. A folder's tests/ may include what it tests and anything below,
+# sit above the core, app/ on top; one feature's ui/ folder never includes another's (what two
+# windows share is the workspace, and the interfaces and helpers in dialogs/). A folder's tests/ may include what it tests and anything below,
 # and the shared test code in tests/; tests/, bench/ and fuzz/ themselves may include anything.
 # Qt headers belong to ui/, dialogs/, app/, the shared test code and bench/ only.
 
@@ -120,6 +121,8 @@ foreach(file IN LISTS sources)
       list(APPEND problems "${file}: includes ${target}, but htmlview and search are siblings")
     elseif(theirs EQUAL 7 AND own EQUAL 7 AND NOT theirFolder STREQUAL ownFolder)
       list(APPEND problems "${file}: includes ${target}, but export and stats are siblings")
+    elseif(theirs EQUAL 10 AND own EQUAL 10 AND NOT isTest AND NOT theirFolder STREQUAL ownFolder)
+      list(APPEND problems "${file}: includes ${target}, another feature's window")
     endif()
   endforeach()
 endforeach()

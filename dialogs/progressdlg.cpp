@@ -155,4 +155,13 @@ ModalResult TProgressDlg::Execute() {
   return result;
 }
 
+ModalResult RunWithProgress(QWidget* parent, ProgressOptions options, std::string_view caption,
+                            const TProgressDlg::TProgressDlgEvent& op) {
+  TProgressDlg dlg(parent);
+  dlg.SetOptions(options == ProgressOptions::BarAndCancel ? kAllProgressOptions
+                                                          : pdoLabel | pdoProgressBar);
+  dlg.SetCaption(caption);
+  return dlg.Execute(op);
+}
+
 }  // namespace yuzulog

@@ -76,6 +76,10 @@ class TProgressDlg : public QObject, public Progress {
   ModalResult Execute(TProgressDlgEvent operation);
   // Repaints the window now, for a text that must show before a long step without event polls.
   void Refresh();
+  // Shows or hides the cancel button while the operation runs.
+  void ShowCancelButton(bool shown) {
+    SetOptions(shown ? FOptions | pdoCancelBtn : FOptions & ~pdoCancelBtn);
+  }
   // The window while Execute runs (for tests and for owners of other modal boxes).
   TProgressForm* Form() const { return FForm; }
 
@@ -98,5 +102,15 @@ class TProgressDlg : public QObject, public Progress {
   int FPercent = 0;
   std::string FError;
 };
+
+// What the progress window shows besides the operation's text: its bar always, a cancel button
+// for an operation that can stop between steps.
+enum class ProgressOptions { Bar, BarAndCancel };
+
+// The one way to run an operation with progress: op runs inside the modal progress window over
+// parent, captioned caption. Returns Ok when it finished, Cancel when the cancel button was
+// pressed, Abort when the operation threw (the error has then been shown in a box).
+ModalResult RunWithProgress(QWidget* parent, ProgressOptions options, std::string_view caption,
+                            const TProgressDlg::TProgressDlgEvent& op);
 
 }  // namespace yuzulog

@@ -137,7 +137,7 @@ class HtmlWriter {
   }
   // The relative link from the page of thread fromRoot in room fromRoom to message m.
   std::string LinkTo(const TLogMessage& m, std::int32_t fromRoot, std::int32_t fromRoom) const {
-    const std::int32_t root = FThreads.Of(m.Node);
+    const std::int32_t root = FThreads.Of(FTree.NodeOf(m));
     const std::string anchor = "#" + FPlan.Anchor(m);
     if (root == fromRoot) return anchor;
     const std::int32_t room = FTree.At(root).Room;
@@ -146,7 +146,7 @@ class HtmlWriter {
   }
   const TLogMessage* Linkable(std::int32_t room, std::int32_t number) const {
     const TLogMessage* t = FPlan.Target(room, number);
-    return t && t->Node >= 0 && FPlan.Exported(*t) ? t : nullptr;
+    return t && FTree.NodeOf(*t) != MessageTree::kNone && FPlan.Exported(*t) ? t : nullptr;
   }
   void WriteBody(ExportFile& out, const TLogMessage& m, std::int32_t root, std::int32_t room);
   bool WriteThread(std::int32_t root, std::int32_t room, ThreadRow& row,

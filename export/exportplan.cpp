@@ -32,16 +32,19 @@ ExportPlan::ExportPlan(const LogFiles& files, const MessageTree& tree,
   FMessages.erase(std::unique(FMessages.begin(), FMessages.end()), FMessages.end());
   FNodeChosen.assign(static_cast<std::size_t>(tree.NodeCount()), 0);
   for (const TLogMessage* m : FMessages)
-    if (m->Node >= 0) FNodeChosen[static_cast<std::size_t>(m->Node)] = 1;
+    if (const std::int32_t node = tree.NodeOf(*m); node != MessageTree::kNone)
+      FNodeChosen[static_cast<std::size_t>(node)] = 1;
 }
 
 bool ExportPlan::Exported(const TLogMessage& m) const {
   if (FNodeChosen.empty()) return true;
-  return m.Node >= 0 && FNodeChosen[static_cast<std::size_t>(m.Node)] != 0;
+  const std::int32_t node = FTree.NodeOf(m);
+  return node != MessageTree::kNone && FNodeChosen[static_cast<std::size_t>(node)] != 0;
 }
 
 int ExportPlan::CopyOf(const TLogMessage& m) const {
-  return m.Node < 0 ? 1 : std::max(1, FCopies.CopyNumber(m.Node));
+  const std::int32_t node = FTree.NodeOf(m);
+  return node == MessageTree::kNone ? 1 : std::max(1, FCopies.CopyNumber(node));
 }
 
 std::string ExportPlan::Anchor(const TLogMessage& m) const {

@@ -28,28 +28,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (ParseCommaText(LogSetLine(fields.front(), files)) != fields) __builtin_trap();
   }
 
-  DropLinesWithoutFields(sets);
-  if (std::any_of(sets.begin(), sets.end(),
-                  [](const std::string& line) { return ParseCommaText(line).empty(); }))
-    __builtin_trap();
-  if (sets.empty()) return 0;
+  std::vector<LogSet> parsed = ParseLogSets(sets);
+  if (ParseLogSets(LogSetLines(parsed)) != parsed) __builtin_trap();
+  if (parsed.empty()) return 0;
 
-  // The first line's first field as the command line's value, then as a set's name.
-  const std::string value = LogSetName(sets.front());
-  const int found = FindLogSetForKey(sets, value);
-  if (found < -1 || found >= static_cast<int>(sets.size())) __builtin_trap();
+  // The first set's name as the command line's value, then as a set's name.
+  const std::string value = parsed.front().Name;
+  const int found = FindLogSetForKey(parsed, value);
+  if (found < -1 || found >= static_cast<int>(parsed.size())) __builtin_trap();
 
-  std::vector<std::string> names = GetLogSetNames(sets);
-  const std::size_t before = sets.size();
-  const std::vector<std::string> files = LogSetFiles(sets.back());
-  if (!RegisterLogSet(sets, value, files, [] { return true; })) __builtin_trap();
-  if (IndexOfLogSet(sets, value) != 0 || LogSetFiles(sets.front()) != files) __builtin_trap();
-  if (sets.size() != before && sets.size() != before + 1) __builtin_trap();
+  std::vector<std::string> names = GetLogSetNames(parsed);
+  const std::size_t before = parsed.size();
+  const std::vector<std::string> files = parsed.back().Files;
+  if (!RegisterLogSet(parsed, value, files, [] { return true; })) __builtin_trap();
+  if (IndexOfLogSet(parsed, value) != 0 || parsed.front().Files != files) __builtin_trap();
+  if (parsed.size() != before && parsed.size() != before + 1) __builtin_trap();
 
   // Moving a set to the top keeps every set.
-  names = GetLogSetNames(sets);
-  MoveLogSetToFront(sets, static_cast<int>(size % sets.size()));
-  std::vector<std::string> moved = GetLogSetNames(sets);
+  names = GetLogSetNames(parsed);
+  MoveLogSetToFront(parsed, static_cast<int>(size % parsed.size()));
+  std::vector<std::string> moved = GetLogSetNames(parsed);
   std::sort(names.begin(), names.end());
   std::sort(moved.begin(), moved.end());
   if (names != moved) __builtin_trap();

@@ -220,7 +220,7 @@ class LoadLanes {
 }  // namespace
 
 OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths, Progress& progress,
-                    LoadCallbacks& callbacks) {
+                    LoadCallbacks& callbacks, FileListSteps& steps) {
   OpStatus status = OpStatus::Completed;
   ReloadAnswer reloadAnswer = ReloadAnswer::No;
   const int n = static_cast<int>(paths.size());
@@ -232,7 +232,6 @@ OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths, Prog
     const std::string text = OpeningFileText(i, n, path);
     progress.SetText(text);
     progress.SetPercent(static_cast<int>(static_cast<long long>(i) * 100 / n));
-    callbacks.ShowStatus(text);
 
     if (TLogData* loaded = files.FindLoadedFile(path)) {
       if (AnswerAsksAgain(reloadAnswer))
@@ -241,7 +240,7 @@ OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths, Prog
       if (!AnswerReloads(reloadAnswer)) continue;
       // The tree, the result list, the view and the history may point at this file's messages:
       // they are emptied before it is destroyed (the tree is rebuilt after the loop anyway).
-      callbacks.ClearViews();
+      steps.ForgetMessages();
       files.Remove(loaded);
     }
 
@@ -261,28 +260,27 @@ OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths, Prog
   }
   if (!files.Empty()) {
     files.SortLogFiles();
-    callbacks.RebuildTree(files, progress);
+    if (steps.RebuildTree(files, progress) != OpStatus::Completed) status = OpStatus::Cancelled;
   }
   return status;
 }
 
 OpStatus ExecuteOpen(LogFiles& files, const std::vector<std::string>& paths, Progress& progress,
-                     LoadCallbacks& callbacks) {
+                     LoadCallbacks& callbacks, FileListSteps& steps) {
   progress.SetText(kClearingText);
   progress.ProcessEvents();
-  callbacks.ShowStatus(kClearingText);
-  callbacks.ClearViews();
+  steps.ForgetMessages();
   files.DropUnselected(paths);
-  return ExecuteAdd(files, paths, progress, callbacks);
+  return ExecuteAdd(files, paths, progress, callbacks, steps);
 }
 
 OpStatus RemoveLogFiles(LogFiles& files, const std::vector<const TLogData*>& remove,
-                        Progress& progress, LoadCallbacks& callbacks) {
-  callbacks.ClearViews();
+                        Progress& progress, FileListSteps& steps) {
+  steps.ForgetMessages();
   for (const TLogData* f : remove)
     files.Remove(f);
   files.SortLogFiles();
-  return callbacks.RebuildTree(files, progress);
+  return steps.RebuildTree(files, progress);
 }
 
 // ---- the report -----------------------------------------------------------------------------

@@ -47,8 +47,8 @@ class LogFiles {
 // The answers of the four-button reload question; Cancel is the box closed without a button.
 enum class ReloadAnswer { Yes, No, YesToAll, NoToAll, Cancel };
 
-// What the load loop asks and tells on its way. The windows answer with message boxes, the
-// command-line tool and the tests with fixed answers.
+// What the load loop asks on its way. The windows answer with message boxes, the command-line
+// tool and the tests with fixed answers.
 class LoadCallbacks {
  public:
   virtual ~LoadCallbacks() = default;
@@ -59,25 +59,32 @@ class LoadCallbacks {
   virtual bool AskStopAfterFailure(const std::string& path, const LoadResult& failure) = 0;
   // The loop was cancelled between files.
   virtual void NoticeCancelled(const std::string& message) = 0;
-  // Empties everything that refers to loaded messages (result list, view, history, tree).
-  virtual void ClearViews() = 0;
-  // The list changed and is sorted again: rebuild the message tree from it (the windows empty
-  // their views, build the tree with progress and show it with its first node selected).
-  virtual OpStatus RebuildTree(LogFiles& files, Progress& progress) = 0;
-  // A progress text to mirror in the status bar.
-  virtual void ShowStatus(const std::string& /*text*/) {}
+};
+
+// What the owner of the list does around a change of it (the workspace, which tells its
+// observers): nothing may refer to a file's messages when the file goes, and the message tree
+// follows the list once it is sorted again.
+class FileListSteps {
+ public:
+  virtual ~FileListSteps() = default;
+  // Empties everything that refers to loaded messages (tree, history, shown message, results).
+  virtual void ForgetMessages() = 0;
+  // The list changed and is sorted again: the message tree is built from it.
+  [[nodiscard]] virtual OpStatus RebuildTree(LogFiles& files, Progress& progress) = 0;
 };
 
 // The load loop, adding to what is loaded (reload question for files already loaded). After the
 // loop the files are sorted and the tree rebuilt, also after a cancel or a stop.
-OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths, Progress& progress,
-                    LoadCallbacks& callbacks);
-// Replacing what is loaded: clears the views, drops files not selected again, then the loop.
-OpStatus ExecuteOpen(LogFiles& files, const std::vector<std::string>& paths, Progress& progress,
-                     LoadCallbacks& callbacks);
+[[nodiscard]] OpStatus ExecuteAdd(LogFiles& files, const std::vector<std::string>& paths,
+                                  Progress& progress, LoadCallbacks& callbacks,
+                                  FileListSteps& steps);
+// Replacing what is loaded: forgets the messages, drops files not selected again, then the loop.
+[[nodiscard]] OpStatus ExecuteOpen(LogFiles& files, const std::vector<std::string>& paths,
+                                   Progress& progress, LoadCallbacks& callbacks,
+                                   FileListSteps& steps);
 // Removes the given files (from the log list dialog), sorts and rebuilds the tree.
-OpStatus RemoveLogFiles(LogFiles& files, const std::vector<const TLogData*>& remove,
-                        Progress& progress, LoadCallbacks& callbacks);
+[[nodiscard]] OpStatus RemoveLogFiles(LogFiles& files, const std::vector<const TLogData*>& remove,
+                                      Progress& progress, FileListSteps& steps);
 
 // Texts of the load loop (UTF-8).
 std::string OpeningFileText(int index, int count, const std::string& path);

@@ -62,9 +62,6 @@ class TLogMessage {
   std::int32_t Room = 0;
   std::int32_t Number = 0;
   std::int32_t CommentTo = 0;
-  // The tree node that shows this message (an index into the message tree), or -1 until the
-  // tree is built. Valid only while the tree built from it stands.
-  std::int32_t Node = -1;
 
  private:
   friend class TLogData;

@@ -87,50 +87,64 @@ std::vector<std::string> LogSetFiles(std::string_view line) {
   return fields;
 }
 
-int IndexOfLogSet(const std::vector<std::string>& sets, std::string_view name) {
+std::vector<LogSet> ParseLogSets(const std::vector<std::string>& lines) {
+  std::vector<LogSet> sets;
+  for (const std::string& line : lines) {
+    std::vector<std::string> fields = ParseCommaText(line);
+    if (fields.empty()) continue;
+    LogSet set{std::move(fields.front()), {}};
+    set.Files.assign(std::make_move_iterator(fields.begin() + 1),
+                     std::make_move_iterator(fields.end()));
+    sets.push_back(std::move(set));
+  }
+  return sets;
+}
+
+std::vector<std::string> LogSetLines(const std::vector<LogSet>& sets) {
+  std::vector<std::string> lines;
+  lines.reserve(sets.size());
+  for (const LogSet& set : sets)
+    lines.push_back(LogSetLine(set.Name, set.Files));
+  return lines;
+}
+
+int IndexOfLogSet(const std::vector<LogSet>& sets, std::string_view name) {
   for (std::size_t i = 0; i < sets.size(); ++i)
-    if (EqualsIgnoringAsciiCase(LogSetName(sets[i]), name)) return static_cast<int>(i);
+    if (EqualsIgnoringAsciiCase(sets[i].Name, name)) return static_cast<int>(i);
   return -1;
 }
 
-std::vector<std::string> GetLogSetNames(const std::vector<std::string>& sets) {
+std::vector<std::string> GetLogSetNames(const std::vector<LogSet>& sets) {
   std::vector<std::string> names;
   names.reserve(sets.size());
-  for (const std::string& line : sets)
-    names.push_back(LogSetName(line));
+  for (const LogSet& set : sets)
+    names.push_back(set.Name);
   return names;
 }
 
-void DropLinesWithoutFields(std::vector<std::string>& sets) {
-  std::erase_if(sets, [](const std::string& line) { return ParseCommaText(line).empty(); });
-}
-
-bool RegisterLogSet(std::vector<std::string>& sets, const std::string& name,
+bool RegisterLogSet(std::vector<LogSet>& sets, const std::string& name,
                     const std::vector<std::string>& files,
                     const std::function<bool()>& confirmOverwrite) {
-  std::string line = LogSetLine(name, files);
   const int existing = IndexOfLogSet(sets, name);
   if (existing >= 0) {
     if (!confirmOverwrite()) return false;
     sets.erase(sets.begin() + existing);
   }
-  sets.insert(sets.begin(), std::move(line));
+  sets.insert(sets.begin(), LogSet{name, files});
   return true;
 }
 
-void MoveLogSetToFront(std::vector<std::string>& sets, int index) {
+void MoveLogSetToFront(std::vector<LogSet>& sets, int index) {
   if (index <= 0 || index >= static_cast<int>(sets.size())) return;
   std::rotate(sets.begin(), sets.begin() + index, sets.begin() + index + 1);
 }
 
-int FindLogSetForKey(const std::vector<std::string>& sets, std::string_view value) {
+int FindLogSetForKey(const std::vector<LogSet>& sets, std::string_view value) {
   if (value.size() > 1 && value.front() == '"' && value.back() == '"')
     value = value.substr(1, value.size() - 2);
   if (value.empty()) return -1;
-  for (std::size_t i = 0; i < sets.size(); ++i) {
-    const std::vector<std::string> fields = ParseCommaText(sets[i]);
-    if (!fields.empty() && fields.front() == value) return static_cast<int>(i);
-  }
+  for (std::size_t i = 0; i < sets.size(); ++i)
+    if (sets[i].Name == value) return static_cast<int>(i);
   const bool digits = std::all_of(value.begin(), value.end(), [](char c) {
     return IsAsciiDigit(static_cast<unsigned char>(c));
   });

@@ -27,28 +27,38 @@ std::string LogSetName(std::string_view line);
 // The fields of a line after its name: the set's files.
 std::vector<std::string> LogSetFiles(std::string_view line);
 
-// The index of the first set whose name equals name ignoring ASCII case; -1 when none.
-int IndexOfLogSet(const std::vector<std::string>& sets, std::string_view name);
-// The names of all sets, in order.
-std::vector<std::string> GetLogSetNames(const std::vector<std::string>& sets);
+// A set as the program holds it, its line parsed once.
+struct LogSet {
+  std::string Name;
+  std::vector<std::string> Files;
+  bool operator==(const LogSet&) const = default;
+};
 
-// Drops lines that hold no field at all (a blank line, which the program never writes), so that
-// every set has a name and the menu's numbers are the lines' indexes.
-void DropLinesWithoutFields(std::vector<std::string>& sets);
+// The sets of a list file's lines, in order; a line that holds no field at all (a blank line,
+// which the program never writes) is dropped, so that every set has a name and the menu's
+// numbers are the sets' indexes.
+std::vector<LogSet> ParseLogSets(const std::vector<std::string>& lines);
+// The lines of the list file.
+std::vector<std::string> LogSetLines(const std::vector<LogSet>& sets);
+
+// The index of the first set whose name equals name ignoring ASCII case; -1 when none.
+int IndexOfLogSet(const std::vector<LogSet>& sets, std::string_view name);
+// The names of all sets, in order.
+std::vector<std::string> GetLogSetNames(const std::vector<LogSet>& sets);
 
 // Registers files as the set name, at the top. When a set of that name (in any ASCII case)
 // exists, confirmOverwrite decides: true replaces it, false changes nothing. Returns whether
 // the list changed.
-bool RegisterLogSet(std::vector<std::string>& sets, const std::string& name,
+bool RegisterLogSet(std::vector<LogSet>& sets, const std::string& name,
                     const std::vector<std::string>& files,
                     const std::function<bool()>& confirmOverwrite);
 
 // A set that is used moves to the top.
-void MoveLogSetToFront(std::vector<std::string>& sets, int index);
+void MoveLogSetToFront(std::vector<LogSet>& sets, int index);
 
 // The set named by the command line's "LogSet:" value: an optional pair of enclosing double
 // quotes is removed; the first set whose name equals the value byte for byte wins; failing that,
 // a decimal number i with 0 <= i < count names the set at index i. -1 when nothing matches.
-int FindLogSetForKey(const std::vector<std::string>& sets, std::string_view value);
+int FindLogSetForKey(const std::vector<LogSet>& sets, std::string_view value);
 
 }  // namespace yuzulog

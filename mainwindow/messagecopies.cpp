@@ -45,8 +45,8 @@ std::vector<std::int32_t> MessageCopies::NodesOf(std::int32_t room, std::int32_t
         begin, end, number, [](const TLogMessage& x, std::int32_t n) { return x.Number < n; });
     if (m == end || m->Number != number) continue;
     // A message the tree does not show (a tree built before the file came) has no copy number.
-    if (m->Node >= 0 && m->Node < FTree.NodeCount() && FTree.At(m->Node).Message == &*m)
-      nodes.push_back(m->Node);
+    if (const std::int32_t node = FTree.NodeOf(*m); node != MessageTree::kNone)
+      nodes.push_back(node);
   }
   return nodes;
 }
@@ -69,7 +69,8 @@ std::string MessageCopies::Anchor(std::int32_t node) const {
 std::string MessageCopies::ReferenceAnchor(MessageAddress target) const {
   const TLogMessage* m = FindGotoTarget(FFiles, target);
   if (!m) return {};
-  return Anchor(m->Node);
+  const std::int32_t node = FTree.NodeOf(*m);
+  return node == MessageTree::kNone ? std::string() : Anchor(node);
 }
 
 std::string MessageAnchorName(std::int32_t room, std::int32_t number, int copy) {

@@ -20,8 +20,6 @@ const std::string& RoomSuffix() {
 }  // namespace
 
 void MessageTree::Clear() {
-  for (const Node& n : FNodes)
-    if (n.Message) n.Message->Node = kNone;
   FNodes.clear();
   FNodes.shrink_to_fit();
   FTopLevel.clear();
@@ -30,6 +28,17 @@ void MessageTree::Clear() {
   FChildStart.shrink_to_fit();
   FChildren.clear();
   FChildren.shrink_to_fit();
+  FFirstNodeOfFile.clear();
+}
+
+std::int32_t MessageTree::NodeOf(const TLogMessage& message) const {
+  const auto first = FFirstNodeOfFile.find(message.Owner);
+  if (first == FFirstNodeOfFile.end()) return kNone;
+  const auto& messages = message.Owner->Messages();
+  if (messages.empty() || &message < messages.data() ||
+      &message >= messages.data() + messages.size())
+    return kNone;
+  return first->second + static_cast<std::int32_t>(&message - messages.data());
 }
 
 int MessageTree::ChildCount(std::int32_t parent) const {
@@ -58,7 +67,9 @@ std::string MessageTree::Label(std::int32_t node) const {
 std::size_t MessageTree::MemoryBytes() const {
   return FNodes.capacity() * sizeof(Node) +
          (FTopLevel.capacity() + FChildStart.capacity() + FChildren.capacity()) *
-             sizeof(std::int32_t);
+             sizeof(std::int32_t) +
+         FFirstNodeOfFile.size() *
+             (sizeof(std::pair<const TLogData*, std::int32_t>) + 2 * sizeof(void*));
 }
 
 // Lays the children of every node out as contiguous ranges (a counting sort by parent), and
@@ -140,12 +151,12 @@ OpStatus BuildMessageTree(LogFiles& files, MessageTree& tree, Progress& progress
       tree.FTopLevel.push_back(roomNode);
       nodeListStart = roomNode + 1;
     }
-    for (TLogMessage& m : f.Messages()) {
+    tree.FFirstNodeOfFile[&f] = static_cast<std::int32_t>(tree.FNodes.size());
+    for (const TLogMessage& m : f.Messages()) {
       const std::int32_t parent = FindParentNode(tree, nodeListStart, roomNode, m, f);
       const auto node = static_cast<std::int32_t>(tree.FNodes.size());
       tree.FNodes.push_back({&m, parent, 0, m.Room});
       if (parent == MessageTree::kNone) tree.FTopLevel.push_back(node);
-      m.Node = node;
       ++done;
       if (done % kProgressInterval == 0) {
         progress.SetPercent(static_cast<int>(done * 100 / total));
@@ -163,12 +174,13 @@ OpStatus BuildMessageTree(LogFiles& files, MessageTree& tree, Progress& progress
   return OpStatus::Completed;
 }
 
-const TLogMessage* FindGotoTarget(const LogFiles& files, MessageAddress target) {
+const TLogMessage* FindGotoTarget(const LogFiles& files, MessageAddress target,
+                                  const MessageTree* tree) {
   for (int i = files.Count() - 1; i >= 0; --i) {
     const TLogData& f = files[i];
     if (f.Room != target.Room || f.FirstNumber > target.Number) continue;
     for (const TLogMessage& m : f.Messages())
-      if (m.Number == target.Number && m.Node != MessageTree::kNone) return &m;
+      if (m.Number == target.Number && (!tree || tree->NodeOf(m) != MessageTree::kNone)) return &m;
   }
   return nullptr;
 }

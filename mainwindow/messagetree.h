@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "common/progress.h"
@@ -20,16 +21,16 @@ class MessageTree {
  public:
   static constexpr std::int32_t kNone = -1;
 
-  // One node. A room node has no message; a message node's message points into a loaded file
-  // and is cleared (with the message's Node) before that file is destroyed.
+  // One node. A room node has no message; a message node's message points into a loaded file,
+  // and the tree is emptied before that file is destroyed.
   struct Node {
-    TLogMessage* Message = nullptr;
+    const TLogMessage* Message = nullptr;
     std::int32_t Parent = kNone;  // kNone for a top-level node
     std::int32_t Row = 0;         // position among its parent's children
     std::int32_t Room = 0;        // for a room node: its room number
   };
 
-  // Empties the tree and resets the Node field of every message it showed.
+  // Empties the tree.
   void Clear();
 
   int NodeCount() const { return static_cast<int>(FNodes.size()); }
@@ -39,6 +40,8 @@ class MessageTree {
   int ChildCount(std::int32_t parent) const;
   std::int32_t Child(std::int32_t parent, int row) const;
   int TopLevelCount() const { return static_cast<int>(FTopLevel.size()); }
+  // The node that shows message, or kNone (a message the tree was not built from).
+  std::int32_t NodeOf(const TLogMessage& message) const;
   // The first node in the tree (the first top-level node), or kNone.
   std::int32_t FirstNode() const { return FTopLevel.empty() ? kNone : FTopLevel.front(); }
 
@@ -60,6 +63,8 @@ class MessageTree {
   // Children of node n: FChildren[FChildStart[n] .. FChildStart[n + 1]).
   std::vector<std::int32_t> FChildStart;
   std::vector<std::int32_t> FChildren;
+  // The messages of a file are consecutive nodes: the node of each file's first message.
+  std::unordered_map<const TLogData*, std::int32_t> FFirstNodeOfFile;
   bool FBuilding = false;
 };
 
@@ -73,8 +78,10 @@ std::int32_t FindParentNode(const MessageTree& tree, std::int32_t nodeListStart,
                             std::int32_t roomNode, const TLogMessage& m, const TLogData& f);
 
 // The message that going to an address shows: files from the last to the first, only files of
-// its room whose FirstNumber <= its number, the first message with that number that has a node.
-const TLogMessage* FindGotoTarget(const LogFiles& files, MessageAddress target);
+// its room whose FirstNumber <= its number, the first message with that number. The tree, when
+// given, must show it.
+const TLogMessage* FindGotoTarget(const LogFiles& files, MessageAddress target,
+                                  const MessageTree* tree = nullptr);
 // The not-loaded message box text for the go-to command.
 std::string GotoNotLoadedText(MessageAddress target);
 

@@ -210,9 +210,8 @@ class StatsPass {
   // Files are kept sorted and the tree was built from them in that order, so a parent has always
   // been counted before its replies.
   bool StartsThread(const TLogMessage& m) {
-    const std::int32_t node = m.Node;
-    if (node < 0 || static_cast<std::size_t>(node) >= FThreadOf.size() ||
-        FTree.At(node).Message != &m) {
+    const std::int32_t node = FTree.NodeOf(m);
+    if (node < 0 || static_cast<std::size_t>(node) >= FThreadOf.size()) {
       FThreads.push_back({FCurrentIndex, 0});
       return true;
     }

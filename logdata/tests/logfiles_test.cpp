@@ -19,7 +19,7 @@ using testing::ScriptedProgress;
 using testing::TempDir;
 
 // Answers the loop's questions from a script and records what was asked.
-class FakeCallbacks : public LoadCallbacks {
+class FakeCallbacks : public LoadCallbacks, public FileListSteps {
  public:
   std::vector<ReloadAnswer> ReloadAnswers;  // consumed in order
   bool StopAfterFailure = false;
@@ -46,7 +46,7 @@ class FakeCallbacks : public LoadCallbacks {
     return StopAfterFailure;
   }
   void NoticeCancelled(const std::string& message) override { Notices.push_back(message); }
-  void ClearViews() override { ++ClearCount; }
+  void ForgetMessages() override { ++ClearCount; }
   OpStatus RebuildTree(LogFiles& files, Progress&) override {
     Rebuilds.push_back(files.TotalMessages());
     return OpStatus::Completed;
@@ -68,7 +68,7 @@ class LoadLoopTest : public ::testing::Test {
 
 TEST_F(LoadLoopTest, OpensFixturesSortsThemAndReportsTheOverlap) {
   const auto paths = Paths({"room12.lzh", "room05b.LOG", "room05a.LOG"});
-  EXPECT_EQ(ExecuteOpen(files, paths, progress, callbacks), OpStatus::Completed);
+  EXPECT_EQ(ExecuteOpen(files, paths, progress, callbacks, callbacks), OpStatus::Completed);
   ASSERT_EQ(files.Count(), 3);
   EXPECT_EQ(files[0].FileName, paths[2]);  // room 5 from 1
   EXPECT_EQ(files[1].FileName, paths[1]);  // room 5 from 10
@@ -94,7 +94,7 @@ TEST_F(LoadLoopTest, OpensFixturesSortsThemAndReportsTheOverlap) {
 TEST_F(LoadLoopTest, FailedFilesAreAskedAboutAndTheOthersStayLoaded) {
   const auto paths = Paths({"plain.TXT", "room05a.LOG", "notlog.lzh", "missing.LOG", "corrupt.lzh",
                             "garbage.lzh", "empty.LOG"});
-  ExecuteOpen(files, paths, progress, callbacks);
+  EXPECT_EQ(ExecuteOpen(files, paths, progress, callbacks, callbacks), OpStatus::Completed);
   ASSERT_EQ(files.Count(), 1);
   ASSERT_EQ(callbacks.FailureQuestions.size(), 6u);
   EXPECT_EQ(callbacks.FailureQuestions[0],
@@ -109,19 +109,20 @@ TEST_F(LoadLoopTest, FailedFilesAreAskedAboutAndTheOthersStayLoaded) {
   LogFiles other;
   callbacks.Rebuilds.clear();
   callbacks.StopAfterFailure = true;
-  ExecuteOpen(other, Paths({"plain.TXT", "room05a.LOG"}), progress, callbacks);
+  EXPECT_EQ(ExecuteOpen(other, Paths({"plain.TXT", "room05a.LOG"}), progress, callbacks, callbacks),
+            OpStatus::Completed);
   EXPECT_EQ(other.Count(), 0);
   EXPECT_TRUE(callbacks.Rebuilds.empty());
 }
 
 TEST_F(LoadLoopTest, ReloadQuestionAnswersHoldAsTheyShould) {
   const auto paths = Paths({"room05a.LOG", "room05b.LOG", "room12.lzh"});
-  ExecuteOpen(files, paths, progress, callbacks);
+  EXPECT_EQ(ExecuteOpen(files, paths, progress, callbacks, callbacks), OpStatus::Completed);
   const TLogData* first = &files[0];
 
   // Opening the same three again: asked with No as the first default; No keeps the file.
   callbacks.ReloadAnswers = {ReloadAnswer::No, ReloadAnswer::YesToAll};
-  ExecuteOpen(files, paths, progress, callbacks);
+  EXPECT_EQ(ExecuteOpen(files, paths, progress, callbacks, callbacks), OpStatus::Completed);
   ASSERT_EQ(callbacks.ReloadQuestions.size(), 2u);  // Yes to all: no third question
   EXPECT_EQ(callbacks.ReloadDefaults[0], ReloadAnswer::No);
   EXPECT_EQ(callbacks.ReloadDefaults[1], ReloadAnswer::No);
@@ -133,7 +134,7 @@ TEST_F(LoadLoopTest, ReloadQuestionAnswersHoldAsTheyShould) {
   // Closing the box without an answer refuses this file and every further one of the run.
   callbacks.ReloadQuestions.clear();
   callbacks.ReloadAnswers = {ReloadAnswer::Cancel};
-  ExecuteAdd(files, paths, progress, callbacks);
+  EXPECT_EQ(ExecuteAdd(files, paths, progress, callbacks, callbacks), OpStatus::Completed);
   EXPECT_EQ(callbacks.ReloadQuestions.size(), 1u);
   EXPECT_EQ(files.Count(), 3);
 
@@ -143,7 +144,7 @@ TEST_F(LoadLoopTest, ReloadQuestionAnswersHoldAsTheyShould) {
   callbacks.ReloadAnswers = {ReloadAnswer::Yes, ReloadAnswer::NoToAll};
   const int clearsBefore = callbacks.ClearCount;
   callbacks.Rebuilds.clear();
-  ExecuteAdd(files, paths, progress, callbacks);
+  EXPECT_EQ(ExecuteAdd(files, paths, progress, callbacks, callbacks), OpStatus::Completed);
   ASSERT_EQ(callbacks.ReloadDefaults.size(), 2u);
   EXPECT_EQ(callbacks.ReloadDefaults[1], ReloadAnswer::Yes);
   EXPECT_EQ(files.Count(), 3);
@@ -162,7 +163,7 @@ TEST_F(LoadLoopTest, AFileListedTwiceIsAskedAboutThoughItWasReadAhead) {
     LogFiles loaded;
     FakeCallbacks asked;
     asked.ReloadAnswers = {answer};
-    ExecuteOpen(loaded, {a, a, b, c}, progress, asked);
+    EXPECT_EQ(ExecuteOpen(loaded, {a, a, b, c}, progress, asked, asked), OpStatus::Completed);
     EXPECT_EQ(asked.ReloadQuestions.size(), 1u);
     ASSERT_EQ(loaded.Count(), 3);
     for (int i = 0; i < 3; ++i)
@@ -172,9 +173,12 @@ TEST_F(LoadLoopTest, AFileListedTwiceIsAskedAboutThoughItWasReadAhead) {
 }
 
 TEST_F(LoadLoopTest, ReplaceDropsFilesNotSelectedAgain) {
-  ExecuteOpen(files, Paths({"room05a.LOG", "room12.lzh"}), progress, callbacks);
+  EXPECT_EQ(
+      ExecuteOpen(files, Paths({"room05a.LOG", "room12.lzh"}), progress, callbacks, callbacks),
+      OpStatus::Completed);
   callbacks.ReloadAnswers = {ReloadAnswer::No};
-  ExecuteOpen(files, Paths({"room12.lzh"}), progress, callbacks);
+  EXPECT_EQ(ExecuteOpen(files, Paths({"room12.lzh"}), progress, callbacks, callbacks),
+            OpStatus::Completed);
   ASSERT_EQ(files.Count(), 1);
   EXPECT_EQ(files[0].Room, 12);
 }
@@ -182,7 +186,7 @@ TEST_F(LoadLoopTest, ReplaceDropsFilesNotSelectedAgain) {
 TEST_F(LoadLoopTest, CancelEndsTheLoopAfterTheFileThatWasReadAndBuildsTheTree) {
   ScriptedProgress cancelling(/*cancelAfterPolls=*/2);  // one poll for the clearing text
   const auto paths = Paths({"room05a.LOG", "room05b.LOG", "room12.lzh"});
-  EXPECT_EQ(ExecuteOpen(files, paths, cancelling, callbacks), OpStatus::Cancelled);
+  EXPECT_EQ(ExecuteOpen(files, paths, cancelling, callbacks, callbacks), OpStatus::Cancelled);
   EXPECT_EQ(files.Count(), 1);
   ASSERT_EQ(callbacks.Notices.size(), 1u);
   EXPECT_EQ(callbacks.Notices[0], "ログファイルの取得を中断しました。");
@@ -190,7 +194,7 @@ TEST_F(LoadLoopTest, CancelEndsTheLoopAfterTheFileThatWasReadAndBuildsTheTree) {
 }
 
 TEST_F(LoadLoopTest, EmptySelectionLoadsNothing) {
-  EXPECT_EQ(ExecuteOpen(files, {}, progress, callbacks), OpStatus::Completed);
+  EXPECT_EQ(ExecuteOpen(files, {}, progress, callbacks, callbacks), OpStatus::Completed);
   EXPECT_EQ(BuildLoadReport(files).StatusText, "0 個の発言");
 }
 
@@ -199,19 +203,20 @@ TEST_F(LoadLoopTest, RemovingAFileRecomputesTheOverlapAndRebuildsTheTree) {
   const std::string a = dir.Write("a.LOG", RoomLogText(5, 1, 500));
   const std::string b = dir.Write("b.LOG", RoomLogText(5, 491, 900));
   const std::string c = dir.Write("c.LOG", RoomLogText(5, 800, 1000));
-  ExecuteOpen(files, {a, b, c}, progress, callbacks);
+  EXPECT_EQ(ExecuteOpen(files, {a, b, c}, progress, callbacks, callbacks), OpStatus::Completed);
   ASSERT_EQ(files.Count(), 3);
   EXPECT_EQ(files[1].Overlap, 10);
   EXPECT_EQ(files[2].Overlap, 101);
   callbacks.Rebuilds.clear();
   const int clearsBefore = callbacks.ClearCount;
-  RemoveLogFiles(files, {&files[1]}, progress, callbacks);
+  EXPECT_EQ(RemoveLogFiles(files, {&files[1]}, progress, callbacks), OpStatus::Completed);
   ASSERT_EQ(files.Count(), 2);
   EXPECT_EQ(files[1].Overlap, 0);  // 500 < 800
   EXPECT_EQ(callbacks.ClearCount, clearsBefore + 1);
 
   // Removing everything still rebuilds: the tree ends empty.
-  RemoveLogFiles(files, {&files[0], &files[1]}, progress, callbacks);
+  EXPECT_EQ(RemoveLogFiles(files, {&files[0], &files[1]}, progress, callbacks),
+            OpStatus::Completed);
   EXPECT_TRUE(files.Empty());
   EXPECT_EQ(callbacks.Rebuilds, (std::vector<long long>{500 + 201, 0}));
 }

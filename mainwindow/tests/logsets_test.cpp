@@ -42,8 +42,7 @@ TEST(LogSets, ANameOrPathWithQuotesAndCommasReadsBackIntoTheSameFields) {
 }
 
 TEST(LogSets, NameLookupIgnoresAsciiCaseOnly) {
-  const Fields sets = {LogSetLine("Alpha", {"/a"}), LogSetLine("ベータ", {"/b"}),
-                       LogSetLine("alpha", {"/c"})};
+  const std::vector<LogSet> sets = {{"Alpha", {"/a"}}, {"ベータ", {"/b"}}, {"alpha", {"/c"}}};
   EXPECT_EQ(IndexOfLogSet(sets, "ALPHA"), 0);
   EXPECT_EQ(IndexOfLogSet(sets, "ベータ"), 1);
   EXPECT_EQ(IndexOfLogSet(sets, "gamma"), -1);
@@ -51,8 +50,10 @@ TEST(LogSets, NameLookupIgnoresAsciiCaseOnly) {
 }
 
 TEST(LogSets, CommandLineValueMatchesAnExactNameElseAnIndex) {
-  const Fields sets = {LogSetLine("Room5", {"/a"}), LogSetLine("two words", {"/b"}),
-                       LogSetLine("0", {"/c"})};
+  const std::vector<LogSet> sets =
+      ParseLogSets({LogSetLine("Room5", {"/a"}), "", LogSetLine("two words", {"/b"}), " ",
+                    LogSetLine("0", {"/c"})});
+  ASSERT_EQ(LogSetLines(sets).size(), 3u);  // the blank lines name no set
   const struct {
     const char* Value;
     int Index;

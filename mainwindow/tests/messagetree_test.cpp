@@ -59,7 +59,7 @@ class MessageTreeTest : public ::testing::Test {
  protected:
   void Build() {
     files.SortLogFiles();
-    BuildMessageTree(files, tree, progress);
+    ASSERT_EQ(BuildMessageTree(files, tree, progress), OpStatus::Completed);
   }
   LogFiles files;
   MessageTree tree;
@@ -74,9 +74,9 @@ TEST_F(MessageTreeTest, CommentsHangUnderTheirTargetsWithinARoom) {
   EXPECT_FALSE(tree.Building());
   EXPECT_EQ(tree.FirstNode(), 0);
   const TLogMessage& m4 = files[0].Items(3);
-  EXPECT_EQ(tree.At(m4.Node).Message, &m4);
+  EXPECT_EQ(tree.At(tree.NodeOf(m4)).Message, &m4);
   EXPECT_EQ(Cp932ToUtf8(tree.Label(0)), "5 番会議室");
-  EXPECT_EQ(Cp932ToUtf8(tree.Label(m4.Node)), "t4    ハンドル");
+  EXPECT_EQ(Cp932ToUtf8(tree.Label(tree.NodeOf(m4))), "t4    ハンドル");
   EXPECT_EQ(progress.Texts.back(), "発言ツリー完成（表示を待っています...）");
   EXPECT_EQ(progress.Percents.back(), 100);
 }
@@ -125,9 +125,9 @@ TEST_F(MessageTreeTest, ProgressEvery256NodesAndClearResetsMessageNodes) {
   EXPECT_EQ(progress.Polls, 1000 / 256 + 1);
   EXPECT_EQ(tree.NodeCount(), 1001);
   const TLogMessage& last = files[0].Items(999);
-  EXPECT_EQ(tree.At(last.Node).Parent, files[0].Items(998).Node);
+  EXPECT_EQ(tree.At(tree.NodeOf(last)).Parent, tree.NodeOf(files[0].Items(998)));
   tree.Clear();
-  EXPECT_EQ(last.Node, MessageTree::kNone);
+  EXPECT_EQ(tree.NodeOf(last), MessageTree::kNone);
   EXPECT_EQ(tree.NodeCount(), 0);
   EXPECT_EQ(tree.ChildCount(MessageTree::kNone), 0);
 }
@@ -138,12 +138,12 @@ TEST_F(MessageTreeTest, GotoFindsTheLatestFileOfTheRoomThatHoldsTheNumber) {
   files.Append(File(6, {{450, -1}}, "c.LOG"));
   files.Append(File(7, {{500, -1}, {501, -1}}, "d.LOG"));
   Build();
-  EXPECT_EQ(FindGotoTarget(files, {5, 3}), &files[1].Items(0));  // the later file wins
+  EXPECT_EQ(FindGotoTarget(files, {5, 3}, &tree), &files[1].Items(0));  // the later file wins
   EXPECT_EQ(FindGotoTarget(files, {5, 1}), &files[0].Items(0));
   EXPECT_EQ(FindGotoTarget(files, {7, 450}), nullptr);  // room 7 starts at 500
   EXPECT_EQ(FindGotoTarget(files, {9, 1}), nullptr);
   tree.Clear();  // a message without a node is passed over
-  EXPECT_EQ(FindGotoTarget(files, {5, 3}), nullptr);
+  EXPECT_EQ(FindGotoTarget(files, {5, 3}, &tree), nullptr);
   EXPECT_EQ(GotoNotLoadedText({3, 1234}), "以下の発言はロードされていません\n mes 3, #1234");
 }
 

@@ -33,7 +33,7 @@ struct Library {
     testing::ScriptedProgress progress;
     BuildMessageTree(files, tree, progress);
   }
-  std::int32_t Node(int file, int item) const { return files[file].Items(item).Node; }
+  std::int32_t Node(int file, int item) const { return tree.NodeOf(files[file].Items(item)); }
 };
 
 TEST(MessageCopies, OverlappingFilesNameCopiesInTreeOrderAndReferencesTheGotoChoice) {

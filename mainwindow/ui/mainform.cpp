@@ -19,14 +19,14 @@
 
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
+#include "dialogs/qtfont.h"
+#include "dialogs/qthelpers.h"
+#include "dialogs/searchwindow.h"
 #include "mainwindow/cmdline.h"
-#include "mainwindow/logsets.h"
 #include "mainwindow/navigation.h"
-#include "mainwindow/settings.h"
 #include "mainwindow/ui/glyphs.h"
 #include "mainwindow/ui/messagetreemodel.h"
-#include "mainwindow/ui/qtfont.h"
-#include "mainwindow/ui/searchwindow.h"
+#include "mainwindow/ui/messageview.h"
 #include "platform/paths.h"
 
 namespace yuzulog {
@@ -37,10 +37,6 @@ constexpr int kDesignWidth = 696;
 constexpr int kDesignHeight = 480;
 constexpr int kDesignTreeWidth = 249;
 
-// Requests quiet for this long are drawn: long enough to skip the messages an arrow key held in
-// the tree passes over, short enough not to be noticed.
-constexpr int kRenderDelayMs = 100;
-
 // "Screenshot:" waits for the view to stay settled for kScreenshotQuietPolls polls, at most
 // kScreenshotMaxPolls.
 constexpr int kScreenshotPollMs = 50;
@@ -49,7 +45,17 @@ constexpr int kScreenshotMaxPolls = 400;
 
 }  // namespace
 
-TMainForm::TMainForm(const std::vector<std::string>& args, QWidget* parent) : QMainWindow(parent) {
+TMainForm::TMainForm(Workspace& workspace, const std::vector<std::string>& args, QWidget* parent)
+    : TMainForm(nullptr, &workspace, args, parent) {}
+
+TMainForm::TMainForm(const std::vector<std::string>& args, QWidget* parent)
+    : TMainForm(std::make_unique<Workspace>(ProgramFolder()), nullptr, args, parent) {}
+
+TMainForm::TMainForm(std::unique_ptr<Workspace> own, Workspace* shared,
+                     const std::vector<std::string>& args, QWidget* parent)
+    : QMainWindow(parent),
+      FOwnWorkspace(std::move(own)),
+      FWorkspace(shared ? *shared : *FOwnWorkspace) {
   CommandLine cl = SplitCommandLine(args, PathExists);
   for (const std::string& unknown : cl.UnknownKeys)
     std::fprintf(stderr, "%s\n", UnknownKeyText(unknown).c_str());
@@ -57,16 +63,20 @@ TMainForm::TMainForm(const std::vector<std::string>& args, QWidget* parent) : QM
   FFileArgs = std::move(cl.Files);
   ShiftHeld = [] { return QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier; };
   FormCreate();
+  FWorkspace.AddObserver(*this);
 }
 
 TMainForm::~TMainForm() {
-  // FormDestroy: nothing may refer to a loaded message when the files go, and the tree, torn
-  // down after this body, must not ask for anything to be shown. The page files go with
-  // FTempFiles.
-  DetachTreeChange();
-  FRenderTimer->stop();
-  ForgetMessages();
-  FLogFiles.Clear();
+  // Tearing down the tree must not ask for anything to be shown; a window with a workspace of
+  // its own frees its files, and nothing it shows may refer to them then.
+  disconnect(treeView->selectionModel(), nullptr, this, nullptr);
+  renderTimer->stop();
+  FWorkspace.RemoveObserver(*this);
+  if (FOwnWorkspace) {
+    treeModel->BeginTreeChange();
+    FOwnWorkspace->Close();
+    treeModel->EndTreeChange();
+  }
 }
 
 std::string TMainForm::GetParamValue(std::string_view key) const {
@@ -76,132 +86,134 @@ std::string TMainForm::GetParamValue(std::string_view key) const {
 void TMainForm::FormCreate() {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(ApplicationTitle());
-  setFont(ToQFont(FBaseFont));
+  setFont(ToQFont(FWorkspace.Settings().BaseFont));
   resize(kDesignWidth, kDesignHeight);
-
-  CreateActions();
-  CreateMenus();
-  CreateToolBars();
+  CreateMainCommands(*this, commands);
 
   CreateTree();
-  Splitter1 = new QSplitter(Qt::Horizontal, this);
-  Splitter1->setObjectName(QStringLiteral("Splitter1"));
-  Splitter1->setHandleWidth(3);
-  Splitter1->setChildrenCollapsible(false);
-  Splitter1->addWidget(TreeView1);
-  setCentralWidget(Splitter1);
+  splitter = new QSplitter(Qt::Horizontal, this);
+  splitter->setObjectName(QStringLiteral("Splitter1"));
+  splitter->setHandleWidth(3);
+  splitter->setChildrenCollapsible(false);
+  splitter->addWidget(treeView);
+  setCentralWidget(splitter);
 
-  StatusBar1 = new QLabel(this);
-  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-  statusBar()->addWidget(StatusBar1, 1);
+  statusLabel = new QLabel(this);
+  statusLabel->setObjectName(QStringLiteral("StatusBar1"));
+  statusBar()->addWidget(statusLabel, 1);
   statusBar()->setSizeGripEnabled(true);
 
-  FTempFiles = std::make_unique<TempPageFiles>();
-  FInterwayPrefix = kDefaultInterwayPrefix;
-  FRenderTimer = new QTimer(this);
-  FRenderTimer->setObjectName(QStringLiteral("FRenderTimer"));
-  FRenderTimer->setSingleShot(true);
-  FRenderTimer->setInterval(kRenderDelayMs);
-  connect(FRenderTimer, &QTimer::timeout, this, &TMainForm::AppIdle);
+  renderTimer = new QTimer(this);
+  renderTimer->setObjectName(QStringLiteral("FRenderTimer"));
+  renderTimer->setSingleShot(true);
+  renderTimer->setInterval(RenderScheduler::kRestMs);
+  FScheduler = std::make_unique<RenderScheduler>([this] { renderTimer->start(); },
+                                                 [this](const ShowRequest& r) { Draw(r); });
 
   FOldSystem = GetParamInteger(FArgs, kOldSystemKey) != 0;
   CreateView(GetParamInteger(FArgs, kViewModeKey));
-  Splitter1->setSizes({kDesignTreeWidth, kDesignWidth - kDesignTreeWidth - 3});
+  splitter->setSizes({kDesignTreeWidth, kDesignWidth - kDesignTreeWidth - 3});
   // Tab walks the two panes, the tree first.
-  setTabOrder(TreeView1, FView);
-  TreeView1->setFocus();
+  setTabOrder(treeView, view->Widget());
+  treeView->setFocus();
 
-  FKeyFont = FBaseFont;
-  FKeyFont.Color = kClBlue;
-  SetSplitVertical(true);
+  SetSplitVertical(FWorkspace.Settings().SplitVert);
+  commands.wordWrap->setChecked(FWorkspace.Settings().WordWrap);
   FScreenshotPath = QString::fromStdString(GetParamValue(kScreenshotKey));
-
-  // The wiring: commands to their handlers, the tree's events, the tool-bar items.
-  connect(ActionOpenArchive, &QAction::triggered, this, &TMainForm::ActionOpenArchiveExecute);
-  connect(ActionAddArchive, &QAction::triggered, this, &TMainForm::ActionAddArchiveExecute);
-  connect(ActionExit, &QAction::triggered, this, &TMainForm::ActionExitExecute);
-  connect(ActionGotoMsg, &QAction::triggered, this, &TMainForm::ActionGotoMsgExecute);
-  connect(ActionPrev, &QAction::triggered, this, &TMainForm::ActionPrevExecute);
-  connect(ActionCopyCurrentMsg, &QAction::triggered, this, &TMainForm::ActionCopyCurrentMsgExecute);
-  connect(ActionSearch, &QAction::triggered, this, &TMainForm::ActionSearchExecute);
-  connect(ActionSearchStayOnTop, &QAction::triggered, this,
-          &TMainForm::ActionSearchStayOnTopExecute);
-  connect(TreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this](const QModelIndex& current) { TreeView1Change(current); });
-  TreeView1->viewport()->installEventFilter(this);
-  connect(TreeView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
-    PopupMenuTreeView->popup(TreeView1->viewport()->mapToGlobal(p));
-  });
-  connect(File_Tool_Menu, &QAction::toggled, ToolBar1, &QWidget::setVisible);
-  connect(View_Help_Menu, &QAction::toggled, ToolBar2, &QWidget::setVisible);
-  connect(ActionLogData, &QAction::triggered, this, &TMainForm::ActionLogDataExecute);
-  connect(ActionFontSelect, &QAction::triggered, this, &TMainForm::ActionFontSelectExecute);
-  connect(ActionKeyFontSelect, &QAction::triggered, this, &TMainForm::ActionKeyFontSelectExecute);
-  connect(BkColor, &QAction::triggered, this, &TMainForm::BkColorClick);
-  connect(ActionWordWrap, &QAction::triggered, this, &TMainForm::ActionWordWrapExecute);
-  connect(MenuSplit, &QAction::triggered, this, &TMainForm::ToolBtnSplitClick);
-  connect(ToolBtnSplit, &QToolButton::clicked, this, &TMainForm::ToolBtnSplitClick);
-  connect(ActionAbout, &QAction::triggered, this, &TMainForm::ActionAboutExecute);
-  connect(PopupMenuLogSet, &QMenu::aboutToShow, this, &TMainForm::PopupMenuLogSetPopup);
-  connect(AddLogSetMenu, &QAction::triggered, this, &TMainForm::AddLogSetMenuClick);
-  connect(RemoveLogSetMenu, &QAction::triggered, this, &TMainForm::RemoveLogSetMenuClick);
+  Connect();
   setAcceptDrops(true);
 }
 
+// The wiring: commands to their handlers, the tree's events, the tool-bar items.
+void TMainForm::Connect() {
+  const MainCommands& c = commands;
+  connect(renderTimer, &QTimer::timeout, this, &TMainForm::RenderTimerFired);
+  connect(c.open, &QAction::triggered, this, &TMainForm::ActionOpenArchiveExecute);
+  connect(c.add, &QAction::triggered, this, &TMainForm::ActionAddArchiveExecute);
+  connect(c.exit, &QAction::triggered, this, &TMainForm::ActionExitExecute);
+  connect(c.gotoMessage, &QAction::triggered, this, &TMainForm::ActionGotoMsgExecute);
+  connect(c.back, &QAction::triggered, this, &TMainForm::ActionPrevExecute);
+  connect(c.copyMessage, &QAction::triggered, this, &TMainForm::ActionCopyCurrentMsgExecute);
+  connect(c.search, &QAction::triggered, this, &TMainForm::ActionSearchExecute);
+  connect(c.searchStayOnTop, &QAction::triggered, this, &TMainForm::ActionSearchStayOnTopExecute);
+  connect(treeView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) { TreeViewChange(current); });
+  treeView->viewport()->installEventFilter(this);
+  connect(treeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
+    commands.treeMenu->popup(treeView->viewport()->mapToGlobal(p));
+  });
+  connect(c.fileToolBarShown, &QAction::toggled, c.fileToolBar, &QWidget::setVisible);
+  connect(c.viewToolBarShown, &QAction::toggled, c.viewToolBar, &QWidget::setVisible);
+  connect(c.logData, &QAction::triggered, this, &TMainForm::ActionLogDataExecute);
+  connect(c.font, &QAction::triggered, this, &TMainForm::ActionFontSelectExecute);
+  connect(c.keyFont, &QAction::triggered, this, &TMainForm::ActionKeyFontSelectExecute);
+  connect(c.background, &QAction::triggered, this, &TMainForm::BkColorClick);
+  connect(c.wordWrap, &QAction::triggered, this, &TMainForm::ActionWordWrapExecute);
+  const auto toggleSplit = [this] { SetSplitVertical(!FWorkspace.Settings().SplitVert); };
+  connect(c.split, &QAction::triggered, this, toggleSplit);
+  connect(c.splitButton, &QToolButton::clicked, this, toggleSplit);
+  connect(c.about, &QAction::triggered, this, &TMainForm::ActionAboutExecute);
+  connect(c.logSetMenu, &QMenu::aboutToShow, this, &TMainForm::PopupMenuLogSetPopup);
+  connect(c.addLogSet, &QAction::triggered, this, &TMainForm::AddLogSetMenuClick);
+  connect(c.removeLogSet, &QAction::triggered, this, &TMainForm::RemoveLogSetMenuClick);
+}
+
 void TMainForm::CreateTree() {
-  TreeView1 = new QTreeView(this);
-  TreeView1->setObjectName(QStringLiteral("TreeView1"));
-  TreeView1->setHeaderHidden(true);
-  TreeView1->setUniformRowHeights(true);
-  TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  TreeView1->setIndentation(19);
+  treeView = new QTreeView(this);
+  treeView->setObjectName(QStringLiteral("TreeView1"));
+  treeView->setHeaderHidden(true);
+  treeView->setUniformRowHeights(true);
+  treeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  treeView->setSelectionMode(QAbstractItemView::SingleSelection);
+  treeView->setIndentation(19);
   // A font of its own, so the window's font (the message font) reaches the tree only where the
   // settings say so.
-  TreeView1->setFont(ToQFont(FBaseFont));
-  TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
-  KeepSelectionVisible(*TreeView1);
-  FTreeModel = new MessageTreeModel(FTree, this);
-  TreeView1->setModel(FTreeModel);
+  treeView->setFont(ToQFont(FWorkspace.Settings().BaseFont));
+  treeView->setContextMenuPolicy(Qt::CustomContextMenu);
+  KeepSelectionVisible(*treeView);
+  treeModel = new MessageTreeModel(FWorkspace.Tree(), this);
+  treeView->setModel(treeModel);
   // Long labels scroll sideways instead of being cut off; only rows on screen are measured.
-  TreeView1->header()->setStretchLastSection(false);
-  TreeView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  treeView->header()->setStretchLastSection(false);
+  treeView->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 }
 
 void TMainForm::SetSplitVertical(bool vertical) {
-  const bool isVertical = Splitter1->orientation() == Qt::Horizontal;
+  const bool isVertical = splitter->orientation() == Qt::Horizontal;
   if (vertical != isVertical) {
     // Before the window is first shown its parts have no sizes yet; lay them out now.
     layout()->activate();
-    const int w = Splitter1->width();
-    const int h = Splitter1->height();
-    const int handle = Splitter1->handleWidth();
+    const int w = splitter->width();
+    const int h = splitter->height();
+    const int handle = splitter->handleWidth();
     if (vertical) {
       // The tree takes a third of the client width.
-      Splitter1->setOrientation(Qt::Horizontal);
-      Splitter1->setSizes({w / 3, std::max(0, w - w / 3 - handle)});
+      splitter->setOrientation(Qt::Horizontal);
+      splitter->setSizes({w / 3, std::max(0, w - w / 3 - handle)});
     } else {
       // The tree, as high as the splitter while at the left, keeps a third of that height.
       const int treeHeight = h / 3;
-      Splitter1->setOrientation(Qt::Vertical);
-      Splitter1->setSizes({treeHeight, std::max(0, h - treeHeight - handle)});
+      splitter->setOrientation(Qt::Vertical);
+      splitter->setSizes({treeHeight, std::max(0, h - treeHeight - handle)});
     }
   }
-  FSplitVertical = vertical;
+  MainSettings s = FWorkspace.Settings();
+  s.SplitVert = vertical;
+  FWorkspace.SetSettings(s);
   // The split command names the layout it switches to.
   const QString caption =
       vertical ? QStringLiteral("横に分割する(&H)") : QStringLiteral("縦に分割する(&V)");
   const QString hint = caption.left(6);
   const int glyph = vertical ? kGlyphSplitHorizontal : kGlyphSplitVertical;
-  MenuSplit->setText(caption);
-  MenuSplit->setToolTip(hint);
-  MenuSplit->setIcon(GlyphIcon(glyph));
-  ToolBtnSplit->setIcon(GlyphIcon(glyph));
-  ToolBtnSplit->setToolTip(hint);
+  commands.split->setText(caption);
+  commands.split->setToolTip(hint);
+  commands.split->setIcon(GlyphIcon(glyph));
+  commands.splitButton->setIcon(GlyphIcon(glyph));
+  commands.splitButton->setToolTip(hint);
 }
 
 void TMainForm::LoadSettings(const std::string& dir) {
-  MainSettings defaults;
+  MainSettings defaults = FWorkspace.Settings();
   const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
   const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
   defaults.Rect = CenteredRect(avail.width(), avail.height(), width(), height());
@@ -209,14 +221,10 @@ void TMainForm::LoadSettings(const std::string& dir) {
   defaults.Rect.Right += avail.left();
   defaults.Rect.Top += avail.top();
   defaults.Rect.Bottom += avail.top();
-  defaults.SplitVert = FSplitVertical;
-  defaults.WordWrap = ActionWordWrap->isChecked();
   defaults.Color = kClWindow;
-  defaults.BaseFont = FBaseFont;
-  defaults.KeyFont = FKeyFont;
   FSettingsReport = {};
-  MainSettings s = ReadMainSettings(dir, defaults, &FSettingsReport);
-  FInterwayPrefix = s.InterwayPrefix;
+  FWorkspace.ReadSettings(dir, defaults, FSettingsReport);
+  MainSettings s = FWorkspace.Settings();
 
   // Fitted to the desktop before anything is applied; a rectangle that cannot be used leaves the
   // window where the system put it.
@@ -225,52 +233,41 @@ void TMainForm::LoadSettings(const std::string& dir) {
           s, {desk.left(), desk.top(), desk.left() + desk.width(), desk.top() + desk.height()}))
     setGeometry(s.Rect.Left, s.Rect.Top, static_cast<int>(s.Rect.Width()),
                 static_cast<int>(s.Rect.Height()));
+  FWorkspace.SetSettings(s);
   if (s.WindowState == kWsMaximized)
     setWindowState(Qt::WindowMaximized);
   else if (s.WindowState == kWsMinimized)
     setWindowState(Qt::WindowMinimized);
   SetSplitVertical(s.SplitVert);
   if (s.SplitWidth > 0) {
-    const int total = FSplitVertical ? centralWidget()->width() : centralWidget()->height();
-    Splitter1->setSizes({s.SplitWidth, std::max(0, total - s.SplitWidth - 3)});
+    const int total = s.SplitVert ? centralWidget()->width() : centralWidget()->height();
+    splitter->setSizes({s.SplitWidth, std::max(0, total - s.SplitWidth - 3)});
   }
-  ActionWordWrap->setChecked(s.WordWrap);
-  FColor = s.Color;
+  commands.wordWrap->setChecked(s.WordWrap);
   ApplyColor();
-  ClearView();
-  FBaseFont = s.BaseFont;
-  if (!FOldSystem) TreeView1->setFont(ToQFont(FBaseFont));
+  view->Clear(CurrentPageStyle());
+  if (!FOldSystem) treeView->setFont(ToQFont(s.BaseFont));
   ApplyFontToResultList();
-  FKeyFont = s.KeyFont;
-  FRecentFolders = ReadListFile(dir + kRecentFile, &FSettingsReport);
-  UpdateRecentMenu();
-  FLogSets = ReadListFile(dir + kLogSetFile, &FSettingsReport);
-  DropLinesWithoutFields(FLogSets);
-  UpdateLogSetMenu();
-  setFont(ToQFont(FBaseFont));
+  setFont(ToQFont(s.BaseFont));
   if (!FSettingsReport.Problems.empty())
-    Dialogs().MessageBox(this, QString::fromStdString(SettingsReadProblemsText(FSettingsReport)),
-                         ApplicationTitle(), MsgButtons::Ok, MsgIcon::Warning, ModalResult::Ok);
+    Dialogs().MessageBox(this, U(SettingsReadProblemsText(FSettingsReport)), ApplicationTitle(),
+                         MsgButtons::Ok, MsgIcon::Warning, ModalResult::Ok);
 }
 
 bool TMainForm::SaveSettings(const std::string& dir) {
-  MainSettings s;
+  // What only the window knows goes back into the settings: its place and the tree's size.
+  MainSettings s = FWorkspace.Settings();
   s.WindowState = isMaximized() ? kWsMaximized : isMinimized() ? kWsMinimized : kWsNormal;
   const QRect r = (isMaximized() || isMinimized()) && normalGeometry().isValid() ? normalGeometry()
                                                                                  : geometry();
   s.Rect = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-  s.SplitVert = FSplitVertical;
-  s.SplitWidth = Splitter1->sizes().value(0);
-  s.WordWrap = ActionWordWrap->isChecked();
-  s.Color = FColor;
-  s.BaseFont = FBaseFont;
-  s.KeyFont = FKeyFont;
+  s.RectKnown = true;
+  s.SplitWidth = splitter->sizes().value(0);
+  FWorkspace.SetSettings(s);
   FSettingsReport.Problems.clear();
-  bool ok = WriteMainSettings(dir, s, &FSettingsReport);
-  ok = WriteListFile(dir + kRecentFile, FRecentFolders, &FSettingsReport) && ok;
-  ok = WriteListFile(dir + kLogSetFile, FLogSets, &FSettingsReport) && ok;
+  const bool ok = FWorkspace.WriteSettings(dir, FSettingsReport);
   if (!ok)
-    Dialogs().MessageBox(this, QString::fromStdString(SettingsWriteProblemsText(FSettingsReport)),
+    Dialogs().MessageBox(this, U(SettingsWriteProblemsText(FSettingsReport)),
                          QStringLiteral("エラー"), MsgButtons::Ok, MsgIcon::Error, ModalResult::Ok);
   return ok;
 }
@@ -288,7 +285,7 @@ void TMainForm::FormShow() {
   // The set named by "LogSet:" and the files given on the command line load together, the files
   // under the names the Open command gives, so that opening one of them again asks the reload
   // question instead of loading it twice.
-  std::vector<std::string> files = LogSetOfCommandLine();
+  std::vector<std::string> files = FWorkspace.LogSetOfKey(GetParamValue(kLogSetKey));
   for (const std::string& f : FFileArgs)
     files.push_back(FullPath(f));
   if (!files.empty()) LoadFileList(files, false);
@@ -343,15 +340,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     return;
   }
   // Tearing down the tree must not ask for anything to be shown.
-  DetachTreeChange();
+  disconnect(treeView->selectionModel(), nullptr, this, nullptr);
   event->accept();
   // The program's run ends with this window, as the exit command ends it: the other windows stay
   // as they are, so the settings keep whether the search window was shown.
   if (OnExit) OnExit();
-}
-
-void TMainForm::DetachTreeChange() {
-  disconnect(TreeView1->selectionModel(), nullptr, this, nullptr);
 }
 
 void TMainForm::ActionExitExecute() {
@@ -362,7 +355,7 @@ void TMainForm::ActionExitExecute() {
 }
 
 void TMainForm::SetStatus(const QString& text) {
-  StatusBar1->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+  statusLabel->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
 }
 
 }  // namespace yuzulog

@@ -10,9 +10,6 @@
 #include "dialogs/inputdialog.h"
 #include "dialogs/noticeboxes.h"
 #include "dialogs/waitcursor.h"
-#include "mainwindow/cmdline.h"
-#include "mainwindow/logsets.h"
-#include "mainwindow/recentfolders.h"
 #include "mainwindow/ui/mainform.h"
 
 namespace yuzulog {
@@ -27,10 +24,10 @@ QString NumberedCaption(int number, const std::string& text) {
 }
 
 // The sets' names, offered by the input dialog.
-QStringList LogSetNames(const std::vector<std::string>& sets) {
+QStringList LogSetNames(const std::vector<LogSet>& sets) {
   QStringList names;
-  for (const std::string& name : GetLogSetNames(sets))
-    names << QString::fromStdString(name);
+  for (const LogSet& set : sets)
+    names << QString::fromStdString(set.Name);
   return names;
 }
 
@@ -38,40 +35,38 @@ QStringList LogSetNames(const std::vector<std::string>& sets) {
 
 // ---- recent folders -----------------------------------------------------------------------
 
-void TMainForm::AddRecentFolder(const std::string& path) {
-  yuzulog::AddRecentFolder(FRecentFolders, path,
-                           QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+void TMainForm::ListsChanged() {
   UpdateRecentMenu();
+  UpdateLogSetMenu();
 }
 
 void TMainForm::UpdateRecentMenu() {
-  TrimRecentFolders(FRecentFolders);
-  MenuReopen->clear();
-  for (std::size_t i = 0; i < FRecentFolders.size(); ++i) {
+  const std::vector<std::string>& folders = FWorkspace.RecentFolders();
+  commands.recentMenu->clear();
+  for (std::size_t i = 0; i < folders.size(); ++i) {
     const int index = static_cast<int>(i);
-    QAction* item = MenuReopen->addAction(NumberedCaption(index + 1, FRecentFolders[i]));
+    QAction* item = commands.recentMenu->addAction(NumberedCaption(index + 1, folders[i]));
     item->setData(index);
     connect(item, &QAction::triggered, this, [this, index] { RecentFolderClick(index); });
   }
-  MenuReopen->setEnabled(!FRecentFolders.empty());
+  commands.recentMenu->setEnabled(!folders.empty());
 }
 
 void TMainForm::RecentFolderClick(int index) {
   QString folder;
-  if (index >= 0 && index < static_cast<int>(FRecentFolders.size())) {
-    folder = QString::fromStdString(FRecentFolders[static_cast<std::size_t>(index)]);
+  if (index >= 0 && index < static_cast<int>(FWorkspace.RecentFolders().size())) {
+    folder = QString::fromStdString(FWorkspace.RecentFolders()[static_cast<std::size_t>(index)]);
     if (!QFileInfo(folder).isDir()) {
       // A folder that is gone leaves the list; the dialog still opens.
       Dialogs().MessageBox(
           this, folder + QStringLiteral("\r\n指定されたフォルダが見つかりませんでした"),
           QStringLiteral("エラー"), MsgButtons::Ok, MsgIcon::Error, ModalResult::Ok);
-      FRecentFolders.erase(FRecentFolders.begin() + index);
-      UpdateRecentMenu();
+      FWorkspace.RemoveRecentFolder(index);
     }
   }
   const std::vector<std::string> paths = ChooseLogFiles(folder);
   if (paths.empty()) return;
-  AddRecentFolder(paths.front());
+  FWorkspace.AddRecentFolder(paths.front());
   WaitCursor wait;
   LoadFileList(paths, false);
 }
@@ -79,56 +74,33 @@ void TMainForm::RecentFolderClick(int index) {
 // ---- log sets ------------------------------------------------------------------------------
 
 void TMainForm::UpdateLogSetMenu() {
-  for (QAction* item : FLogSetItems) {
-    PopupMenuLogSet->removeAction(item);
+  for (QAction* item : logSetItems) {
+    commands.logSetMenu->removeAction(item);
     // The clicked item may be among them: it goes once its click has been handled.
     item->deleteLater();
   }
-  FLogSetItems.clear();
-  for (std::size_t i = 0; i < FLogSets.size(); ++i) {
+  logSetItems.clear();
+  const std::vector<LogSet>& sets = FWorkspace.LogSets();
+  for (std::size_t i = 0; i < sets.size(); ++i) {
     const int index = static_cast<int>(i);
-    auto* item = new QAction(NumberedCaption(index, LogSetName(FLogSets[i])), PopupMenuLogSet);
+    auto* item = new QAction(NumberedCaption(index, sets[i].Name), commands.logSetMenu);
     item->setData(index);
     connect(item, &QAction::triggered, this, [this, index] { LogSetClick(index); });
-    PopupMenuLogSet->insertAction(LogSetSeparator, item);
-    FLogSetItems.push_back(item);
+    commands.logSetMenu->insertAction(commands.logSetSeparator, item);
+    logSetItems.push_back(item);
   }
 }
 
 void TMainForm::PopupMenuLogSetPopup() {
-  AddLogSetMenu->setEnabled(!FLogFiles.Empty());
-  RemoveLogSetMenu->setEnabled(!FLogSets.empty());
+  commands.addLogSet->setEnabled(!FWorkspace.Files().Empty());
+  commands.removeLogSet->setEnabled(!FWorkspace.LogSets().empty());
 }
 
 void TMainForm::AddLogSetMenuClick() {
   const QString name = ShowInputDialog(QStringLiteral("ログセット"), QStringLiteral("登録"), {},
-                                       false, LogSetNames(FLogSets));
+                                       false, LogSetNames(FWorkspace.LogSets()));
   if (name.isEmpty()) return;
-  RegisterLogSet(name.toStdString());
-  UpdateLogSetMenu();
-}
-
-void TMainForm::RemoveLogSetMenuClick() {
-  const QString name = ShowInputDialog(QStringLiteral("ログセット"), QStringLiteral("削除"), {},
-                                       true, LogSetNames(FLogSets));
-  if (name.isEmpty()) return;
-  const int index = IndexOfLogSet(FLogSets, name.toStdString());
-  if (index < 0) {
-    Dialogs().MessageBox(this, QString::fromUtf8(kLogSetNotFound), ApplicationTitle(),
-                         MsgButtons::Ok, MsgIcon::None, ModalResult::Ok);
-    return;
-  }
-  // No question: the name was chosen from the list.
-  FLogSets.erase(FLogSets.begin() + index);
-  UpdateLogSetMenu();
-}
-
-void TMainForm::RegisterLogSet(const std::string& name) {
-  if (FLogFiles.Empty()) return;
-  std::vector<std::string> files;
-  for (const auto& file : FLogFiles)
-    files.push_back(file->FileName);
-  yuzulog::RegisterLogSet(FLogSets, name, files, [this] {
+  FWorkspace.RegisterLogSet(name.toStdString(), [this] {
     return Dialogs().MessageBox(
                this, QStringLiteral("同じ名前が既に登録されています。\r\n上書きしますか？"),
                QStringLiteral("ログセットの登録"), MsgButtons::OkCancel, MsgIcon::Warning,
@@ -136,26 +108,25 @@ void TMainForm::RegisterLogSet(const std::string& name) {
   });
 }
 
+void TMainForm::RemoveLogSetMenuClick() {
+  const QString name = ShowInputDialog(QStringLiteral("ログセット"), QStringLiteral("削除"), {},
+                                       true, LogSetNames(FWorkspace.LogSets()));
+  // No question: the name was chosen from the list.
+  if (!name.isEmpty() && !FWorkspace.RemoveLogSet(name.toStdString()))
+    Dialogs().MessageBox(this, QString::fromUtf8(kLogSetNotFound), ApplicationTitle(),
+                         MsgButtons::Ok, MsgIcon::None, ModalResult::Ok);
+}
+
 void TMainForm::LogSetClick(int index) {
   WaitCursor wait;
-  if (index < 0 || index >= static_cast<int>(FLogSets.size())) {
+  const std::optional<std::vector<std::string>> files = FWorkspace.UseLogSet(index);
+  if (!files) {
     Dialogs().MessageBox(this, QString::fromUtf8(kLogSetNotFound), ApplicationTitle(),
                          MsgButtons::Ok, MsgIcon::None, ModalResult::Ok);
     return;
   }
-  if (index > 0) {
-    MoveLogSetToFront(FLogSets, index);
-    UpdateLogSetMenu();
-  }
-  LoadAskingForAddMode(LogSetFiles(FLogSets.front()),
-                       QStringLiteral("ログセットを追加モードで開きますか？"),
+  LoadAskingForAddMode(*files, QStringLiteral("ログセットを追加モードで開きますか？"),
                        QStringLiteral("ログセットを開く"));
-}
-
-std::vector<std::string> TMainForm::LogSetOfCommandLine() const {
-  const int index = FindLogSetForKey(FLogSets, GetParamValue(kLogSetKey));
-  if (index < 0) return {};
-  return LogSetFiles(FLogSets[static_cast<std::size_t>(index)]);
 }
 
 }  // namespace yuzulog

@@ -14,24 +14,16 @@
 #include <utility>
 
 #include "dialogs/dialogseam.h"
+#include "dialogs/loglistform.h"
 #include "dialogs/noticeboxes.h"
 #include "dialogs/progressdlg.h"
+#include "dialogs/qthelpers.h"
 #include "dialogs/waitcursor.h"
 #include "mainwindow/ui/mainform.h"
 #include "mainwindow/ui/messagetreemodel.h"
-#include "mainwindow/ui/searchwindow.h"
 
 namespace yuzulog {
 namespace {
-
-QString U(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
-// Paths keep the file system's bytes; the interface shows them decoded.
-std::string PathBytes(const QString& path) {
-  return QFile::encodeName(path).toStdString();
-}
 
 // The reload question's answers are the four-answer box's buttons; Cancel is the box closed.
 constexpr std::pair<ReloadAnswer, ModalResult> kReloadButtons[] = {
@@ -55,12 +47,10 @@ QWidget* BoxParent(QWidget* fallback) {
   return modal ? modal : fallback;
 }
 
-}  // namespace
-
-// The load loop's questions and notices, answered with the window's boxes.
-class TMainForm::LoadCallbacksImpl final : public LoadCallbacks {
+// The load loop's questions, answered with the window's boxes.
+class BoxLoadQuestions final : public LoadCallbacks {
  public:
-  explicit LoadCallbacksImpl(TMainForm& form) : FForm(form) {}
+  explicit BoxLoadQuestions(QWidget& window) : FWindow(window) {}
 
   ReloadAnswer AskReload(const std::string& caption, const std::string& message,
                          ReloadAnswer defaultAnswer) override {
@@ -74,25 +64,20 @@ class TMainForm::LoadCallbacksImpl final : public LoadCallbacks {
     return ReloadAnswer::Cancel;
   }
   bool AskStopAfterFailure(const std::string& path, const LoadResult&) override {
-    return Dialogs().MessageBox(BoxParent(&FForm), U(LoadFailedQuestionText(path)),
+    return Dialogs().MessageBox(BoxParent(&FWindow), U(LoadFailedQuestionText(path)),
                                 QStringLiteral("エラー"), MsgButtons::YesNo, MsgIcon::Error,
                                 ModalResult::Yes) == ModalResult::Yes;
   }
   void NoticeCancelled(const std::string& message) override {
-    Dialogs().MessageBox(BoxParent(&FForm), U(message), ApplicationTitle(), MsgButtons::Ok,
+    Dialogs().MessageBox(BoxParent(&FWindow), U(message), ApplicationTitle(), MsgButtons::Ok,
                          MsgIcon::None, ModalResult::Ok);
-  }
-  void ClearViews() override { FForm.ClearViews(); }
-  OpStatus RebuildTree(LogFiles& files, Progress& progress) override {
-    FForm.ClearViews();
-    const OpStatus status = BuildMessageTree(files, FForm.FTree, progress);
-    FForm.TreeBuilt();
-    return status;
   }
 
  private:
-  TMainForm& FForm;
+  QWidget& FWindow;
 };
+
+}  // namespace
 
 std::vector<std::string> TMainForm::ChooseLogFiles(const QString& folder) {
   std::vector<std::string> paths;
@@ -105,14 +90,14 @@ void TMainForm::ActionOpenArchiveExecute() {
   const std::vector<std::string> paths = ChooseLogFiles();
   if (paths.empty()) return;
   WaitCursor wait;
-  AddRecentFolder(paths.front());
+  FWorkspace.AddRecentFolder(paths.front());
   LoadAskingForAddMode(paths, QStringLiteral("ログファイルを追加モードで開きますか？"),
                        QStringLiteral("ログファイルを開く"));
 }
 
 void TMainForm::LoadAskingForAddMode(const std::vector<std::string>& paths, const QString& question,
                                      const QString& caption) {
-  if (FLogFiles.Empty() || !ShiftHeld || !ShiftHeld()) {
+  if (FWorkspace.Files().Empty() || !ShiftHeld || !ShiftHeld()) {
     LoadFileList(paths, false);
     return;
   }
@@ -128,7 +113,7 @@ void TMainForm::ActionAddArchiveExecute() {
   const std::vector<std::string> paths = ChooseLogFiles();
   if (paths.empty()) return;
   WaitCursor wait;
-  AddRecentFolder(paths.front());
+  FWorkspace.AddRecentFolder(paths.front());
   LoadFileList(paths, true);
 }
 
@@ -146,7 +131,7 @@ void TMainForm::dropEvent(QDropEvent* event) {
       this,
       [this, paths, add] {
         WaitCursor wait;
-        AddRecentFolder(paths.front());
+        FWorkspace.AddRecentFolder(paths.front());
         LoadFileList(paths, add);
       },
       Qt::QueuedConnection);
@@ -154,29 +139,26 @@ void TMainForm::dropEvent(QDropEvent* event) {
 
 void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
   WaitCursor wait;
-  TProgressDlg dlg(this);
-  dlg.SetOptions(pdoLabel | pdoProgressBar);
-  dlg.SetCaption(add ? "ログファイルの追加" : "ログファイルの読み込み");
-  dlg.OnText = [this](const std::string& text) { SetStatus(U(text)); };
   bool showLogList = false;
-  dlg.Execute([this, add, &paths, &showLogList](TProgressDlg& d) {
-    LoadCallbacksImpl callbacks(*this);
-    d.SetOptions(d.Options() | pdoCancelBtn);
-    if (add)
-      ExecuteAdd(FLogFiles, paths, d, callbacks);
-    else
-      ExecuteOpen(FLogFiles, paths, d, callbacks);
-    d.SetOptions(d.Options() & ~pdoCancelBtn);
-    showLogList = ShowLoadReport();
-  });
+  BoxLoadQuestions questions(*this);
+  // Loading runs with a cancel button; the report after it without one.
+  RunWithProgress(this, ProgressOptions::Bar, add ? "ログファイルの追加" : "ログファイルの読み込み",
+                  [&](TProgressDlg& d) {
+                    d.OnText = [this](const std::string& text) { SetStatus(U(text)); };
+                    d.ShowCancelButton(true);
+                    // A cancel keeps what was loaded (the loop has said so) and is reported
+                    // like any load.
+                    FWorkspace.Load(paths, add, d, questions);
+                    d.ShowCancelButton(false);
+                    showLogList = ShowLoadReport();
+                  });
   ExpandIfSingleRoom();
-  if (FSearchWindow) FSearchWindow->UpdateSearchEnabled();
   // After the progress window has closed: removing files from the list runs one of its own.
   if (showLogList) ActionLogDataExecute();
 }
 
 bool TMainForm::ShowLoadReport() {
-  const LoadReport report = BuildLoadReport(FLogFiles);
+  const LoadReport report = BuildLoadReport(FWorkspace.Files());
   SetStatus(U(report.StatusText));
   if (report.OverlapLines.empty()) {
     Dialogs().ShowTimedNotice(U(report.StatusText), 1000);
@@ -188,50 +170,26 @@ bool TMainForm::ShowLoadReport() {
 }
 
 void TMainForm::ExpandIfSingleRoom() {
-  if (FLogFiles.SingleRoom() && FTreeModel->rowCount() > 0)
-    TreeView1->expand(FTreeModel->index(0, 0));
-}
-
-void TMainForm::ClearViews() {
-  if (FSearchWindow) FSearchWindow->ClearResults();
-  ForgetMessages();
-  ClearView();
-}
-
-void TMainForm::ForgetMessages() {
-  FHistory.ClearHistory();
-  FCurrentMessage = nullptr;
-  // Whatever the emptied tree does with its current node asks for nothing to be shown: the files
-  // behind it may be about to go.
-  const QSignalBlocker detached(TreeView1->selectionModel());
-  FTreeModel->BeginTreeChange();
-  FTree.Clear();
-  FTreeModel->EndTreeChange();
-}
-
-void TMainForm::TreeBuilt() {
-  FTreeModel->BeginTreeChange();
-  FTreeModel->EndTreeChange();
-  TreeView1->selectionModel()->clear();
-  if (FTree.FirstNode() != MessageTree::kNone)
-    TreeView1->setCurrentIndex(FTreeModel->IndexOfNode(FTree.FirstNode()));
-  // The arrow keys move through the messages at once. The progress window is still up: the tree
-  // becomes the window's focus widget and takes the focus when the window is active again.
-  TreeView1->setFocus(Qt::OtherFocusReason);
+  if (FWorkspace.Files().SingleRoom() && treeModel->rowCount() > 0)
+    treeView->expand(treeModel->index(0, 0));
 }
 
 void TMainForm::RemoveLogFiles(const std::vector<const TLogData*>& files) {
   WaitCursor wait;
-  TProgressDlg dlg(this);
-  dlg.SetOptions(pdoLabel | pdoProgressBar);
-  dlg.OnText = [this](const std::string& text) { SetStatus(U(text)); };
-  dlg.Execute([this, &files](TProgressDlg& d) {
-    LoadCallbacksImpl callbacks(*this);
-    yuzulog::RemoveLogFiles(FLogFiles, files, d, callbacks);
+  RunWithProgress(this, ProgressOptions::Bar, {}, [&](TProgressDlg& d) {
+    d.OnText = [this](const std::string& text) { SetStatus(U(text)); };
+    FWorkspace.RemoveFiles(files, d);
   });
   ExpandIfSingleRoom();
-  SetStatus(U(MessageTotalText(FLogFiles.TotalMessages())));
-  if (FSearchWindow) FSearchWindow->UpdateSearchEnabled();
+  SetStatus(U(MessageTotalText(FWorkspace.Files().TotalMessages())));
+}
+
+void TMainForm::ActionLogDataExecute() {
+  TLogListForm form(
+      FWorkspace.Files(),
+      [this](const std::vector<const TLogData*>& files) { RemoveLogFiles(files); }, this);
+  form.FillLogList();
+  Dialogs().Execute(form);
 }
 
 }  // namespace yuzulog

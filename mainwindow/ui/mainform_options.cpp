@@ -1,55 +1,59 @@
-// The view options (message and key fonts, background colour, word wrap, the split) and the
-// commands that open the log list and the About box. The search window's commands are its own.
+// The view options (message and key fonts, background colour, word wrap) and the About box.
+// Each option goes into the workspace's settings, which the drawing reads.
 #include <QAction>
 #include <QColorDialog>
 #include <QFontDialog>
-#include <QSplitter>
-#include <QTextEdit>
 #include <QTreeView>
 
 #include "dialogs/aboutbox.h"
 #include "dialogs/dialogseam.h"
-#include "dialogs/loglistform.h"
 #include "dialogs/noticeboxes.h"
+#include "dialogs/qtfont.h"
+#include "dialogs/qthelpers.h"
+#include "dialogs/searchwindow.h"
 #include "dialogs/waitcursor.h"
 #include "mainwindow/ui/mainform.h"
-#include "mainwindow/ui/qtfont.h"
-#include "mainwindow/ui/searchwindow.h"
+#include "mainwindow/ui/messageview.h"
 
 namespace yuzulog {
 
 void TMainForm::ActionFontSelectExecute() {
-  QFontDialog dialog(ToQFont(FBaseFont), this);
+  MainSettings s = FWorkspace.Settings();
+  QFontDialog dialog(ToQFont(s.BaseFont), this);
   if (Dialogs().Execute(dialog) != ModalResult::Ok) return;
   WaitCursor wait;
-  FBaseFont = FromQFont(dialog.currentFont(), FBaseFont);
+  s.BaseFont = FromQFont(dialog.currentFont(), s.BaseFont);
   // The key font follows the face and size; its colour and style stay.
-  FKeyFont.Name = FBaseFont.Name;
-  FKeyFont.Size = FBaseFont.Size;
-  RequestShow(this, FCurrentMessage);
+  s.KeyFont.Name = s.BaseFont.Name;
+  s.KeyFont.Size = s.BaseFont.Size;
+  FWorkspace.SetSettings(s);
+  FWorkspace.ShowAgain();
   // The tree and the search window's result list take the font also in the old system's colours
   // (their text keeps the system's colour).
-  TreeView1->setFont(ToQFont(FBaseFont));
-  if (FSearchWindow) FSearchWindow->SetResultListFont(ToQFont(FBaseFont));
+  treeView->setFont(ToQFont(s.BaseFont));
+  if (FSearchWindow) FSearchWindow->SetResultListFont(ToQFont(s.BaseFont));
 }
 
 void TMainForm::ActionKeyFontSelectExecute() {
-  QFontDialog dialog(ToQFont(FKeyFont), this);
+  MainSettings s = FWorkspace.Settings();
+  QFontDialog dialog(ToQFont(s.KeyFont), this);
   if (Dialogs().Execute(dialog) != ModalResult::Ok) return;
   // Nothing is drawn again: the next drawing with hits uses it.
-  FKeyFont = FromQFont(dialog.currentFont(), FKeyFont);
+  s.KeyFont = FromQFont(dialog.currentFont(), s.KeyFont);
+  FWorkspace.SetSettings(s);
 }
 
 void TMainForm::BkColorClick() {
-  QColorDialog dialog(ToQColor(FColor), this);
+  MainSettings s = FWorkspace.Settings();
+  QColorDialog dialog(ToQColor(s.Color), this);
   if (Dialogs().Execute(dialog) != ModalResult::Ok) return;
-  FColor = FromQColor(dialog.currentColor());
+  s.Color = FromQColor(dialog.currentColor());
+  FWorkspace.SetSettings(s);
   ApplyColor();
-  // The rich-text view follows its palette; the browser view's page carries the colour, so the
-  // page is made again at once, for the same message and requester.
-  if (qobject_cast<QTextEdit*>(FView)) return;
+  // A view that shows the colour only in a new drawing draws at once, for the same request.
+  if (!view->ApplyColor(s.Color)) return;
   try {
-    RenderPage();
+    Draw(FWorkspace.Shown());
   } catch (const std::exception& e) {
     Dialogs().MessageBox(this, QString::fromUtf8(e.what()), ApplicationTitle(), MsgButtons::Ok,
                          MsgIcon::Error, ModalResult::Ok);
@@ -57,25 +61,32 @@ void TMainForm::BkColorClick() {
 }
 
 void TMainForm::ActionWordWrapExecute() {
-  // The action ticks itself; the drawing reads the tick.
-  RequestShow(this, FCurrentMessage);
+  MainSettings s = FWorkspace.Settings();
+  s.WordWrap = commands.wordWrap->isChecked();
+  FWorkspace.SetSettings(s);
+  FWorkspace.ShowAgain();
 }
 
-void TMainForm::ToolBtnSplitClick() {
-  SetSplitVertical(!FSplitVertical);
+// The background colour reaches the view, and the tree and the result list unless the old
+// system's colours were asked for.
+void TMainForm::ApplyColor() {
+  const TColor color = FWorkspace.Settings().Color;
+  view->ApplyColor(color);
+  if (FOldSystem) return;
+  QPalette p = treeView->palette();
+  p.setColor(QPalette::Base, ToQColor(color));
+  treeView->setPalette(p);
+  if (FSearchWindow) FSearchWindow->SetResultListColor(ToQColor(color));
+}
+
+void TMainForm::ApplyFontToResultList() {
+  if (FSearchWindow && !FOldSystem)
+    FSearchWindow->SetResultListFont(ToQFont(FWorkspace.Settings().BaseFont));
 }
 
 void TMainForm::ActionAboutExecute() {
   TAboutBox box(this);
   Dialogs().Execute(box);
-}
-
-void TMainForm::ActionLogDataExecute() {
-  TLogListForm form(
-      FLogFiles, [this](const std::vector<const TLogData*>& files) { RemoveLogFiles(files); },
-      this);
-  form.FillLogList();
-  Dialogs().Execute(form);
 }
 
 }  // namespace yuzulog

@@ -1,35 +1,31 @@
 // The main window's side of the search window: the commands that show it and keep it in front,
-// the check marks it reports, the colour and font its result list takes, and the "Search:" keys.
+// the check marks that follow it, the colour and font its result list takes, and the "Search:"
+// keys.
 #include <QAction>
 #include <QWidget>
 
+#include "dialogs/qtfont.h"
+#include "dialogs/searchwindow.h"
 #include "mainwindow/cmdline.h"
 #include "mainwindow/ui/mainform.h"
-#include "mainwindow/ui/qtfont.h"
-#include "mainwindow/ui/searchwindow.h"
 
 namespace yuzulog {
 
 void TMainForm::SetSearchWindow(SearchWindow* window) {
+  if (FSearchWindow) FSearchWindow->OnShownChanged = FSearchWindow->OnStayOnTopChanged = nullptr;
   FSearchWindow = window;
-  ActionSearch->setEnabled(window != nullptr);
-  Search1->setEnabled(window != nullptr);
-  ActionSearchStayOnTop->setEnabled(window != nullptr);
+  commands.search->setEnabled(window != nullptr);
+  commands.searchMenuItem->setEnabled(window != nullptr);
+  commands.searchStayOnTop->setEnabled(window != nullptr);
   if (!window) return;
   // Its shortcut works while the search window has the focus too.
-  window->Window().addAction(ActionSearch);
-  ApplyColorToResultList();
+  window->Window().addAction(commands.search);
+  window->OnShownChanged = [this](bool shown) { commands.searchMenuItem->setChecked(shown); };
+  window->OnStayOnTopChanged = [this](bool on) { commands.searchStayOnTop->setChecked(on); };
+  ApplyColor();
   ApplyFontToResultList();
-  MarkSearchShown(window->Window().isVisible());
-  MarkSearchStayOnTop(window->StayOnTop());
-}
-
-void TMainForm::MarkSearchShown(bool shown) {
-  Search1->setChecked(shown);
-}
-
-void TMainForm::MarkSearchStayOnTop(bool on) {
-  ActionSearchStayOnTop->setChecked(on);
+  commands.searchMenuItem->setChecked(window->Window().isVisible());
+  commands.searchStayOnTop->setChecked(window->StayOnTop());
 }
 
 void TMainForm::ActionSearchExecute() {
@@ -44,20 +40,12 @@ void TMainForm::ActionSearchExecute() {
     w.activateWindow();
   }
   // Triggering the menu item flipped its mark; it follows the window alone.
-  MarkSearchShown(w.isVisible());
+  commands.searchMenuItem->setChecked(w.isVisible());
 }
 
 void TMainForm::ActionSearchStayOnTopExecute() {
   // The command's own mark has flipped; the window's form style follows it.
-  if (FSearchWindow) FSearchWindow->SetStayOnTop(ActionSearchStayOnTop->isChecked());
-}
-
-void TMainForm::ApplyColorToResultList() {
-  if (FSearchWindow && !FOldSystem) FSearchWindow->SetResultListColor(ToQColor(FColor));
-}
-
-void TMainForm::ApplyFontToResultList() {
-  if (FSearchWindow && !FOldSystem) FSearchWindow->SetResultListFont(ToQFont(FBaseFont));
+  if (FSearchWindow) FSearchWindow->SetStayOnTop(commands.searchStayOnTop->isChecked());
 }
 
 void TMainForm::SearchAtStart() {

@@ -1,251 +1,101 @@
-// The main window's message view: the control chosen by the "ViewMode:" key, the show requests
-// that every source of navigation makes, their deferred drawing into the browser view (through
-// temporary page files) or the rich-text view, and what the browser view does with links.
+// The main window as the workspace's view: what it does when messages are forgotten, the tree is
+// rebuilt or a message is to be shown, and the deferred drawing of the message view.
 #include <QAction>
-#include <QDesktopServices>
-#include <QFile>
-#include <QMenu>
+#include <QSignalBlocker>
 #include <QSplitter>
-#include <QTextEdit>
 #include <QTimer>
 #include <QTreeView>
-#include <QUrl>
-
-#ifdef YUZULOG_HAVE_WEBENGINE
-#include <QWebEngineSettings>
-#include <QWebEngineView>
-
-#include "mainwindow/ui/viewpage.h"
-#endif
 
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
+#include "dialogs/qtfont.h"
+#include "dialogs/qthelpers.h"
 #include "dialogs/waitcursor.h"
 #include "htmlview/htmlpage.h"
-#include "mainwindow/navigation.h"
-#include "mainwindow/richtext.h"
 #include "mainwindow/ui/mainform.h"
-#include "mainwindow/ui/qtfont.h"
-#include "mainwindow/ui/richtexthits.h"
+#include "mainwindow/ui/messagetreemodel.h"
+#include "mainwindow/ui/messageview.h"
 
 namespace yuzulog {
-namespace {
-
-// The browser view keeps the page being shown and the few before it; older page files go once a
-// page has finished loading.
-constexpr std::size_t kKeptPageFiles = 4;
-
-}  // namespace
 
 // Runs once, at creation: the view kind does not change while the program runs. Mode 0 is the
-// browser view, any other value the rich-text view; the view fills the splitter's second pane,
-// which owns it.
+// browser view (the rich-text view when the program has no browser engine), any other value the
+// rich-text view; the view fills the splitter's second pane, which owns its control.
 void TMainForm::CreateView(int mode) {
-  QWidget* view = nullptr;
-#ifdef YUZULOG_HAVE_WEBENGINE
-  if (mode == 0) {
-    auto* web = new QWebEngineView;
-    auto* page = new TViewPage(web);
-    page->OnBeforeNavigate = [this](const QUrl& url, bool historyStep) {
-      return FViewBeforeNavigate2(url, historyStep);
-    };
-    web->setPage(page);
-    // Pages are the program's own; nothing in a log is ever run.
-    web->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-    web->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-    // The view has no history of its own (the back command walks the program's): its menu only
-    // copies.
-    web->setContextMenuPolicy(Qt::CustomContextMenu);
-    // The browser engine brings no Japanese texts of its own; these are the rich-text view's.
-    web->pageAction(QWebEnginePage::Copy)->setText(QStringLiteral("コピー(&C)"));
-    web->pageAction(QWebEnginePage::SelectAll)->setText(QStringLiteral("すべてを選択"));
-    connect(web, &QWidget::customContextMenuRequested, web, [web](const QPoint& at) {
-      QMenu menu(web);
-      menu.addAction(web->pageAction(QWebEnginePage::Copy));
-      menu.addAction(web->pageAction(QWebEnginePage::SelectAll));
-      menu.exec(web->mapToGlobal(at));
-    });
-    connect(web, &QWebEngineView::loadFinished, this, [this] { FViewDocumentComplete(); });
-    // A file dropped on the view is opened by the window, not shown by the browser.
-    web->setAcceptDrops(false);
-    view = web;
-  }
-#endif
-  if (!view) {
-    // Mode 0 without the browser engine shows the rich-text view as well.
-    auto* text = new QTextEdit;
-    text->setReadOnly(true);
-    text->setAcceptDrops(false);
-    text->setFont(font());
-    text->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    text->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    view = text;
-  }
-  (void)mode;
-  view->setObjectName(QStringLiteral("FView"));
-  Splitter1->addWidget(view);
-  Splitter1->setStretchFactor(1, 1);
-  FView = view;
+  if (mode == 0) view = CreateBrowserView(FWorkspace);
+  if (!view) view = CreateRichTextView();
+  view->OnLoaded = [] {};
+  view->OnGotoMessage = [this](MessageAddress target) { GotoMessage(target); };
+  QWidget* control = view->Widget();
+  control->setObjectName(QStringLiteral("FView"));
+  control->setFont(font());
+  splitter->addWidget(control);
+  splitter->setStretchFactor(1, 1);
   ApplyColor();
 }
 
-// The browser view shows the empty page, so the background colour shows.
-// It runs in the middle of loading, which must not fail because the empty page could not be
-// written: the view then keeps what it showed, and the next drawing reports the error.
-void TMainForm::ClearView() {
-  if (auto* text = qobject_cast<QTextEdit*>(FView)) {
-    text->clear();
-    return;
-  }
-  PageStream page;
-  WriteEmptyPage(page, CurrentPageStyle(), PaletteColorResolver());
-  try {
-    ShowPageFile(page);
-  } catch (const TempPageError& e) {
-    qWarning("yuzulog: %s", e.what());
-  }
+// Whatever the emptied tree does with its current node asks for nothing to be shown: the files
+// behind it may be about to go.
+void TMainForm::MessagesAboutToBeForgotten() {
+  treeView->selectionModel()->blockSignals(true);
+  treeModel->BeginTreeChange();
 }
 
-// The background colour reaches the rich-text view, and the tree unless the old system's colours
-// were asked for. The browser view takes it from the page.
-void TMainForm::ApplyColor() {
-  const QColor c = ToQColor(FColor);
-  if (auto* text = qobject_cast<QTextEdit*>(FView)) {
-    QPalette p = text->palette();
-    p.setColor(QPalette::Base, c);
-    text->setPalette(p);
-  }
-  if (!FOldSystem && TreeView1) {
-    QPalette p = TreeView1->palette();
-    p.setColor(QPalette::Base, c);
-    TreeView1->setPalette(p);
-  }
-  ApplyColorToResultList();
+void TMainForm::MessagesForgotten() {
+  treeModel->EndTreeChange();
+  treeView->selectionModel()->blockSignals(false);
+  FScheduler->Forget();
+  view->Clear(CurrentPageStyle());
 }
 
-void TMainForm::RequestShow(QObject* requester, const TLogMessage* message) {
-#ifdef YUZULOG_HAVE_WEBENGINE
-  if (auto* web = qobject_cast<QWebEngineView*>(FView)) web->stop();
-#endif
-  FRequester = requester;
-  if (message != FCurrentMessage) FHistory.PushHistory(message, FCurrentMessage);
-  FCurrentMessage = message;
-  FUpdatePending = true;
-  FRenderTimer->start();
+void TMainForm::TreeRebuilt() {
+  treeModel->BeginTreeChange();
+  treeModel->EndTreeChange();
+  treeView->selectionModel()->clear();
+  const MessageTree& tree = FWorkspace.Tree();
+  if (tree.FirstNode() != MessageTree::kNone)
+    treeView->setCurrentIndex(treeModel->IndexOfNode(tree.FirstNode()));
+  // The arrow keys move through the messages at once. The progress window is still up: the tree
+  // becomes the window's focus widget and takes the focus when the window is active again.
+  treeView->setFocus(Qt::OtherFocusReason);
 }
 
-// A request made while a drawing runs (RenderPage selects the tree node of a message the search
-// window asked for, which asks again) is dropped: the drawing ends with nothing owed. An error
-// in a drawing still leaves the next request free to draw.
-void TMainForm::AppIdle() {
-  if (!FUpdatePending) return;
-  if (!FRenderReady) {
-    FRenderTimer->start();
-    return;
-  }
-  FRenderReady = false;
-  QString error;
-  try {
-    if (qobject_cast<QTextEdit*>(FView))
-      RenderRichText();
-    else
-      RenderPage();
-  } catch (const std::exception& e) {
-    error = QString::fromUtf8(e.what());
-  }
-  FUpdatePending = false;
-  FRenderReady = true;
-  if (!error.isEmpty())
-    Dialogs().MessageBox(this, error, ApplicationTitle(), MsgButtons::Ok, MsgIcon::Error,
+void TMainForm::ShowRequested(const ShowRequest& request) {
+  view->StopLoading();
+  FScheduler->Request(request);
+  // The back and go-to commands move the tree's selection at once, which asks again; a search
+  // hit's node is selected when it is drawn.
+  const bool selectNow =
+      request.Origin == ShowOrigin::History || request.Origin == ShowOrigin::GoTo;
+  if (selectNow && request.Message) SelectMessageNode(*request.Message);
+}
+
+void TMainForm::RenderTimerFired() {
+  const RenderScheduler::Outcome outcome = FScheduler->Fire();
+  if (!outcome.Drew) return;
+  if (!outcome.Error.empty())
+    Dialogs().MessageBox(this, U(outcome.Error), ApplicationTitle(), MsgButtons::Ok, MsgIcon::Error,
                          ModalResult::Ok);
   emit ViewDrawn();
 }
 
-bool TMainForm::ViewBusy() const {
-  return FUpdatePending || FRenderTimer->isActive() || FPageLoading;
-}
-
-bool TMainForm::HitsRequested() const {
-  return FRequester && FRequester == FHitSource.ResultList && FHitSource.GetHitRanges;
-}
-
-void TMainForm::RenderPage() {
-  ActionCopyCurrentMsg->setEnabled(FCurrentMessage != nullptr);
+void TMainForm::Draw(const ShowRequest& request) {
+  commands.copyMessage->setEnabled(request.Message != nullptr);
   WaitCursor wait;
-  const PageStyle style = CurrentPageStyle();
-  PageStream page;
-  if (!FCurrentMessage) {
-    WriteEmptyPage(page, style, PaletteColorResolver());
-  } else if (HitsRequested()) {
-    std::vector<std::int64_t> hits;
-    FHitSource.GetHitRanges(hits, *FCurrentMessage);
-    WriteMessagePage(page, *FCurrentMessage, &hits, style, PaletteColorResolver());
-    // The tree follows the message the search window showed. Its request is dropped, so the
-    // page keeps its hits while the requester now names the tree.
-    SelectMessageNode(*FCurrentMessage);
-  } else {
-    WriteMessagePage(page, *FCurrentMessage, nullptr, style, PaletteColorResolver());
-  }
-  ShowPageFile(page);
+  // The tree follows the message the search window showed. Its request is dropped, so the page
+  // keeps its hits while the workspace now says the tree asked. Before the page is given to the
+  // view: a request stops a page that is loading.
+  if (request.WithHits() && request.Message) SelectMessageNode(*request.Message);
+  view->ShowMessage(request, CurrentPageStyle());
+}
+
+bool TMainForm::ViewBusy() const {
+  return FScheduler->Pending() || renderTimer->isActive() || view->Loading();
 }
 
 PageStyle TMainForm::CurrentPageStyle() const {
-  return {FBaseFont, FKeyFont, FColor, ActionWordWrap->isChecked()};
-}
-
-void TMainForm::ShowPageFile(const std::string& page) {
-#ifdef YUZULOG_HAVE_WEBENGINE
-  if (auto* web = qobject_cast<QWebEngineView*>(FView)) {
-    const std::string path = FTempFiles->NewTempPageFile();
-    FTempFiles->WritePage(path, page);
-    FPageLoading = true;
-    web->setUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
-  }
-#else
-  (void)page;
-#endif
-}
-
-void TMainForm::RenderRichText() {
-  auto* text = qobject_cast<QTextEdit*>(FView);
-  WaitCursor wait;
-  text->clear();
-  text->setLineWrapMode(ActionWordWrap->isChecked() ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
-  if (FCurrentMessage) {
-    const std::string_view message(FCurrentMessage->HeadStart, FCurrentMessage->TextSize());
-    text->setPlainText(QString::fromStdString(RichTextOf(message)));
-    if (HitsRequested()) {
-      std::vector<std::int64_t> hits;
-      FHitSource.GetHitRanges(hits, *FCurrentMessage);
-      MarkHitsInRichText(*text, *FCurrentMessage, hits, FKeyFont);
-    }
-  }
-}
-
-bool TMainForm::FViewBeforeNavigate2(const QUrl& url, bool historyStep) {
-  const bool ownPage = !historyStep && url.isLocalFile() &&
-                       FTempFiles->Contains(QFile::encodeName(url.toLocalFile()).toStdString());
-  const NavigationDecision d =
-      DecideNavigation(url.toEncoded().toStdString(), ownPage, FInterwayPrefix);
-  switch (d.Action) {
-    case NavigationAction::Allow:
-      return true;
-    case NavigationAction::GotoMessage:
-      // After the engine's call has returned: going there may show a box.
-      QTimer::singleShot(0, this, [this, target = d.Target] { GotoMessage(target); });
-      return false;
-    case NavigationAction::OpenExternally:
-      QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(d.Url)));
-      return false;
-    case NavigationAction::Refuse:
-      return false;
-  }
-  return false;
-}
-
-void TMainForm::FViewDocumentComplete() {
-  FPageLoading = false;
-  FTempFiles->Prune(kKeptPageFiles);
+  const MainSettings& s = FWorkspace.Settings();
+  return {s.BaseFont, s.KeyFont, s.Color, s.WordWrap};
 }
 
 }  // namespace yuzulog

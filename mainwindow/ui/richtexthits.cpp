@@ -3,9 +3,9 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include "dialogs/qtfont.h"
 #include "htmlview/htmlpage.h"
 #include "mainwindow/richtext.h"
-#include "mainwindow/ui/qtfont.h"
 
 namespace yuzulog {
 

@@ -152,9 +152,9 @@ TEST_F(MarkStoreTest, ALookupSeesStoredAndQueuedMarksOnEveryCopyOfAMessage) {
   NodeBits read;
   ASSERT_TRUE(LookUpReadMarks(*store, tree, read));
   for (const auto& f : files) {
-    EXPECT_TRUE(read.Test(f->Items(0).Node));
-    EXPECT_FALSE(read.Test(f->Items(1).Node));
-    EXPECT_TRUE(read.Test(f->Items(2).Node));  // queued, not stored yet
+    EXPECT_TRUE(read.Test(tree.NodeOf(f->Items(0))));
+    EXPECT_FALSE(read.Test(tree.NodeOf(f->Items(1))));
+    EXPECT_TRUE(read.Test(tree.NodeOf(f->Items(2))));  // queued, not stored yet
   }
 }
 

@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/searchwindow.h"
 #include "mainwindow/settings.h"
-#include "mainwindow/ui/searchwindow.h"
 #include "search/resultlist.h"
 #include "search/search.h"
+#include "workspace/workspace.h"
 
 class QCheckBox;
 class QComboBox;
@@ -31,13 +32,14 @@ class QToolButton;
 namespace yuzulog {
 
 class ResultListModel;
-class TMainForm;
 
-class TSearchForm : public QWidget, public SearchWindow {
+// A view of the workspace's search: it edits the conditions, runs the search, and shows the
+// results; a chosen hit is shown by the workspace, with its hits.
+class TSearchForm : public QWidget, public SearchWindow, private WorkspaceObserver {
   Q_OBJECT
  public:
-  // Connects itself to mainForm, which must have been created first and be destroyed after it.
-  explicit TSearchForm(TMainForm& mainForm);
+  // workspace must outlive the window.
+  explicit TSearchForm(Workspace& workspace);
   ~TSearchForm() override;
 
   // Form2.INI in dir: read after the main window's settings, written after them. A file that
@@ -49,8 +51,11 @@ class TSearchForm : public QWidget, public SearchWindow {
   // Shows or hides the condition panel; the roll-up button's arrow and hint follow.
   void SetPanelVisible(bool shown);
 
-  // The results shown in the list, in display order (refers to the main window's messages).
-  const std::vector<TLogMessage*>& Results() const { return FState.Results; }
+  // The results shown in the list, in display order (the workspace's).
+  const std::vector<TLogMessage*>& Results() const { return FWorkspace.Search().Results(); }
+  // Enables the run button and the narrowing box for what is loaded and typed; true when a
+  // search can run.
+  bool UpdateSearchEnabled();
 
   // The two parts of the time the last search's notice reported: examining the messages, and
   // filling the list (0 when the list was not updated).
@@ -65,8 +70,6 @@ class TSearchForm : public QWidget, public SearchWindow {
 
   // SearchWindow
   QWidget& Window() override { return *this; }
-  bool UpdateSearchEnabled() override;
-  void ClearResults() override;
   void SetResultListColor(const QColor& color) override;
   void SetResultListFont(const QFont& font) override;
   bool StayOnTop() const override;
@@ -82,6 +85,14 @@ class TSearchForm : public QWidget, public SearchWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // WorkspaceObserver
+  void MessagesAboutToBeForgotten() override;
+  void MessagesForgotten() override;
+  void FilesChanged() override { UpdateSearchEnabled(); }
+  void ResultsAboutToChange() override;
+  void ResultsChanged() override;
+  void SearchWindowWanted() override;
+
   // The six fields in the order of SearchFields: Edit1-Edit4, EditID, EditName.
   static constexpr int kFieldCount = 6;
 
@@ -96,47 +107,45 @@ class TSearchForm : public QWidget, public SearchWindow {
   void RollUpBtnClick();
   void IncludeHeaderClick();
 
-  void ListView1Change();
-  void ListView1ColumnClick(int column);
-  void PopupMenu1Popup();
+  void ResultViewChange();
+  void ResultViewColumnClick(int column);
+  void ResultMenuPopup();
   void SelectAllMenuClick();
   void CopyResultMenuClick();
   void SaveResultMenuClick();
   // Ctrl+A, Ctrl+C and Ctrl+S in the list; true when the key was one of them.
-  bool ListView1KeyDown(int key);
-  // One flag per row of the list.
-  std::vector<bool> SelectedRows() const;
-  std::size_t SelectedCount(const std::vector<bool>& selected) const;
+  bool ResultViewKeyDown(int key);
+  // The list's selection, as the workspace's chosen rows.
+  void ChooseSelectedRows();
+  std::size_t SelectedCount() const;
 
-  QPointer<TMainForm> FMainForm;
-  SearchState FState;
-  SortState FSortState;  // for the whole run: a new search does not reset it
+  Workspace& FWorkspace;
   // The last answer to "ファイルを開きますか？" in this run: Yes makes Yes the next default.
   bool FOpenAnswerWasYes = false;
   SearchTimes FLastTimes;
   SettingsReport FSettingsReport;  // from LoadSearchSettings to SaveSearchSettings
 
   // Controls.
-  QScrollArea* ScrollBox1 = nullptr;
-  QGroupBox* GroupBox1 = nullptr;
-  std::array<QLineEdit*, kFieldCount> FEdits{};       // Edit1-Edit4, EditID, EditName
-  std::array<QCheckBox*, kFieldCount> FCheckBoxes{};  // CheckBox1-CheckBox4, CheckBoxID, ...
-  QCheckBox* IgnoreCase = nullptr;
-  QCheckBox* Enhanced = nullptr;
-  QComboBox* IgnoreCode = nullptr;
-  QCheckBox* IncludeHeader = nullptr;
-  QCheckBox* CheckBoxOrgMes = nullptr;
-  QGroupBox* GroupBox2 = nullptr;
-  QPushButton* Button1 = nullptr;
-  QCheckBox* CheckBoxNest = nullptr;
-  QToolButton* RollUpBtn = nullptr;
-  QTableView* ListView1 = nullptr;
-  ResultListModel* FModel = nullptr;
-  QLabel* StatusBar1 = nullptr;
-  QMenu* PopupMenu1 = nullptr;
-  QAction* CopyResultMenu = nullptr;
-  QAction* SaveResultMenu = nullptr;
-  QAction* SelectAllMenu = nullptr;
+  QScrollArea* panelScroll = nullptr;
+  QGroupBox* keywordBox = nullptr;
+  std::array<QLineEdit*, kFieldCount> fieldEdits{};  // Edit1-Edit4, EditID, EditName
+  std::array<QCheckBox*, kFieldCount> fieldBoxes{};  // CheckBox1-CheckBox4, CheckBoxID, ...
+  QCheckBox* ignoreCaseBox = nullptr;
+  QCheckBox* compoundBox = nullptr;
+  QComboBox* ignoreCodeList = nullptr;
+  QCheckBox* includeHeaderBox = nullptr;
+  QCheckBox* originalOnlyBox = nullptr;
+  QGroupBox* runBox = nullptr;
+  QPushButton* searchButton = nullptr;
+  QCheckBox* narrowBox = nullptr;
+  QToolButton* rollUpButton = nullptr;
+  QTableView* resultView = nullptr;
+  ResultListModel* resultModel = nullptr;
+  QLabel* statusLabel = nullptr;
+  QMenu* resultMenu = nullptr;
+  QAction* copyResultItem = nullptr;
+  QAction* saveResultItem = nullptr;
+  QAction* selectAllItem = nullptr;
 };
 
 }  // namespace yuzulog

@@ -30,9 +30,9 @@
 
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
+#include "dialogs/qtfont.h"
 #include "logdata/logfiles.h"
 #include "mainwindow/messagetree.h"
-#include "mainwindow/ui/qtfont.h"
 #include "platform/fileio.h"
 #include "stats/statssettings.h"
 #include "stats/ui/statsmodels.h"

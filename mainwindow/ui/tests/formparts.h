@@ -31,6 +31,23 @@ inline std::unique_ptr<TMainForm> RichTextForm(std::vector<std::string> extra = 
   return f;
 }
 
+// Counts the show requests a workspace tells of while it lives.
+struct ShowCounter : WorkspaceObserver {
+  explicit ShowCounter(Workspace& w) : Space(w) { Space.AddObserver(*this); }
+  ~ShowCounter() override { Space.RemoveObserver(*this); }
+  void ShowRequested(const ShowRequest&) override { ++Count; }
+  Workspace& Space;
+  int Count = 0;
+};
+
+// Makes keyword (code page 932) the condition of the workspace's last search, as a search would.
+inline void SearchedFor(Workspace& w, const std::string& keyword) {
+  SearchFields fields;
+  fields.Edit[0] = keyword;
+  fields.CheckBox[0] = true;
+  BuildConditions(fields, w.Search().State.FConditions, w.Search().State.ScanMode);
+}
+
 inline QTreeView* Tree(const TMainForm& f) {
   return Child<QTreeView>(f, "TreeView1");
 }

@@ -76,7 +76,7 @@ TEST(RecentFolders, OpenAndAddRecordTheFolderAndTheMenuFollows) {
   boxes.Files = {{QStringLiteral("/no/such/dir/x.LOG")}};
   boxes.Answers = {ModalResult::No};  // go on after the failure
   Child<QAction>(*f, "ActionAddArchive")->trigger();
-  EXPECT_EQ(f->RecentFolders(), (std::vector<std::string>{"/no/such/dir", kData}));
+  EXPECT_EQ(f->Space().RecentFolders(), (std::vector<std::string>{"/no/such/dir", kData}));
   EXPECT_TRUE(reopen->isEnabled());
   EXPECT_EQ(Items(reopen), (QStringList{QStringLiteral("&1: /no/such/dir"),
                                         QStringLiteral("&2: ") + QString::fromStdString(kData)}));
@@ -119,7 +119,7 @@ TEST(RecentFolders, AFolderThatIsGoneIsReportedAndDroppedAndTheDialogStillOpens)
   EXPECT_EQ(boxes.Shown[0].Caption, QStringLiteral("エラー"));
   EXPECT_EQ(boxes.Shown[0].Icon, MsgIcon::Error);
   EXPECT_EQ(boxes.Shown[1].Type, ShownBox::OpenFiles);
-  EXPECT_EQ(f->RecentFolders(), (std::vector<std::string>{"/tmp/a&b"}));
+  EXPECT_EQ(f->Space().RecentFolders(), (std::vector<std::string>{"/tmp/a&b"}));
   EXPECT_EQ(Items(reopen), (QStringList{QStringLiteral("&1: /tmp/a&&b")}));
 }
 
@@ -172,7 +172,7 @@ TEST(LogSets, AChosenSetMovesToTheTopAndLoadsItsFilesInTheirOrder) {
   boxes.Answers = {ModalResult::No};  // the overlap warning
   Item(menu, 1)->trigger();
   EXPECT_EQ(LoadedNames(*f), (std::vector<std::string>{"room05a.LOG", "room05b.LOG"}));
-  EXPECT_EQ(GetLogSetNames(f->LogSets()), (std::vector<std::string>{"five", "twelve"}));
+  EXPECT_EQ(GetLogSetNames(f->Space().LogSets()), (std::vector<std::string>{"five", "twelve"}));
   EXPECT_EQ(Items(menu).mid(0, 2), (QStringList{"&0: five", "&1: twelve"}));
 }
 
@@ -268,14 +268,14 @@ TEST(LogSets, RegisterAndRemoveThroughTheInputDialog) {
   add->trigger();
   EXPECT_EQ(Items(menu), (QStringList{"&0: ROOM 12", "-", "登録(&A)", "削除(R&)"}));
   // The set holds the loaded files in their order.
-  EXPECT_EQ(LogSetFiles(f->LogSets().front()),
+  EXPECT_EQ(f->Space().LogSets().front().Files,
             (std::vector<std::string>{DataFile("room03-lh0.lzh"), DataFile("room12.lzh")}));
 
   // Cancelled: nothing is registered.
   boxes.DialogAnswers = {Enter(QStringLiteral("other"), ModalResult::Cancel)};
   emit menu->aboutToShow();
   add->trigger();
-  EXPECT_EQ(f->LogSets().size(), 1u);
+  EXPECT_EQ(f->Space().LogSets().size(), 1u);
 
   // Removing offers the names only as choices and asks nothing more.
   boxes.Shown.clear();
@@ -286,7 +286,7 @@ TEST(LogSets, RegisterAndRemoveThroughTheInputDialog) {
   EXPECT_EQ(seen.Prompt, QStringLiteral("削除"));
   EXPECT_TRUE(seen.ListOnly);
   EXPECT_EQ(boxes.Count(ShownBox::Message), 0);
-  EXPECT_TRUE(f->LogSets().empty());
+  EXPECT_TRUE(f->Space().LogSets().empty());
   EXPECT_EQ(Items(menu), (QStringList{"-", "登録(&A)", "削除(R&)"}));
 }
 
@@ -298,8 +298,7 @@ TEST(LogSets, ANameWithADoubleQuoteRoundTripsThroughLogSetIni) {
     auto f = Form();
     f->show();
     f->LoadFileList({DataFile("room12.lzh")}, false);
-    f->RegisterLogSet(name);
-    f->UpdateLogSetMenu();
+    ASSERT_TRUE(f->Space().RegisterLogSet(name, [] { return false; }));
     ASSERT_TRUE(f->SaveSettings(Dir(first)));
   }
   auto g = Form({"LogSet:\"" + name + "\""});
@@ -339,7 +338,7 @@ TEST(LogSets, CommandLineKeyLoadsBySetNameQuotedNameOrIndex) {
               !c.Loaded.empty());
     EXPECT_EQ(LoadedNames(*f), c.Loaded);
     // The order of the sets does not change.
-    EXPECT_EQ(LogSetName(f->LogSets().front()), "Five");
+    EXPECT_EQ(f->Space().LogSets().front().Name, "Five");
   }
 }
 
@@ -370,7 +369,7 @@ TEST(DroppedFiles, OpenWithoutShiftAndAddWithShift) {
   boxes.Answers = {ModalResult::No, ModalResult::No};  // overlap warnings
   ASSERT_TRUE(Drop(*f, {Url("room05a.LOG"), Url("room05b.LOG")}, Qt::NoModifier));
   EXPECT_EQ(LoadedNames(*f), (std::vector<std::string>{"room05a.LOG", "room05b.LOG"}));
-  EXPECT_EQ(f->RecentFolders(), (std::vector<std::string>{kData}));
+  EXPECT_EQ(f->Space().RecentFolders(), (std::vector<std::string>{kData}));
 
   ASSERT_TRUE(Drop(*f, {Url("room12.lzh")}, Qt::ShiftModifier));
   EXPECT_EQ(LoadedNames(*f),

@@ -88,7 +88,7 @@ TEST(Loading, OpenReportsOverlapsAndBuildsTheTree) {
   // The first node is selected; with two rooms nothing is expanded.
   EXPECT_EQ(Tree(*f)->currentIndex(), m.index(0, 0));
   EXPECT_FALSE(Tree(*f)->isExpanded(m.index(0, 0)));
-  EXPECT_EQ(f->Requester(), Tree(*f));
+  EXPECT_EQ(f->Space().Shown().Origin, ShowOrigin::Tree);
   EXPECT_EQ(f->CurrentMessage(), nullptr);  // a room node carries no message
 }
 
@@ -106,15 +106,14 @@ TEST(Loading, SingleRoomIsExpandedAndNoticed) {
   ASSERT_NE(f->CurrentMessage(), nullptr);
   const TLogMessage* selected = f->CurrentMessage();
   EXPECT_EQ(selected->Number, 1);
-  QObject elsewhere;
-  f->RequestShow(&elsewhere, nullptr);
+  f->Space().Show(nullptr, ShowOrigin::GoTo);
   const QRect r = Tree(*f)->visualRect(first);
   const QPoint onLabel(r.left() + 4, r.center().y());
   QMouseEvent press(QEvent::MouseButtonPress, onLabel, Tree(*f)->viewport()->mapToGlobal(onLabel),
                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(Tree(*f)->viewport(), &press);
   EXPECT_EQ(f->CurrentMessage(), selected);
-  EXPECT_EQ(f->Requester(), Tree(*f));
+  EXPECT_EQ(f->Space().Shown().Origin, ShowOrigin::Tree);
 }
 
 // The keys go where the focus is, as a person's keyboard would send them.
@@ -168,18 +167,17 @@ TEST(Loading, ClearingTheTreeOrClosingTheWindowAsksForNothing) {
   f->LoadFileList({DataFile("room12.lzh")}, false);
   QAbstractItemModel& m = TreeModel(*f);
   Tree(*f)->setCurrentIndex(m.index(3, 0, m.index(0, 0)));
-  QObject elsewhere;
-  f->RequestShow(&elsewhere, nullptr);
-  f->ClearViews();
-  EXPECT_EQ(f->Requester(), &elsewhere);
+  testing::ShowCounter shown(f->Space());
+  f->Space().Close();
+  EXPECT_EQ(shown.Count, 0);
   EXPECT_EQ(f->CurrentMessage(), nullptr);
 
   f->LoadFileList({DataFile("room12.lzh")}, false);
-  f->RequestShow(&elsewhere, nullptr);
+  f->Space().Show(nullptr, ShowOrigin::GoTo);
   boxes.Answers = {ModalResult::Ok};
   ASSERT_TRUE(f->close());
   Tree(*f)->setCurrentIndex(m.index(3, 0, m.index(0, 0)));
-  EXPECT_EQ(f->Requester(), &elsewhere);
+  EXPECT_EQ(f->Space().Shown().Origin, ShowOrigin::GoTo);
   EXPECT_EQ(f->CurrentMessage(), nullptr);
 }
 

@@ -19,9 +19,9 @@
 
 #include "dialogs/aboutbox.h"
 #include "dialogs/loglistform.h"
+#include "dialogs/searchwindow.h"
 #include "mainwindow/settings.h"
 #include "mainwindow/ui/mainform.h"
-#include "mainwindow/ui/searchwindow.h"
 #include "mainwindow/ui/tests/formparts.h"
 #include "tests/support/rununtil.h"
 #include "tests/support/scripteddialogs.h"
@@ -54,7 +54,7 @@ void LoadRoom5(TMainForm& f, ScriptedDialogs& boxes) {
   const QModelIndex room = TreeModel(f).index(0, 0);
   Tree(f)->setCurrentIndex(TreeModel(f).index(1, 0, room));
   ASSERT_NE(f.CurrentMessage(), nullptr);
-  ASSERT_EQ(f.Requester(), Tree(f));
+  ASSERT_EQ(f.Space().Shown().Origin, ShowOrigin::Tree);
 }
 
 // Waits until what was asked for has been drawn and, in the browser view, loaded.
@@ -73,8 +73,6 @@ MainSettings Saved(TMainForm& f) {
 class FakeSearchWindow final : public SearchWindow {
  public:
   QWidget& Window() override { return FWindow; }
-  bool UpdateSearchEnabled() override { return false; }
-  void ClearResults() override {}
   void SetResultListColor(const QColor& color) override { ListColor = color; }
   void SetResultListFont(const QFont& font) override { ListFont = font; }
   bool StayOnTop() const override { return false; }
@@ -100,7 +98,7 @@ TEST(ViewOptions, MessageFontReachesKeyFontAndTreeAndRedraws) {
   // Cancelled: nothing changes and nothing is asked to be drawn.
   boxes.DialogAnswers = {[](QDialog&) { return ModalResult::Cancel; }};
   Action(*f, "ActionFontSelect")->trigger();
-  EXPECT_EQ(f->Requester(), Tree(*f));
+  EXPECT_EQ(f->Space().Shown().Origin, ShowOrigin::Tree);
   EXPECT_EQ(Saved(*f).BaseFont, FontSpec{});
 
   boxes.DialogAnswers = {[](QDialog& d) {
@@ -115,7 +113,7 @@ TEST(ViewOptions, MessageFontReachesKeyFontAndTreeAndRedraws) {
   EXPECT_EQ(s.BaseFont, (FontSpec{"IPAGothic", 14, kClBlack, kFsUnderline}));
   // The key font takes the face and size and keeps its blue and its style.
   EXPECT_EQ(s.KeyFont, (FontSpec{"IPAGothic", 14, kClBlue, 0}));
-  EXPECT_EQ(f->Requester(), f.get());
+  EXPECT_EQ(f->Space().Shown().Origin, ShowOrigin::Restyle);
   EXPECT_EQ(f->CurrentMessage(), shown);
   EXPECT_EQ(Tree(*f)->font().family(), QStringLiteral("IPAGothic"));
   EXPECT_TRUE(Tree(*f)->font().underline());
@@ -193,7 +191,7 @@ TEST(ViewOptions, KeyFontChangesOnlyTheKeyFontAndRedrawsNothing) {
   const MainSettings s = Saved(*f);
   EXPECT_EQ(s.KeyFont, (FontSpec{"IPAMincho", 10, kClBlue, kFsUnderline}));
   EXPECT_EQ(s.BaseFont, FontSpec{});
-  EXPECT_EQ(f->Requester(), Tree(*f));
+  EXPECT_EQ(f->Space().Shown().Origin, ShowOrigin::Tree);
 }
 
 TEST(ViewOptions, BackgroundColourReachesViewAndTreeUnlessOldSystem) {
@@ -230,7 +228,7 @@ TEST(ViewOptions, WordWrapTicksAndRedrawsTheCurrentMessage) {
   QSignalSpy drawn(f.get(), &TMainForm::ViewDrawn);
   Action(*f, "ActionWordWrap")->trigger();
   EXPECT_TRUE(Action(*f, "ActionWordWrap")->isChecked());
-  EXPECT_EQ(f->Requester(), f.get());
+  EXPECT_EQ(f->Space().Shown().Origin, ShowOrigin::Restyle);
   EXPECT_EQ(f->CurrentMessage(), shown);
   Settle(*f);
   EXPECT_EQ(drawn.count(), 1);
@@ -271,14 +269,14 @@ TEST(ViewOptions, BrowserViewDrawsTheNewFontAfterThePauseAndTheNewColourAtOnce) 
     static_cast<QColorDialog&>(d).setCurrentColor(QColor(0x12, 0x34, 0x56));
     return ModalResult::Ok;
   }};
-  f->RequestShow(Tree(*f), f->CurrentMessage());
+  f->Space().Show(f->CurrentMessage(), ShowOrigin::Tree);
   Settle(*f);
   const QUrl beforeColour = web->url();
   Child<QAction>(*f, "BkColor")->trigger();
   // Drawn at once, for the same requester.
   EXPECT_NE(web->url(), beforeColour);
   EXPECT_NE(web->url(), afterFont);
-  EXPECT_EQ(f->Requester(), Tree(*f));
+  EXPECT_EQ(f->Space().Shown().Origin, ShowOrigin::Tree);
   EXPECT_NE(QString::fromStdString(ShownPage(*f))
                 .indexOf(QStringLiteral("123456"), 0, Qt::CaseInsensitive),
             -1);

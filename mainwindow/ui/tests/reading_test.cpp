@@ -143,7 +143,7 @@ TEST_F(Reading, RequestsWithinTheQuietPauseDrawOnlyTheLast) {
   const auto showsTheCurrentNode = [this, tree] {
     const TLogMessage* m = Form->CurrentMessage();
     ASSERT_NE(m, nullptr);
-    EXPECT_EQ(MessageTreeModel::NodeOf(tree->currentIndex()), m->Node);
+    EXPECT_EQ(MessageTreeModel::NodeOf(tree->currentIndex()), Form->Space().Tree().NodeOf(*m));
     EXPECT_EQ(RichText()->toPlainText(), QString::fromStdString(RichTextOf(TextOf(*m))));
   };
   showsTheCurrentNode();
@@ -174,18 +174,15 @@ TEST_F(Reading, RequestsWithinTheQuietPauseDrawOnlyTheLast) {
 TEST_F(Reading, TheTreeFollowsAMessageWithHitsWithoutDrawingItAgain) {
   Open(kBrowser, {kRoom05a});
   Settle();
-  QObject resultList;
   const TLogMessage* m = Message(7);
-  Form->SetHitSource({&resultList, [](std::vector<std::int64_t>& pairs, const TLogMessage& msg) {
-                        pairs.insert(pairs.end(), {static_cast<int>(msg.HeaderSize()), 4});
-                      }});
+  testing::SearchedFor(Form->Space(), std::string(m->BodyStart, 4));
   Drawn->clear();
-  Form->RequestShow(&resultList, m);
+  Form->Space().Show(m, ShowOrigin::SearchHit);
   Settle();  // the pause that request restarted included
   // The tree's selection change during the drawing asked again; that request was dropped.
   EXPECT_EQ(Drawn->count(), 1);
-  EXPECT_EQ(Form->Requester(), Tree(*Form));
-  EXPECT_EQ(MessageTreeModel::NodeOf(Tree(*Form)->currentIndex()), m->Node);
+  EXPECT_EQ(Form->Space().Shown().Origin, ShowOrigin::Tree);
+  EXPECT_EQ(MessageTreeModel::NodeOf(Tree(*Form)->currentIndex()), Form->Space().Tree().NodeOf(*m));
   const std::string page = ReadFileBytes(Web()->url().toLocalFile().toStdString());
   EXPECT_NE(page.find("<span style='font-size:9.0pt"), std::string::npos) << "no hit on the page";
 }
@@ -374,17 +371,13 @@ TEST_F(Reading, RichTextHitsCoverTheirCharactersAfterDoubleByteText) {
   const std::string word = "hanako";
   const std::size_t at = TextOf(*m).find(word);
   ASSERT_NE(at, std::string::npos);
-  QObject resultList;
-  Form->SetHitSource(
-      {&resultList, [at, &word](std::vector<std::int64_t>& pairs, const TLogMessage&) {
-         pairs.insert(pairs.end(), {static_cast<int>(at), static_cast<int>(word.size())});
-       }});
+  testing::SearchedFor(Form->Space(), word);
   const auto blueAt = [this](int position) {
     QTextCursor c(RichText()->document());
     c.setPosition(position + 1);  // the format of the character before the cursor
     return c.charFormat().foreground().color() == QColor(0, 0, 255);
   };
-  Form->RequestShow(&resultList, m);
+  Form->Space().Show(m, ShowOrigin::SearchHit);
   Settle();
   const QString shown = RichText()->toPlainText();
   const int first = static_cast<int>(shown.indexOf(QString::fromStdString(word)));
@@ -394,7 +387,7 @@ TEST_F(Reading, RichTextHitsCoverTheirCharactersAfterDoubleByteText) {
   EXPECT_FALSE(blueAt(first - 1));
   EXPECT_FALSE(blueAt(first + static_cast<int>(word.size())));
   // Asked for by the tree, the same message has no hits.
-  Form->RequestShow(Tree(*Form), m);
+  Form->Space().Show(m, ShowOrigin::Tree);
   Settle();
   EXPECT_FALSE(blueAt(first));
 }
@@ -412,17 +405,16 @@ TEST_F(Reading, OnlyAClickOnTheSelectedLabelShowsItAgain) {
   const auto click = [tree](QPoint at) {
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, at);
   };
-  QObject elsewhere;
   for (QPoint outside : {QPoint(row.left() - 4, row.center().y()),
                          QPoint(row.left() + labelWidth + 20, row.center().y())}) {
-    Form->RequestShow(&elsewhere, nullptr);
+    Form->Space().Show(nullptr, ShowOrigin::GoTo);
     click(outside);
     EXPECT_EQ(Form->CurrentMessage(), nullptr) << outside.x();
   }
   ASSERT_GT(row.width(), labelWidth + 20) << "the row must reach past the label";
   click(QPoint(row.left() + labelWidth / 2, row.center().y()));
   EXPECT_EQ(Form->CurrentMessage(), selected);
-  EXPECT_EQ(Form->Requester(), tree);
+  EXPECT_EQ(Form->Space().Shown().Origin, ShowOrigin::Tree);
 }
 
 TEST_F(Reading, CommandLineFilesOpenUnderFullPathsAndTheMessageKeyShowsOne) {
@@ -445,24 +437,19 @@ TEST_F(Reading, CommandLineFilesOpenUnderFullPathsAndTheMessageKeyShowsOne) {
 TEST_F(Reading, ScreenshotsOfBothViewsWithHits) {
   const char* dir = std::getenv("YUZULOG_SCREENSHOTS");
   if (!dir) GTEST_SKIP() << "set YUZULOG_SCREENSHOTS to a folder to take the screenshots";
-  SearchState search;
   SearchFields fields;
   fields.Edit[0] = Sjis("台木");
   fields.Edit[1] = Sjis("カラタチ");
   fields.CheckBox = {true, true, false, false};
-  BuildConditions(fields, search.FConditions, search.ScanMode);
-  QObject resultList;
   for (const auto& [mode, name] : {std::pair{kBrowser, "view-browser-hits.png"},
                                    std::pair{kRichText, "view-richtext-hits.png"}}) {
     Open(mode, {kRoom05a, kRoom05b});
     Form->resize(900, 420);
-    Form->SetHitSource(
-        {&resultList, [&search](std::vector<std::int64_t>& pairs, const TLogMessage& m) {
-           search.GetHitRanges(pairs, m);
-         }});
+    SearchState& search = Form->Space().Search().State;
+    BuildConditions(fields, search.FConditions, search.ScanMode);
     Form->GotoMessage({5, 13});
     Settle();
-    Form->RequestShow(&resultList, Form->CurrentMessage());
+    Form->Space().Show(Form->CurrentMessage(), ShowOrigin::SearchHit);
     Settle();
     RunFor(500);  // the page painted
     EXPECT_TRUE(Form->grab().save(QString::fromUtf8(dir) + "/" + name, "PNG")) << name;

@@ -82,7 +82,8 @@ class SearchFormTest : public ::testing::Test {
   SearchFormTest() {
     Main = std::make_unique<TMainForm>(std::vector<std::string>{"yuzulog", "ViewMode:1"});
     Main->ShiftHeld = [] { return false; };
-    Search = std::make_unique<TSearchForm>(*Main);
+    Search = std::make_unique<TSearchForm>(Main->Space());
+    Main->SetSearchWindow(Search.get());
     Search->OpenDocument = [this](const QString& path) { Opened.push_back(path); };
     Main->show();
     Search->show();
@@ -210,7 +211,7 @@ TEST_F(SearchFormTest, EachIgnoreModeCaseAndTheCompoundKey) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Word.toStdString() + " code " + std::to_string(c.IgnoreCode));
-    Search->ClearResults();
+    Main->Space().ClearResults();
     Named<QComboBox>("IgnoreCode")->setCurrentIndex(c.IgnoreCode);
     Box("IgnoreCase")->setChecked(c.IgnoreCase);
     Box("Enhanced")->setChecked(c.Enhanced);
@@ -542,7 +543,8 @@ TEST(ChosenRow, ShowsItsMessageWithItsHitsInThePageAndInTheRichText) {
     setenv("TMPDIR", dir.Path().c_str(), 1);
     TMainForm main({"yuzulog", "ViewMode:" + std::to_string(mode)});
     unsetenv("TMPDIR");
-    TSearchForm search(main);
+    TSearchForm search(main.Space());
+    main.SetSearchWindow(&search);
     main.show();
     main.LoadFileList({path}, false);
     search.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral("柚子"));
@@ -564,7 +566,7 @@ TEST(ChosenRow, ShowsItsMessageWithItsHitsInThePageAndInTheRichText) {
            at = page.find("<span style='", at + 1))
         spans += page.compare(page.find('>', at) + 1, key.size(), key) == 0;
       EXPECT_EQ(spans, 2u);
-      EXPECT_EQ(MessageTreeModel::NodeOf(tree->currentIndex()), m->Node);
+      EXPECT_EQ(MessageTreeModel::NodeOf(tree->currentIndex()), main.Space().Tree().NodeOf(*m));
 #endif
     } else {
       auto* text = main.findChild<QTextEdit*>(QStringLiteral("FView"));
@@ -580,7 +582,7 @@ TEST(ChosenRow, ShowsItsMessageWithItsHitsInThePageAndInTheRichText) {
       EXPECT_TRUE(blueAt(first) && blueAt(first + 1) && blueAt(last) && blueAt(last + 1));
       EXPECT_FALSE(blueAt(first + 2));  // と
       // Asked for by the tree, the same message has no hits.
-      main.RequestShow(tree, m);
+      main.Space().Show(m, ShowOrigin::Tree);
       ASSERT_TRUE(RunUntil([&] { return !main.ViewBusy(); }, 10000));
       EXPECT_FALSE(blueAt(first));
     }
@@ -593,7 +595,8 @@ TEST(ResultList, TakesTheMainColourAndMessageFontUnlessInTheOldSystemsColours) {
   for (const bool old : {false, true}) {
     SCOPED_TRACE(old);
     TMainForm main({"yuzulog", "ViewMode:1", old ? "OldSystem:1" : "OldSystem:0"});
-    TSearchForm search(main);
+    TSearchForm search(main.Space());
+    main.SetSearchWindow(&search);
     auto* list = search.findChild<QTableView*>(QStringLiteral("ListView1"));
     const QFont before = list->font();
     main.LoadSettings(dir.Path().string() + "/");
@@ -610,14 +613,15 @@ TEST(SearchKey, SearchesOnceTheGivenFilesHaveLoadedAndShowsTheFirstHit) {
   b.Add(Msg(1, "蜜柑")).Add(Msg(2, "柚子と胡椒")).Add(Msg(3, "柚子"));
   const std::string path = dir.Write("room12.LOG", b.Text());
   TMainForm main({"yuzulog", "ViewMode:1", path, "Search:柚子", "search:胡椒"});
-  TSearchForm search(main);
+  TSearchForm search(main.Space());
+  main.SetSearchWindow(&search);
   main.show();
   ASSERT_TRUE(RunUntil([&] { return !search.Results().empty(); }, 5000));
   EXPECT_TRUE(search.isVisible());
   EXPECT_EQ(search.findChild<QLineEdit*>(QStringLiteral("Edit2"))->text(), QStringLiteral("胡椒"));
   ASSERT_EQ(search.Results().size(), 1u);
   EXPECT_EQ(main.CurrentMessage(), search.Results()[0]);
-  EXPECT_EQ(main.Requester(), search.findChild<QTableView*>(QStringLiteral("ListView1")));
+  EXPECT_EQ(main.Space().Shown().Origin, ShowOrigin::SearchHit);
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
-// What the main window asks of the search window. The search window (TSearchForm, search/ui/)
-// knows the main window; the main window knows it only through this, so the two windows' libraries
-// depend one way.
+// What the main window asks of the search window and hears from it. The two windows know each
+// other only through this; what they share otherwise (the results, the shown message and its
+// hits) is the workspace's.
 #pragma once
 
 #include <QColor>
 #include <QFont>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QWidget;
@@ -17,11 +18,6 @@ class SearchWindow {
   virtual ~SearchWindow() = default;
   // The window itself, which the search command shows, hides and brings to the front.
   virtual QWidget& Window() = 0;
-  // Enables the run button and the narrowing box for what is loaded and typed; true when a search
-  // can run. Called after logs were loaded or closed.
-  virtual bool UpdateSearchEnabled() = 0;
-  // Empties the result list and the status bar: the messages they name may be about to go.
-  virtual void ClearResults() = 0;
   // The result list takes the main window's background colour and message font (unless the old
   // system's colours were asked for).
   virtual void SetResultListColor(const QColor& color) = 0;
@@ -32,6 +28,11 @@ class SearchWindow {
   // The "Search:" keys: the words go into the keyword fields in order, the window is shown and,
   // when a search can run, searches and shows its first hit.
   virtual void SearchFor(const std::vector<QString>& keywords) = 0;
+
+  // Told when the program shows or hides the window, and when its form style changes; the main
+  // window's check marks follow.
+  std::function<void(bool shown)> OnShownChanged;
+  std::function<void(bool on)> OnStayOnTopChanged;
 };
 
 }  // namespace yuzulog

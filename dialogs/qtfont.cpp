@@ -1,4 +1,4 @@
-#include "mainwindow/ui/qtfont.h"
+#include "dialogs/qtfont.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -1,0 +1,52 @@
+// The main window's message view: one interface, two kinds. The browser view shows each message
+// as a page written into a page file of its own and decides where its links go; the rich-text
+// view shows the message's text with its hits in the key font. The window creates one of them at
+// start (the "ViewMode:" key) and never asks which one it has.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "htmlview/htmlpage.h"
+#include "logdata/logmessage.h"
+#include "workspace/workspace.h"
+
+class QWidget;
+
+namespace yuzulog {
+
+class MessageView {
+ public:
+  virtual ~MessageView() = default;
+  // The control, which the window places and owns.
+  virtual QWidget* Widget() = 0;
+  // Shows what request asks for (nothing: the empty page), its hits in the key font when it
+  // carries them. Throws what keeps the page from being shown (a page file that cannot be
+  // written, say).
+  virtual void ShowMessage(const ShowRequest& request, const PageStyle& style) = 0;
+  // Shows nothing; never throws (it runs in the middle of loading).
+  virtual void Clear(const PageStyle& style) = 0;
+  // The background colour changed. True when the view shows it only after drawing again.
+  virtual bool ApplyColor(TColor color) = 0;
+  // A new request stops a page that is still loading.
+  virtual void StopLoading() {}
+  // True while a page the view was given is still loading.
+  virtual bool Loading() const { return false; }
+  // The text selected in the view, and copying it to the clipboard.
+  virtual QString SelectedText() const = 0;
+  virtual void CopySelection() = 0;
+
+  // Called when a page has finished loading.
+  std::function<void()> OnLoaded;
+  // Called when a link names a message of the logs (after the engine's call has returned).
+  std::function<void(MessageAddress)> OnGotoMessage;
+};
+
+// The browser view, or nullptr when the program was built without the browser engine. The
+// workspace's settings say where "nifty:" places outside the logs are sent.
+std::unique_ptr<MessageView> CreateBrowserView(const Workspace& workspace);
+std::unique_ptr<MessageView> CreateRichTextView();
+
+}  // namespace yuzulog

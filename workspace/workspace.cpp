@@ -1,0 +1,236 @@
+#include "workspace/workspace.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "mainwindow/recentfolders.h"
+
+namespace yuzulog {
+
+std::vector<std::int64_t> SearchSession::HitRanges(const TLogMessage& message) const {
+  std::vector<std::int64_t> hits;
+  State.GetHitRanges(hits, message);
+  return hits;
+}
+
+std::vector<bool> SearchSession::ChosenRows() const {
+  std::vector<bool> rows(State.Results.size(), false);
+  for (const auto& [first, last] : Chosen)
+    for (int row = std::max(first, 0); row <= last && static_cast<std::size_t>(row) < rows.size();
+         ++row)
+      rows[static_cast<std::size_t>(row)] = true;
+  return rows;
+}
+
+std::vector<const TLogMessage*> SearchSession::ChosenMessages() const {
+  std::vector<const TLogMessage*> messages;
+  const std::vector<bool> rows = ChosenRows();
+  for (std::size_t row = 0; row < rows.size(); ++row)
+    if (rows[row]) messages.push_back(State.Results[row]);
+  return messages;
+}
+
+Workspace::Workspace(std::string programFolder) : FProgramFolder(std::move(programFolder)) {}
+
+Workspace::~Workspace() {
+  // Nothing may refer to a loaded message when the files go.
+  FObservers.clear();
+  Close();
+}
+
+void Workspace::AddObserver(WorkspaceObserver& observer) {
+  FObservers.push_back(&observer);
+}
+
+void Workspace::RemoveObserver(WorkspaceObserver& observer) {
+  std::erase(FObservers, &observer);
+}
+
+template <class Notice>
+void Workspace::Tell(Notice notice) {
+  // A copy: an observer may add or remove observers while it is told.
+  const std::vector<WorkspaceObserver*> observers = FObservers;
+  for (WorkspaceObserver* o : observers)
+    if (std::find(FObservers.begin(), FObservers.end(), o) != FObservers.end()) notice(*o);
+}
+
+// ---- the files ------------------------------------------------------------------------------
+
+OpStatus Workspace::Load(const std::vector<std::string>& paths, bool add, Progress& progress,
+                         LoadCallbacks& questions) {
+  const OpStatus status = add ? ExecuteAdd(FFiles, paths, progress, questions, *this)
+                              : ExecuteOpen(FFiles, paths, progress, questions, *this);
+  Tell([](WorkspaceObserver& o) { o.FilesChanged(); });
+  return status;
+}
+
+OpStatus Workspace::RemoveFiles(const std::vector<const TLogData*>& files, Progress& progress) {
+  const OpStatus status = RemoveLogFiles(FFiles, files, progress, *this);
+  Tell([](WorkspaceObserver& o) { o.FilesChanged(); });
+  return status;
+}
+
+void Workspace::Close() {
+  ForgetMessages();
+  FFiles.Clear();
+}
+
+void Workspace::ForgetMessages() {
+  Tell([](WorkspaceObserver& o) { o.MessagesAboutToBeForgotten(); });
+  FSearch.State.ClearResults();
+  FSearch.Chosen.clear();
+  FHistory.ClearHistory();
+  FShown = {};
+  FTree.Clear();
+  Tell([](WorkspaceObserver& o) { o.MessagesForgotten(); });
+}
+
+OpStatus Workspace::RebuildTree(LogFiles& files, Progress& progress) {
+  ForgetMessages();
+  if (!FBuildsTree) return OpStatus::Completed;
+  const auto start = std::chrono::steady_clock::now();
+  const OpStatus status = BuildMessageTree(files, FTree, progress);
+  FTreeBuildMs += std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+  Tell([](WorkspaceObserver& o) { o.TreeRebuilt(); });
+  return status;
+}
+
+// ---- the shown message ----------------------------------------------------------------------
+
+void Workspace::Show(const TLogMessage* message, ShowOrigin origin) {
+  if (message != FShown.Message) FHistory.PushHistory(message, FShown.Message);
+  ShowRequest request{message, origin, {}};
+  if (message && origin == ShowOrigin::SearchHit) request.Hits = FSearch.HitRanges(*message);
+  FShown = request;
+  // The observers get their own copy: one of them may show another message while it is told.
+  Tell([&request](WorkspaceObserver& o) { o.ShowRequested(request); });
+}
+
+const TLogMessage* Workspace::GoBack() {
+  const TLogMessage* m = FHistory.HistoryBack();
+  if (m) Show(m, ShowOrigin::History);
+  return m;
+}
+
+const TLogMessage* Workspace::GoTo(MessageAddress target) {
+  const TLogMessage* m = FindGotoTarget(FFiles, target, &FTree);
+  if (m) Show(m, ShowOrigin::GoTo);
+  return m;
+}
+
+// ---- log sets and recent folders ------------------------------------------------------------
+
+bool Workspace::RegisterLogSet(const std::string& name,
+                               const std::function<bool()>& confirmOverwrite) {
+  if (FFiles.Empty()) return false;
+  std::vector<std::string> files;
+  for (const auto& file : FFiles)
+    files.push_back(file->FileName);
+  if (!yuzulog::RegisterLogSet(FLogSets, name, files, confirmOverwrite)) return false;
+  Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
+  return true;
+}
+
+bool Workspace::RemoveLogSet(const std::string& name) {
+  const int index = IndexOfLogSet(FLogSets, name);
+  if (index < 0) return false;
+  FLogSets.erase(FLogSets.begin() + index);
+  Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
+  return true;
+}
+
+std::optional<std::vector<std::string>> Workspace::UseLogSet(int index) {
+  if (index < 0 || index >= static_cast<int>(FLogSets.size())) return std::nullopt;
+  if (index > 0) {
+    MoveLogSetToFront(FLogSets, index);
+    Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
+  }
+  return FLogSets.front().Files;
+}
+
+std::vector<std::string> Workspace::LogSetOfKey(std::string_view value) const {
+  const int index = FindLogSetForKey(FLogSets, value);
+  if (index < 0) return {};
+  return FLogSets[static_cast<std::size_t>(index)].Files;
+}
+
+void Workspace::AddRecentFolder(const std::string& path) {
+  yuzulog::AddRecentFolder(FRecentFolders, path, FProgramFolder);
+  TrimRecentFolders(FRecentFolders);
+  Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
+}
+
+void Workspace::RemoveRecentFolder(int index) {
+  if (index < 0 || index >= static_cast<int>(FRecentFolders.size())) return;
+  FRecentFolders.erase(FRecentFolders.begin() + index);
+  Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
+}
+
+// ---- settings -------------------------------------------------------------------------------
+
+void Workspace::ReadSettings(const std::string& dir, const MainSettings& defaults,
+                             SettingsReport& report) {
+  FSettings = ReadMainSettings(dir, defaults, &report);
+  FRecentFolders = ReadListFile(dir + kRecentFile, &report);
+  TrimRecentFolders(FRecentFolders);
+  FLogSets = ParseLogSets(ReadListFile(dir + kLogSetFile, &report));
+  Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
+}
+
+bool Workspace::WriteSettings(const std::string& dir, SettingsReport& report) const {
+  bool ok = WriteMainSettings(dir, FSettings, &report);
+  ok = WriteListFile(dir + kRecentFile, FRecentFolders, &report) && ok;
+  ok = WriteListFile(dir + kLogSetFile, LogSetLines(FLogSets), &report) && ok;
+  return ok;
+}
+
+// ---- the search -----------------------------------------------------------------------------
+
+OpStatus Workspace::RunSearch(Progress& progress, SearchJob& job, const SearchFields& fields) {
+  FSearch.Fields = fields;
+  const long long total =
+      job.Narrow ? static_cast<long long>(FSearch.State.Results.size()) : FTree.NodeCount();
+  return FSearch.State.SearchMessages(progress, job, fields, FFiles, total);
+}
+
+void Workspace::SetResults(Progress& progress, const std::vector<TLogMessage*>& hits) {
+  Tell([](WorkspaceObserver& o) { o.ResultsAboutToChange(); });
+  FSearch.Chosen.clear();
+  FSearch.State.FillResultList(progress, hits);
+  Tell([](WorkspaceObserver& o) { o.ResultsChanged(); });
+}
+
+void Workspace::ClearResults() {
+  Tell([](WorkspaceObserver& o) { o.ResultsAboutToChange(); });
+  FSearch.Chosen.clear();
+  FSearch.State.ClearResults();
+  Tell([](WorkspaceObserver& o) { o.ResultsChanged(); });
+}
+
+OpStatus Workspace::SearchByWriterID(std::string_view id, Progress& progress) {
+  SearchFields fields;
+  fields.EditID = std::string(id);
+  fields.CheckBoxID = true;
+  fields.IgnoreCase = true;
+  if (!CanSearch(fields)) return OpStatus::Completed;
+  SearchJob job;
+  const OpStatus status = RunSearch(progress, job, fields);
+  SetResults(progress, job.Hits);
+  return status;
+}
+
+bool Workspace::CanSearch(const SearchFields& fields) const {
+  return UpdateSearchEnabled(fields, FTree.NodeCount());
+}
+
+bool Workspace::CanNarrow(const SearchFields& fields) const {
+  return NarrowingEnabled(CanSearch(fields), FSearch.State.Results.size());
+}
+
+void Workspace::ShowSearchWindow() {
+  Tell([](WorkspaceObserver& o) { o.SearchWindowWanted(); });
+}
+
+}  // namespace yuzulog
