@@ -27,6 +27,7 @@
 #include "mainwindow/ui/glyphs.h"
 #include "mainwindow/ui/messagetreemodel.h"
 #include "mainwindow/ui/messageview.h"
+#include "mainwindow/ui/screenshot.h"
 #include "platform/paths.h"
 
 namespace yuzulog {
@@ -36,12 +37,6 @@ namespace {
 constexpr int kDesignWidth = 696;
 constexpr int kDesignHeight = 480;
 constexpr int kDesignTreeWidth = 249;
-
-// "Screenshot:" waits for the view to stay settled for kScreenshotQuietPolls polls, at most
-// kScreenshotMaxPolls.
-constexpr int kScreenshotPollMs = 50;
-constexpr int kScreenshotQuietPolls = 6;
-constexpr int kScreenshotMaxPolls = 400;
 
 }  // namespace
 
@@ -303,32 +298,10 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::TakeScreenshotWhenSettled() {
-  // Polled: the view is settled once nothing is owed, no page is loading, and that has held for
-  // a few polls (the loaded page still has to be painted). A page that never finishes loading
-  // does not keep the program running.
-  auto* poll = new QTimer(this);
-  poll->setInterval(kScreenshotPollMs);
-  connect(poll, &QTimer::timeout, this, [this, poll, quiet = 0, polls = 0]() mutable {
-    quiet = ViewBusy() ? 0 : quiet + 1;
-    if (quiet < kScreenshotQuietPolls && ++polls < kScreenshotMaxPolls) return;
-    poll->stop();
-    poll->deleteLater();
-    TakeScreenshot();
-  });
-  poll->start();
-}
-
-void TMainForm::TakeScreenshot() {
-  if (!grab().save(FScreenshotPath, "PNG"))
-    qWarning("yuzulog: cannot write the screenshot %s", qPrintable(FScreenshotPath));
-  // The search window, when it is shown, beside it.
-  if (FSearchWindow && FSearchWindow->Window().isVisible()) {
-    const QString path =
-        QString::fromStdString(CompanionPath(FScreenshotPath.toStdString(), kSearchScreenshotTag));
-    if (!FSearchWindow->Window().grab().save(path, "PNG"))
-      qWarning("yuzulog: cannot write the screenshot %s", qPrintable(path));
-  }
-  ActionExitExecute();
+  QWidget* search = FSearchWindow ? &FSearchWindow->Window() : nullptr;
+  SaveScreenshotsWhenSettled(
+      *this, search, FScreenshotPath, [this] { return ViewBusy(); },
+      [this] { ActionExitExecute(); });
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

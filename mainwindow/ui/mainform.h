@@ -119,7 +119,6 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   void SetStatus(const QString& text);
   // "Screenshot:": once the view has drawn what was asked and the page has loaded.
   void TakeScreenshotWhenSettled();
-  void TakeScreenshot();
 
   // mainform_load.cpp
   // The open dialog (several files, each must exist), starting in folder; empty when it is
@@ -135,8 +134,6 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   void ActionLogDataExecute();
 
   // mainform_lists.cpp
-  void UpdateRecentMenu();
-  void UpdateLogSetMenu();
   void RecentFolderClick(int index);
   void PopupMenuLogSetPopup();
   void AddLogSetMenuClick();

@@ -1,8 +1,6 @@
 // Recently used folders and named log sets: their menus, reopening a folder, loading, registering
 // and removing sets, and the set named on the command line.
 #include <QAction>
-#include <QCoreApplication>
-#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -10,18 +8,13 @@
 #include "dialogs/inputdialog.h"
 #include "dialogs/noticeboxes.h"
 #include "dialogs/waitcursor.h"
+#include "mainwindow/ui/listmenus.h"
 #include "mainwindow/ui/mainform.h"
 
 namespace yuzulog {
 namespace {
 
 const char* const kLogSetNotFound = "ERROR: 対応するログセットが見つかりませんでした";
-
-// "&", the number, ": " and the text, whose own "&" stay visible instead of marking a key.
-QString NumberedCaption(int number, const std::string& text) {
-  return QStringLiteral("&%1: %2").arg(number).arg(
-      QString::fromStdString(text).replace(QLatin1Char('&'), QStringLiteral("&&")));
-}
 
 // The sets' names, offered by the input dialog.
 QStringList LogSetNames(const std::vector<LogSet>& sets) {
@@ -33,25 +26,12 @@ QStringList LogSetNames(const std::vector<LogSet>& sets) {
 
 }  // namespace
 
-// ---- recent folders -----------------------------------------------------------------------
-
 void TMainForm::ListsChanged() {
-  UpdateRecentMenu();
-  UpdateLogSetMenu();
+  FillRecentMenu(*commands.recentMenu, FWorkspace.RecentFolders(),
+                 [this](int index) { RecentFolderClick(index); });
+  FillLogSetMenu(*commands.logSetMenu, commands.logSetSeparator, logSetItems, FWorkspace.LogSets(),
+                 [this](int index) { LogSetClick(index); });
 }
-
-void TMainForm::UpdateRecentMenu() {
-  const std::vector<std::string>& folders = FWorkspace.RecentFolders();
-  commands.recentMenu->clear();
-  for (std::size_t i = 0; i < folders.size(); ++i) {
-    const int index = static_cast<int>(i);
-    QAction* item = commands.recentMenu->addAction(NumberedCaption(index + 1, folders[i]));
-    item->setData(index);
-    connect(item, &QAction::triggered, this, [this, index] { RecentFolderClick(index); });
-  }
-  commands.recentMenu->setEnabled(!folders.empty());
-}
-
 void TMainForm::RecentFolderClick(int index) {
   QString folder;
   if (index >= 0 && index < static_cast<int>(FWorkspace.RecentFolders().size())) {
@@ -69,26 +49,6 @@ void TMainForm::RecentFolderClick(int index) {
   FWorkspace.AddRecentFolder(paths.front());
   WaitCursor wait;
   LoadFileList(paths, false);
-}
-
-// ---- log sets ------------------------------------------------------------------------------
-
-void TMainForm::UpdateLogSetMenu() {
-  for (QAction* item : logSetItems) {
-    commands.logSetMenu->removeAction(item);
-    // The clicked item may be among them: it goes once its click has been handled.
-    item->deleteLater();
-  }
-  logSetItems.clear();
-  const std::vector<LogSet>& sets = FWorkspace.LogSets();
-  for (std::size_t i = 0; i < sets.size(); ++i) {
-    const int index = static_cast<int>(i);
-    auto* item = new QAction(NumberedCaption(index, sets[i].Name), commands.logSetMenu);
-    item->setData(index);
-    connect(item, &QAction::triggered, this, [this, index] { LogSetClick(index); });
-    commands.logSetMenu->insertAction(commands.logSetSeparator, item);
-    logSetItems.push_back(item);
-  }
 }
 
 void TMainForm::PopupMenuLogSetPopup() {

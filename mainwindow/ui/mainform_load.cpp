@@ -1,6 +1,5 @@
-// Loading log files into the main window: the open and add commands, the load loop run inside
-// the progress window, the report after it, and the answers the window gives to the loop's
-// questions.
+// Loading log files into the main window: the open and add commands, dropped files, the load
+// loop run inside the progress window, the report after it, and the log list.
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -14,6 +13,7 @@
 #include <utility>
 
 #include "dialogs/dialogseam.h"
+#include "dialogs/loadquestions.h"
 #include "dialogs/loglistform.h"
 #include "dialogs/noticeboxes.h"
 #include "dialogs/progressdlg.h"
@@ -23,61 +23,6 @@
 #include "mainwindow/ui/messagetreemodel.h"
 
 namespace yuzulog {
-namespace {
-
-// The reload question's answers are the four-answer box's buttons; Cancel is the box closed.
-constexpr std::pair<ReloadAnswer, ModalResult> kReloadButtons[] = {
-    {ReloadAnswer::Yes, ModalResult::Yes},           {ReloadAnswer::No, ModalResult::No},
-    {ReloadAnswer::YesToAll, ModalResult::YesToAll}, {ReloadAnswer::NoToAll, ModalResult::NoToAll},
-    {ReloadAnswer::Cancel, ModalResult::Cancel},
-};
-
-// The local files among dropped items, as paths; folders and remote addresses are left out.
-std::vector<std::string> DroppedFiles(const QMimeData& data) {
-  std::vector<std::string> paths;
-  for (const QUrl& url : data.urls())
-    if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
-      paths.push_back(PathBytes(url.toLocalFile()));
-  return paths;
-}
-
-// The parent for a box asked during an operation: the progress window when it runs.
-QWidget* BoxParent(QWidget* fallback) {
-  QWidget* modal = QApplication::activeModalWidget();
-  return modal ? modal : fallback;
-}
-
-// The load loop's questions, answered with the window's boxes.
-class BoxLoadQuestions final : public LoadCallbacks {
- public:
-  explicit BoxLoadQuestions(QWidget& window) : FWindow(window) {}
-
-  ReloadAnswer AskReload(const std::string& caption, const std::string& message,
-                         ReloadAnswer defaultAnswer) override {
-    ModalResult defaultButton = ModalResult::No;
-    for (const auto& [answer, button] : kReloadButtons)
-      if (answer == defaultAnswer) defaultButton = button;
-    const ModalResult pressed =
-        Dialogs().AskYesNoAll(U(message), U(caption), defaultButton, Qt::AlignLeft);
-    for (const auto& [answer, button] : kReloadButtons)
-      if (button == pressed) return answer;
-    return ReloadAnswer::Cancel;
-  }
-  bool AskStopAfterFailure(const std::string& path, const LoadResult&) override {
-    return Dialogs().MessageBox(BoxParent(&FWindow), U(LoadFailedQuestionText(path)),
-                                QStringLiteral("エラー"), MsgButtons::YesNo, MsgIcon::Error,
-                                ModalResult::Yes) == ModalResult::Yes;
-  }
-  void NoticeCancelled(const std::string& message) override {
-    Dialogs().MessageBox(BoxParent(&FWindow), U(message), ApplicationTitle(), MsgButtons::Ok,
-                         MsgIcon::None, ModalResult::Ok);
-  }
-
- private:
-  QWidget& FWindow;
-};
-
-}  // namespace
 
 std::vector<std::string> TMainForm::ChooseLogFiles(const QString& folder) {
   std::vector<std::string> paths;
