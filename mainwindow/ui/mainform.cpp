@@ -3,12 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -28,6 +25,7 @@
 #include "mainwindow/ui/messagetreemodel.h"
 #include "mainwindow/ui/messageview.h"
 #include "mainwindow/ui/screenshot.h"
+#include "mainwindow/ui/windowplacement.h"
 #include "platform/paths.h"
 
 namespace yuzulog {
@@ -154,85 +152,37 @@ void TMainForm::Connect() {
 }
 
 void TMainForm::CreateTree() {
-  treeView = new QTreeView(this);
-  treeView->setObjectName(QStringLiteral("TreeView1"));
-  treeView->setHeaderHidden(true);
-  treeView->setUniformRowHeights(true);
-  treeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  treeView->setSelectionMode(QAbstractItemView::SingleSelection);
-  treeView->setIndentation(19);
+  treeModel = new MessageTreeModel(FWorkspace.Tree(), this);
+  treeView = CreateTreeView(*this, *treeModel);
   // A font of its own, so the window's font (the message font) reaches the tree only where the
   // settings say so.
   treeView->setFont(ToQFont(FWorkspace.Settings().BaseFont));
-  treeView->setContextMenuPolicy(Qt::CustomContextMenu);
-  KeepSelectionVisible(*treeView);
-  treeModel = new MessageTreeModel(FWorkspace.Tree(), this);
-  treeView->setModel(treeModel);
-  // Long labels scroll sideways instead of being cut off; only rows on screen are measured.
-  treeView->header()->setStretchLastSection(false);
-  treeView->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
 }
 
 void TMainForm::SetSplitVertical(bool vertical) {
-  const bool isVertical = splitter->orientation() == Qt::Horizontal;
-  if (vertical != isVertical) {
-    // Before the window is first shown its parts have no sizes yet; lay them out now.
-    layout()->activate();
-    const int w = splitter->width();
-    const int h = splitter->height();
-    const int handle = splitter->handleWidth();
-    if (vertical) {
-      // The tree takes a third of the client width.
-      splitter->setOrientation(Qt::Horizontal);
-      splitter->setSizes({w / 3, std::max(0, w - w / 3 - handle)});
-    } else {
-      // The tree, as high as the splitter while at the left, keeps a third of that height.
-      const int treeHeight = h / 3;
-      splitter->setOrientation(Qt::Vertical);
-      splitter->setSizes({treeHeight, std::max(0, h - treeHeight - handle)});
-    }
-  }
+  // Before the window is first shown its parts have no sizes yet; lay them out now.
+  if (vertical != (splitter->orientation() == Qt::Horizontal)) layout()->activate();
+  SplitPanes(*splitter, vertical);
   MainSettings s = FWorkspace.Settings();
   s.SplitVert = vertical;
   FWorkspace.SetSettings(s);
   // The split command names the layout it switches to.
   const QString caption =
       vertical ? QStringLiteral("横に分割する(&H)") : QStringLiteral("縦に分割する(&V)");
-  const QString hint = caption.left(6);
   const int glyph = vertical ? kGlyphSplitHorizontal : kGlyphSplitVertical;
   commands.split->setText(caption);
-  commands.split->setToolTip(hint);
   commands.split->setIcon(GlyphIcon(glyph));
+  commands.split->setToolTip(caption.left(6));
   commands.splitButton->setIcon(GlyphIcon(glyph));
-  commands.splitButton->setToolTip(hint);
+  commands.splitButton->setToolTip(caption.left(6));
 }
 
 void TMainForm::LoadSettings(const std::string& dir) {
-  MainSettings defaults = FWorkspace.Settings();
-  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  defaults.Rect = CenteredRect(avail.width(), avail.height(), width(), height());
-  defaults.Rect.Left += avail.left();
-  defaults.Rect.Right += avail.left();
-  defaults.Rect.Top += avail.top();
-  defaults.Rect.Bottom += avail.top();
-  defaults.Color = kClWindow;
   FSettingsReport = {};
-  FWorkspace.ReadSettings(dir, defaults, FSettingsReport);
+  FWorkspace.ReadSettings(dir, PlacementDefaults(*this, FWorkspace.Settings()), FSettingsReport);
   MainSettings s = FWorkspace.Settings();
-
-  // Fitted to the desktop before anything is applied; a rectangle that cannot be used leaves the
-  // window where the system put it.
-  const QRect desk = screen ? screen->availableVirtualGeometry() : avail;
-  if (FitToDesktop(
-          s, {desk.left(), desk.top(), desk.left() + desk.width(), desk.top() + desk.height()}))
-    setGeometry(s.Rect.Left, s.Rect.Top, static_cast<int>(s.Rect.Width()),
-                static_cast<int>(s.Rect.Height()));
+  PlaceWindow(*this, s);
   FWorkspace.SetSettings(s);
-  if (s.WindowState == kWsMaximized)
-    setWindowState(Qt::WindowMaximized);
-  else if (s.WindowState == kWsMinimized)
-    setWindowState(Qt::WindowMinimized);
   SetSplitVertical(s.SplitVert);
   if (s.SplitWidth > 0) {
     const int total = s.SplitVert ? centralWidget()->width() : centralWidget()->height();
@@ -252,11 +202,7 @@ void TMainForm::LoadSettings(const std::string& dir) {
 bool TMainForm::SaveSettings(const std::string& dir) {
   // What only the window knows goes back into the settings: its place and the tree's size.
   MainSettings s = FWorkspace.Settings();
-  s.WindowState = isMaximized() ? kWsMaximized : isMinimized() ? kWsMinimized : kWsNormal;
-  const QRect r = (isMaximized() || isMinimized()) && normalGeometry().isValid() ? normalGeometry()
-                                                                                 : geometry();
-  s.Rect = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-  s.RectKnown = true;
+  RecordPlacement(*this, s);
   s.SplitWidth = splitter->sizes().value(0);
   FWorkspace.SetSettings(s);
   FSettingsReport.Problems.clear();

@@ -2,13 +2,8 @@
 // message view and the status bar. It is a view of the workspace: it asks the workspace to load,
 // show and go to messages, and follows what the workspace tells it.
 //
-// The class is defined in seven files: mainform.cpp (creation, settings, closing and the wiring
-// between the parts), mainform_load.cpp (the load commands, dropped files and the log list),
-// mainform_lists.cpp (the menus of the recent folders and the log sets), mainform_navigation.cpp
-// (the tree's events, go-to, back and copy), mainform_options.cpp (the view options and the About
-// box), mainform_search.cpp (the search window's commands) and mainform_view.cpp (the workspace's
-// notices and the deferred drawing of the view). The commands, menus and tool bars are built by
-// maincommands.cpp.
+// Its members are defined in the mainform*.cpp files, each named for its part; the commands,
+// menus and tool bars are built by maincommands.cpp.
 #pragma once
 
 #include <QMainWindow>
@@ -53,7 +48,6 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   // False (told in a box) when the main settings file or a list file could not be written.
   bool SaveSettings(const std::string& dir);
 
-  // Loading (replace or add) through the progress window.
   void LoadFileList(const std::vector<std::string>& paths, bool add);
   void RemoveLogFiles(const std::vector<const TLogData*>& files);
   void SetSplitVertical(bool vertical);
@@ -68,8 +62,7 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   // commands and gives the result list this window's colour and font.
   void SetSearchWindow(SearchWindow* window);
 
-  // Whether Shift is held; tests replace it.
-  std::function<bool()> ShiftHeld;
+  std::function<bool()> ShiftHeld;  // whether Shift is held; tests replace it
   // Called when the program is to end: by the exit command or at the end of a "Screenshot:" run
   // (without the close question), and once the window has been closed. The program's run quits
   // its event loop here, leaving the other windows as they are.
@@ -109,62 +102,47 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   void ShowRequested(const ShowRequest& request) override;
   void ListsChanged() override;
 
-  // mainform.cpp
   void FormCreate();
   void CreateTree();
   void Connect();
   void FormShow();
-  // The "Search:" keys, once the given files have loaded.
-  void SearchAtStart();
+  void SearchAtStart();  // the "Search:" keys, once the given files have loaded
   void SetStatus(const QString& text);
   // "Screenshot:": once the view has drawn what was asked and the page has loaded.
   void TakeScreenshotWhenSettled();
 
-  // mainform_load.cpp
-  // The open dialog (several files, each must exist), starting in folder; empty when it is
-  // cancelled.
+  // The open dialog (several files, each must exist), starting in folder; empty: cancelled.
   std::vector<std::string> ChooseLogFiles(const QString& folder = {});
   // Loads paths replacing what is loaded; with files loaded and Shift held, first asks the
   // question whether to add them (Yes), replace (No) or do nothing (Cancel).
   void LoadAskingForAddMode(const std::vector<std::string>& paths, const QString& question,
                             const QString& caption);
   void ExpandIfSingleRoom();
-  // The report after a load; true when the person asked to see the log list.
-  bool ShowLoadReport();
+  bool ShowLoadReport();  // true when the person asked to see the log list
   void ActionLogDataExecute();
 
-  // mainform_lists.cpp
   void RecentFolderClick(int index);
   void PopupMenuLogSetPopup();
   void AddLogSetMenuClick();
   void RemoveLogSetMenuClick();
   void LogSetClick(int index);
 
-  // mainform_options.cpp
   void ActionFontSelectExecute();
   void ActionKeyFontSelectExecute();
   void BkColorClick();
   void ActionWordWrapExecute();
   void ActionAboutExecute();
-  // The background colour reaches the view, the tree and the result list.
   void ApplyColor();
   void ApplyFontToResultList();
 
-  // mainform_navigation.cpp
   void TreeViewChange(const QModelIndex& current);
   void TreeViewMouseDown(const QPoint& at);
-  // The rectangle of a node's label, without the indentation and the expander.
   QRect LabelRect(const QModelIndex& index) const;
-  // Makes the message's node the tree's current node (which shows it through TreeViewChange).
   void SelectMessageNode(const TLogMessage& message);
 
-  // mainform_view.cpp
   void CreateView(int mode);
-  // Draws a request (the render scheduler's call).
-  void Draw(const ShowRequest& request);
-  // The rest after the last request is over.
+  void Draw(const ShowRequest& request);  // the render scheduler's call
   void RenderTimerFired();
-  // The fonts, colour and word wrap the pages are written with.
   PageStyle CurrentPageStyle() const;
 
   std::unique_ptr<Workspace> FOwnWorkspace;  // only for a window made without one

@@ -1,16 +1,9 @@
 // Loading log files into the main window: the open and add commands, dropped files, the load
 // loop run inside the progress window, the report after it, and the log list.
-#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
-#include <QFileInfo>
-#include <QItemSelectionModel>
 #include <QMimeData>
-#include <QSignalBlocker>
 #include <QTreeView>
-#include <QUrl>
-#include <utility>
 
 #include "dialogs/dialogseam.h"
 #include "dialogs/loadquestions.h"

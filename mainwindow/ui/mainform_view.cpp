@@ -1,7 +1,6 @@
 // The main window as the workspace's view: what it does when messages are forgotten, the tree is
 // rebuilt or a message is to be shown, and the deferred drawing of the message view.
 #include <QAction>
-#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeView>
@@ -11,7 +10,6 @@
 #include "dialogs/qtfont.h"
 #include "dialogs/qthelpers.h"
 #include "dialogs/waitcursor.h"
-#include "htmlview/htmlpage.h"
 #include "mainwindow/ui/mainform.h"
 #include "mainwindow/ui/messagetreemodel.h"
 #include "mainwindow/ui/messageview.h"

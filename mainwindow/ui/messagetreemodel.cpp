@@ -1,8 +1,30 @@
 #include "mainwindow/ui/messagetreemodel.h"
 
+#include <QHeaderView>
+#include <QTreeView>
+
+#include "dialogs/qtfont.h"
+
 #include "platform/cp932.h"
 
 namespace yuzulog {
+
+QTreeView* CreateTreeView(QWidget& parent, MessageTreeModel& model) {
+  auto* view = new QTreeView(&parent);
+  view->setObjectName(QStringLiteral("TreeView1"));
+  view->setHeaderHidden(true);
+  view->setUniformRowHeights(true);
+  view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  view->setSelectionMode(QAbstractItemView::SingleSelection);
+  view->setIndentation(19);
+  view->setContextMenuPolicy(Qt::CustomContextMenu);
+  KeepSelectionVisible(*view);
+  view->setModel(&model);
+  // Long labels scroll sideways instead of being cut off; only rows on screen are measured.
+  view->header()->setStretchLastSection(false);
+  view->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  return view;
+}
 
 QModelIndex MessageTreeModel::IndexOfNode(std::int32_t node) const {
   if (node == MessageTree::kNone || FTree.Building() || node >= FTree.NodeCount()) return {};

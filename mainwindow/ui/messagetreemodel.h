@@ -5,9 +5,17 @@
 
 #include <QAbstractItemModel>
 
+class QTreeView;
+
 #include "mainwindow/messagetree.h"
 
 namespace yuzulog {
+
+class MessageTreeModel;
+
+// The tree pane over model: no header, one row height, one node selected at a time, labels that
+// scroll sideways, a context menu of its owner's.
+QTreeView* CreateTreeView(QWidget& parent, MessageTreeModel& model);
 
 class MessageTreeModel : public QAbstractItemModel {
   Q_OBJECT

@@ -1,0 +1,69 @@
+#include "mainwindow/ui/windowplacement.h"
+
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QScreen>
+#include <QSplitter>
+#include <algorithm>
+
+namespace yuzulog {
+namespace {
+
+const QScreen* ScreenOf(const QWidget& window) {
+  return window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+}
+
+}  // namespace
+
+MainSettings PlacementDefaults(const QMainWindow& window, MainSettings base) {
+  const QScreen* screen = ScreenOf(window);
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  base.Rect = CenteredRect(avail.width(), avail.height(), window.width(), window.height());
+  base.Rect.Left += avail.left();
+  base.Rect.Right += avail.left();
+  base.Rect.Top += avail.top();
+  base.Rect.Bottom += avail.top();
+  base.Color = kClWindow;
+  return base;
+}
+
+void PlaceWindow(QMainWindow& window, MainSettings& s) {
+  const QScreen* screen = ScreenOf(window);
+  const QRect desk = screen ? screen->availableVirtualGeometry() : QRect(0, 0, 1024, 768);
+  if (FitToDesktop(
+          s, {desk.left(), desk.top(), desk.left() + desk.width(), desk.top() + desk.height()}))
+    window.setGeometry(s.Rect.Left, s.Rect.Top, static_cast<int>(s.Rect.Width()),
+                       static_cast<int>(s.Rect.Height()));
+  if (s.WindowState == kWsMaximized)
+    window.setWindowState(Qt::WindowMaximized);
+  else if (s.WindowState == kWsMinimized)
+    window.setWindowState(Qt::WindowMinimized);
+}
+
+void RecordPlacement(const QMainWindow& window, MainSettings& s) {
+  const bool maximized = window.isMaximized();
+  const bool minimized = window.isMinimized();
+  s.WindowState = maximized ? kWsMaximized : minimized ? kWsMinimized : kWsNormal;
+  const QRect r = (maximized || minimized) && window.normalGeometry().isValid()
+                      ? window.normalGeometry()
+                      : window.geometry();
+  s.Rect = {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+  s.RectKnown = true;
+}
+
+void SplitPanes(QSplitter& splitter, bool vertical) {
+  if (vertical == (splitter.orientation() == Qt::Horizontal)) return;
+  const int w = splitter.width();
+  const int h = splitter.height();
+  const int handle = splitter.handleWidth();
+  if (vertical) {
+    splitter.setOrientation(Qt::Horizontal);
+    splitter.setSizes({w / 3, std::max(0, w - w / 3 - handle)});
+  } else {
+    const int treeHeight = h / 3;
+    splitter.setOrientation(Qt::Vertical);
+    splitter.setSizes({treeHeight, std::max(0, h - treeHeight - handle)});
+  }
+}
+
+}  // namespace yuzulog
