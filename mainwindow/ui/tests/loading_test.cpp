@@ -329,39 +329,5 @@ TEST(Loading, AddKeepsWhatIsLoadedAndEmptySelectionReportsZero) {
   EXPECT_EQ(boxes.Shown.back().Text, QStringLiteral("0 個の発言"));
 }
 
-// Not a check: with YUZULOG_SCREENSHOTS=DIR it saves the overlap warning, the close question and
-// the open dialog as the real boxes show them with Qt's Japanese texts: each box alone, and the
-// screen with the box over the window. Run it under Xvfb with QT_QPA_PLATFORM=xcb.
-TEST(Loading, ScreenshotsOfTheStandardBoxesInJapanese) {
-  const char* dir = std::getenv("YUZULOG_SCREENSHOTS");
-  if (!dir) GTEST_SKIP() << "set YUZULOG_SCREENSHOTS to a folder to take the screenshots";
-  const std::unique_ptr<QTranslator> japanese(InstallQtJapanese());
-  ASSERT_NE(japanese, nullptr);
-  auto f = std::make_unique<TMainForm>(std::vector<std::string>{"yuzulog", "ViewMode:1"});
-  f->show();
-  // Saves the next box of the class named once it has been painted, then closes it the way that
-  // changes nothing.
-  const auto saveNextBox = [dir](const char* className, const char* name) {
-    auto* poll = new QTimer(QCoreApplication::instance());
-    QObject::connect(poll, &QTimer::timeout, [=, waited = 0]() mutable {
-      auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-      if (!box || !box->inherits(className) || (waited += 50) < 600) return;
-      poll->deleteLater();
-      const QString path = QString::fromUtf8(dir) + "/" + name;
-      EXPECT_TRUE(box->grab().save(path + ".png", "PNG")) << name;
-      box->screen()->grabWindow(0).save(path + "-screen.png", "PNG");
-      box->reject();
-    });
-    poll->start(50);
-  };
-  saveNextBox("QMessageBox", "box-overlap-warning");
-  f->LoadFileList({DataFile("room05a.LOG"), DataFile("room05b.LOG")}, false);
-  saveNextBox("QMessageBox", "box-close-question");
-  EXPECT_FALSE(f->close());
-  saveNextBox("QFileDialog", "box-open-dialog");
-  Action(*f, "ActionOpenArchive")->trigger();
-  EXPECT_EQ(f->Files().Count(), 2);
-}
-
 }  // namespace
 }  // namespace yuzulog

@@ -398,36 +398,5 @@ TEST(AboutCommand, ShowsTheAboutBox) {
   EXPECT_TRUE(about);
 }
 
-// Not a check: with YUZULOG_SCREENSHOTS=DIR it saves the log list over three loaded files, the
-// About box, and the window split with the tree at the top showing a message.
-TEST(Screenshots, LogListAboutBoxAndSplitLayout) {
-  const char* dir = std::getenv("YUZULOG_SCREENSHOTS");
-  if (!dir) GTEST_SKIP() << "set YUZULOG_SCREENSHOTS to a folder to take the screenshots";
-  const QString folder = QString::fromUtf8(dir) + "/";
-  ScriptedDialogs boxes;
-  auto f = Form();
-  f->resize(900, 640);
-  boxes.Answers = {ModalResult::No};
-  f->LoadFileList({DataFile("room05a.LOG"), DataFile("room05b.LOG"), DataFile("room12.lzh")},
-                  false);
-  const auto save = [&](const char* name) {
-    return [&, name](QDialog& d) {
-      d.show();
-      QApplication::processEvents();
-      EXPECT_TRUE(d.grab().save(folder + name, "PNG")) << name;
-      d.hide();
-      return ModalResult::Ok;
-    };
-  };
-  boxes.DialogAnswers = {save("loglist.png"), save("about.png")};
-  Action(*f, "ActionLogData")->trigger();
-  Action(*f, "ActionAbout")->trigger();
-  Action(*f, "MenuSplit")->trigger();
-  const QModelIndex room = TreeModel(*f).index(0, 0);
-  Tree(*f)->setCurrentIndex(TreeModel(*f).index(1, 0, room));
-  Settle(*f);
-  EXPECT_TRUE(f->grab().save(folder + "split.png", "PNG"));
-}
-
 }  // namespace
 }  // namespace yuzulog

@@ -430,32 +430,6 @@ TEST_F(Reading, CommandLineFilesOpenUnderFullPathsAndTheMessageKeyShowsOne) {
   EXPECT_EQ(Form->Files().Count(), 1);
 }
 
-// Not a check: with YUZULOG_SCREENSHOTS=DIR it saves both views showing a message with links and
-// the hits of a search for 台木 and カラタチ, as the search window will ask for them. Run it under
-// Xvfb with QT_QPA_PLATFORM=xcb and FONTCONFIG_FILE naming the configuration the program writes
-// (~/.cache/yuzulog/fonts.conf), so the pages have their fonts.
-TEST_F(Reading, ScreenshotsOfBothViewsWithHits) {
-  const char* dir = std::getenv("YUZULOG_SCREENSHOTS");
-  if (!dir) GTEST_SKIP() << "set YUZULOG_SCREENSHOTS to a folder to take the screenshots";
-  SearchFields fields;
-  fields.Edit[0] = Sjis("台木");
-  fields.Edit[1] = Sjis("カラタチ");
-  fields.CheckBox = {true, true, false, false};
-  for (const auto& [mode, name] : {std::pair{kBrowser, "view-browser-hits.png"},
-                                   std::pair{kRichText, "view-richtext-hits.png"}}) {
-    Open(mode, {kRoom05a, kRoom05b});
-    Form->resize(900, 420);
-    SearchState& search = Form->Space().Search().State;
-    BuildConditions(fields, search.FConditions, search.ScanMode);
-    Form->GotoMessage({5, 13});
-    Settle();
-    Form->Space().Show(Form->CurrentMessage(), ShowOrigin::SearchHit);
-    Settle();
-    RunFor(500);  // the page painted
-    EXPECT_TRUE(Form->grab().save(QString::fromUtf8(dir) + "/" + name, "PNG")) << name;
-  }
-}
-
 }  // namespace
 }  // namespace yuzulog
 

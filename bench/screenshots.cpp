@@ -1,0 +1,135 @@
+// Saves the screenshots the documentation and a reviewer look at: the standard boxes with Qt's
+// Japanese texts, the log list, the About box, the split layout, and both message views showing
+// the hits of a search. Not a check; run it under Xvfb with QT_QPA_PLATFORM=xcb and
+// FONTCONFIG_FILE naming the configuration the program writes (~/.cache/yuzulog/fonts.conf):
+//
+//   yuzulog-screenshots DIR
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QScreen>
+#include <QTimer>
+#include <QTranslator>
+#include <QTreeView>
+#include <cstdio>
+#include <memory>
+
+#include "dialogs/qttranslation.h"
+#include "mainwindow/ui/mainform.h"
+#include "platform/cp932.h"
+#include "tests/support/rununtil.h"
+#include "tests/support/scripteddialogs.h"
+#include "tests/support/testdata.h"
+
+namespace yuzulog {
+namespace {
+
+using testing::DataFile;
+
+std::unique_ptr<TMainForm> Window(int viewMode) {
+  auto f = std::make_unique<TMainForm>(
+      std::vector<std::string>{"yuzulog", "ViewMode:" + std::to_string(viewMode)});
+  f->ShiftHeld = [] { return false; };
+  f->show();
+  return f;
+}
+
+void Settle(TMainForm& f) {
+  testing::RunUntil([&] { return !f.ViewBusy(); }, 10000);
+  testing::RunFor(500);  // the page painted
+}
+
+void Save(QWidget& w, const QString& path) {
+  if (!w.grab().save(path, "PNG")) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+}
+
+// The overlap warning, the close question and the open dialog as the real boxes show them: each
+// box alone, and the screen with the box over the window.
+void StandardBoxes(const QString& dir) {
+  auto f = Window(1);
+  const auto saveNextBox = [dir](const char* className, const char* name) {
+    auto* poll = new QTimer(QCoreApplication::instance());
+    QObject::connect(poll, &QTimer::timeout, [=, waited = 0]() mutable {
+      auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      if (!box || !box->inherits(className) || (waited += 50) < 600) return;
+      poll->deleteLater();
+      Save(*box, dir + name + ".png");
+      box->screen()->grabWindow(0).save(dir + name + "-screen.png", "PNG");
+      box->reject();
+    });
+    poll->start(50);
+  };
+  saveNextBox("QMessageBox", "box-overlap-warning");
+  f->LoadFileList({DataFile("room05a.LOG"), DataFile("room05b.LOG")}, false);
+  saveNextBox("QMessageBox", "box-close-question");
+  f->close();
+  saveNextBox("QFileDialog", "box-open-dialog");
+  f->findChild<QAction*>(QStringLiteral("ActionOpenArchive"))->trigger();
+}
+
+// The log list over three loaded files, the About box, and the split layout showing a message.
+void ListAboutAndSplit(const QString& dir) {
+  testing::ScriptedDialogs boxes;
+  auto f = Window(1);
+  f->resize(900, 640);
+  boxes.Answers = {ModalResult::No};
+  f->LoadFileList({DataFile("room05a.LOG"), DataFile("room05b.LOG"), DataFile("room12.lzh")},
+                  false);
+  const auto save = [&](const char* name) {
+    return [&, name](QDialog& d) {
+      d.show();
+      QApplication::processEvents();
+      Save(d, dir + name);
+      d.hide();
+      return ModalResult::Ok;
+    };
+  };
+  boxes.DialogAnswers = {save("loglist.png"), save("about.png")};
+  f->findChild<QAction*>(QStringLiteral("ActionLogData"))->trigger();
+  f->findChild<QAction*>(QStringLiteral("ActionAbout"))->trigger();
+  f->findChild<QAction*>(QStringLiteral("MenuSplit"))->trigger();
+  auto* tree = f->findChild<QTreeView*>(QStringLiteral("TreeView1"));
+  tree->setCurrentIndex(tree->model()->index(1, 0, tree->model()->index(0, 0)));
+  Settle(*f);
+  Save(*f, dir + "split.png");
+}
+
+// Both views showing message 5/13 with the hits of a search for 台木 and カラタチ.
+void ViewsWithHits(const QString& dir) {
+  testing::ScriptedDialogs boxes;
+  SearchFields fields;
+  fields.Edit[0] = Utf8ToCp932("台木").bytes;
+  fields.Edit[1] = Utf8ToCp932("カラタチ").bytes;
+  fields.CheckBox = {true, true, false, false};
+  for (const auto& [mode, name] :
+       {std::pair{0, "view-browser-hits.png"}, std::pair{1, "view-richtext-hits.png"}}) {
+    auto f = Window(mode);
+    f->resize(900, 420);
+    boxes.Answers = {ModalResult::No};
+    f->LoadFileList({DataFile("room05a.LOG"), DataFile("room05b.LOG")}, false);
+    SearchState& search = f->Space().Search().State;
+    BuildConditions(fields, search.FConditions, search.ScanMode);
+    f->GotoMessage({5, 13});
+    Settle(*f);
+    f->Space().Show(f->CurrentMessage(), ShowOrigin::SearchHit);
+    Settle(*f);
+    Save(*f, dir + name);
+  }
+}
+
+}  // namespace
+}  // namespace yuzulog
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: yuzulog-screenshots DIR\n");
+    return 2;
+  }
+  const std::unique_ptr<QTranslator> japanese(yuzulog::InstallQtJapanese());
+  const QString dir = QString::fromLocal8Bit(argv[1]) + "/";
+  yuzulog::StandardBoxes(dir);
+  yuzulog::ListAboutAndSplit(dir);
+  yuzulog::ViewsWithHits(dir);
+  return 0;
+}
