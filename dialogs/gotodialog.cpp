@@ -11,6 +11,7 @@
 
 #include "dialogs/dialogfont.h"
 #include "dialogs/dialogseam.h"
+#include "dialogs/qthelpers.h"
 #include "mainwindow/navigation.h"
 
 namespace yuzulog {
@@ -39,15 +40,7 @@ TGotoDialog::TGotoDialog(QWidget* owner)
   rows->addWidget(Edit1, 1, 1);
   rows->setColumnStretch(1, 1);
 
-  OKBtn = new QPushButton(QStringLiteral("OK"), this);
-  OKBtn->setObjectName(QStringLiteral("OKBtn"));
-  OKBtn->setDefault(true);
-  CancelBtn = new QPushButton(QStringLiteral("キャンセル"), this);
-  CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(OKBtn);
-  buttons->addWidget(CancelBtn);
+  QHBoxLayout* buttons = OkCancelRow(this, OKBtn, CancelBtn);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(bevel);
   layout->addLayout(buttons);

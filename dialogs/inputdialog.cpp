@@ -10,6 +10,7 @@
 
 #include "dialogs/dialogfont.h"
 #include "dialogs/dialogseam.h"
+#include "dialogs/qthelpers.h"
 
 namespace yuzulog {
 
@@ -24,15 +25,7 @@ TInputDialog::TInputDialog(QWidget* owner)
   ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
   ComboBox1->setFixedWidth(281);
   Label1->setBuddy(ComboBox1);
-  OKBtn = new QPushButton(QStringLiteral("OK"), this);
-  OKBtn->setObjectName(QStringLiteral("OKBtn"));
-  OKBtn->setDefault(true);
-  CancelBtn = new QPushButton(QStringLiteral("キャンセル"), this);
-  CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(OKBtn);
-  buttons->addWidget(CancelBtn);
+  QHBoxLayout* buttons = OkCancelRow(this, OKBtn, CancelBtn);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(Label1);
   layout->addWidget(ComboBox1);
