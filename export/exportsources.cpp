@@ -35,17 +35,8 @@ struct DigestDeleter {
 // chooses it (the loaded file keeps only its text, not the member's name).
 void FindLoadedMember(ExportSource& s) {
   TUnlha32 unlha;
-  if (!unlha.OpenArchive(s.Path)) return;
-  TUnlha32::Member member, chosen;
-  bool found = false;
-  if (unlha.FindFirst(member)) {
-    chosen = member;
-    found = true;
-    while (unlha.FindNext(member))
-      if (member.Size > chosen.Size) chosen = member;
-  }
-  unlha.CloseArchive();
-  if (!found) return;
+  TUnlha32::Member chosen;
+  if (!unlha.FindLargestMember(s.Path, chosen)) return;
   std::string name = Cp932ToUtf8(chosen.Name);
   std::replace(name.begin(), name.end(), '\\', '/');
   s.Member = name;

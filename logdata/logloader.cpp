@@ -138,20 +138,7 @@ void TLogLoader::ExtractFromArchive() {
 
   TUnlha32 unlha;
   TUnlha32::Member chosen;
-  bool found = false;
-  if (unlha.OpenArchive(FileName)) {
-    TUnlha32::Member member;
-    if (unlha.FindFirst(member)) {
-      chosen = member;
-      found = true;
-      // The largest member; a later one replaces it only when strictly larger. A damaged header
-      // ends the walk; the members found before it still count.
-      while (unlha.FindNext(member))
-        if (member.Size > chosen.Size) chosen = member;
-    }
-    unlha.CloseArchive();
-  }
-  if (!found) {
+  if (!unlha.FindLargestMember(FileName, chosen)) {
     // A walk that ended well without a member met no archive either.
     const TUnlha32::Status status = unlha.WalkStatus();
     return Fail(status == TUnlha32::Status::Ok ? LoadOutcome::NotLhaArchive : OutcomeOf(status),

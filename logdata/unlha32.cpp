@@ -236,6 +236,21 @@ bool TUnlha32::FindNext(Member& member) {
   return true;
 }
 
+bool TUnlha32::FindLargestMember(const std::string& path, Member& chosen) {
+  bool found = false;
+  if (OpenArchive(path)) {
+    Member member;
+    if (FindFirst(member)) {
+      chosen = member;
+      found = true;
+      while (FindNext(member))
+        if (member.Size > chosen.Size) chosen = member;
+    }
+    CloseArchive();
+  }
+  return found;
+}
+
 void TUnlha32::CloseArchive() {
   FHandle.reset();
   FNextIndex = 0;

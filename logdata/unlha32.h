@@ -61,6 +61,12 @@ class TUnlha32 {
   // The errno behind CannotOpen or ReadError; 0 when none is known.
   int SystemError() const { return FSystemError; }
 
+  // The member a log is read from: opens the archive at path, walks it and closes it again. The
+  // largest member wins; a later one replaces it only when strictly larger. A damaged header ends
+  // the walk, and the members found before it still count. False when the walk found no member
+  // (WalkStatus and SystemError then tell why).
+  bool FindLargestMember(const std::string& path, Member& chosen);
+
   // Extracts the member at memberIndex of the archive at path into buffer. Exactly memberSize
   // bytes must come out, and they must fit into bufferSize; anything else (a truncated or corrupt
   // archive) fails. systemError, when given, receives the errno behind CannotOpen or ReadError.
