@@ -20,14 +20,6 @@
 namespace yuzulog {
 namespace {
 
-class NullProgress final : public Progress {
- public:
-  void SetText(std::string_view) override {}
-  void SetPercent(int) override {}
-  void ProcessEvents() override {}
-  bool Cancelled() const override { return false; }
-};
-
 // A body of about a kilobyte as the forum's messages run: quoted lines, a reference, an address,
 // a web link and the keyword the hit benchmark looks for.
 const std::string& Body() {
