@@ -92,6 +92,7 @@ class BrowserView final : public MessageView {
 
   // The page carries the colour.
   bool ApplyColor(TColor) override { return true; }
+  bool UpdatesWindowOnDraw() const override { return true; }
   void StopLoading() override { FWeb->stop(); }
   bool Loading() const override { return FLoading; }
   QString SelectedText() const override { return FWeb->selectedText(); }

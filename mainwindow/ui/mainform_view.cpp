@@ -78,12 +78,14 @@ void TMainForm::RenderTimerFired() {
 }
 
 void TMainForm::Draw(const ShowRequest& request) {
-  commands.copyMessage->setEnabled(request.Message != nullptr);
   WaitCursor wait;
-  // The tree follows the message the search window showed. Its request is dropped, so the page
-  // keeps its hits while the workspace now says the tree asked. Before the page is given to the
-  // view: a request stops a page that is loading.
-  if (request.WithHits() && request.Message) SelectMessageNode(*request.Message);
+  if (view->UpdatesWindowOnDraw()) {
+    commands.copyMessage->setEnabled(request.Message != nullptr);
+    // The tree follows the message the search window showed. Its request is dropped, so the page
+    // keeps its hits while the workspace now says the tree asked. Before the page is given to the
+    // view: a request stops a page that is loading.
+    if (request.WithHits() && request.Message) SelectMessageNode(*request.Message);
+  }
   view->ShowMessage(request, CurrentPageStyle());
 }
 

@@ -30,6 +30,10 @@ class MessageView {
   virtual void Clear(const PageStyle& style) = 0;
   // The background colour changed. True when the view shows it only after drawing again.
   virtual bool ApplyColor(TColor color) = 0;
+  // True when a drawing also updates the window around the view: a search hit's node is selected
+  // in the tree and the copy command follows whether a message is shown. The page view does; the
+  // rich-text view leaves both as they were.
+  virtual bool UpdatesWindowOnDraw() const { return false; }
   // A new request stops a page that is still loading.
   virtual void StopLoading() {}
   // True while a page the view was given is still loading.

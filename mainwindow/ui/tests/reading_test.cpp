@@ -234,6 +234,14 @@ TEST_F(Reading, BackWalksTheLast255MessagesAndStopsAtTheOldest) {
   EXPECT_EQ(Drawn->count(), 1);
 }
 
+TEST_F(Reading, TheRichTextViewLeavesTheCopyCommandAsItWas) {
+  Open(kRichText, {kRoom12});
+  Form->GotoMessage({12, 3});
+  Settle();
+  ASSERT_NE(Form->CurrentMessage(), nullptr);
+  EXPECT_FALSE(Action(*Form, "ActionCopyCurrentMsg")->isEnabled());
+}
+
 TEST_F(Reading, GotoTakesTheLaterFileAndAsksAgainForWhatIsNotLoaded) {
   Open(kRichText, {kRoom05a, kRoom05b, kRoom12});
   Form->GotoMessage({12, 3});
