@@ -314,8 +314,9 @@ std::vector<std::int64_t> MergeHitRanges(std::span<const std::int64_t> pairs) {
   return R;
 }
 
-void WriteMessageText(PageStream& out, const TLogMessage& message, const std::vector<std::int64_t>* hitPairs,
-                      const PageStyle& style, const ColorResolver& resolver) {
+void WriteMessageText(PageStream& out, const TLogMessage& message,
+                      const std::vector<std::int64_t>* hitPairs, const PageStyle& style,
+                      const ColorResolver& resolver) {
   if (!style.WordWrap) out += kNoWrapOpen;
   const char* text = message.HeadStart;
   const std::size_t size = message.TextSize();
@@ -331,8 +332,9 @@ void WriteMessageText(PageStream& out, const TLogMessage& message, const std::ve
   if (!style.WordWrap) out += kNoWrapClose;
 }
 
-void WriteMessagePage(PageStream& out, const TLogMessage& message, const std::vector<std::int64_t>* hitPairs,
-                      const PageStyle& style, const ColorResolver& resolver) {
+void WriteMessagePage(PageStream& out, const TLogMessage& message,
+                      const std::vector<std::int64_t>* hitPairs, const PageStyle& style,
+                      const ColorResolver& resolver) {
   BeginPage(out, style.Background, style.BaseFont, resolver);
   WriteMessageText(out, message, hitPairs, style, resolver);
   EndPage(out, style.BaseFont);

@@ -57,12 +57,14 @@ struct PageStyle {
 // holds a byte of a hit is written in the key font. Links are found as if there were no hits: a hit
 // inside an anchor is written inside it, and a hit's span is closed before an anchor's edge and
 // opened again after it, so removing the hit spans gives exactly the text without hits.
-void WriteMessageText(PageStream& out, const TLogMessage& message, const std::vector<std::int64_t>* hitPairs,
-                      const PageStyle& style, const ColorResolver& resolver);
+void WriteMessageText(PageStream& out, const TLogMessage& message,
+                      const std::vector<std::int64_t>* hitPairs, const PageStyle& style,
+                      const ColorResolver& resolver);
 
 // The page of one message: the frame around WriteMessageText.
-void WriteMessagePage(PageStream& out, const TLogMessage& message, const std::vector<std::int64_t>* hitPairs,
-                      const PageStyle& style, const ColorResolver& resolver);
+void WriteMessagePage(PageStream& out, const TLogMessage& message,
+                      const std::vector<std::int64_t>* hitPairs, const PageStyle& style,
+                      const ColorResolver& resolver);
 
 // The page shown when there is no message: the frame alone.
 void WriteEmptyPage(PageStream& out, const PageStyle& style, const ColorResolver& resolver);

@@ -23,7 +23,8 @@ struct ThreadPageEntry {
 };
 
 // The hits of one message as (offset from HeadStart, length) pairs appended to pairs.
-using MessageHits = std::function<void(const TLogMessage& message, std::vector<std::int64_t>& pairs)>;
+using MessageHits =
+    std::function<void(const TLogMessage& message, std::vector<std::int64_t>& pairs)>;
 
 // The page: the message page's frame, with a style rule that marks the message the page is
 // opened at (page#anchor) with a bar at its left edge; then, for each entry, its anchor, its
