@@ -82,6 +82,7 @@ void Workspace::ForgetMessages() {
   FHistory.ClearHistory();
   FShown = {};
   FTree.Clear();
+  FReadMarks = {};  // by node index: they go with the tree
   Tell([](WorkspaceObserver& o) { o.MessagesForgotten(); });
 }
 
@@ -231,6 +232,29 @@ bool Workspace::CanNarrow(const SearchFields& fields) const {
 
 void Workspace::ShowSearchWindow() {
   Tell([](WorkspaceObserver& o) { o.SearchWindowWanted(); });
+}
+
+// ---- read marks ------------------------------------------------------------------------------
+
+void Workspace::ResetReadMarks(bool known) {
+  FReadMarks = known ? NodeBits(FTree.NodeCount()) : NodeBits();
+  Tell([](WorkspaceObserver& o) { o.ReadMarksChanged(); });
+}
+
+void Workspace::MarkRead(std::span<const std::int32_t> nodes, bool read) {
+  if (!ReadMarksKnown()) return;
+  bool changed = false;
+  for (const std::int32_t node : nodes) {
+    if (node < 0 || node >= FReadMarks.Count() || !FTree.At(node).Message) continue;
+    if (FReadMarks.Test(node) == read) continue;
+    FReadMarks.Set(node, read);
+    changed = true;
+  }
+  if (changed) Tell([](WorkspaceObserver& o) { o.ReadMarksChanged(); });
+}
+
+std::int32_t Workspace::NextToRead(std::int32_t node) const {
+  return ReadMarksKnown() ? NextUnreadNode(FTree, node, FReadMarks) : NextMessageNode(FTree, node);
 }
 
 }  // namespace yuzulog

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -16,6 +17,7 @@
 #include "mainwindow/logsets.h"
 #include "mainwindow/messagetree.h"
 #include "mainwindow/settings.h"
+#include "marks/readorder.h"
 #include "search/resultlist.h"
 #include "search/search.h"
 
@@ -62,6 +64,8 @@ class WorkspaceObserver {
   virtual void SearchWindowWanted() {}
   // The log sets or the recent folders changed.
   virtual void ListsChanged() {}
+  // Read marks were set or taken away, or became known or unknown as a whole.
+  virtual void ReadMarksChanged() {}
 };
 
 // The search as the workspace keeps it: the fields and conditions of the last search, its
@@ -167,6 +171,20 @@ class Workspace final : private FileListSteps {
   // Asks the search window to come up.
   void ShowSearchWindow();
 
+  // ---- read marks ----
+  // The read bit of every tree node; Count() is 0 while marks are off or not known yet, and
+  // then nothing counts as unread.
+  const NodeBits& ReadMarks() const { return FReadMarks; }
+  bool ReadMarksKnown() const { return FReadMarks.Count() > 0; }
+  // Makes every node of the tree unread (marks known) or forgets the marks (Count() 0).
+  void ResetReadMarks(bool known);
+  // Sets the read bit of the given message nodes (room nodes are left clear); nothing while the
+  // marks are not known.
+  void MarkRead(std::span<const std::int32_t> nodes, bool read);
+  // Where reading on goes after node: the next unread message in tree order, or the next message
+  // when none is unread after it or the marks are not known; kNone at the end of the tree.
+  std::int32_t NextToRead(std::int32_t node) const;
+
  private:
   // FileListSteps
   void ForgetMessages() override;
@@ -183,6 +201,7 @@ class Workspace final : private FileListSteps {
   std::vector<std::string> FRecentFolders;
   MainSettings FSettings;
   SearchSession FSearch;
+  NodeBits FReadMarks;
   std::vector<WorkspaceObserver*> FObservers;
   std::string FProgramFolder;
   bool FBuildsTree = true;

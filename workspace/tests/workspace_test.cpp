@@ -173,5 +173,25 @@ TEST_F(WorkspaceTest, SearchByWriterIDFillsTheResultsAndChosenRowsReadBack) {
   EXPECT_TRUE(ws.Search().Chosen.empty());
 }
 
+TEST_F(WorkspaceTest, ReadMarksSkipRoomsGoWithTheTreeAndSteerReadingOn) {
+  ASSERT_EQ(Load({"room05a.LOG"}), OpStatus::Completed);
+  const std::int32_t first = ws.Tree().NodeOf(ws.Files()[0].Items(0));
+  const std::int32_t second = NextMessageNode(ws.Tree(), first);
+  const std::int32_t third = NextMessageNode(ws.Tree(), second);
+  // Unknown marks: nothing is unread, reading on is the next message, marking does nothing.
+  ws.MarkRead(std::vector<std::int32_t>{second}, true);
+  EXPECT_FALSE(ws.ReadMarksKnown());
+  EXPECT_EQ(ws.NextToRead(first), second);
+
+  ws.ResetReadMarks(true);
+  ws.MarkRead(std::vector<std::int32_t>{0, second, -1, 1 << 30}, true);  // room, bad indexes
+  EXPECT_FALSE(ws.ReadMarks().Test(0));
+  EXPECT_TRUE(ws.ReadMarks().Test(second));
+  EXPECT_EQ(ws.NextToRead(first), third);
+
+  ASSERT_EQ(Load({"room05a.LOG"}), OpStatus::Completed);
+  EXPECT_FALSE(ws.ReadMarksKnown());
+}
+
 }  // namespace
 }  // namespace yuzulog
