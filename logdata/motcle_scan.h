@@ -160,12 +160,13 @@ constexpr std::size_t kWindow = 4096;
 enum class Between { Nothing, LineBreaks, Blanks };
 
 // How a block tests the byte after a position: it equals the second keyword byte; or it does, or
-// it is a byte up to Limit; or either, or it is 0x81. A test may let through more than the byte
-// filter (every examined position gets the exact attempt): a byte the attempt may skip is taken
-// as "a byte up to CR" (line breaks) or "a byte up to space, or 0x81" (blanks), two operations
-// instead of a compare for each skippable byte, and after a keyword of one byte every byte
-// passes as "a byte up to 0xFF".
-enum class SecondTest { Equal, EqualOrUpTo, EqualOrUpToOr81 };
+// it is a byte up to Limit; or (blanks) it is looked up in a table by its low four bits, where
+// the block can look bytes up, else either of the first two or 0x81. A test may let through more
+// than the byte filter (every examined position gets the exact attempt): a byte the attempt may
+// skip is taken as "a byte up to CR" (line breaks) or "a byte up to space, or 0x81" (blanks),
+// two operations instead of a compare for each skippable byte, and after a keyword of one byte
+// every byte passes as "a byte up to 0xFF".
+enum class SecondTest { Equal, EqualOrUpTo, NibbleTable };
 
 // The filter that every successful first compared byte c passes: c matches the first keyword
 // byte and c[1] either matches the second or is a byte the attempt may skip first.
@@ -176,6 +177,14 @@ struct CandidateFilter {
   // The block form of the second byte's test.
   SecondTest Second;
   unsigned char Limit;
+  // NibbleTable: the byte that the second byte ORed with TableOr must equal, by its low four
+  // bits. Three operations stand for the six of the test without a table: a lookup, a compare and
+  // the AND that takes the low bits. Where the second keyword byte shares its low bits with a
+  // blank, TableOr also holds the bits in which the two differ, so that both pass. The test lets
+  // through some bytes more (those that equal an entry once ORed), each of which the exact test
+  // turns away.
+  unsigned char Table[16];
+  unsigned char TableOr;
 
   bool SkippableSecond(unsigned char b) const {
     switch (Skip) {
@@ -210,6 +219,7 @@ struct Sse2Ops {
   static V Zero() { return _mm_setzero_si128(); }
   static unsigned Bits(V a) { return static_cast<unsigned>(_mm_movemask_epi8(a)); }
   static bool Any(V a) { return _mm_movemask_epi8(a) != 0; }
+  static constexpr bool kLooksUp = false;  // no byte shuffle before SSSE3
 };
 #endif
 #if defined(__AVX2__)
@@ -227,6 +237,12 @@ struct Avx2Ops {
   static V Zero() { return _mm256_setzero_si256(); }
   static unsigned Bits(V a) { return static_cast<unsigned>(_mm256_movemask_epi8(a)); }
   static bool Any(V a) { return _mm256_testz_si256(a, a) == 0; }
+  static constexpr bool kLooksUp = true;
+  // The 16 bytes of t in each lane, and the byte of the table at each byte's low four bits.
+  static V Table(const unsigned char* t) {
+    return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(t)));
+  }
+  static V LookUp(V table, V lowBits) { return _mm256_shuffle_epi8(table, lowBits); }
 };
 #endif
 
@@ -245,7 +261,13 @@ class Block {
         FOr1(Ops::Set(f.Or1)),
         FTarget1(Ops::Set(f.Target1)),
         FLimit(Ops::Set(f.Limit)),
-        FFullWidthLead(Ops::Set(0x81)) {}
+        FFullWidthLead(Ops::Set(0x81)) {
+    if constexpr (kLookUp) {
+      FTable = Ops::Table(f.Table);
+      FTableOr = Ops::Set(f.TableOr);
+      FLowBits = Ops::Set(0x0F);
+    }
+  }
 
   // Bit i set when position p + i passes the filter; reads p[0..kBytes].
   unsigned Mask(const unsigned char* p) const { return Ops::Bits(Candidates(Ops::Load(p), p)); }
@@ -259,10 +281,14 @@ class Block {
     // branch is taken about half the time and mispredicted as often, which costs more than the
     // second test.
     const V v1 = Ops::Load(p + 1);
+    if constexpr (kLookUp) {
+      const V folded = Folds ? Ops::Or(v1, FTableOr) : v1;
+      return Ops::And(hit, Ops::Eq(Ops::LookUp(FTable, Ops::And(v1, FLowBits)), folded));
+    }
     V second = Ops::Eq(Folds ? Ops::Or(v1, FOr1) : v1, FTarget1);
     if constexpr (Second != SecondTest::Equal)
       second = Ops::Or(second, Ops::Eq(Ops::MinU(v1, FLimit), v1));
-    if constexpr (Second == SecondTest::EqualOrUpToOr81)
+    if constexpr (Second == SecondTest::NibbleTable)
       second = Ops::Or(second, Ops::Eq(v1, FFullWidthLead));
     return Ops::And(hit, second);
   }
@@ -298,7 +324,15 @@ class Block {
   }
 
  private:
-  typename Ops::V FOr0, FTarget0, FOr1, FTarget1, FLimit, FFullWidthLead;
+  // The table where Ops can look bytes up; elsewhere "equal, up to Limit, or 0x81".
+  static constexpr bool kLookUp = [] {
+    if constexpr (Second == SecondTest::NibbleTable)
+      return Ops::kLooksUp;
+    else
+      return false;
+  }();
+  typename Ops::V FOr0, FTarget0, FOr1, FTarget1, FLimit, FFullWidthLead, FTable{}, FTableOr{},
+      FLowBits{};
 };
 
 // No vector unit: every position goes through the byte loop.
@@ -349,8 +383,23 @@ CandidateFilter MakeFilter(const unsigned char* k, const unsigned char* m,
     filter.Second = SecondTest::EqualOrUpTo;
     filter.Limit = kCR;
   } else if (filter.Skip == Between::Blanks) {
-    filter.Second = SecondTest::EqualOrUpToOr81;
     filter.Limit = 0x20;
+    // Filled for every search of a pair (once a message that holds it): each entry a byte whose
+    // low four bits differ from its index, so nothing passes there, but for the blanks' entries
+    // (0x20 at 0, 0x81 at 1, 0x09, 0x0A and 0x0D at their own) and the second keyword byte's.
+    static constexpr unsigned char kBlanks[16] = {0x20, 0x81, 0x0D, 0x0C, 0x0B, 0x0A, 0x09, 0x08,
+                                                  0x07, 0x09, 0x0A, 0x04, 0x03, 0x0D, 0x01, 0x00};
+    constexpr unsigned kBlankIndexes = 1u << 0 | 1u << 1 | 1u << 0x9 | 1u << 0xA | 1u << 0xD;
+    std::memcpy(filter.Table, kBlanks, sizeof kBlanks);
+    const int second = filter.Target1 & 0x0F;
+    filter.TableOr = filter.Or1;
+    if ((kBlankIndexes >> second & 1) != 0)
+      filter.TableOr |= static_cast<unsigned char>(filter.Target1 ^ kBlanks[second]);
+    if (filter.TableOr != 0)
+      for (const int i : {0, 1, 0x9, 0xA, 0xD})
+        filter.Table[i] |= filter.TableOr;
+    filter.Table[second] = static_cast<unsigned char>(filter.Target1 | filter.TableOr);
+    filter.Second = SecondTest::NibbleTable;
   } else {
     filter.Second = SecondTest::Equal;
     filter.Limit = 0;
@@ -365,17 +414,17 @@ auto WithBlockShape(const CandidateFilter& filter, F&& f) {
   auto withSecond = [&](auto folds) {
     using Equal = std::integral_constant<SecondTest, SecondTest::Equal>;
     using UpTo = std::integral_constant<SecondTest, SecondTest::EqualOrUpTo>;
-    using UpToOr81 = std::integral_constant<SecondTest, SecondTest::EqualOrUpToOr81>;
     if constexpr (Mode >= 4) {
-      if (filter.Second == SecondTest::EqualOrUpToOr81) return f(folds, UpToOr81{});
+      using Table = std::integral_constant<SecondTest, SecondTest::NibbleTable>;
+      if (filter.Second == SecondTest::NibbleTable) return f(folds, Table{});
     }
     if constexpr (Mode <= 1 || Mode >= 4) {
       if (filter.Second == SecondTest::Equal) return f(folds, Equal{});
     }
     return f(folds, UpTo{});  // modes 2 and 3 take nothing else
   };
-  if constexpr ((Mode & 1) != 0) {
-    if ((filter.Or0 | filter.Or1) != 0) return withSecond(std::true_type{});
+  if constexpr ((Mode & 1) != 0 || Mode >= 4) {
+    if ((filter.Or0 | filter.Or1 | filter.TableOr) != 0) return withSecond(std::true_type{});
   }
   return withSecond(std::false_type{});
 }
