@@ -267,7 +267,22 @@ export_run() {  # format [options]: the wall-clock ms of one export of the .LOG 
 }
 peak_kb() { /usr/bin/time -f %M "$@" 2>&1 > /dev/null | tail -1; }
 iconv_logs() { cat "${logs[@]}" | iconv -f CP932 -t UTF-8 -c > "$scratch"; }
+# The CPU time (user + system, ms) of one export: on a machine that others share, the figure
+# that the others' load does not change.
+export_cpu() {
+  local format=$1; shift
+  rm -rf "$exportOut"
+  /usr/bin/time -f '%U %S' "$cli" export --to="$format" --out="$exportOut" "$@" "${logs[@]}" \
+    2>&1 > /dev/null | tail -1 | awk '{ printf "%d\n", ($1 + $2) * 1000 }'
+}
 iconvMs=$(repeat wall iconv_logs)
+haveTime=0
+[ -x /usr/bin/time ] && haveTime=1
+iconv_cpu() {
+  /usr/bin/time -f '%U %S' bash -c 'cat "$@" | iconv -f CP932 -t UTF-8 -c > /dev/null' - "${logs[@]}" \
+    2>&1 | tail -1 | awk '{ printf "%d\n", ($1 + $2) * 1000 }'
+}
+[ "$haveTime" = 1 ] && row "  CPU time of the iconv anchor" "$(repeat iconv_cpu)" "" "" ""
 for format in jsonl text html sqlite; do
   ms=$(repeat export_run "$format")
   if [ "$format" = jsonl ] || [ "$format" = text ]; then
@@ -275,6 +290,7 @@ for format in jsonl text html sqlite; do
   else
     row "export --to=$format" "$ms" "" "" ""
   fi
+  [ "$haveTime" = 1 ] && row "  CPU time (user + system)" "$(repeat export_cpu "$format")" "" "" ""
 done
 # The full-text index takes minutes on the large library: one run.
 ftsMs=$(export_run sqlite --fts)
