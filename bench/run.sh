@@ -313,6 +313,7 @@ benches=(yuzulog-load-bench yuzulog-model-bench yuzulog-view-bench yuzulog-show-
   yuzulog-search-bench)
 benches+=(yuzulog-resultlist-bench yuzulog-searchcore-bench)
 benches+=(yuzulog-marks-bench)
+benches+=(yuzulog-export-bench)
 samples=200
 if [ "$small" = 1 ]; then
   micro_args=(--benchmark_min_time=0.01)

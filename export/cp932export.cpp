@@ -76,32 +76,37 @@ char* WriteEscaped(Utf8Escape escape, std::string_view rest, std::size_t& used, 
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
 
-// Whether any byte of the word is below n (n <= 0x80, every byte below 0x80).
-constexpr bool AnyBelow(std::uint64_t w, unsigned n) {
-  return ((w - kOnes * n) & ~w & kHighs) != 0;
+// The high bit of each byte of the word below n (n <= 0x80); exact up to the lowest byte so
+// flagged, which is all a search for the first one needs (a borrow only runs upwards).
+constexpr std::uint64_t BelowMask(std::uint64_t w, unsigned n) {
+  return (w - kOnes * n) & ~w & kHighs;
 }
-constexpr bool AnyEqual(std::uint64_t w, unsigned char c) {
-  return AnyBelow(w ^ (kOnes * c), 1);
+constexpr std::uint64_t EqualMask(std::uint64_t w, unsigned char c) {
+  return BelowMask(w ^ (kOnes * c), 1);
 }
 
-// True when all eight bytes are ASCII that the escape copies as they stand.
-constexpr bool PlainAscii(std::uint64_t w, Utf8Escape escape) {
-  if (w & kHighs) return false;
-  switch (escape) {
-    case Utf8Escape::None:
-      return true;
-    case Utf8Escape::Json:
-      return !AnyBelow(w, 0x20) && !AnyEqual(w, '"') && !AnyEqual(w, '\\');
-    case Utf8Escape::Html:
-      return !AnyEqual(w, '&') && !AnyEqual(w, '<') && !AnyEqual(w, '>') && !AnyEqual(w, '"') &&
-             !AnyEqual(w, '\r');
-  }
-  return false;
+// The high bit of the bytes at which a run of ASCII that the escape copies as it stands ends
+// (exact up to the first): bytes of 0x80 and up and the bytes the escape rewrites.
+template <Utf8Escape E>
+constexpr std::uint64_t StopMask(std::uint64_t w) {
+  std::uint64_t stop = w & kHighs;
+  if constexpr (E == Utf8Escape::Json)
+    stop |= BelowMask(w, 0x20) | EqualMask(w, '"') | EqualMask(w, '\\');
+  if constexpr (E == Utf8Escape::Html)
+    stop |= EqualMask(w, '&') | EqualMask(w, '<') | EqualMask(w, '>') | EqualMask(w, '"') |
+            EqualMask(w, '\r');
+  return stop;
+}
+
+template <Utf8Escape E>
+const std::array<bool, 128>& SpecialBytes() {
+  return E == Utf8Escape::Json ? kEscapes.Json : kEscapes.Html;
 }
 
 }  // namespace
 
-Cp932Table::Cp932Table() : FPairs(128 * 256), FPairClass(128 * 256, kPlain) {
+Cp932Table::Cp932Table()
+    : FPairs(128 * 256), FSteps(128 * 256), FScanSteps(128 * 256, kPlainSingle) {
   auto fill = [](Entry& e, std::string_view bytes) {
     const std::string utf8 = Cp932ToUtf8(bytes);
     if (utf8 == kFffd || utf8.empty() || utf8.size() > 3) return;
@@ -124,14 +129,35 @@ Cp932Table::Cp932Table() : FPairs(128 * 256), FPairClass(128 * 256, kPlain) {
       Entry& e = FPairs[index];
       fill(e, std::string_view(pair, 2));
       if (e.Length == 0) {
-        FPairClass[index] = kUnconvertible;
+        FScanSteps[index] = kUnconvertiblePair;
         continue;
       }
       // The encoder gives each character its preferred form: any other form that decodes to the
       // same character (the NEC-selected IBM extensions, NEC's duplicates of JIS symbols) would
       // come back as different bytes.
       const Cp932Encoding back = Utf8ToCp932(std::string_view(e.Utf8.data(), e.Length));
-      if (back.bytes != std::string_view(pair, 2)) FPairClass[index] = kNotUnique;
+      FScanSteps[index] = back.bytes != std::string_view(pair, 2) ? kNotUniquePair : kPlainPair;
+    }
+  }
+  auto step = [](const Entry& e, bool pair) {
+    Step st;
+    const std::string_view utf8 = e.Length == 0 ? kGeta : std::string_view(e.Utf8.data(), e.Length);
+    std::memcpy(st.Utf8.data(), utf8.data(), utf8.size());
+    st.Info = static_cast<std::uint8_t>(utf8.size() | (pair ? kTwoBytes : 0));
+    return st;
+  };
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const auto lead = static_cast<unsigned char>(b);
+    for (int next = 0; next <= 0xFF; ++next) {
+      const std::size_t index = static_cast<std::size_t>((b - 0x80) * 256 + next);
+      if (IsSjisLeadByte(lead) && IsSjisTrailByte(static_cast<unsigned char>(next))) {
+        FSteps[index] = step(FPairs[index], true);
+      } else {
+        // A lead byte without a valid second byte is one sequence, as the program's decoder
+        // reads it; the byte after it is read on its own.
+        FSteps[index] = step(FSingle[lead], false);
+        FScanSteps[index] = FSingle[lead].Length == 0 ? kUnconvertibleSingle : kPlainSingle;
+      }
     }
   }
 }
@@ -152,60 +178,71 @@ std::string_view Cp932Table::CharOf(std::string_view sequence) const {
   return {e->Utf8.data(), e->Length};
 }
 
-std::size_t Cp932Table::Convert(std::string_view text, Utf8Escape escape, char*& out,
-                                const char* outEnd) const {
+template <Utf8Escape E>
+std::size_t Cp932Table::ConvertAs(std::string_view text, char*& out, const char* outEnd) const {
   const std::size_t n = text.size();
-  const char* const s = text.data();
-  const std::array<bool, 128>* special = escape == Utf8Escape::Json   ? &kEscapes.Json
-                                         : escape == Utf8Escape::Html ? &kEscapes.Html
-                                                                      : nullptr;
+  const auto* const s = reinterpret_cast<const unsigned char*>(text.data());
+  const Step* const steps = FSteps.data();
   char* o = out;
   std::size_t i = 0;
-  // One step writes at most 6 bytes (an escaped control byte); stop while there is room for one.
+  // A step writes at most kMaxStep bytes (a word of ASCII, a character's four, an escape's six):
+  // stop while there is room for one.
   while (i < n && outEnd - o >= kMaxStep) {
-    // Runs of ASCII that need no escape go eight bytes at a time.
-    while (i + 8 <= n && outEnd - o >= 8 + kMaxStep) {
-      std::uint64_t word;
-      std::memcpy(&word, s + i, 8);
-      if (!PlainAscii(word, escape)) break;
-      std::memcpy(o, &word, 8);
-      o += 8;
-      i += 8;
-    }
-    if (i >= n) break;
-    const auto b = static_cast<unsigned char>(s[i]);
-    if (b < 0x80) {
-      if (special && (*special)[b]) {
-        std::size_t used = 1;
-        o = WriteEscaped(escape, text.substr(i), used, o);
-        i += used;
-      } else {
-        *o++ = static_cast<char>(b);
-        ++i;
-      }
+    const unsigned b = s[i];
+    if (b >= 0x80) {
+      const Step& st = steps[(b - 0x80) * 256 + (i + 1 < n ? s[i + 1] : 0)];
+      std::memcpy(o, &st, sizeof st);  // only the UTF-8 length counts
+      o += st.Info & 3;
+      // A branch, not arithmetic: predicted, it keeps the next lookup from waiting for this one.
+      if (st.Info & kTwoBytes)
+        i += 2;
+      else
+        i += 1;
       continue;
     }
-    const Entry* e;
-    if (IsSjisLeadByte(b) && i + 1 < n && IsSjisTrailByte(static_cast<unsigned char>(s[i + 1]))) {
-      e = &FPairs[static_cast<std::size_t>((b - 0x80) * 256 +
-                                           static_cast<unsigned char>(s[i + 1]))];
-      i += 2;
-    } else {
-      // A lead byte without its second byte is one sequence, as the program's decoder reads it;
-      // the byte after it is read on its own.
-      e = &FSingle[b];
-      i += 1;
+    if (i + 8 <= n) {
+      // A run of ASCII that needs no escape, eight bytes at a time: the word is copied whole and
+      // the output kept up to the first byte that ends the run.
+      std::uint64_t word;
+      std::memcpy(&word, s + i, 8);
+      std::memcpy(o, &word, 8);
+      const std::uint64_t stop = StopMask<E>(word);
+      if (stop == 0) {
+        i += 8;
+        o += 8;
+        continue;
+      }
+      const auto plain = static_cast<std::size_t>(__builtin_ctzll(stop) >> 3);
+      i += plain;
+      o += plain;
+      if (plain > 0) continue;
     }
-    if (e->Length == 0) {
-      std::memcpy(o, kGeta.data(), 3);
-      o += 3;
-    } else {
-      std::memcpy(o, e->Utf8.data(), 3);  // the entry is zero-padded; only Length bytes count
-      o += e->Length;
+    if constexpr (E != Utf8Escape::None) {
+      if (SpecialBytes<E>()[b]) {
+        std::size_t used = 1;
+        o = WriteEscaped(E, text.substr(i), used, o);
+        i += used;
+        continue;
+      }
     }
+    *o++ = static_cast<char>(b);
+    ++i;
   }
   out = o;
   return i;
+}
+
+std::size_t Cp932Table::Convert(std::string_view text, Utf8Escape escape, char*& out,
+                                const char* outEnd) const {
+  switch (escape) {
+    case Utf8Escape::Json:
+      return ConvertAs<Utf8Escape::Json>(text, out, outEnd);
+    case Utf8Escape::Html:
+      return ConvertAs<Utf8Escape::Html>(text, out, outEnd);
+    case Utf8Escape::None:
+      break;
+  }
+  return ConvertAs<Utf8Escape::None>(text, out, outEnd);
 }
 
 void Cp932Table::Append(std::string_view text, Utf8Escape escape, std::string& out) const {
@@ -223,43 +260,40 @@ void Cp932Table::Scan(std::string_view text, std::uint64_t baseOffset,
                       std::vector<Cp932Exception>& found) const {
   const std::size_t n = text.size();
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  const std::uint8_t* const pairClass = FPairClass.data();
+  const std::uint8_t* const steps = FScanSteps.data();
   std::size_t i = 0;
   while (i < n) {
-    // Most of a log is ASCII or plain kanji and kana: skip ASCII eight bytes at a time and test
-    // a pair with one lookup.
-    while (i + 8 <= n) {
+    const unsigned b = s[i];
+    if (b < 0x80) {
+      // ASCII eight bytes at a time, up to the next byte of 0x80 or more.
+      if (i + 8 > n) {
+        ++i;
+        continue;
+      }
       std::uint64_t word;
       std::memcpy(&word, s + i, 8);
-      if (word & 0x8080808080808080ULL) break;
-      i += 8;
-    }
-    if (i >= n) break;
-    const unsigned char b = s[i];
-    if (b < 0x80) {
-      ++i;
+      const std::uint64_t high = word & kHighs;
+      i += high == 0 ? 8 : static_cast<std::size_t>(__builtin_ctzll(high) >> 3);
       continue;
     }
-    std::uint8_t what;
-    std::uint8_t length;
-    if (i + 1 < n && IsSjisLeadByte(b) && IsSjisTrailByte(s[i + 1])) {
-      what = pairClass[(b - 0x80) * 256 + s[i + 1]];
-      length = 2;
-    } else {
-      what = FSingle[b].Length == 0 ? kUnconvertible : kPlain;
-      length = 1;
+    const std::uint8_t what = steps[(b - 0x80) * 256 + (i + 1 < n ? s[i + 1] : 0)];
+    if (what == kPlainPair) {
+      i += 2;
+      continue;
     }
-    if (what != kPlain) {
-      Cp932Exception x;
-      x.Offset = baseOffset + i;
-      x.Length = length;
-      x.Bytes[0] = static_cast<char>(b);
-      if (length == 2) x.Bytes[1] = static_cast<char>(s[i + 1]);
-      x.What = what == kUnconvertible ? Cp932Exception::Kind::Unconvertible
-                                      : Cp932Exception::Kind::NotUnique;
-      found.push_back(x);
+    if (what == kPlainSingle) {
+      i += 1;
+      continue;
     }
-    i += length;
+    Cp932Exception x;
+    x.Offset = baseOffset + i;
+    x.Length = what == kUnconvertibleSingle ? 1 : 2;
+    x.Bytes[0] = static_cast<char>(b);
+    if (x.Length == 2) x.Bytes[1] = static_cast<char>(s[i + 1]);
+    x.What = what == kNotUniquePair ? Cp932Exception::Kind::NotUnique
+                                    : Cp932Exception::Kind::Unconvertible;
+    found.push_back(x);
+    i += x.Length;
   }
 }
 

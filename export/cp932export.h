@@ -48,7 +48,7 @@ class Cp932Table {
   // more character (kMaxStep bytes), advances out and returns how many bytes of cp932 it took.
   std::size_t Convert(std::string_view cp932, Utf8Escape escape, char*& out,
                       const char* outEnd) const;
-  static constexpr std::ptrdiff_t kMaxStep = 6;
+  static constexpr std::ptrdiff_t kMaxStep = 8;
   // Adds the exceptions of cp932 to found; baseOffset is the offset of cp932[0] in its source.
   void Scan(std::string_view cp932, std::uint64_t baseOffset,
             std::vector<Cp932Exception>& found) const;
@@ -66,9 +66,23 @@ class Cp932Table {
   };
   std::array<Entry, 256> FSingle{};
   std::vector<Entry> FPairs;  // (lead - 0x80) * 256 + trail
-  // Same index: what Scan reports for the pair.
-  static constexpr std::uint8_t kPlain = 0, kUnconvertible = 1, kNotUnique = 2;
-  std::vector<std::uint8_t> FPairClass;
+
+  // The scan and the conversion look up a byte of 0x80 and up together with the byte after it
+  // (0 at the end of the text), index (byte - 0x80) * 256 + next: one lookup stands for the test
+  // of both bytes, the choice between a pair and a single byte and the character, so that plain
+  // text takes no branch that mixed text could mispredict besides ASCII or not.
+  struct Step {
+    std::array<char, 3> Utf8{};  // 〓 when the sequence does not convert
+    std::uint8_t Info = 0;       // UTF-8 length, kTwoBytes when it is a pair
+  };
+  static constexpr std::uint8_t kTwoBytes = 4;
+  std::vector<Step> FSteps;
+  // What Scan reports for the sequence there.
+  static constexpr std::uint8_t kPlainPair = 0, kPlainSingle = 1, kUnconvertiblePair = 2,
+                                kUnconvertibleSingle = 3, kNotUniquePair = 4;
+  std::vector<std::uint8_t> FScanSteps;
+  template <Utf8Escape E>
+  std::size_t ConvertAs(std::string_view cp932, char*& out, const char* outEnd) const;
 };
 
 // The name of the conversion, as a description of an export records it.

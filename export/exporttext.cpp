@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "export/exportfiles.h"
@@ -43,8 +44,14 @@ std::string SourceBytes(const ExportSource& s) {
   }
   const char* loaded = s.Data->Buffer();
   bool same = bytes.size() == expected;
-  for (std::size_t i = 0; same && i < expected; ++i)
-    same = bytes[i] == loaded[i] || loaded[i] == '\0';
+  // Span by span between the NULs, which stand for whatever byte the file holds there.
+  for (std::size_t i = 0; same && i < expected;) {
+    const void* nul = std::memchr(loaded + i, '\0', expected - i);
+    const std::size_t end =
+        nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - loaded) : expected;
+    same = std::memcmp(bytes.data() + i, loaded + i, end - i) == 0;
+    i = end + 1;
+  }
   if (!same) throw ExportError("読み込んだ後にファイルが変わっています：" + s.Path);
   return bytes;
 }

@@ -70,5 +70,36 @@ TEST(Cp932Export, EscapesForJsonAndHtml) {
   EXPECT_EQ(html, "&lt;a&amp;b&gt;&quot;\nc\nd");
 }
 
+TEST(Cp932Export, LongTextConvertsAndScansAsItsCharactersDoAlone) {
+  // ASCII goes a word at a time: wherever in a word a run ends, at a byte to escape or one of
+  // 0x80 and up, the text must come out as its characters do one by one.
+  const std::string pieces[] = {"ab",       "\"",       "\\",   "\x01",     "<",
+                                "&",        "\r\n",     "\rq",  "\x8A\xBF", "\x83\x5C",
+                                "\x85\x40", "\x87\x90", "\xB1", "\xFD",     "xyz1234"};
+  const Cp932Table& table = Cp932Table::Get();
+  const Utf8Escape escapes[] = {Utf8Escape::None, Utf8Escape::Json, Utf8Escape::Html};
+  std::string text, expected[3];
+  std::vector<Cp932Exception> expectedFound;
+  unsigned seed = 1;
+  for (int k = 0; k < 3000; ++k) {
+    seed = seed * 1103515245u + 12345u;
+    const std::string& p = pieces[(seed >> 16) % std::size(pieces)];
+    table.Scan(p, text.size(), expectedFound);
+    text += p;
+    for (int e = 0; e < 3; ++e)
+      table.Append(p, escapes[e], expected[e]);
+  }
+  for (int e = 0; e < 3; ++e) {
+    std::string out;
+    table.Append(text, escapes[e], out);
+    EXPECT_EQ(out, expected[e]) << e;
+  }
+  std::vector<Cp932Exception> found;
+  table.Scan(text, 0, found);
+  ASSERT_EQ(found.size(), expectedFound.size());
+  for (std::size_t i = 0; i < found.size(); ++i)
+    EXPECT_EQ(found[i].Offset, expectedFound[i].Offset) << i;
+}
+
 }  // namespace
 }  // namespace yuzulog
