@@ -1,4 +1,6 @@
 // JSON Lines: the description first, then one object per message in load order.
+#include <charconv>
+
 #include "export/exportfiles.h"
 #include "export/exportformats.h"
 #include "platform/cp932.h"
@@ -12,6 +14,14 @@ void Field(ExportFile& out, std::string_view name, std::string_view cp932) {
   out.Write("\":\"");
   out.WriteCp932(cp932, Utf8Escape::Json);
   out.Write("\"");
+}
+
+// The decimal digits of n, as std::to_string writes them, without a string of their own.
+template <typename Integer>
+void AppendNumber(std::string& out, Integer n) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, n).ptr;
+  out.append(digits, end);
 }
 
 }  // namespace
@@ -35,28 +45,47 @@ OpStatus WriteJsonl(const std::string& path, const ExportPlan& plan, const Expor
   ExportTicker ticker(progress, static_cast<long long>(plan.Messages().size()));
   std::string line;
   for (const TLogMessage* m : plan.Messages()) {
-    line = "{\"room\":" + std::to_string(m->Room) + ",\"number\":" + std::to_string(m->Number) +
-           ",\"copy\":" + std::to_string(plan.CopyOf(*m)) + ",\"anchor\":\"" + plan.Anchor(*m) +
-           "\"";
+    const int copy = plan.CopyOf(*m);
+    line.assign("{\"room\":");
+    AppendNumber(line, m->Room);
+    line += ",\"number\":";
+    AppendNumber(line, m->Number);
+    line += ",\"copy\":";
+    AppendNumber(line, copy);
+    line += ",\"anchor\":\"";
+    line += MessageAnchorName(m->Room, m->Number, copy);
+    line += '"';
     out.Write(line);
     Field(out, "id", m->ID());
     Field(out, "handle", m->HandleName());
     Field(out, "title", m->Title());
     Field(out, "date_written", WrittenDate(*m));
-    out.Write(",\"date\":\"" + IsoLocalTime(*m) + "\",\"comment_to\":");
+    line.assign(",\"date\":\"");
+    line += IsoLocalTime(*m);
+    line += "\",\"comment_to\":";
     if (m->CommentTo > 0) {
-      out.Write(std::to_string(m->CommentTo));
+      AppendNumber(line, m->CommentTo);
       const TLogMessage* target = plan.Target(m->Room, m->CommentTo);
-      out.Write(target ? ",\"comment_to_anchor\":\"" + plan.Anchor(*target) + "\""
-                       : std::string(",\"comment_to_anchor\":null"));
+      if (target) {
+        line += ",\"comment_to_anchor\":\"";
+        line += plan.Anchor(*target);
+        line += '"';
+      } else {
+        line += ",\"comment_to_anchor\":null";
+      }
     } else {
-      out.Write("null");
+      line += "null";
     }
+    out.Write(line);
     Field(out, "body", m->Body());
     const int file = plan.FileIndexOf(*m);
-    out.Write(sourceFields[static_cast<std::size_t>(file)]);
-    out.Write(",\"offset\":" + std::to_string(SourceOffset(*m)) +
-              ",\"length\":" + std::to_string(m->TextSize()) + "}}\n");
+    line.assign(sourceFields[static_cast<std::size_t>(file)]);
+    line += ",\"offset\":";
+    AppendNumber(line, SourceOffset(*m));
+    line += ",\"length\":";
+    AppendNumber(line, m->TextSize());
+    line += "}}\n";
+    out.Write(line);
     if (!ticker.Tick()) return OpStatus::Cancelled;
   }
   out.Close();

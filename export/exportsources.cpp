@@ -257,6 +257,28 @@ std::string DateTimeText(std::int64_t secondsSince1970, bool utc) {
   unsigned m, d;
   CivilFromDays(days, y, m, d);
   char text[48];
+  if (y >= 0 && y <= 9999) {
+    // Every message has a date: digits by hand instead of a format string for each.
+    char* p = text;
+    auto two = [&p](std::int64_t v) {
+      *p++ = static_cast<char>('0' + v / 10);
+      *p++ = static_cast<char>('0' + v % 10);
+    };
+    two(y / 100);
+    two(y % 100);
+    *p++ = '-';
+    two(m);
+    *p++ = '-';
+    two(d);
+    *p++ = 'T';
+    two(rest / 3600);
+    *p++ = ':';
+    two(rest / 60 % 60);
+    *p++ = ':';
+    two(rest % 60);
+    if (utc) *p++ = 'Z';
+    return std::string(text, p);
+  }
   std::snprintf(text, sizeof text, "%04lld-%02u-%02uT%02lld:%02lld:%02lld%s",
                 static_cast<long long>(y), m, d, static_cast<long long>(rest / 3600),
                 static_cast<long long>(rest / 60 % 60), static_cast<long long>(rest % 60),
