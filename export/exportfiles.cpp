@@ -160,12 +160,12 @@ void ExportFile::Write(std::string_view bytes) {
 void ExportFile::WriteCp932(std::string_view cp932, Utf8Escape escape) {
   const Cp932Table& table = Cp932Table::Get();
   while (!cp932.empty()) {
-    // A piece at a time, converted straight into the buffer, so a huge message never needs six
-    // times its size at once.
+    // Converted straight into the buffer until it is full, so a huge message never needs six
+    // times its size at once. The conversion sees the whole rest of the text: cut short, it
+    // would read the first byte of a character cut in two as a byte that does not convert.
     if (FSize >= FFlushBytes) Flush();
     char* o = FData.get() + FSize;
-    const std::string_view piece = cp932.substr(0, FPiece);
-    const std::size_t used = table.Convert(piece, escape, o, FData.get() + FCapacity);
+    const std::size_t used = table.Convert(cp932, escape, o, FData.get() + FCapacity);
     FSize = static_cast<std::size_t>(o - FData.get());
     cp932.remove_prefix(used);
   }

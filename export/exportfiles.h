@@ -76,8 +76,8 @@ class ExportFile {
  private:
   void Flush();
   std::string FPath;
-  // A converted piece is at most FPiece * kMaxStep bytes: the buffer is written out before it
-  // could hold less than that.
+  // Room for a converted piece of at least FPiece bytes of text is left past the point where
+  // the buffer is written out.
   std::size_t FPiece;
   std::size_t FFlushBytes;
   std::size_t FCapacity;

@@ -89,6 +89,21 @@ bool HaveTool(const std::string& name) {
   return !Tool(name).empty();
 }
 
+TEST(ExportFileTest, ACharacterAcrossTheBuffersEndStaysWhole) {
+  // Kanji from an odd offset on, long enough that a buffer fills in the middle of one.
+  std::string text = "a";
+  while (text.size() < 300000)
+    text += "\x8A\xBF";
+  testing::TempDir dir;
+  for (const auto size : {ExportFile::Size::Large, ExportFile::Size::Small}) {
+    const std::string path = dir.File(size == ExportFile::Size::Large ? "large" : "small");
+    ExportFile file(path, size);
+    file.WriteCp932(text, Utf8Escape::None);
+    file.Close(false);
+    EXPECT_EQ(ReadFileBytes(path), Cp932ToUtf8(text));
+  }
+}
+
 TEST_F(ExportTest, JsonLinesParseAndHoldEveryCopyOnceWithItsFields) {
   if (!HaveTool("jq")) GTEST_SKIP() << "jq is not installed";
   const std::string out = dir.File("all.jsonl");
