@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <map>
 
+#include "common/markup.h"
 #include "export/exportfiles.h"
 #include "export/exportformats.h"
 #include "htmlview/linkscan.h"
@@ -30,29 +31,6 @@ pre { white-space: pre-wrap; word-wrap: break-word; font-family: "IPAGothic", mo
 std::string Utf8(std::string_view cp932) {
   std::string out;
   Cp932Table::Get().Append(cp932, Utf8Escape::Html, out);
-  return out;
-}
-
-std::string Escaped(std::string_view utf8) {
-  std::string out;
-  for (char c : utf8) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
   return out;
 }
 
@@ -193,7 +171,7 @@ void HtmlWriter::WriteBody(ExportFile& out, const TLogMessage& m, std::int32_t r
     }
     if (!href.empty()) {
       out.WriteCp932(body.substr(plain, start - plain), Utf8Escape::Html);
-      out.Write("<a href=\"" + Escaped(href) + "\">");
+      out.Write("<a href=\"" + MarkupEscaped(href) + "\">");
       out.WriteCp932(body.substr(start, i + k - start), Utf8Escape::Html);
       out.Write("</a>");
       plain = i + k;
@@ -349,7 +327,7 @@ OpStatus HtmlWriter::Write(const ExportDescription& d, Progress& progress) {
       allThreads.push_back(std::move(row));
     }
   }
-  index.Write("</tbody>\n</table>\n<p class=\"meta\">" + Escaped(d.Program) + " により " +
+  index.Write("</tbody>\n</table>\n<p class=\"meta\">" + MarkupEscaped(d.Program) + " により " +
               UtcTimeText(d.Created) + " に作成</p>\n");
   End(index);
 

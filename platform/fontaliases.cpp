@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/markup.h"
 #include "platform/inifile.h"
 #include "platform/paths.h"
 
@@ -10,26 +11,6 @@ namespace yuzulog {
 namespace {
 
 constexpr const char* kSystemConfig = "/etc/fonts/fonts.conf";
-
-std::string XmlText(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 std::string CacheFolder() {
   const char* cache = std::getenv("XDG_CACHE_HOME");
@@ -49,12 +30,12 @@ std::string FontAliasConfig(const std::string& baseConfig) {
       "     stand in for the design fonts of the message pages. -->\n"
       "<fontconfig>\n"
       "  <include ignore_missing=\"yes\">" +
-      XmlText(baseConfig) + "</include>\n";
+      MarkupEscaped(baseConfig) + "</include>\n";
   for (const FontAlias& a : kDesignFontAliases) {
     xml += "  <match target=\"pattern\">\n";
-    xml += "    <test name=\"family\"><string>" + XmlText(a.Design) + "</string></test>\n";
+    xml += "    <test name=\"family\"><string>" + MarkupEscaped(a.Design) + "</string></test>\n";
     xml += "    <edit name=\"family\" mode=\"assign\" binding=\"strong\"><string>" +
-           XmlText(a.Here) + "</string></edit>\n";
+           MarkupEscaped(a.Here) + "</string></edit>\n";
     xml += "  </match>\n";
   }
   xml += "</fontconfig>\n";
