@@ -25,6 +25,7 @@ td.n { text-align: right; }
 nav { margin-bottom: 1em; font-size: .9em; }
 article { border-left: 3px solid #c9d8e8; padding: .3em .8em; margin: .8em 0; }
 .meta { color: #555; font-size: .9em; margin: 0 0 .4em; }
+table + .meta { margin-top: .6em; }
 pre { white-space: pre-wrap; word-wrap: break-word; font-family: "IPAGothic", monospace; margin: 0; }
 )css";
 
@@ -39,7 +40,9 @@ std::string DateOnly(const std::string& iso) {
 }
 
 void Begin(ExportFile& out, const std::string& title, std::string_view root) {
-  out.Write("<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n<title>");
+  out.Write(
+      "<!DOCTYPE html>\n<html lang=\"ja\">\n<head>\n<meta charset=\"utf-8\">\n<meta "
+      "name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>");
   out.Write(title);
   out.Write("</title>\n<link rel=\"stylesheet\" href=\"");
   out.Write(root);
