@@ -87,7 +87,7 @@ void CreateMenus(QMainWindow& window, MainCommands& c) {
   c.logSetMenu->setIcon(GlyphIcon(kGlyphLogSet));
   c.logSetSeparator = c.logSetMenu->addSeparator();
   c.addLogSet = item("AddLogSetMenu", "登録(&A)", false);
-  c.removeLogSet = item("RemoveLogSetMenu", "削除(R&)", false);
+  c.removeLogSet = item("RemoveLogSetMenu", "削除(&R)", false);
   c.logSetMenu->addAction(c.addLogSet);
   c.logSetMenu->addAction(c.removeLogSet);
 

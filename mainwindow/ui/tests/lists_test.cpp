@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
@@ -144,15 +145,18 @@ TEST(LogSets, MenuListsTheSetsBeforeRegisterAndRemoveWhichFollowWhatThereIs) {
   auto f = Form();
   auto* menu = Child<QMenu>(*f, "PopupMenuLogSet");
   emit menu->aboutToShow();
-  EXPECT_EQ(Items(menu), (QStringList{"-", "登録(&A)", "削除(R&)"}));
+  EXPECT_EQ(Items(menu), (QStringList{"-", "登録(&A)", "削除(&R)"}));
   EXPECT_FALSE(Child<QAction>(*f, "AddLogSetMenu")->isEnabled());
   EXPECT_FALSE(Child<QAction>(*f, "RemoveLogSetMenu")->isEnabled());
 
   f->LoadSettings(Dir(settings));
   emit menu->aboutToShow();
-  EXPECT_EQ(Items(menu), (QStringList{"&0: Room 5", "&1: R&&D", "-", "登録(&A)", "削除(R&)"}));
+  EXPECT_EQ(Items(menu), (QStringList{"&0: Room 5", "&1: R&&D", "-", "登録(&A)", "削除(&R)"}));
   EXPECT_FALSE(Child<QAction>(*f, "AddLogSetMenu")->isEnabled());
   EXPECT_TRUE(Child<QAction>(*f, "RemoveLogSetMenu")->isEnabled());
+  // The removal item's access key is R, as its caption shows.
+  EXPECT_EQ(QKeySequence::mnemonic(Child<QAction>(*f, "RemoveLogSetMenu")->text()),
+            QKeySequence(Qt::ALT | Qt::Key_R));
 
   f->show();
   f->LoadFileList({DataFile("room12.lzh")}, false);
@@ -245,7 +249,7 @@ TEST(LogSets, RegisterAndRemoveThroughTheInputDialog) {
   EXPECT_EQ(boxes.Shown.back().Caption, QStringLiteral("ログセット"));
   EXPECT_EQ(seen.Prompt, QStringLiteral("登録"));
   EXPECT_FALSE(seen.ListOnly);
-  EXPECT_EQ(Items(menu), (QStringList{"&0: Room 12", "-", "登録(&A)", "削除(R&)"}));
+  EXPECT_EQ(Items(menu), (QStringList{"&0: Room 12", "-", "登録(&A)", "削除(&R)"}));
 
   // The same name in other letters, refused and then accepted; the names are offered.
   boxes.DialogAnswers = {Enter(QStringLiteral("ROOM 12"), ModalResult::Ok, &seen)};
@@ -266,7 +270,7 @@ TEST(LogSets, RegisterAndRemoveThroughTheInputDialog) {
   boxes.Answers = {ModalResult::Ok};
   emit menu->aboutToShow();
   add->trigger();
-  EXPECT_EQ(Items(menu), (QStringList{"&0: ROOM 12", "-", "登録(&A)", "削除(R&)"}));
+  EXPECT_EQ(Items(menu), (QStringList{"&0: ROOM 12", "-", "登録(&A)", "削除(&R)"}));
   // The set holds the loaded files in their order.
   EXPECT_EQ(f->Space().LogSets().front().Files,
             (std::vector<std::string>{DataFile("room03-lh0.lzh"), DataFile("room12.lzh")}));
@@ -287,7 +291,7 @@ TEST(LogSets, RegisterAndRemoveThroughTheInputDialog) {
   EXPECT_TRUE(seen.ListOnly);
   EXPECT_EQ(boxes.Count(ShownBox::Message), 0);
   EXPECT_TRUE(f->Space().LogSets().empty());
-  EXPECT_EQ(Items(menu), (QStringList{"-", "登録(&A)", "削除(R&)"}));
+  EXPECT_EQ(Items(menu), (QStringList{"-", "登録(&A)", "削除(&R)"}));
 }
 
 TEST(LogSets, ANameWithADoubleQuoteRoundTripsThroughLogSetIni) {
