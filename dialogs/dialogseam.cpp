@@ -166,7 +166,11 @@ DialogSeam& UnattendedDialogs() {
 }
 
 QString LogFileFilter() {
-  return QStringLiteral("Lha Files (*.lzh *.LZH);;Log Files (*.log *.LOG);;All Files (*)");
+  // The dialog matches names with the file system's case: the archives' and logs' names come in
+  // both.
+  return QStringLiteral(
+      "ログファイル (*.lzh *.log *.LZH *.LOG);;Lha Files (*.lzh *.LZH);;Log Files (*.log *.LOG);;"
+      "All Files (*)");
 }
 
 }  // namespace yuzulog

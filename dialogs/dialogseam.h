@@ -59,7 +59,8 @@ void SetDialogSeam(DialogSeam* seam);
 // choose nothing and notices do not wait.
 DialogSeam& UnattendedDialogs();
 
-// The filter of the log-file dialogs, in the file dialog's notation.
+// The filter of the log-file dialogs, in the file dialog's notation; the first one takes both
+// kinds of log file.
 QString LogFileFilter();
 
 }  // namespace yuzulog

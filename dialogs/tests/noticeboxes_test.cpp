@@ -198,5 +198,13 @@ TEST(Overwrite, ButtonsInOneRowBelowTheNameAndALongNameWidensTheBox) {
   }
 }
 
+// The dialog matches names with the file system's case, and the logs' names come in both.
+TEST(LogFileFilter, TheFirstFilterTakesBothKindsInEitherCase) {
+  const QString first = LogFileFilter().section(QStringLiteral(";;"), 0, 0);
+  EXPECT_TRUE(first.startsWith(QStringLiteral("ログファイル (")));
+  for (const char* pattern : {"*.lzh", "*.log", "*.LZH", "*.LOG"})
+    EXPECT_TRUE(first.contains(QLatin1String(pattern))) << pattern;
+}
+
 }  // namespace
 }  // namespace yuzulog

@@ -18,8 +18,12 @@
 namespace yuzulog {
 
 std::vector<std::string> TMainForm::ChooseLogFiles(const QString& folder) {
+  // Without a folder of its own the dialog starts where files were last taken from.
+  QString start = folder;
+  if (start.isEmpty() && !FWorkspace.RecentFolders().empty())
+    start = QString::fromStdString(FWorkspace.RecentFolders().front());
   std::vector<std::string> paths;
-  for (const QString& p : Dialogs().GetOpenFileNames(this, {}, folder, LogFileFilter()))
+  for (const QString& p : Dialogs().GetOpenFileNames(this, {}, start, LogFileFilter()))
     paths.push_back(PathBytes(p));
   return paths;
 }

@@ -77,6 +77,11 @@ TEST(RecentFolders, OpenAndAddRecordTheFolderAndTheMenuFollows) {
   boxes.Files = {{QStringLiteral("/no/such/dir/x.LOG")}};
   boxes.Answers = {ModalResult::No};  // go on after the failure
   Child<QAction>(*f, "ActionAddArchive")->trigger();
+  // Each dialog starts in the folder files were last taken from.
+  QStringList starts;
+  for (const ShownBox& b : boxes.Shown)
+    if (b.Type == ShownBox::OpenFiles) starts << b.Text;
+  EXPECT_EQ(starts, (QStringList{QString(), QString::fromStdString(kData)}));
   EXPECT_EQ(f->Space().RecentFolders(), (std::vector<std::string>{"/no/such/dir", kData}));
   EXPECT_TRUE(reopen->isEnabled());
   EXPECT_EQ(Items(reopen), (QStringList{QStringLiteral("&1: /no/such/dir"),
