@@ -55,6 +55,15 @@ int CaptionWidth(const QString& caption) {
   return QFontMetrics(QApplication::font()).horizontalAdvance(caption) + kTitleBarExtras;
 }
 
+int MessageBoxLinesOnScreen(const QWidget* parent) {
+  // The caption, the buttons and the margins take about as much as this many lines.
+  constexpr int kFrameLines = 8;
+  const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+  const int height = screen ? screen->availableGeometry().height() : 480;
+  const int line = QFontMetrics(QApplication::font("QMessageBox")).lineSpacing();
+  return std::max(2, (height / std::max(line, 1) - kFrameLines) / 2);
+}
+
 std::unique_ptr<TNoticeBox> MakeTimedNotice(const QString& text, int intervalMs) {
   auto box = std::make_unique<TNoticeBox>(ModalResult::Ok);
   box->setWindowTitle(ApplicationTitle());

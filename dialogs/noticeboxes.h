@@ -19,6 +19,11 @@ QString ApplicationTitle();
 // interface font and the title bar's icon and buttons.
 int CaptionWidth(const QString& caption);
 
+// How many lines of a message box's text fit on the screen of parent (the primary screen when
+// there is none), leaving room for the box's caption, icon and buttons. Each line is counted twice:
+// the box wraps a line that is wider than it lets itself grow.
+int MessageBoxLinesOnScreen(const QWidget* parent);
+
 // A box whose close box and Escape give Cancel (the question) or Ok (the notice) instead of
 // QDialog's 0.
 class TNoticeBox : public QDialog {

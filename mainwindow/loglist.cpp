@@ -1,5 +1,6 @@
 #include "mainwindow/loglist.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/paths.h"
@@ -32,6 +33,16 @@ std::string LogListCountText(int count) {
 
 std::string LogListRemoveQuestion(int selected) {
   return std::to_string(selected) + "個のログファイルをリストから外しますか？";
+}
+
+std::string OverlapWarningText(const LoadReport& report, std::size_t maxLines) {
+  if (report.OverlapLines.size() <= maxLines) return report.WarningText();
+  const std::size_t shown = std::max<std::size_t>(maxLines, 2) - 1;
+  LoadReport shortened = report;
+  shortened.OverlapLines.resize(shown);
+  shortened.OverlapLines.push_back("ほかに " + std::to_string(report.OverlapLines.size() - shown) +
+                                   " 個のファイルにも重複があります。");
+  return shortened.WarningText();
 }
 
 }  // namespace yuzulog

@@ -23,4 +23,9 @@ std::string LogListCountText(int count);
 // The question before selected rows are removed.
 std::string LogListRemoveQuestion(int selected);
 
+// The warning after a load with overlaps, holding at most maxLines of the report's lines so that
+// its box stays within the screen: when there are more, the first ones and a line that counts the
+// files left out (maxLines is taken as at least 2).
+std::string OverlapWarningText(const LoadReport& report, std::size_t maxLines);
+
 }  // namespace yuzulog

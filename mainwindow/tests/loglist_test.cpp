@@ -30,5 +30,16 @@ TEST(LogList, RowsShowNameRoomAndTheRangeInFixedColumns) {
   EXPECT_FALSE(rows[2].Overlaps);
 }
 
+TEST(LogList, OverlapWarningKeepsTheFirstLinesAndCountsTheFilesLeftOut) {
+  LoadReport report;
+  report.StatusText = "9 個の発言";
+  report.OverlapLines = {"a", "b", "c", "d", "e"};
+  EXPECT_EQ(OverlapWarningText(report, 5), report.WarningText());
+  EXPECT_EQ(OverlapWarningText(report, 3),
+            "9 個の発言がロードされましたが、\r\n\r\na\r\nb\r\n"
+            "ほかに 3 個のファイルにも重複があります。\r\n\r\nログデータの情報を見ますか？");
+  EXPECT_NE(OverlapWarningText(report, 0).find("a\r\nほかに 4 個"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace yuzulog

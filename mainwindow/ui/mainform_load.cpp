@@ -12,6 +12,7 @@
 #include "dialogs/progressdlg.h"
 #include "dialogs/qthelpers.h"
 #include "dialogs/waitcursor.h"
+#include "mainwindow/loglist.h"
 #include "mainwindow/ui/mainform.h"
 #include "mainwindow/ui/messagetreemodel.h"
 
@@ -106,9 +107,11 @@ bool TMainForm::ShowLoadReport() {
     Dialogs().ShowTimedNotice(U(report.StatusText), 1000);
     return false;
   }
-  return Dialogs().MessageBox(BoxParent(this), U(report.WarningText()),
-                              QStringLiteral("ログデータの警告"), MsgButtons::YesNo,
-                              MsgIcon::Warning, ModalResult::Yes) == ModalResult::Yes;
+  return Dialogs().MessageBox(
+             BoxParent(this),
+             U(OverlapWarningText(report, static_cast<std::size_t>(MessageBoxLinesOnScreen(this)))),
+             QStringLiteral("ログデータの警告"), MsgButtons::YesNo, MsgIcon::Warning,
+             ModalResult::Yes) == ModalResult::Yes;
 }
 
 void TMainForm::ExpandIfSingleRoom() {

@@ -6,10 +6,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDropEvent>
+#include <QFontMetrics>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QScreen>
 #include <QUrl>
 #include <filesystem>
 
@@ -349,6 +351,23 @@ TEST(LogSets, CommandLineKeyLoadsBySetNameQuotedNameOrIndex) {
     // The order of the sets does not change.
     EXPECT_EQ(f->Space().LogSets().front().Name, "Five");
   }
+}
+
+TEST(LoadReport, AWarningAboutManyOverlapsStaysWithinTheScreen) {
+  ScriptedDialogs boxes;
+  TempDir copies;
+  const std::string log = testing::ReadFileBytes(DataFile("room05a.LOG"));
+  std::vector<std::string> paths;
+  for (int i = 0; i < 60; ++i)
+    paths.push_back(copies.Write("room05a-" + std::to_string(i) + ".LOG", log));
+  auto f = Form();
+  f->show();
+  boxes.Answers = {ModalResult::No};
+  f->LoadFileList(paths, false);
+  ASSERT_EQ(boxes.Count(ShownBox::Message), 1);
+  const auto lines = boxes.Shown.back().Text.count(QStringLiteral("\r\n")) + 1;
+  EXPECT_LE(lines * QFontMetrics(QApplication::font("QMessageBox")).lineSpacing(),
+            f->screen()->availableGeometry().height());
 }
 
 // ---- dropped files ------------------------------------------------------------------------------
