@@ -1,6 +1,7 @@
 #include "search/ui/resultlistmodel.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPainter>
@@ -124,6 +125,7 @@ void ResultListModel::SortByColumn(std::vector<TLogMessage*>& results, SortState
     changePersistentIndexList(persistent, moved);
   }
   emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+  emit SortOrderChanged(column, state.SortDirection < 0 ? Qt::DescendingOrder : Qt::AscendingOrder);
 
   if (selection == nullptr) return;
   if (!carried.SelectedRows.empty())
@@ -160,9 +162,12 @@ void ResultListDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   painter->restore();
 }
 
-void ApplyColumnWidths(QHeaderView& header) {
+void ApplyColumnWidths(QHeaderView& header, const QFont& listFont) {
+  constexpr int kDesignPixelSize = 12;
+  const int pixels = QFontInfo(listFont).pixelSize();
   for (int column = 0; column < kResultColumnCount && column < header.count(); ++column)
-    header.resizeSection(column, kColumnWidths[column]);
+    header.resizeSection(
+        column, (kColumnWidths[column] * pixels + kDesignPixelSize / 2) / kDesignPixelSize);
 }
 
 void SetUpResultView(QTableView& view) {
@@ -183,7 +188,15 @@ void SetUpResultView(QTableView& view) {
   columns->setSectionsClickable(true);
   columns->setHighlightSections(false);
   columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  ApplyColumnWidths(*columns);
+  if (!columns->isSortIndicatorShown()) {
+    // Unsorted until a column is clicked.
+    columns->setSortIndicator(-1, Qt::AscendingOrder);
+    columns->setSortIndicatorShown(true);
+  }
+  if (auto* model = qobject_cast<ResultListModel*>(view.model()))
+    QObject::connect(model, &ResultListModel::SortOrderChanged, columns,
+                     &QHeaderView::setSortIndicator, Qt::UniqueConnection);
+  ApplyColumnWidths(*columns, view.font());
 }
 
 }  // namespace yuzulog

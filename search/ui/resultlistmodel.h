@@ -10,6 +10,7 @@
 #include "logdata/logmessage.h"
 #include "search/resultlist.h"
 
+class QFont;
 class QHeaderView;
 class QItemSelectionModel;
 class QTableView;
@@ -27,7 +28,11 @@ class ResultListModel : public QAbstractTableModel {
   // The results are about to be refilled / have been refilled: one reset, never a notification
   // per row.
   void BeginResultsChange() { beginResetModel(); }
-  void EndResultsChange() { endResetModel(); }
+  // A refilled list is in the search's order, sorted by no column.
+  void EndResultsChange() {
+    endResetModel();
+    emit SortOrderChanged(-1, Qt::AscendingOrder);
+  }
 
   // The message of a row; nullptr for a row outside the list.
   const TLogMessage* MessageAt(int row) const {
@@ -51,6 +56,11 @@ class ResultListModel : public QAbstractTableModel {
                       int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+ signals:
+  // The column the rows are now sorted by (-1: none) and in which direction, in the form of the
+  // header's sort indicator.
+  void SortOrderChanged(int column, Qt::SortOrder order);
+
  private:
   const std::vector<TLogMessage*>& FResults;
 };
@@ -67,14 +77,16 @@ class ResultListDelegate : public QStyledItemDelegate {
              const QModelIndex& index) const override;
 };
 
-// The list's default column widths.
-void ApplyColumnWidths(QHeaderView& header);
+// The list's default column widths, grown or shrunk with the list's font: they were measured for
+// a font 12 pixels high, and a larger font would cut the IDs and dates.
+void ApplyColumnWidths(QHeaderView& header, const QFont& listFont);
 
 // Sets up a table view as the result list, after its model is set: whole rows selected, several
-// at a time, the default column widths, the cell painter above, and every row one fixed height
-// with no row header, so that the view never measures rows (with a million rows, measuring is
-// what makes a list slow). Call it again after the view's font changes, best while the list is
-// empty: a new row height is applied to every row the view holds.
+// at a time, the default column widths, the cell painter above, the header's sort indicator
+// following the model's order, and every row one fixed height with no row header, so that the
+// view never measures rows (with a million rows, measuring is what makes a list slow). Call it
+// again after the view's font changes, best while the list is empty: a new row height is applied to
+// every row the view holds.
 void SetUpResultView(QTableView& view);
 
 }  // namespace yuzulog

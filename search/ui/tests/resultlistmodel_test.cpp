@@ -98,6 +98,9 @@ TEST_F(ResultListModelTest, RowTextsAlignmentAndHeaderDecodeCodePage932) {
 
 TEST_F(ResultListModelTest, ViewGetsDefaultWidthsAndOneFixedRowHeight) {
   QTableView view;
+  QFont font = view.font();
+  font.setPixelSize(12);  // the size the default widths were made for
+  view.setFont(font);
   view.setModel(&Model);
   SetUpResultView(view);
   for (int column = 0; column < kResultColumnCount; ++column)
@@ -126,6 +129,15 @@ TEST_F(ResultListModelTest, ViewGetsDefaultWidthsAndOneFixedRowHeight) {
   EXPECT_FALSE(view.selectionModel()->hasSelection());
   EXPECT_FALSE(view.currentIndex().isValid());
   EXPECT_EQ(view.horizontalHeader()->sectionSize(ColTitle), kColumnWidths[ColTitle]);
+
+  // A larger font: the widest ID and a date still fit their columns.
+  font.setPixelSize(16);
+  view.setFont(font);
+  SetUpResultView(view);
+  EXPECT_LT(QFontMetrics(font).horizontalAdvance(QStringLiteral("WWW99999")),
+            view.horizontalHeader()->sectionSize(ColID));
+  EXPECT_LT(QFontMetrics(font).horizontalAdvance(QStringLiteral("98/12/28")),
+            view.horizontalHeader()->sectionSize(ColDate));
 }
 
 TEST_F(ResultListModelTest, ColumnClickKeepsTheSelectedMessagesSelectedAndTheCurrentOneCurrent) {
@@ -173,10 +185,16 @@ TEST_F(ResultListModelTest, SecondClickOnTheSameColumnReversesAndAnotherColumnAs
   selection.setCurrentIndex(Model.index(0, 0), QItemSelectionModel::NoUpdate);
   SortState state;
 
+  QHeaderView& header = *view.horizontalHeader();
+  EXPECT_TRUE(header.isSortIndicatorShown());
+  EXPECT_EQ(header.sortIndicatorSection(), -1);
   Model.SortByColumn(Results, state, ColTitle, &selection);
   EXPECT_EQ(Numbers(), (std::vector<int>{2, 3, 1}));
+  EXPECT_EQ(header.sortIndicatorSection(), ColTitle);
+  EXPECT_EQ(header.sortIndicatorOrder(), Qt::AscendingOrder);
   Model.SortByColumn(Results, state, ColTitle, &selection);
   EXPECT_EQ(Numbers(), (std::vector<int>{1, 3, 2}));
+  EXPECT_EQ(header.sortIndicatorOrder(), Qt::DescendingOrder);
   EXPECT_EQ(Model.index(0, ColTitle).data().toString(), QStringLiteral("c"));
   EXPECT_EQ(SelectedNumbers(selection), std::vector<int>{3});
   EXPECT_EQ(view.currentIndex().row(), 1);
@@ -185,6 +203,11 @@ TEST_F(ResultListModelTest, SecondClickOnTheSameColumnReversesAndAnotherColumnAs
   EXPECT_EQ(Numbers(), (std::vector<int>{1, 2, 3}));
   // Without a selection model handed over, the view's own selection still follows its message.
   EXPECT_EQ(SelectedNumbers(selection), std::vector<int>{3});
+  EXPECT_EQ(header.sortIndicatorSection(), ColNumber);
+  // A refill is in the search's order: no column shows a sort.
+  Model.BeginResultsChange();
+  Model.EndResultsChange();
+  EXPECT_EQ(header.sortIndicatorSection(), -1);
 }
 
 }  // namespace
