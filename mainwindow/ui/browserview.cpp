@@ -4,13 +4,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QFile>
 #include <QMenu>
 #include <QPointer>
+#include <QStatusTipEvent>
 #include <QTimer>
 #include <QUrl>
 
+#include "dialogs/externalopen.h"
 #include "dialogs/qtfont.h"
 #include "mainwindow/navigation.h"
 #include "mainwindow/ui/messageview.h"
@@ -42,6 +43,12 @@ class BrowserView final : public MessageView {
       return BeforeNavigate(url, historyStep);
     };
     FWeb->setPage(page);
+    // As browsers do: the address of the link under the mouse in the window's status bar, which
+    // the status tip reaches through the window.
+    QObject::connect(page, &QWebEnginePage::linkHovered, web, [web](const QString& url) {
+      QStatusTipEvent tip(url);
+      QApplication::sendEvent(web, &tip);
+    });
     // Pages are the program's own; nothing in a log is ever run.
     FWeb->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
     FWeb->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, false);
@@ -121,7 +128,11 @@ class BrowserView final : public MessageView {
         });
         return false;
       case NavigationAction::OpenExternally:
-        QDesktopServices::openUrl(QUrl::fromEncoded(QByteArray::fromStdString(d.Url)));
+        if (!yuzulog::OpenExternally(QUrl::fromEncoded(QByteArray::fromStdString(d.Url))))
+          // After the engine's call has returned, like any box.
+          QTimer::singleShot(0, FWeb, [web = FWeb.data(), address = QString::fromStdString(d.Url)] {
+            ReportCannotOpen(web->window(), address);
+          });
         return false;
       case NavigationAction::Refuse:
         return false;

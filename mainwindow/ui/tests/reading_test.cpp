@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "dialogs/externalopen.h"
 #include "mainwindow/richtext.h"
 #include "mainwindow/ui/mainform.h"
 #include "mainwindow/ui/messagetreemodel.h"
@@ -368,6 +370,21 @@ TEST_F(Reading, EachLinkGoesWhereItBelongsAndNoOtherFileOpensInTheView) {
   EXPECT_FALSE(shown.contains(QStringLiteral("SECRET")));
   EXPECT_TRUE(shown.startsWith(QStringLiteral("00002/00002"))) << shown.toStdString();
   EXPECT_TRUE(opened.Urls.isEmpty());
+}
+
+TEST_F(Reading, ALinkNothingCanOpenIsReportedAndHoveringALinkShowsItsAddress) {
+  Open(kBrowser, {kRoom05a});
+  SetUrlOpener([](const QUrl&) { return false; });
+  EXPECT_FALSE(Navigate(QStringLiteral("mailto:aoyuzu@example.or.jp")));
+  const bool reported = RunUntil([this] { return Boxes.Count(ShownBox::Message) == 1; }, 5000);
+  SetUrlOpener({});
+  ASSERT_TRUE(reported);
+  EXPECT_TRUE(Boxes.Shown.back().Text.startsWith(QStringLiteral("mailto:aoyuzu@example.or.jp")));
+
+  emit Web()->page()->linkHovered(QStringLiteral("http://www.example.ne.jp/"));
+  EXPECT_EQ(Form->statusBar()->currentMessage(), QStringLiteral("http://www.example.ne.jp/"));
+  emit Web()->page()->linkHovered(QString());
+  EXPECT_TRUE(Form->statusBar()->currentMessage().isEmpty());
 }
 #endif
 
