@@ -39,18 +39,18 @@ void TProgressForm::closeEvent(QCloseEvent* event) {
 void TProgressForm::LayoutFor(TProgressDlgOptions options) {
   const int width = 240;
   int y = 8;
-  Label->setVisible(options & pdoLabel);
-  if (options & pdoLabel) {
+  Label->setVisible(options.testFlag(TProgressDlgOption::Label));
+  if (options.testFlag(TProgressDlgOption::Label)) {
     Label->setGeometry(0, 0, width, 80);
     y = Label->height();
   }
-  Bar->setVisible(options & pdoProgressBar);
-  if (options & pdoProgressBar) {
+  Bar->setVisible(options.testFlag(TProgressDlgOption::ProgressBar));
+  if (options.testFlag(TProgressDlgOption::ProgressBar)) {
     Bar->setGeometry(16, y, width - 32, 16);
     y += Bar->height() + 8;
   }
-  Button->setVisible(options & pdoCancelBtn);
-  if (options & pdoCancelBtn) {
+  Button->setVisible(options.testFlag(TProgressDlgOption::CancelBtn));
+  if (options.testFlag(TProgressDlgOption::CancelBtn)) {
     Button->setGeometry((width - 75) / 2, y, 75, 25);
     y += Button->height() + 8;
   }
@@ -158,8 +158,9 @@ ModalResult TProgressDlg::Execute() {
 ModalResult RunWithProgress(QWidget* parent, ProgressOptions options, std::string_view caption,
                             const TProgressDlg::TProgressDlgEvent& op) {
   TProgressDlg dlg(parent);
-  dlg.SetOptions(options == ProgressOptions::BarAndCancel ? kAllProgressOptions
-                                                          : pdoLabel | pdoProgressBar);
+  TProgressDlgOptions parts = kAllProgressOptions;
+  parts.setFlag(TProgressDlgOption::CancelBtn, options == ProgressOptions::BarAndCancel);
+  dlg.SetOptions(parts);
   dlg.SetCaption(caption);
   return dlg.Execute(op);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFlags>
 #include <QFont>
 #include <QObject>
 #include <QPointer>
@@ -20,9 +21,12 @@ class QPushButton;
 
 namespace yuzulog {
 
-enum TProgressDlgOption : int { pdoLabel = 1, pdoProgressBar = 2, pdoCancelBtn = 4 };
-using TProgressDlgOptions = int;
-inline constexpr TProgressDlgOptions kAllProgressOptions = pdoLabel | pdoProgressBar | pdoCancelBtn;
+// The parts of the window, which it stacks from the top in this order.
+enum class TProgressDlgOption { Label = 1, ProgressBar = 2, CancelBtn = 4 };
+Q_DECLARE_FLAGS(TProgressDlgOptions, TProgressDlgOption)
+Q_DECLARE_OPERATORS_FOR_FLAGS(TProgressDlgOptions)
+inline constexpr TProgressDlgOptions kAllProgressOptions =
+    TProgressDlgOption::Label | TProgressDlgOption::ProgressBar | TProgressDlgOption::CancelBtn;
 
 class TProgressDlg;
 
@@ -78,7 +82,7 @@ class TProgressDlg : public QObject, public Progress {
   void Refresh();
   // Shows or hides the cancel button while the operation runs.
   void ShowCancelButton(bool shown) {
-    SetOptions(shown ? FOptions | pdoCancelBtn : FOptions & ~pdoCancelBtn);
+    SetOptions(TProgressDlgOptions(FOptions).setFlag(TProgressDlgOption::CancelBtn, shown));
   }
   // The window while Execute runs (for tests and for owners of other modal boxes).
   TProgressForm* Form() const { return FForm; }

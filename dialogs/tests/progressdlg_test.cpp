@@ -28,15 +28,16 @@ std::vector<QWidget*> VisibleParts(const TProgressForm& form) {
 }
 
 TEST(ProgressDlg, PartsFollowTheOptionsStackedInsideTheWindow) {
-  for (TProgressDlgOptions options = 1; options <= kAllProgressOptions; ++options) {
-    SCOPED_TRACE(options);
+  for (int bits = 1; bits <= kAllProgressOptions.toInt(); ++bits) {
+    SCOPED_TRACE(bits);
+    const TProgressDlgOptions options(QFlag{bits});
     TProgressDlg dlg;
     dlg.SetOptions(options);
     dlg.Execute([&](TProgressDlg& d) {
       const TProgressForm& form = *d.Form();
-      EXPECT_EQ(form.Label->isVisible(), bool(options & pdoLabel));
-      EXPECT_EQ(form.Bar->isVisible(), bool(options & pdoProgressBar));
-      EXPECT_EQ(form.Button->isVisible(), bool(options & pdoCancelBtn));
+      EXPECT_EQ(form.Label->isVisible(), options.testFlag(TProgressDlgOption::Label));
+      EXPECT_EQ(form.Bar->isVisible(), options.testFlag(TProgressDlgOption::ProgressBar));
+      EXPECT_EQ(form.Button->isVisible(), options.testFlag(TProgressDlgOption::CancelBtn));
       int bottom = 0;
       for (QWidget* part : VisibleParts(form)) {
         EXPECT_GE(part->y(), bottom);  // below the part before, never over it
@@ -52,7 +53,7 @@ TEST(ProgressDlg, PartsFollowTheOptionsStackedInsideTheWindow) {
 
 TEST(ProgressDlg, CancelButtonSwitchedOnWhileRunningGrowsTheWindowByItsRow) {
   TProgressDlg dlg;
-  dlg.SetOptions(pdoLabel | pdoProgressBar);
+  dlg.SetOptions(TProgressDlgOption::Label | TProgressDlgOption::ProgressBar);
   QSize before, with, after;
   int buttonRow = 0;
   dlg.Execute([&](TProgressDlg& d) {
@@ -61,7 +62,7 @@ TEST(ProgressDlg, CancelButtonSwitchedOnWhileRunningGrowsTheWindowByItsRow) {
     with = d.Form()->size();
     buttonRow = d.Form()->Button->height() + 8;
     EXPECT_TRUE(d.Form()->Button->isVisible());
-    d.SetOptions(pdoLabel | pdoProgressBar);
+    d.SetOptions(TProgressDlgOption::Label | TProgressDlgOption::ProgressBar);
     after = d.Form()->size();
   });
   EXPECT_EQ(with, before + QSize(0, buttonRow));
