@@ -88,16 +88,16 @@ TAboutBox::TAboutBox(QWidget* owner, const QString& docFolder)
   setFont(DesignDialogFont());
   setFixedSize(kClientWidth, kClientHeight);
 
-  Bevel1 = new QFrame(this);
-  Bevel1->setObjectName(QStringLiteral("Bevel1"));
-  Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  Bevel1->setGeometry(8, 8, 265, 201);
+  bevel = new QFrame(this);
+  bevel->setObjectName(QStringLiteral("Bevel1"));
+  bevel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  bevel->setGeometry(8, 8, 265, 201);
 
-  Image1 = new QLabel(this);
-  Image1->setObjectName(QStringLiteral("Image1"));
-  Image1->setGeometry(16, 12, 193, 193);
-  Image1->setScaledContents(true);
-  Image1->setPixmap(Decoration());
+  picture = new QLabel(this);
+  picture->setObjectName(QStringLiteral("Image1"));
+  picture->setGeometry(16, 12, 193, 193);
+  picture->setScaledContents(true);
+  picture->setPixmap(Decoration());
 
   ProgramIcon = new QLabel(this);
   ProgramIcon->setObjectName(QStringLiteral("ProgramIcon"));
@@ -129,16 +129,16 @@ TAboutBox::TAboutBox(QWidget* owner, const QString& docFolder)
   Comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Comments->resize(249, 89);
 
-  Label1 = new QLabel(QStringLiteral("Made on Debian with Qt"), this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setAlignment(Qt::AlignCenter);
-  Label1->setGeometry(8, 219, 141, 20);
+  builtWithLabel = new QLabel(QStringLiteral("Made on Debian with Qt"), this);
+  builtWithLabel->setObjectName(QStringLiteral("Label1"));
+  builtWithLabel->setAlignment(Qt::AlignCenter);
+  builtWithLabel->setGeometry(8, 219, 141, 20);
   // Aqua on a dark ground, so the note stays readable on any style's dialog colour.
-  Label1->setAutoFillBackground(true);
-  QPalette note = Label1->palette();
+  builtWithLabel->setAutoFillBackground(true);
+  QPalette note = builtWithLabel->palette();
   note.setColor(QPalette::WindowText, QColor(0, 255, 255));
   note.setColor(QPalette::Window, QColor(0, 64, 96));
-  Label1->setPalette(note);
+  builtWithLabel->setPalette(note);
 
   OKButton = new QPushButton(QStringLiteral("OK"), this);
   OKButton->setObjectName(QStringLiteral("OKButton"));

@@ -45,15 +45,15 @@ class TAboutBox : public QDialog {
 
   QString FDocFolder;
 
-  QFrame* Bevel1 = nullptr;
-  QLabel* Image1 = nullptr;
+  QFrame* bevel = nullptr;
+  QLabel* picture = nullptr;
   QLabel* ProgramIcon = nullptr;
   QLabel* ProductName = nullptr;
   QLabel* Version = nullptr;
   QLabel* Copyright = nullptr;
   QLabel* Homepage = nullptr;
   QLabel* Comments = nullptr;
-  QLabel* Label1 = nullptr;
+  QLabel* builtWithLabel = nullptr;
   QPushButton* OKButton = nullptr;
 };
 

@@ -35,14 +35,14 @@ class TGotoDialog : public QDialog {
  private:
   void FormCreate();
   bool InputValid() const;
-  void Edit1Change();
+  void NumberEditChange();
 
-  QLabel* Label1 = nullptr;
-  QComboBox* ComboBox1 = nullptr;
-  QLabel* Label2 = nullptr;
-  QLineEdit* Edit1 = nullptr;
-  QPushButton* OKBtn = nullptr;
-  QPushButton* CancelBtn = nullptr;
+  QLabel* roomLabel = nullptr;
+  QComboBox* roomList = nullptr;
+  QLabel* numberLabel = nullptr;
+  QLineEdit* numberEdit = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* cancelButton = nullptr;
 };
 
 }  // namespace yuzulog

@@ -19,53 +19,53 @@ TInputDialog::TInputDialog(QWidget* owner)
   setObjectName(QStringLiteral("InputDialog"));
   setWindowTitle(QStringLiteral("ダイアログ"));
   setFont(DesignDialogFont());
-  Label1 = new QLabel(this);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  ComboBox1 = new QComboBox(this);
-  ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-  ComboBox1->setFixedWidth(281);
-  Label1->setBuddy(ComboBox1);
-  QHBoxLayout* buttons = OkCancelRow(this, OKBtn, CancelBtn);
+  promptLabel = new QLabel(this);
+  promptLabel->setObjectName(QStringLiteral("Label1"));
+  inputBox = new QComboBox(this);
+  inputBox->setObjectName(QStringLiteral("ComboBox1"));
+  inputBox->setFixedWidth(281);
+  promptLabel->setBuddy(inputBox);
+  QHBoxLayout* buttons = OkCancelRow(this, okButton, cancelButton);
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(Label1);
-  layout->addWidget(ComboBox1);
+  layout->addWidget(promptLabel);
+  layout->addWidget(inputBox);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-  connect(CancelBtn, &QPushButton::clicked, this, &TInputDialog::reject);
+  connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancelButton, &QPushButton::clicked, this, &TInputDialog::reject);
 }
 
 void TInputDialog::Setup(const QString& caption, const QString& prompt, const QString& text,
                          bool listOnly, const QStringList& items) {
   setWindowTitle(caption);
-  Label1->setText(prompt);
-  ComboBox1->setEditable(!listOnly);
-  ComboBox1->addItems(items);
+  promptLabel->setText(prompt);
+  inputBox->setEditable(!listOnly);
+  inputBox->addItems(items);
   if (listOnly) {
-    ComboBox1->setCurrentIndex(
-        ComboBox1->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive));
+    inputBox->setCurrentIndex(
+        inputBox->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive));
     return;
   }
   // The completion is the dialog's own; Enter ends the dialog instead of adding an item.
-  ComboBox1->setCompleter(nullptr);
-  ComboBox1->setInsertPolicy(QComboBox::NoInsert);
-  ComboBox1->setEditText(text);
-  ComboBox1->lineEdit()->installEventFilter(this);
-  connect(ComboBox1->lineEdit(), &QLineEdit::textEdited, this,
-          [this](const QString& typed) { ComboBox1Change(typed); });
+  inputBox->setCompleter(nullptr);
+  inputBox->setInsertPolicy(QComboBox::NoInsert);
+  inputBox->setEditText(text);
+  inputBox->lineEdit()->installEventFilter(this);
+  connect(inputBox->lineEdit(), &QLineEdit::textEdited, this,
+          [this](const QString& typed) { InputChange(typed); });
 }
 
 QString TInputDialog::Text() const {
-  return ComboBox1->currentText();
+  return inputBox->currentText();
 }
 
 void TInputDialog::reject() {
   done(static_cast<int>(ModalResult::Cancel));
 }
 
-// ComboBox1KeyDown: Backspace and Delete turn the completion off until the next other key.
+// The input field: Backspace and Delete turn the completion off until the next other key.
 bool TInputDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == ComboBox1->lineEdit() && event->type() == QEvent::KeyPress) {
+  if (watched == inputBox->lineEdit() && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     FAutoComplete = key != Qt::Key_Backspace && key != Qt::Key_Delete;
   }
@@ -74,12 +74,12 @@ bool TInputDialog::eventFilter(QObject* watched, QEvent* event) {
 
 // The first item that begins with the typed text, ignoring case, becomes the text; its tail is
 // selected, so typing on replaces it.
-void TInputDialog::ComboBox1Change(const QString& typed) {
+void TInputDialog::InputChange(const QString& typed) {
   if (!FAutoComplete || typed.isEmpty()) return;
-  const int found = ComboBox1->findText(typed, Qt::MatchStartsWith);
+  const int found = inputBox->findText(typed, Qt::MatchStartsWith);
   if (found < 0) return;
-  const QString item = ComboBox1->itemText(found);
-  QLineEdit* edit = ComboBox1->lineEdit();
+  const QString item = inputBox->itemText(found);
+  QLineEdit* edit = inputBox->lineEdit();
   edit->setText(item);
   edit->setSelection(typed.size(), item.size() - typed.size());
 }

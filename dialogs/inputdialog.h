@@ -27,12 +27,12 @@ class TInputDialog : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void ComboBox1Change(const QString& typed);
+  void InputChange(const QString& typed);
 
-  QLabel* Label1 = nullptr;
-  QComboBox* ComboBox1 = nullptr;
-  QPushButton* OKBtn = nullptr;
-  QPushButton* CancelBtn = nullptr;
+  QLabel* promptLabel = nullptr;
+  QComboBox* inputBox = nullptr;
+  QPushButton* okButton = nullptr;
+  QPushButton* cancelButton = nullptr;
   // Off after Backspace or Delete, so that what they removed is not completed back at once.
   bool FAutoComplete = false;
 };

@@ -57,46 +57,46 @@ TLogListForm::TLogListForm(const LogFiles& files, RemoveFiles remove, QWidget* o
   setWindowTitle(QStringLiteral("ログデータのリスト"));
   setFont(DesignDialogFont());
 
-  Panel1 = new QLabel(this);
-  Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setAlignment(Qt::AlignCenter);
-  Panel1->setFixedHeight(kPanelHeight);
+  countLabel = new QLabel(this);
+  countLabel->setObjectName(QStringLiteral("Panel1"));
+  countLabel->setAlignment(Qt::AlignCenter);
+  countLabel->setFixedHeight(kPanelHeight);
 
-  ListView1 = new QTreeWidget(this);
-  ListView1->setObjectName(QStringLiteral("ListView1"));
-  ListView1->setFont(QFont(QString::fromUtf8(FontStandIn("ＭＳ ゴシック")), 9));
-  ListView1->setColumnCount(3);
-  ListView1->setHeaderLabels(
+  fileList = new QTreeWidget(this);
+  fileList->setObjectName(QStringLiteral("ListView1"));
+  fileList->setFont(QFont(QString::fromUtf8(FontStandIn("ＭＳ ゴシック")), 9));
+  fileList->setColumnCount(3);
+  fileList->setHeaderLabels(
       {QStringLiteral("ファイル名"), QStringLiteral("室"), QStringLiteral("発言")});
-  int listWidth = 2 * ListView1->frameWidth();
+  int listWidth = 2 * fileList->frameWidth();
   for (int c = 0; c < 3; ++c) {
-    ListView1->setColumnWidth(c, kColumnWidths[c]);
+    fileList->setColumnWidth(c, kColumnWidths[c]);
     listWidth += kColumnWidths[c];
   }
-  ListView1->header()->setSectionsClickable(false);
-  ListView1->header()->setStretchLastSection(false);
-  ListView1->setRootIsDecorated(false);
-  ListView1->setItemsExpandable(false);
-  ListView1->setUniformRowHeights(true);
-  ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-  ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  ListView1->setIconSize(QSize(16, 16));
-  ListView1->setFixedHeight(kListHeight);
-  ListView1->setMinimumWidth(std::max(kClientWidth, listWidth));
+  fileList->header()->setSectionsClickable(false);
+  fileList->header()->setStretchLastSection(false);
+  fileList->setRootIsDecorated(false);
+  fileList->setItemsExpandable(false);
+  fileList->setUniformRowHeights(true);
+  fileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  fileList->setSelectionBehavior(QAbstractItemView::SelectRows);
+  fileList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  fileList->setIconSize(QSize(16, 16));
+  fileList->setFixedHeight(kListHeight);
+  fileList->setMinimumWidth(std::max(kClientWidth, listWidth));
   // The list is drawn on the dialog's own colour.
-  QPalette pal = ListView1->palette();
+  QPalette pal = fileList->palette();
   pal.setColor(QPalette::Base, palette().color(QPalette::Window));
-  ListView1->setPalette(pal);
+  fileList->setPalette(pal);
 
-  PopupMenu1 = new QMenu(this);
-  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-  MenuDelete = PopupMenu1->addAction(QStringLiteral("削除(&D)"));
+  listMenu = new QMenu(this);
+  listMenu->setObjectName(QStringLiteral("PopupMenu1"));
+  MenuDelete = listMenu->addAction(QStringLiteral("削除(&D)"));
   MenuDelete->setObjectName(QStringLiteral("MenuDelete"));
-  ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(ListView1, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& at) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(at)); });
-  connect(PopupMenu1, &QMenu::aboutToShow, this, &TLogListForm::PopupMenu1Popup);
+  fileList->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(fileList, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { listMenu->popup(fileList->viewport()->mapToGlobal(at)); });
+  connect(listMenu, &QMenu::aboutToShow, this, &TLogListForm::ListMenuPopup);
   connect(MenuDelete, &QAction::triggered, this, &TLogListForm::MenuDeleteClick);
 
   OkButton = new QPushButton(QStringLiteral("&OK"), this);
@@ -111,18 +111,18 @@ TLogListForm::TLogListForm(const LogFiles& files, RemoveFiles remove, QWidget* o
   buttons->addStretch(1);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 8);
-  layout->addWidget(Panel1);
-  layout->addWidget(ListView1);
+  layout->addWidget(countLabel);
+  layout->addWidget(fileList);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void TLogListForm::FillLogList() {
   WaitCursor wait;
-  ListView1->setUpdatesEnabled(false);
-  ListView1->clear();
+  fileList->setUpdatesEnabled(false);
+  fileList->clear();
   FRowFiles.clear();
-  Panel1->setText(QString::fromStdString(LogListCountText(FFiles.Count())));
+  countLabel->setText(QString::fromStdString(LogListCountText(FFiles.Count())));
   const QIcon images[] = {FileImage(false), FileImage(true)};
   QList<QTreeWidgetItem*> items;
   for (const LogListRow& row : LogListRows(FFiles)) {
@@ -135,18 +135,18 @@ void TLogListForm::FillLogList() {
     items.append(item);
     FRowFiles.push_back(row.File);
   }
-  ListView1->addTopLevelItems(items);
-  ListView1->setUpdatesEnabled(true);
+  fileList->addTopLevelItems(items);
+  fileList->setUpdatesEnabled(true);
 }
 
-void TLogListForm::PopupMenu1Popup() {
-  MenuDelete->setEnabled(!ListView1->selectedItems().isEmpty());
+void TLogListForm::ListMenuPopup() {
+  MenuDelete->setEnabled(!fileList->selectedItems().isEmpty());
 }
 
 void TLogListForm::MenuDeleteClick() {
   std::vector<const TLogData*> selected;
-  for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
-    if (ListView1->topLevelItem(i)->isSelected())
+  for (int i = 0; i < fileList->topLevelItemCount(); ++i)
+    if (fileList->topLevelItem(i)->isSelected())
       selected.push_back(FRowFiles[static_cast<std::size_t>(i)]);
   if (selected.empty()) return;
   const QString question =

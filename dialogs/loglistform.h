@@ -29,17 +29,17 @@ class TLogListForm : public QDialog {
   void FillLogList();
 
  private:
-  void PopupMenu1Popup();
+  void ListMenuPopup();
   void MenuDeleteClick();
 
   const LogFiles& FFiles;
   RemoveFiles FRemove;
   std::vector<const TLogData*> FRowFiles;  // the data of each row, in row order
 
-  QLabel* Panel1 = nullptr;
-  QTreeWidget* ListView1 = nullptr;
+  QLabel* countLabel = nullptr;
+  QTreeWidget* fileList = nullptr;
   QPushButton* OkButton = nullptr;
-  QMenu* PopupMenu1 = nullptr;
+  QMenu* listMenu = nullptr;
   QAction* MenuDelete = nullptr;
 };
 
