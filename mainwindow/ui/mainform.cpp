@@ -88,6 +88,7 @@ void TMainForm::FormCreate() {
   splitter->setObjectName(QStringLiteral("Splitter1"));
   splitter->setHandleWidth(3);
   splitter->setChildrenCollapsible(false);
+  KeepPageHalf(*splitter);
   splitter->addWidget(treeView);
   setCentralWidget(splitter);
 

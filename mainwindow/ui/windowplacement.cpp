@@ -1,7 +1,9 @@
 #include "mainwindow/ui/windowplacement.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMainWindow>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <algorithm>
@@ -12,6 +14,30 @@ namespace {
 const QScreen* ScreenOf(const QWidget& window) {
   return window.screen() ? window.screen() : QGuiApplication::primaryScreen();
 }
+
+// Lets the splitter lay out the new size as it does, then moves from the tree to the page what
+// the page must keep.
+class PageHalfKeeper final : public QObject {
+ public:
+  explicit PageHalfKeeper(QSplitter& splitter) : QObject(&splitter) {
+    setObjectName(QStringLiteral("PageHalfKeeper"));
+    splitter.installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Resize) return false;
+    auto& splitter = static_cast<QSplitter&>(*watched);
+    const QList<int> before = splitter.sizes();
+    static_cast<QObject&>(splitter).event(event);
+    const QList<int> after = splitter.sizes();
+    if (before.size() != 2 || after.size() != 2) return true;
+    const int total = after[0] + after[1];
+    if (total >= before[0] + before[1]) return true;
+    const int page = std::max(after[1], std::min(before[1], total - total / 2));
+    if (page != after[1]) splitter.setSizes({total - page, page});
+    return true;
+  }
+};
 
 }  // namespace
 
@@ -64,6 +90,11 @@ void SplitPanes(QSplitter& splitter, bool vertical) {
     splitter.setOrientation(Qt::Vertical);
     splitter.setSizes({treeHeight, std::max(0, h - treeHeight - handle)});
   }
+}
+
+void KeepPageHalf(QSplitter& splitter) {
+  if (!splitter.findChild<QObject*>(QStringLiteral("PageHalfKeeper"), Qt::FindDirectChildrenOnly))
+    new PageHalfKeeper(splitter);
 }
 
 }  // namespace yuzulog

@@ -20,5 +20,9 @@ void RecordPlacement(const QMainWindow& window, MainSettings& settings);
 // The tree at the left (vertical) taking a third of the width, or at the top taking a third of
 // the height it had at the left; nothing changes when the split is already so.
 void SplitPanes(QSplitter& splitter, bool vertical);
+// Whenever the splitter shrinks, the page (its second pane) keeps at least half of it, and a page
+// made smaller than that by hand keeps its size: the tree gives way first, so a narrow window
+// still shows a readable page.
+void KeepPageHalf(QSplitter& splitter);
 
 }  // namespace yuzulog
