@@ -96,6 +96,11 @@ void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
                     showLogList = ShowLoadReport();
                   });
   ExpandIfSingleRoom();
+  // The window system gives the focus back to whichever window it likes (the search window, when
+  // it is shown): the loaded tree is what the person reads next.
+  raise();
+  activateWindow();
+  treeView->setFocus(Qt::OtherFocusReason);
   // After the progress window has closed: removing files from the list runs one of its own.
   if (showLogList) ActionLogDataExecute();
 }
