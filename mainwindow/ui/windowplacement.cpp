@@ -6,6 +6,8 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 namespace yuzulog {
@@ -14,6 +16,31 @@ namespace {
 const QScreen* ScreenOf(const QWidget& window) {
   return window.screen() ? window.screen() : QGuiApplication::primaryScreen();
 }
+
+// The browser view has the window's native window made anew as the window is first shown; the
+// window system opens the new one at the normal size, and the window follows it. The maximised or
+// minimised state goes to each new native window once it is up.
+class StateKeeper final : public QObject {
+ public:
+  explicit StateKeeper(QWidget& window) : QObject(&window), FWindow(window) {
+    setObjectName(QStringLiteral("StateKeeper"));
+    window.installEventFilter(this);
+  }
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::WinIdChange) return false;
+    const Qt::WindowStates state =
+        FWindow.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized);
+    if (state != Qt::WindowNoState)
+      QTimer::singleShot(0, this, [this, state] {
+        if (QWindow* native = FWindow.windowHandle()) native->setWindowStates(state);
+      });
+    return false;
+  }
+
+ private:
+  QWidget& FWindow;
+};
 
 // Lets the splitter lay out the new size as it does, then moves from the tree to the page what
 // the page must keep.
@@ -60,6 +87,8 @@ void PlaceWindow(QMainWindow& window, MainSettings& s) {
           s, {desk.left(), desk.top(), desk.left() + desk.width(), desk.top() + desk.height()}))
     window.setGeometry(s.Rect.Left, s.Rect.Top, static_cast<int>(s.Rect.Width()),
                        static_cast<int>(s.Rect.Height()));
+  if (!window.findChild<QObject*>(QStringLiteral("StateKeeper"), Qt::FindDirectChildrenOnly))
+    new StateKeeper(window);
   if (s.WindowState == kWsMaximized)
     window.setWindowState(Qt::WindowMaximized);
   else if (s.WindowState == kWsMinimized)

@@ -13,7 +13,7 @@ namespace yuzulog {
 // window colour: the values a settings file without them gives.
 MainSettings PlacementDefaults(const QMainWindow& window, MainSettings base);
 // Fits the settings to the desktop (all screens) and applies the rectangle, unless it cannot be
-// used at all, and the window state.
+// used at all, and the window state, which the window keeps when its native window is made anew.
 void PlaceWindow(QMainWindow& window, MainSettings& settings);
 // The window's state and normal rectangle.
 void RecordPlacement(const QMainWindow& window, MainSettings& settings);
