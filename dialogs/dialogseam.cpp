@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "dialogs/noticeboxes.h"
+#include "dialogs/qthelpers.h"
 
 namespace yuzulog {
 namespace {
@@ -22,7 +23,7 @@ class QtDialogSeam final : public DialogSeam {
  public:
   ModalResult MessageBox(QWidget* parent, const QString& text, const QString& caption,
                          MsgButtons buttons, MsgIcon icon, ModalResult defaultResult) override {
-    QMessageBox box(parent);
+    QMessageBox box(DialogParent(parent));
     box.setWindowTitle(caption);
     box.setText(text);
     switch (icon) {
@@ -82,12 +83,12 @@ class QtDialogSeam final : public DialogSeam {
 
   QStringList GetOpenFileNames(QWidget* parent, const QString& caption, const QString& folder,
                                const QString& filter) override {
-    return QFileDialog::getOpenFileNames(parent, caption, folder, filter);
+    return QFileDialog::getOpenFileNames(DialogParent(parent), caption, folder, filter);
   }
 
   QString GetSaveFileName(QWidget* parent, const QString& caption, const QString& filter,
                           const QString& defaultSuffix) override {
-    QFileDialog dialog(parent, caption, {}, filter);
+    QFileDialog dialog(DialogParent(parent), caption, {}, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);
@@ -106,7 +107,11 @@ class QtDialogSeam final : public DialogSeam {
     return yuzulog::AskYesNoAll(text, caption, defaultResult, alignment);
   }
 
-  ModalResult Execute(QDialog& dialog) override { return static_cast<ModalResult>(dialog.exec()); }
+  ModalResult Execute(QDialog& dialog) override {
+    if (QWidget* parent = DialogParent(dialog.parentWidget()); parent != dialog.parentWidget())
+      dialog.setParent(parent, dialog.windowFlags());
+    return static_cast<ModalResult>(dialog.exec());
+  }
 };
 
 class UnattendedSeam final : public DialogSeam {

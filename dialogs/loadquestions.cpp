@@ -1,6 +1,5 @@
 #include "dialogs/loadquestions.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
@@ -35,19 +34,14 @@ ReloadAnswer BoxLoadQuestions::AskReload(const std::string& caption, const std::
 }
 
 bool BoxLoadQuestions::AskStopAfterFailure(const std::string& path, const LoadResult&) {
-  return Dialogs().MessageBox(BoxParent(&FWindow), U(LoadFailedQuestionText(path)),
+  return Dialogs().MessageBox(DialogParent(&FWindow), U(LoadFailedQuestionText(path)),
                               QStringLiteral("エラー"), MsgButtons::YesNo, MsgIcon::Error,
                               ModalResult::Yes) == ModalResult::Yes;
 }
 
 void BoxLoadQuestions::NoticeCancelled(const std::string& message) {
-  Dialogs().MessageBox(BoxParent(&FWindow), U(message), ApplicationTitle(), MsgButtons::Ok,
+  Dialogs().MessageBox(DialogParent(&FWindow), U(message), ApplicationTitle(), MsgButtons::Ok,
                        MsgIcon::None, ModalResult::Ok);
-}
-
-QWidget* BoxParent(QWidget* fallback) {
-  QWidget* modal = QApplication::activeModalWidget();
-  return modal ? modal : fallback;
 }
 
 std::vector<std::string> DroppedFiles(const QMimeData& data) {

@@ -25,9 +25,6 @@ class BoxLoadQuestions final : public LoadCallbacks {
   QWidget& FWindow;
 };
 
-// The parent for a box asked during an operation: the progress window when it runs.
-QWidget* BoxParent(QWidget* fallback);
-
 // The local files among dropped items, as paths; folders and remote addresses are left out.
 std::vector<std::string> DroppedFiles(const QMimeData& data);
 

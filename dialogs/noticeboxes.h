@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "dialogs/dialogseam.h"
+#include "dialogs/qthelpers.h"
 
 namespace yuzulog {
 
@@ -29,7 +30,8 @@ int MessageBoxLinesOnScreen(const QWidget* parent);
 class TNoticeBox : public QDialog {
   Q_OBJECT
  public:
-  explicit TNoticeBox(ModalResult closeResult) : QDialog(nullptr), FCloseResult(closeResult) {}
+  explicit TNoticeBox(ModalResult closeResult)
+      : QDialog(DialogParent(nullptr)), FCloseResult(closeResult) {}
   void reject() override { Close(FCloseResult); }
   void Close(ModalResult result) { done(static_cast<int>(result)); }
   ModalResult Exec() { return static_cast<ModalResult>(exec()); }

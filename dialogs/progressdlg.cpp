@@ -12,6 +12,7 @@
 
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
+#include "dialogs/qthelpers.h"
 
 namespace yuzulog {
 
@@ -135,7 +136,7 @@ ModalResult TProgressDlg::Execute(TProgressDlgEvent operation) {
 
 ModalResult TProgressDlg::Execute() {
   FError.clear();
-  const auto form = std::make_unique<TProgressForm>(FOwner);
+  const auto form = std::make_unique<TProgressForm>(DialogParent(FOwner));
   FForm = form.get();
   form->LayoutFor(FOptions);
   SetCaption(std::string(FCaption));

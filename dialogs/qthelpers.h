@@ -1,7 +1,9 @@
 // What every window of the program shares on the Qt side: text and path conversion, the
-// program's folder, the font the dialogs are designed in, the OK/Cancel button row.
+// program's folder, the font the dialogs are designed in, the OK/Cancel button row, the parent
+// of a box or dialog.
 #pragma once
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QHBoxLayout>
@@ -44,6 +46,22 @@ inline QHBoxLayout* OkCancelRow(QWidget* parent, QPushButton*& ok, QPushButton*&
   row->addWidget(ok);
   row->addWidget(cancel);
   return row;
+}
+
+// The parent a box or dialog that asker wants to show gets (asker may be null): the modal window
+// in front when there is one (a progress window), else a shown window that stays on top (the
+// search window), else asker. The window system keeps a box above its parent; under a parent
+// of its own it would open beneath a window that stays on top, out of reach.
+inline QWidget* DialogParent(QWidget* asker) {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (asker && asker->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) return asker;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    const Qt::WindowType type = w->windowType();
+    if (w->isVisible() && w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) &&
+        type != Qt::Popup && type != Qt::ToolTip && type != Qt::SplashScreen)
+      return w;
+  }
+  return asker;
 }
 
 }  // namespace yuzulog

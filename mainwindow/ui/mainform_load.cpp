@@ -113,7 +113,7 @@ bool TMainForm::ShowLoadReport() {
     return false;
   }
   return Dialogs().MessageBox(
-             BoxParent(this),
+             DialogParent(this),
              U(OverlapWarningText(report, static_cast<std::size_t>(MessageBoxLinesOnScreen(this)))),
              QStringLiteral("ログデータの警告"), MsgButtons::YesNo, MsgIcon::Warning,
              ModalResult::Yes) == ModalResult::Yes;
