@@ -466,9 +466,12 @@ bool TSearchForm::StayOnTop() const {
 
 void TSearchForm::SetStayOnTop(bool on) {
   if (on == StayOnTop()) return;
-  // Changing a window's flags hides it; it comes back as it was.
+  // Changing a window's flags hides it and makes its native window anew, which the window system
+  // would place by its frame; it comes back as it was, its client area where it stood.
   const bool shown = isVisible();
+  const QRect place = geometry();
   setWindowFlag(Qt::WindowStaysOnTopHint, on);
+  setGeometry(place);
   if (shown) show();
   if (OnStayOnTopChanged) OnStayOnTopChanged(on);
 }
