@@ -1,5 +1,6 @@
 // The main window's commands, their menus and the three tool bars of the control bar.
 #include <QAction>
+#include <QCursor>
 #include <QMainWindow>
 #include <QMenu>
 #include <QRegularExpression>
@@ -144,6 +145,18 @@ QToolButton* MenuButton(QToolBar* bar, const QString& caption, QMenu* menu) {
   b->setToolButtonStyle(Qt::ToolButtonTextOnly);
   // The drop-down arrow would make the buttons look like tool buttons, not a menu bar.
   b->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
+  // While its menu is open the menu has the mouse, so the button never hears the pointer leave
+  // and keeps its raised frame once the menu closes with a click elsewhere; it asks where the
+  // pointer is instead.
+  QObject::connect(menu, &QMenu::aboutToHide, b, [b] {
+    QMetaObject::invokeMethod(
+        b,
+        [b] {
+          b->setAttribute(Qt::WA_UnderMouse, b->rect().contains(b->mapFromGlobal(QCursor::pos())));
+          b->update();
+        },
+        Qt::QueuedConnection);
+  });
   bar->addWidget(b);
   return b;
 }
