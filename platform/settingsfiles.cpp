@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/fileio.h"
@@ -70,6 +72,25 @@ bool FitToDesktop(WindowRect& rect, const WindowRect& desktop) {
   rect = {static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width),
           static_cast<int>(top + height)};
   return true;
+}
+
+WindowPlace FitToDesktop(const WindowPlace& place, const WindowPlace& fallback,
+                         const WindowRect& desktop) {
+  // The far edges in 64 bits: the place and size come from a file and may be any 32-bit values.
+  // A window that would reach past the last coordinate ends there.
+  const auto rect = [](const WindowPlace& p) {
+    const auto edge = [](int from, int length) {
+      return static_cast<int>(
+          std::clamp<std::int64_t>(std::int64_t{from} + length, INT_MIN, INT_MAX));
+    };
+    return WindowRect{p.Left, p.Top, edge(p.Left, p.Width), edge(p.Top, p.Height)};
+  };
+  WindowRect r = rect(place);
+  if (!FitToDesktop(r, desktop)) {
+    r = rect(fallback);
+    FitToDesktop(r, desktop);
+  }
+  return {r.Left, r.Top, static_cast<int>(r.Width()), static_cast<int>(r.Height())};
 }
 
 std::string SettingsReadProblemsText(const SettingsReport& report) {

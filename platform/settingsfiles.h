@@ -31,6 +31,19 @@ WindowRect CenteredRect(int screenWidth, int screenHeight, int windowWidth, int 
 // rect unchanged, when it cannot be used at all (it has no area, or the desktop has none).
 bool FitToDesktop(WindowRect& rect, const WindowRect& desktop);
 
+// A window's place and size as its settings file keeps them.
+struct WindowPlace {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  bool operator==(const WindowPlace&) const = default;
+};
+// place fitted to the desktop as FitToDesktop fits a rectangle; one that cannot be used at all
+// gives fallback, fitted the same way.
+WindowPlace FitToDesktop(const WindowPlace& place, const WindowPlace& fallback,
+                         const WindowRect& desktop);
+
 // What reading and writing the settings files met, kept from the start of a run to its end.
 struct SettingsReport {
   // Files that exist but could not be read at start: they are not written at the end, since

@@ -1,8 +1,5 @@
 #include "search/searchsettings.h"
 
-#include <algorithm>
-#include <climits>
-
 #include "platform/inifile.h"
 
 namespace yuzulog {
@@ -37,22 +34,13 @@ SearchSettings ReadSearchSettings(const std::string& dir, const SearchSettings& 
 }
 
 void FitToDesktop(SearchSettings& s, const SearchSettings& defaults, const WindowRect& desktop) {
-  // The far edges in 64 bits: the place and size come from a file and may be any 32-bit values.
-  // A window that would reach past the last coordinate ends there.
-  auto edge = [](int from, int length) {
-    return static_cast<int>(
-        std::clamp<std::int64_t>(std::int64_t{from} + length, INT_MIN, INT_MAX));
-  };
-  WindowRect r{s.Left, s.Top, edge(s.Left, s.Width), edge(s.Top, s.Height)};
-  if (!FitToDesktop(r, desktop)) {
-    r = {defaults.Left, defaults.Top, edge(defaults.Left, defaults.Width),
-         edge(defaults.Top, defaults.Height)};
-    FitToDesktop(r, desktop);
-  }
-  s.Left = r.Left;
-  s.Top = r.Top;
-  s.Width = static_cast<int>(r.Width());
-  s.Height = static_cast<int>(r.Height());
+  const WindowPlace fitted =
+      FitToDesktop({s.Left, s.Top, s.Width, s.Height},
+                   {defaults.Left, defaults.Top, defaults.Width, defaults.Height}, desktop);
+  s.Left = fitted.Left;
+  s.Top = fitted.Top;
+  s.Width = fitted.Width;
+  s.Height = fitted.Height;
 }
 
 bool WriteSearchSettings(const std::string& dir, const SearchSettings& s, SettingsReport* report) {

@@ -1,18 +1,9 @@
 #include "stats/statssettings.h"
 
-#include <algorithm>
-#include <climits>
-#include <cstdint>
-
 namespace yuzulog {
 namespace {
 
 constexpr const char* kWindow = "Window";
-
-// The far edge in 64 bits: the place and size come from a file and may be any 32-bit values.
-int Edge(int from, int length) {
-  return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{from} + length, INT_MIN, INT_MAX));
-}
 
 }  // namespace
 
@@ -31,16 +22,10 @@ StatsSettings ReadStatsSettings(const std::string& dir, const StatsSettings& def
 }
 
 void FitToDesktop(StatsSettings& s, const StatsSettings& defaults, const WindowRect& desktop) {
-  WindowRect r{s.Left, s.Top, Edge(s.Left, s.Width), Edge(s.Top, s.Height)};
-  if (!FitToDesktop(r, desktop)) {
-    r = {defaults.Left, defaults.Top, Edge(defaults.Left, defaults.Width),
-         Edge(defaults.Top, defaults.Height)};
-    FitToDesktop(r, desktop);
-  }
-  s.Left = r.Left;
-  s.Top = r.Top;
-  s.Width = static_cast<int>(r.Width());
-  s.Height = static_cast<int>(r.Height());
+  const WindowPlace fitted =
+      FitToDesktop({s.Left, s.Top, s.Width, s.Height},
+                   {defaults.Left, defaults.Top, defaults.Width, defaults.Height}, desktop);
+  s = {fitted.Left, fitted.Top, fitted.Width, fitted.Height};
 }
 
 bool WriteStatsSettings(const std::string& dir, const StatsSettings& s, SettingsReport* report) {
