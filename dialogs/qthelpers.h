@@ -1,17 +1,20 @@
 // What every window of the program shares on the Qt side: text and path conversion, the
 // program's folder, the font the dialogs are designed in, the OK/Cancel button row, the parent
-// of a box or dialog.
+// of a box or dialog, a window's default place and the desktop it is fitted to.
 #pragma once
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QScreen>
 #include <QString>
 #include <string>
 
 #include "dialogs/dialogfont.h"
+#include "platform/settingsfiles.h"
 
 namespace yuzulog {
 
@@ -62,6 +65,28 @@ inline QWidget* DialogParent(QWidget* asker) {
       return w;
   }
   return asker;
+}
+
+namespace detail {
+inline const QScreen* ScreenOf(const QWidget& window) {
+  return window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+}
+}  // namespace detail
+
+// Where a window stands when its settings file has no place for it: its present size, centred on
+// the usable area of its screen.
+inline WindowPlace CenteredPlace(const QWidget& window) {
+  const QScreen* screen = detail::ScreenOf(window);
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+  const WindowRect r = CenteredRect(avail.width(), avail.height(), window.width(), window.height());
+  return {avail.left() + r.Left, avail.top() + r.Top, window.width(), window.height()};
+}
+
+// What a window's place is fitted to: the usable area of all screens together.
+inline WindowRect DesktopOf(const QWidget& window) {
+  const QScreen* screen = detail::ScreenOf(window);
+  const QRect desk = screen ? screen->availableVirtualGeometry() : QRect(0, 0, 1024, 768);
+  return {desk.left(), desk.top(), desk.left() + desk.width(), desk.top() + desk.height()};
 }
 
 }  // namespace yuzulog

@@ -1,21 +1,17 @@
 #include "mainwindow/ui/windowplacement.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QMainWindow>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QSplitter>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
 
+#include "dialogs/qthelpers.h"
+
 namespace yuzulog {
 namespace {
-
-const QScreen* ScreenOf(const QWidget& window) {
-  return window.screen() ? window.screen() : QGuiApplication::primaryScreen();
-}
 
 // The browser view has the window's native window made anew as the window is first shown; the
 // window system opens the new one at the normal size, and the window follows it. The maximised or
@@ -69,22 +65,15 @@ class PageHalfKeeper final : public QObject {
 }  // namespace
 
 MainSettings PlacementDefaults(const QMainWindow& window, MainSettings base) {
-  const QScreen* screen = ScreenOf(window);
-  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  base.Rect = CenteredRect(avail.width(), avail.height(), window.width(), window.height());
-  base.Rect.Left += avail.left();
-  base.Rect.Right += avail.left();
-  base.Rect.Top += avail.top();
-  base.Rect.Bottom += avail.top();
+  const WindowPlace centred = CenteredPlace(window);
+  base.Rect = {centred.Left, centred.Top, centred.Left + centred.Width,
+               centred.Top + centred.Height};
   base.Color = kClWindow;
   return base;
 }
 
 void PlaceWindow(QMainWindow& window, MainSettings& s) {
-  const QScreen* screen = ScreenOf(window);
-  const QRect desk = screen ? screen->availableVirtualGeometry() : QRect(0, 0, 1024, 768);
-  if (FitToDesktop(
-          s, {desk.left(), desk.top(), desk.left() + desk.width(), desk.top() + desk.height()}))
+  if (FitToDesktop(s, DesktopOf(window)))
     window.setGeometry(s.Rect.Left, s.Rect.Top, static_cast<int>(s.Rect.Width()),
                        static_cast<int>(s.Rect.Height()));
   if (!window.findChild<QObject*>(QStringLiteral("StateKeeper"), Qt::FindDirectChildrenOnly))

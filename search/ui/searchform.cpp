@@ -19,7 +19,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStatusBar>
@@ -492,13 +491,11 @@ void TSearchForm::hideEvent(QHideEvent* event) {
 void TSearchForm::LoadSearchSettings(const std::string& dir) {
   setObjectName(QStringLiteral("Form2"));
   SearchSettings defaults;
-  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  const WindowRect centred = CenteredRect(avail.width(), avail.height(), width(), height());
-  defaults.Left = avail.left() + centred.Left;
-  defaults.Top = avail.top() + centred.Top;
-  defaults.Width = width();
-  defaults.Height = height();
+  const WindowPlace centred = CenteredPlace(*this);
+  defaults.Left = centred.Left;
+  defaults.Top = centred.Top;
+  defaults.Width = centred.Width;
+  defaults.Height = centred.Height;
   defaults.IgnoreCase = ignoreCaseBox->isChecked();
   defaults.Enhanced = compoundBox->isChecked();
   defaults.IgnoreCode = IgnoreCodeFromIndex(ignoreCodeList->currentIndex());
@@ -508,9 +505,7 @@ void TSearchForm::LoadSearchSettings(const std::string& dir) {
 
   // Fitted to the desktop before it is applied; a place and size that cannot be used give way to
   // the defaults.
-  const QRect desk = screen ? screen->availableVirtualGeometry() : avail;
-  FitToDesktop(s, defaults,
-               {desk.left(), desk.top(), desk.left() + desk.width(), desk.top() + desk.height()});
+  FitToDesktop(s, defaults, DesktopOf(*this));
   setGeometry(s.Left, s.Top, s.Width, s.Height);
   SetStayOnTop(s.FormStyle == SearchFormStyle::StayOnTop);
   if (OnStayOnTopChanged) OnStayOnTopChanged(StayOnTop());

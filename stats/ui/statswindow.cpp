@@ -3,13 +3,11 @@
 #include <QBuffer>
 #include <QCursor>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
@@ -31,6 +29,7 @@
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
 #include "dialogs/qtfont.h"
+#include "dialogs/qthelpers.h"
 #include "logdata/logfiles.h"
 #include "mainwindow/messagetree.h"
 #include "platform/fileio.h"
@@ -395,19 +394,11 @@ void TStatsWindow::SaveChart(QChartView* view, bool svg) {
 }
 
 void TStatsWindow::LoadStatsSettings(const std::string& dir) {
-  StatsSettings defaults;
-  const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-  const WindowRect centred = CenteredRect(avail.width(), avail.height(), width(), height());
-  defaults.Left = avail.left() + centred.Left;
-  defaults.Top = avail.top() + centred.Top;
-  defaults.Width = width();
-  defaults.Height = height();
+  const WindowPlace centred = CenteredPlace(*this);
+  const StatsSettings defaults{centred.Left, centred.Top, centred.Width, centred.Height};
   FSettingsReport = {};
   StatsSettings s = ReadStatsSettings(dir, defaults, &FSettingsReport);
-  const QRect desk = screen ? screen->availableVirtualGeometry() : avail;
-  FitToDesktop(s, defaults,
-               {desk.left(), desk.top(), desk.left() + desk.width(), desk.top() + desk.height()});
+  FitToDesktop(s, defaults, DesktopOf(*this));
   setGeometry(s.Left, s.Top, s.Width, s.Height);
   if (!FSettingsReport.Problems.empty())
     Dialogs().MessageBox(this, QString::fromStdString(SettingsReadProblemsText(FSettingsReport)),
