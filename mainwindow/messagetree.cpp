@@ -141,6 +141,13 @@ OpStatus BuildMessageTree(LogFiles& files, MessageTree& tree, Progress& progress
   std::int32_t nodeListStart = 0;
   progress.SetText("発言ツリーを作成しています");
 
+  // Levels of ancestors of each node, kept only while building.
+  std::vector<std::uint16_t> depth;
+  depth.reserve(tree.FNodes.capacity());
+  auto depthOf = [&](std::int32_t node) {
+    return node == MessageTree::kNone ? -1 : int{depth[static_cast<std::size_t>(node)]};
+  };
+
   long long done = 0;
   for (const auto& file : files) {
     TLogData& f = *file;
@@ -148,14 +155,17 @@ OpStatus BuildMessageTree(LogFiles& files, MessageTree& tree, Progress& progress
       currentRoom = f.Room;
       roomNode = static_cast<std::int32_t>(tree.FNodes.size());
       tree.FNodes.push_back({nullptr, MessageTree::kNone, 0, f.Room});
+      depth.push_back(0);
       tree.FTopLevel.push_back(roomNode);
       nodeListStart = roomNode + 1;
     }
     tree.FFirstNodeOfFile[&f] = static_cast<std::int32_t>(tree.FNodes.size());
     for (const TLogMessage& m : f.Messages()) {
-      const std::int32_t parent = FindParentNode(tree, nodeListStart, roomNode, m, f);
+      std::int32_t parent = FindParentNode(tree, nodeListStart, roomNode, m, f);
+      if (depthOf(parent) >= MessageTree::kMaxDepth) parent = tree.At(parent).Parent;
       const auto node = static_cast<std::int32_t>(tree.FNodes.size());
       tree.FNodes.push_back({&m, parent, 0, m.Room});
+      depth.push_back(static_cast<std::uint16_t>(depthOf(parent) + 1));
       if (parent == MessageTree::kNone) tree.FTopLevel.push_back(node);
       ++done;
       if (done % kProgressInterval == 0) {

@@ -20,6 +20,10 @@ inline constexpr const char* kRoomLabelSuffix = " 番会議室";
 class MessageTree {
  public:
   static constexpr std::int32_t kNone = -1;
+  // The most levels of ancestors a node has. A reply to a node this deep hangs beside it, under
+  // the same parent, in posting order: a chain of replies of any length stays a shape a view can
+  // lay out without recursing once per level.
+  static constexpr int kMaxDepth = 256;
 
   // One node. A room node has no message; a message node's message points into a loaded file,
   // and the tree is emptied before that file is destroyed.

@@ -125,11 +125,26 @@ TEST_F(MessageTreeTest, ProgressEvery256NodesAndClearResetsMessageNodes) {
   EXPECT_EQ(progress.Polls, 1000 / 256 + 1);
   EXPECT_EQ(tree.NodeCount(), 1001);
   const TLogMessage& last = files[0].Items(999);
-  EXPECT_EQ(tree.At(tree.NodeOf(last)).Parent, tree.NodeOf(files[0].Items(998)));
+  EXPECT_EQ(tree.At(tree.NodeOf(files[0].Items(200))).Parent, tree.NodeOf(files[0].Items(199)));
   tree.Clear();
   EXPECT_EQ(tree.NodeOf(last), MessageTree::kNone);
   EXPECT_EQ(tree.NodeCount(), 0);
   EXPECT_EQ(tree.ChildCount(MessageTree::kNone), 0);
+}
+
+TEST_F(MessageTreeTest, AChainOfRepliesStopsDeepeningAtTheCapAndKeepsItsOrder) {
+  constexpr int kChain = 99999;  // the most a five-digit number allows
+  std::vector<std::pair<int, int>> chain;
+  for (int n = 1; n <= kChain; ++n)
+    chain.push_back({n, n - 1});
+  files.Append(File(7, chain));
+  Build();
+  const std::vector<std::string> shape = Shape(tree);  // posting order, no deeper than the cap
+  ASSERT_EQ(shape.size(), kChain + 1u);
+  for (int n = 1; n <= kChain; ++n) {
+    const int depth = std::min(n, MessageTree::kMaxDepth);
+    ASSERT_EQ(shape[static_cast<std::size_t>(n)], std::to_string(depth) + ":" + std::to_string(n));
+  }
 }
 
 TEST_F(MessageTreeTest, GotoFindsTheLatestFileOfTheRoomThatHoldsTheNumber) {
