@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLoggingCategory>
+#include <QSocketNotifier>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "mainwindow/cmdline.h"
 #include "mainwindow/ui/mainform.h"
 #include "platform/cp932.h"
+#include "platform/endingsignals.h"
 #include "platform/fontaliases.h"
 #include "platform/settingsfolder.h"
 #include "search/ui/searchform.h"
@@ -36,6 +38,9 @@ int main(int argc, char** argv) {
         "More in the manual page: man yuzulog\n");
     return 0;
   }
+  // Before anything that a logout or a polite kill should not interrupt: such a signal is read by
+  // the event loop, which ends the run in order.
+  const int endingSignals = yuzulog::WatchEndingSignals();
   // The browser engine reports its set-up (GL type, its switches) at every start; QT_LOGGING_RULES
   // still shows it to whoever asks.
   QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
@@ -89,6 +94,16 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   yuzulog::TSearchForm search(workspace);
   form.SetSearchWindow(&search);
+  // SIGTERM, SIGINT and SIGHUP end the run as the exit command does, without the close question:
+  // the settings and lists are saved below, and the windows remove their files as they go.
+  std::unique_ptr<QSocketNotifier> endingNotifier;
+  if (endingSignals >= 0) {
+    endingNotifier = std::make_unique<QSocketNotifier>(endingSignals, QSocketNotifier::Read);
+    QObject::connect(endingNotifier.get(), &QSocketNotifier::activated, &form,
+                     [&form, endingSignals] {
+                       if (yuzulog::TakeEndingSignal(endingSignals) != 0) form.ActionExitExecute();
+                     });
+  }
 
   // 3. The settings folder, with every missing parent.
   const std::string dir = yuzulog::SettingsDir();
