@@ -130,6 +130,7 @@ bool Workspace::RegisterLogSet(const std::string& name,
   for (const auto& file : FFiles)
     files.push_back(file->FileName);
   if (!yuzulog::RegisterLogSet(FLogSets, name, files, confirmOverwrite)) return false;
+  FLogSetEdits.Touch(name);
   Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
   return true;
 }
@@ -137,6 +138,7 @@ bool Workspace::RegisterLogSet(const std::string& name,
 bool Workspace::RemoveLogSet(const std::string& name) {
   const int index = IndexOfLogSet(FLogSets, name);
   if (index < 0) return false;
+  FLogSetEdits.Remove(FLogSets[static_cast<std::size_t>(index)].Name);
   FLogSets.erase(FLogSets.begin() + index);
   Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
   return true;
@@ -148,6 +150,7 @@ std::optional<std::vector<std::string>> Workspace::UseLogSet(int index) {
     MoveLogSetToFront(FLogSets, index);
     Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
   }
+  FLogSetEdits.Touch(FLogSets.front().Name);
   return FLogSets.front().Files;
 }
 
@@ -159,12 +162,14 @@ std::vector<std::string> Workspace::LogSetOfKey(std::string_view value) const {
 
 void Workspace::AddRecentFolder(const std::string& path) {
   yuzulog::AddRecentFolder(FRecentFolders, path, FProgramFolder);
+  FRecentEdits.Touch(FRecentFolders.front());
   TrimRecentFolders(FRecentFolders);
   Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
 }
 
 void Workspace::RemoveRecentFolder(int index) {
   if (index < 0 || index >= static_cast<int>(FRecentFolders.size())) return;
+  FRecentEdits.Remove(FRecentFolders[static_cast<std::size_t>(index)]);
   FRecentFolders.erase(FRecentFolders.begin() + index);
   Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
 }
@@ -177,13 +182,27 @@ void Workspace::ReadSettings(const std::string& dir, const MainSettings& default
   FRecentFolders = ReadListFile(dir + kRecentFile, &report);
   TrimRecentFolders(FRecentFolders);
   FLogSets = ParseLogSets(ReadListFile(dir + kLogSetFile, &report));
+  FRecentEdits.Clear();
+  FLogSetEdits.Clear();
+  FListsDir = dir;
   Tell([](WorkspaceObserver& o) { o.ListsChanged(); });
 }
 
 bool Workspace::WriteSettings(const std::string& dir, SettingsReport& report) const {
   bool ok = WriteMainSettings(dir, FSettings, &report);
-  ok = WriteListFile(dir + kRecentFile, FRecentFolders, &report) && ok;
-  ok = WriteListFile(dir + kLogSetFile, LogSetLines(FLogSets), &report) && ok;
+  // Another running copy may have saved the lists since they were read: its entries stay, and
+  // only what this copy did is applied over them. Lists read elsewhere are written as they are.
+  std::vector<std::string> recent = FRecentFolders;
+  std::vector<LogSet> sets = FLogSets;
+  if (dir == FListsDir) {
+    recent = MergeListEdits(FRecentFolders, FRecentEdits, ReadListFile(dir + kRecentFile),
+                            [](const std::string& folder) -> const std::string& { return folder; });
+    TrimRecentFolders(recent);
+    sets = MergeListEdits(FLogSets, FLogSetEdits, ParseLogSets(ReadListFile(dir + kLogSetFile)),
+                          [](const LogSet& set) -> const std::string& { return set.Name; });
+  }
+  ok = WriteListFile(dir + kRecentFile, recent, &report) && ok;
+  ok = WriteListFile(dir + kLogSetFile, LogSetLines(sets), &report) && ok;
   return ok;
 }
 

@@ -14,6 +14,7 @@
 
 #include "logdata/logfiles.h"
 #include "mainwindow/history.h"
+#include "mainwindow/listedits.h"
 #include "mainwindow/logsets.h"
 #include "mainwindow/messagetree.h"
 #include "mainwindow/settings.h"
@@ -199,6 +200,9 @@ class Workspace final : private FileListSteps {
   ShowRequest FShown;
   std::vector<LogSet> FLogSets;
   std::vector<std::string> FRecentFolders;
+  ListEdits FLogSetEdits;  // by name
+  ListEdits FRecentEdits;  // by folder
+  std::string FListsDir;   // where the lists were read from
   MainSettings FSettings;
   SearchSession FSearch;
   NodeBits FReadMarks;

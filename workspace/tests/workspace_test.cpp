@@ -158,6 +158,33 @@ TEST_F(WorkspaceTest, LogSetsRegisterAskBeforeReplacingMoveToTheTopAndRoundTrip)
   EXPECT_FALSE(ws.RemoveLogSet("five"));
 }
 
+TEST_F(WorkspaceTest, TwoCopiesSavingTheListsKeepEachOthersChanges) {
+  testing::TempDir dir;
+  const std::string folder = dir.Path().string() + "/";
+  dir.Write("LogSet.INI", "old1,/x\r\nold2,/y\r\n");
+  dir.Write("Recent.INI", "/r/old\r\n");
+  SettingsReport report;
+  Workspace a, b;
+  for (Workspace* w : {&a, &b}) {
+    w->ReadSettings(folder, {}, report);
+    ASSERT_EQ(w->Load({DataFile("room05a.LOG")}, false, progress, answers), OpStatus::Completed);
+  }
+  a.RegisterLogSet("setA", [] { return true; });
+  a.RemoveLogSet("old2");
+  a.AddRecentFolder("/r/a/x.LOG");
+  ASSERT_TRUE(a.WriteSettings(folder, report));
+  b.RegisterLogSet("setB", [] { return true; });
+  b.RemoveLogSet("OLD1");
+  b.UseLogSet(IndexOfLogSet(b.LogSets(), "old2"));  // removed by a, used here: the later wins
+  b.AddRecentFolder("/r/b/x.LOG");
+  ASSERT_TRUE(b.WriteSettings(folder, report));
+
+  Workspace after;
+  after.ReadSettings(folder, {}, report);
+  EXPECT_EQ(GetLogSetNames(after.LogSets()), (std::vector<std::string>{"old2", "setB", "setA"}));
+  EXPECT_EQ(after.RecentFolders(), (std::vector<std::string>{"/r/b", "/r/a", "/r/old"}));
+}
+
 TEST_F(WorkspaceTest, SearchByWriterIDFillsTheResultsAndChosenRowsReadBack) {
   ASSERT_EQ(Load({"room05a.LOG", "room12.lzh"}), OpStatus::Completed);
   seen.Log.clear();
