@@ -118,7 +118,8 @@ int main(int argc, char** argv) {
 
   // 5. The event loop; the window loads what it was given when it is first shown.
   form.show();
-  const int rc = QApplication::exec();
+  int rc = QApplication::exec();
+  if (rc == 0 && form.ScreenshotFailed()) rc = 1;
 
   // 6. The main window's settings, then the search window's.
   if (!form.SaveSettings(dir))

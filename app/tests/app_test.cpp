@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "tests/support/clirun.h"
 #include "tests/support/tempdir.h"
 
 namespace yuzulog {
@@ -34,6 +35,21 @@ TEST(App, EndingSignalsSaveTheSettingsAsTheExitCommandDoes) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << signal << ": " << status;
     EXPECT_TRUE(std::filesystem::exists(home.Path() / "yuzulog/YUZU_LOG/Form1.INI")) << signal;
   }
+}
+
+TEST(App, AScreenshotIsWrittenWholeOrTheRunFails) {
+  testing::TempDir home;
+  testing::RunOptions options;
+  options.Environment = {"XDG_CONFIG_HOME=" + home.Path().string()};
+  for (const std::string bad : {"/nonexistent/dir/x.png", "/dev/full"}) {
+    const testing::CliResult r =
+        testing::RunProgram(YUZULOG_PROGRAM, {"Screenshot:" + bad}, options);
+    EXPECT_NE(r.Status, 0) << bad;
+    EXPECT_NE(r.Err.find("cannot write the screenshot " + bad), std::string::npos) << r.Err;
+  }
+  const std::string image = home.Write("shot.png", "an older file");
+  EXPECT_EQ(testing::RunProgram(YUZULOG_PROGRAM, {"Screenshot:" + image}, options).Status, 0);
+  EXPECT_EQ(testing::ReadFileBytes(image).substr(0, 4), "\x89PNG");
 }
 
 }  // namespace

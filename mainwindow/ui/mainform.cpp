@@ -248,7 +248,10 @@ void TMainForm::TakeScreenshotWhenSettled() {
   QWidget* search = FSearchWindow ? &FSearchWindow->Window() : nullptr;
   SaveScreenshotsWhenSettled(
       *this, search, FScreenshotPath, [this] { return ViewBusy(); },
-      [this] { ActionExitExecute(); });
+      [this](bool saved) {
+        FScreenshotFailed = !saved;
+        ActionExitExecute();
+      });
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -67,6 +67,8 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   // (without the close question), and once the window has been closed. The program's run quits
   // its event loop here, leaving the other windows as they are.
   std::function<void()> OnExit;
+  // Whether a "Screenshot:" run failed to write its images (the run then ends unsuccessfully).
+  bool ScreenshotFailed() const { return FScreenshotFailed; }
 
  signals:
   // A deferred drawing of the view has ended (also when it failed); the browser view loads the
@@ -151,6 +153,7 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   std::vector<std::string> FArgs;
   std::vector<std::string> FFileArgs;
   QString FScreenshotPath;
+  bool FScreenshotFailed = false;
   bool FOldSystem = false;
 
   MainCommands commands;

@@ -1,10 +1,16 @@
 #include "mainwindow/ui/screenshot.h"
 
+#include <QBuffer>
 #include <QPixmap>
 #include <QTimer>
 #include <QWidget>
+#include <cstdio>
+#include <cstring>
+
+#include "dialogs/qthelpers.h"
 
 #include "mainwindow/cmdline.h"
+#include "platform/fileio.h"
 
 namespace yuzulog {
 namespace {
@@ -13,15 +19,25 @@ constexpr int kScreenshotPollMs = 50;
 constexpr int kScreenshotQuietPolls = 6;
 constexpr int kScreenshotMaxPolls = 400;
 
-void Save(QWidget& widget, const QString& path) {
-  if (!widget.grab().save(path, "PNG"))
-    qWarning("yuzulog: cannot write the screenshot %s", qPrintable(path));
+// Encoded in memory first, so that the file is replaced whole or not at all.
+bool Save(QWidget& widget, const QString& path) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  int error = 0;
+  if (buffer.open(QIODevice::WriteOnly) && widget.grab().save(&buffer, "PNG") &&
+      WriteFileAtomically(PathBytes(path),
+                          std::string_view(png.constData(), static_cast<std::size_t>(png.size())),
+                          &error))
+    return true;
+  std::fprintf(stderr, "yuzulog: cannot write the screenshot %s: %s\n", qPrintable(path),
+               error != 0 ? std::strerror(error) : "the image could not be made");
+  return false;
 }
 
 }  // namespace
 
 void SaveScreenshotsWhenSettled(QWidget& window, QWidget* companion, const QString& path,
-                                std::function<bool()> busy, std::function<void()> then) {
+                                std::function<bool()> busy, std::function<void(bool saved)> then) {
   auto* poll = new QTimer(&window);
   poll->setInterval(kScreenshotPollMs);
   QObject::connect(poll, &QTimer::timeout, &window, [=, &window, quiet = 0, polls = 0]() mutable {
@@ -29,11 +45,13 @@ void SaveScreenshotsWhenSettled(QWidget& window, QWidget* companion, const QStri
     if (quiet < kScreenshotQuietPolls && ++polls < kScreenshotMaxPolls) return;
     poll->stop();
     poll->deleteLater();
-    Save(window, path);
+    bool saved = Save(window, path);
     if (companion && companion->isVisible())
-      Save(*companion,
-           QString::fromStdString(CompanionPath(path.toStdString(), kSearchScreenshotTag)));
-    then();
+      saved =
+          Save(*companion,
+               QString::fromStdString(CompanionPath(path.toStdString(), kSearchScreenshotTag))) &&
+          saved;
+    then(saved);
   });
   poll->start();
 }
