@@ -295,8 +295,31 @@ LoadReport BuildLoadReport(const LogFiles& files) {
                                   BaseName(files[j - 1].FileName) + " と " + BaseName(f.FileName) +
                                   " に " + std::to_string(f.Overlap) + " 個の重複があります。");
   }
+  for (const auto& file : files)
+    if (file->NulBytes > 0)
+      report.NulLines.push_back(NulBytesReadText(file->FileName, file->NulBytes));
   report.StatusText = MessageTotalText(report.Total);
   return report;
+}
+
+std::string LoadReport::StatusLine() const {
+  std::string line = StatusText;
+  for (const std::string& nul : NulLines)
+    line += "　" + nul;
+  return line;
+}
+
+bool FailuresAskedUpTo::AskStopAfterFailure(const std::string& path, const LoadResult& failure) {
+  if (FFailures >= FAsked) {
+    ++FUnasked;
+    return FLastAnswer;
+  }
+  ++FFailures;
+  return FLastAnswer = FInner.AskStopAfterFailure(path, failure);
+}
+
+std::string MoreFailuresText(long long count) {
+  return "ほかに " + std::to_string(count) + " 個のログファイルの取得に失敗しました。";
 }
 
 std::string LoadReport::WarningText() const {

@@ -61,6 +61,31 @@ class LoadCallbacks {
   virtual void NoticeCancelled(const std::string& message) = 0;
 };
 
+// The questions of another LoadCallbacks, but only the first `asked` failures reach it: later
+// ones are answered as the last one was and only counted, so that a run nobody watches tells a
+// list of thousands of missing files in a screenful and a summary instead of a line per file.
+class FailuresAskedUpTo final : public LoadCallbacks {
+ public:
+  FailuresAskedUpTo(LoadCallbacks& inner, int asked) : FInner(inner), FAsked(asked) {}
+  ReloadAnswer AskReload(const std::string& caption, const std::string& message,
+                         ReloadAnswer defaultAnswer) override {
+    return FInner.AskReload(caption, message, defaultAnswer);
+  }
+  bool AskStopAfterFailure(const std::string& path, const LoadResult& failure) override;
+  void NoticeCancelled(const std::string& message) override { FInner.NoticeCancelled(message); }
+  // The failures that were not asked about.
+  long long Unasked() const { return FUnasked; }
+
+ private:
+  LoadCallbacks& FInner;
+  int FAsked;
+  int FFailures = 0;
+  long long FUnasked = 0;
+  bool FLastAnswer = false;
+};
+// The summary of the failures that were not asked about.
+std::string MoreFailuresText(long long count);
+
 // What the owner of the list does around a change of it (the workspace, which tells its
 // observers): nothing may refer to a file's messages when the file goes, and the message tree
 // follows the list once it is sorted again.
@@ -100,8 +125,11 @@ struct LoadReport {
   long long Total = 0;
   std::string StatusText;                 // Total + " 個の発言"
   std::vector<std::string> OverlapLines;  // one line per file with an overlap
+  std::vector<std::string> NulLines;      // one line per file whose NUL bytes were read as '?'
   // The warning question's text when there are overlap lines.
   std::string WarningText() const;
+  // The status line: the total, then each file's NUL notice.
+  std::string StatusLine() const;
 };
 LoadReport BuildLoadReport(const LogFiles& files);
 std::string MessageTotalText(long long total);

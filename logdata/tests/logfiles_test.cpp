@@ -115,6 +115,21 @@ TEST_F(LoadLoopTest, FailedFilesAreAskedAboutAndTheOthersStayLoaded) {
   EXPECT_TRUE(callbacks.Rebuilds.empty());
 }
 
+TEST_F(LoadLoopTest, FailuresPastTheFirstFewAreCountedAndNulBytesReported) {
+  TempDir dir;
+  std::string text = RoomLogText(5, 1, 3);
+  text[text.size() / 2] = '\0';
+  const std::string nul = dir.Write("nul.LOG", text);
+  std::vector<std::string> paths(6, dir.File("missing.LOG"));
+  paths.push_back(nul);
+  FailuresAskedUpTo questions(callbacks, 2);
+  EXPECT_EQ(ExecuteOpen(files, paths, progress, questions, callbacks), OpStatus::Completed);
+  EXPECT_EQ(callbacks.FailureQuestions.size(), 2u);
+  EXPECT_EQ(questions.Unasked(), 4);
+  ASSERT_EQ(files.Count(), 1);
+  EXPECT_EQ(BuildLoadReport(files).StatusLine(), "3 個の発言　" + NulBytesReadText(nul, 1));
+}
+
 TEST_F(LoadLoopTest, ReloadQuestionAnswersHoldAsTheyShould) {
   const auto paths = Paths({"room05a.LOG", "room05b.LOG", "room12.lzh"});
   EXPECT_EQ(ExecuteOpen(files, paths, progress, callbacks, callbacks), OpStatus::Completed);

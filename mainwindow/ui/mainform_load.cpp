@@ -4,6 +4,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QTreeView>
+#include <climits>
 
 #include "dialogs/dialogseam.h"
 #include "dialogs/loadquestions.h"
@@ -17,6 +18,12 @@
 #include "mainwindow/ui/messagetreemodel.h"
 
 namespace yuzulog {
+namespace {
+
+// Failure lines an unattended run prints before it only counts them: about a screenful.
+constexpr int kUnattendedFailuresTold = 20;
+
+}  // namespace
 
 std::vector<std::string> TMainForm::ChooseLogFiles(const QString& folder) {
   // Without a folder of its own the dialog starts where files were last taken from.
@@ -83,7 +90,10 @@ void TMainForm::dropEvent(QDropEvent* event) {
 void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
   WaitCursor wait;
   bool showLogList = false;
-  BoxLoadQuestions questions(*this);
+  BoxLoadQuestions boxes(*this);
+  // Nobody answers the boxes of an unattended run: past a screenful its failures are counted.
+  const bool unattended = &Dialogs() == &UnattendedDialogs();
+  FailuresAskedUpTo questions(boxes, unattended ? kUnattendedFailuresTold : INT_MAX);
   // Loading runs with a cancel button; the report after it without one.
   RunWithProgress(this, ProgressOptions::Bar, add ? "ログファイルの追加" : "ログファイルの読み込み",
                   [&](TProgressDlg& d) {
@@ -93,6 +103,8 @@ void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
                     // like any load.
                     FWorkspace.Load(paths, add, d, questions);
                     d.ShowCancelButton(false);
+                    if (questions.Unasked() > 0)
+                      Dialogs().ShowTimedNotice(U(MoreFailuresText(questions.Unasked())), 1000);
                     showLogList = ShowLoadReport();
                   });
   ExpandIfSingleRoom();
@@ -107,7 +119,7 @@ void TMainForm::LoadFileList(const std::vector<std::string>& paths, bool add) {
 
 bool TMainForm::ShowLoadReport() {
   const LoadReport report = BuildLoadReport(FWorkspace.Files());
-  SetStatus(U(report.StatusText));
+  SetStatus(U(report.StatusLine()));
   if (report.OverlapLines.empty()) {
     Dialogs().ShowTimedNotice(U(report.StatusText), 1000);
     return false;
