@@ -2,7 +2,7 @@
 // list is written (whatever bytes and line breaks they hold); every line that has fields reads back
 // into the same fields once written as a set's line; a set registered under a line's name is found
 // first under that name; looking a set up by the command line's value never names a line the
-// list does not have.
+// list does not have; a save over another copy's list keeps this copy's edits.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "mainwindow/listedits.h"
 #include "mainwindow/logsets.h"
 #include "platform/inifile.h"
 
@@ -51,5 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::sort(names.begin(), names.end());
   std::sort(moved.begin(), moved.end());
   if (names != moved) __builtin_trap();
+
+  // Saving over a list another copy wrote: the set used here leads, a removed one never returns.
+  ListEdits edits;
+  edits.Remove(parsed.back().Name);
+  edits.Touch(parsed.front().Name);
+  const std::vector<LogSet> onDisk(parsed.rbegin(), parsed.rend());
+  const std::vector<LogSet> merged = MergeListEdits(
+      parsed, edits, onDisk, [](const LogSet& set) -> const std::string& { return set.Name; });
+  if (merged.empty() || merged.front() != parsed.front()) __builtin_trap();
+  for (const LogSet& set : merged)
+    if (edits.Of(set.Name) == ListEdits::Edit::Removed) __builtin_trap();
   return 0;
 }
