@@ -9,6 +9,7 @@ namespace yuzulog {
 namespace {
 
 constexpr const char* kWindow = "Window";
+constexpr const char* kOptions = "Options";
 
 // A stored size as a font can take it; 0 (no size) keeps current.
 int FontSize(std::int32_t stored, int current) {
@@ -55,6 +56,7 @@ MainSettings MainSettingsFromIni(const IniFile& ini, const MainSettings& default
   s.Color = ini.ReadInteger(kWindow, "Color", defaults.Color);
   ReadFontFromIni(ini, "BaseFont", s.BaseFont);
   ReadFontFromIni(ini, "KeyFont", s.KeyFont);
+  s.ThreadPage = ini.ReadBool(kOptions, "ThreadPage", defaults.ThreadPage);
   return s;
 }
 
@@ -77,6 +79,7 @@ void MainSettingsToIni(IniFile& ini, const MainSettings& s) {
   ini.WriteInteger(kWindow, "Color", s.Color);
   WriteFontToIni(ini, "BaseFont", s.BaseFont);
   WriteFontToIni(ini, "KeyFont", s.KeyFont);
+  ini.WriteBool(kOptions, "ThreadPage", s.ThreadPage);
 }
 
 bool WriteMainSettings(const std::string& dir, const MainSettings& s, SettingsReport* report) {

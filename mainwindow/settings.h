@@ -41,6 +41,7 @@ struct MainSettings {
   TColor Color = kClWindow;
   FontSpec BaseFont;
   FontSpec KeyFont = {kDesignFontName, 9, kClBlue, 0};
+  bool ThreadPage = false;  // a message is shown on the page of its whole thread
   bool operator==(const MainSettings&) const = default;
 };
 

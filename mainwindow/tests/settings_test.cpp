@@ -44,13 +44,15 @@ TEST(MainSettings, WrittenKeysInOrderAndReadBack) {
   s.BaseFont = {"IPAGothic", 12, kClWindowText, kFsBold | kFsItalic};
   s.KeyFont = {"IPAGothic", 12, kClBlue, kFsUnderline};
   s.InterwayPrefix = "never written";
+  s.ThreadPage = true;
   ASSERT_TRUE(WriteMainSettings(d, s));
   EXPECT_EQ(
       ReadFileBytes(d + "Form1.INI"),
       "\xEF\xBB\xBF[Window]\r\nWindowState=2\r\nLeft=10\r\nTop=20\r\nRight=710\r\nBottom=520\r\n"
       "SplitVert=0\r\nSplitWidth=150\r\nWordWrap=1\r\nColor=12648430\r\n"
       "[BaseFont]\r\nName=IPAGothic\r\nSize=12\r\nColor=-2147483640\r\nStyle=3\r\n"
-      "[KeyFont]\r\nName=IPAGothic\r\nSize=12\r\nColor=16711680\r\nStyle=4\r\n");
+      "[KeyFont]\r\nName=IPAGothic\r\nSize=12\r\nColor=16711680\r\nStyle=4\r\n"
+      "[Options]\r\nThreadPage=1\r\n");
   MainSettings back = ReadMainSettings(d, Defaults());
   EXPECT_EQ(back.InterwayPrefix, Defaults().InterwayPrefix);
   back.InterwayPrefix = s.InterwayPrefix;
