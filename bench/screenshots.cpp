@@ -117,6 +117,31 @@ void ViewsWithHits(const QString& dir) {
   }
 }
 
+// Both views showing the whole thread of message 5/13 on one page, with the hits of a search for
+// 台木 in each of its messages and message 5/13 marked.
+void ThreadViews(const QString& dir) {
+  testing::ScriptedDialogs boxes;
+  SearchFields fields;
+  fields.Edit[0] = Utf8ToCp932("台木").bytes;
+  fields.CheckBox = {true, false, false, false};
+  for (const auto& [mode, name] :
+       {std::pair{0, "thread-browser.png"}, std::pair{1, "thread-richtext.png"}}) {
+    auto f = Window(mode);
+    f->resize(900, 560);
+    boxes.Answers = {ModalResult::No};
+    f->LoadFileList({DataFile("room05a.LOG"), DataFile("room05b.LOG")}, false);
+    SearchState& search = f->Space().Search().State;
+    BuildConditions(fields, search.FConditions, search.ScanMode);
+    f->findChild<QAction*>(QStringLiteral("ActionThreadPage"))->trigger();
+    f->findChild<QTreeView*>(QStringLiteral("TreeView1"))->expandAll();
+    f->GotoMessage({5, 13});
+    Settle(*f);
+    f->Space().Show(f->CurrentMessage(), ShowOrigin::SearchHit);
+    Settle(*f);
+    Save(*f, dir + name);
+  }
+}
+
 }  // namespace
 }  // namespace yuzulog
 
@@ -131,5 +156,6 @@ int main(int argc, char** argv) {
   yuzulog::StandardBoxes(dir);
   yuzulog::ListAboutAndSplit(dir);
   yuzulog::ViewsWithHits(dir);
+  yuzulog::ThreadViews(dir);
   return 0;
 }

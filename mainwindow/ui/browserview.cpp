@@ -84,7 +84,8 @@ class BrowserView final : public MessageView {
     else
       WriteMessagePage(page, *request.Message, request.WithHits() ? &request.Hits : nullptr, style,
                        PaletteColorResolver());
-    ShowPage(page);
+    FAnchors.clear();
+    ShowPage(page, {});
   }
 
   // The empty page, so the background colour shows. When it cannot be written the view keeps
@@ -105,12 +106,33 @@ class BrowserView final : public MessageView {
   QString SelectedText() const override { return FWeb->selectedText(); }
   void CopySelection() override { FWeb->triggerPageAction(QWebEnginePage::Copy); }
 
+  // The page opens at the anchor of the selected message, which the page's style marks.
+  void ShowThread(const ThreadPageContent& content, std::size_t selected, const MessageHits& hits,
+                  const PageStyle& style) override {
+    PageStream page;
+    WriteThreadPage(page, content.Entries, content.OmittedBefore, content.OmittedAfter, hits, style,
+                    PaletteColorResolver());
+    FAnchors.clear();
+    for (const ThreadPageEntry& e : content.Entries)
+      FAnchors.push_back(QString::fromStdString(e.Anchor));
+    ShowPage(page, selected < FAnchors.size() ? FAnchors[selected] : QString());
+  }
+
+  void GoToEntry(std::size_t entry) override {
+    if (entry >= FAnchors.size()) return;
+    QUrl url = FWeb->url();
+    url.setFragment(FAnchors[entry]);
+    FWeb->setUrl(url);
+  }
+
  private:
-  void ShowPage(const std::string& page) {
+  void ShowPage(const std::string& page, const QString& anchor) {
     const std::string path = FFiles.NewTempPageFile();
     FFiles.WritePage(path, page);
     FLoading = true;
-    FWeb->setUrl(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
+    QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
+    if (!anchor.isEmpty()) url.setFragment(anchor);
+    FWeb->setUrl(url);
   }
 
   bool BeforeNavigate(const QUrl& url, bool historyStep) {
@@ -144,6 +166,7 @@ class BrowserView final : public MessageView {
   QPointer<QWebEngineView> FWeb;  // owned by the window once placed
   TempPageFiles FFiles;           // the page files, oldest first; they go with the view
   bool FLoading = false;
+  std::vector<QString> FAnchors;  // of the entries of the thread shown last
 };
 
 }  // namespace

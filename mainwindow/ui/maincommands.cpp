@@ -59,6 +59,10 @@ void CreateActions(QMainWindow& window, MainCommands& c) {
   // Enabled by the drawing of a page that shows a message.
   c.copyMessage = make("ActionCopyCurrentMsg", "発言をコピー", nullptr,
                        QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C), -1, false);
+  c.threadPage = make("ActionThreadPage", "スレッドをまとめて表示(&R)",
+                      "発言をそのスレッドの全発言と一緒に表示します",
+                      QKeySequence(Qt::CTRL | Qt::Key_T), -1, true);
+  c.threadPage->setCheckable(true);
 }
 
 void CreateMenus(QMainWindow& window, MainCommands& c) {
@@ -129,6 +133,8 @@ void CreateMenus(QMainWindow& window, MainCommands& c) {
   c.viewMenu->addAction(c.wordWrap);
   c.viewMenu->addAction(c.background);
   c.viewMenu->addAction(c.keyFont);
+  c.viewMenu->addSeparator();
+  c.viewMenu->addAction(c.threadPage);
 
   c.helpMenu = menu("PopupMenuHelp");
   c.helpMenu->addAction(c.about);

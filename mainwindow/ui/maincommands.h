@@ -40,6 +40,7 @@ struct MainCommands {
   QAction* addLogSet = nullptr;
   QAction* removeLogSet = nullptr;
   QAction* logSetSeparator = nullptr;
+  QAction* threadPage = nullptr;  // a message on the page of its whole thread
 
   QMenu* fileMenu = nullptr;
   QMenu* toolMenu = nullptr;

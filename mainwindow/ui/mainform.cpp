@@ -150,6 +150,7 @@ void TMainForm::Connect() {
   connect(c.logSetMenu, &QMenu::aboutToShow, this, &TMainForm::PopupMenuLogSetPopup);
   connect(c.addLogSet, &QAction::triggered, this, &TMainForm::AddLogSetMenuClick);
   connect(c.removeLogSet, &QAction::triggered, this, &TMainForm::RemoveLogSetMenuClick);
+  ConnectThreadCommands();
 }
 
 void TMainForm::CreateTree() {
@@ -190,6 +191,7 @@ void TMainForm::LoadSettings(const std::string& dir) {
     splitter->setSizes({s.SplitWidth, std::max(0, total - s.SplitWidth - 3)});
   }
   commands.wordWrap->setChecked(s.WordWrap);
+  commands.threadPage->setChecked(s.ThreadPage);
   ApplyColor();
   view->Clear(CurrentPageStyle());
   if (!FOldSystem) treeView->setFont(ToQFont(s.BaseFont));

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "mainwindow/messagecopies.h"
+#include "mainwindow/readon.h"
 #include "mainwindow/ui/maincommands.h"
 #include "workspace/renderscheduler.h"
 #include "workspace/workspace.h"
@@ -147,6 +149,14 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   void RenderTimerFired();
   PageStyle CurrentPageStyle() const;
 
+  // The whole thread on one page (mainform_thread.cpp).
+  void ConnectThreadCommands();
+  void ActionThreadPageExecute();
+  // Draws request as a thread page, or goes to its entry when the page shows it; false when the
+  // message is to be drawn alone.
+  bool DrawThread(const ShowRequest& request);
+  void ForgetThreadPage();
+
   std::unique_ptr<Workspace> FOwnWorkspace;  // only for a window made without one
   Workspace& FWorkspace;
   // The keys (what GetParamValue looks through), and the log files to open.
@@ -170,6 +180,8 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   SearchWindow* FSearchWindow = nullptr;
   SettingsReport FSettingsReport;  // from LoadSettings to SaveSettings
   bool FShownOnce = false;
+  std::unique_ptr<MessageCopies> FCopies;  // built for the first thread page after a rebuild
+  ShownThreadPage FThreadPage;             // what the view shows of a thread
 };
 
 }  // namespace yuzulog

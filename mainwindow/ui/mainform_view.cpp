@@ -35,6 +35,7 @@ void TMainForm::CreateView(int mode) {
 // Whatever the emptied tree does with its current node asks for nothing to be shown: the files
 // behind it may be about to go.
 void TMainForm::MessagesAboutToBeForgotten() {
+  ForgetThreadPage();
   treeView->selectionModel()->blockSignals(true);
   treeModel->BeginTreeChange();
 }
@@ -47,6 +48,7 @@ void TMainForm::MessagesForgotten() {
 }
 
 void TMainForm::TreeRebuilt() {
+  ForgetThreadPage();
   treeModel->BeginTreeChange();
   treeModel->EndTreeChange();
   treeView->selectionModel()->clear();
@@ -86,7 +88,7 @@ void TMainForm::Draw(const ShowRequest& request) {
     // view: a request stops a page that is loading.
     if (request.WithHits() && request.Message) SelectMessageNode(*request.Message);
   }
-  view->ShowMessage(request, CurrentPageStyle());
+  if (!DrawThread(request)) view->ShowMessage(request, CurrentPageStyle());
 }
 
 bool TMainForm::ViewBusy() const {

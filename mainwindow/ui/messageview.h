@@ -10,7 +10,9 @@
 #include <string>
 
 #include "htmlview/htmlpage.h"
+#include "htmlview/threadpage.h"
 #include "logdata/logmessage.h"
+#include "mainwindow/threadorder.h"
 #include "workspace/workspace.h"
 
 class QWidget;
@@ -41,6 +43,13 @@ class MessageView {
   // The text selected in the view, and copying it to the clipboard.
   virtual QString SelectedText() const = 0;
   virtual void CopySelection() = 0;
+
+  // Shows the messages of a thread one after the other, opened at entry selected; hits empty:
+  // without hits. Throws as ShowMessage does.
+  virtual void ShowThread(const ThreadPageContent& content, std::size_t selected,
+                          const MessageHits& hits, const PageStyle& style) = 0;
+  // Goes to entry of the thread shown last, without drawing again.
+  virtual void GoToEntry(std::size_t entry) = 0;
 
   // Called when a page has finished loading.
   std::function<void()> OnLoaded;

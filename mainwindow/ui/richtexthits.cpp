@@ -10,7 +10,8 @@
 namespace yuzulog {
 
 void MarkHitsInRichText(QTextEdit& view, const TLogMessage& message,
-                        std::span<const std::int64_t> hitPairs, const FontSpec& keyFont) {
+                        std::span<const std::int64_t> hitPairs, const FontSpec& keyFont,
+                        int start) {
   const std::vector<std::int64_t> boundaries = MergeHitRanges(hitPairs);
   const std::vector<int> positions =
       RichTextPositions({message.HeadStart, message.TextSize()}, boundaries);
@@ -27,8 +28,8 @@ void MarkHitsInRichText(QTextEdit& view, const TLogMessage& message,
   format.setFontStrikeOut(keyFont.Style & kFsStrikeOut);
   QTextCursor cursor(view.document());
   for (std::size_t i = 0; i + 1 < positions.size(); i += 2) {
-    cursor.setPosition(positions[i]);
-    cursor.setPosition(positions[i + 1], QTextCursor::KeepAnchor);
+    cursor.setPosition(start + positions[i]);
+    cursor.setPosition(start + positions[i + 1], QTextCursor::KeepAnchor);
     cursor.mergeCharFormat(format);
   }
 }
