@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QStatusTipEvent>
@@ -38,6 +39,9 @@ class BrowserView final : public MessageView {
   explicit BrowserView(const Workspace& workspace) : FWorkspace(workspace) {
     FWeb = new QWebEngineView;
     QWebEngineView* web = FWeb;
+    // The engine's input goes to a child it makes with the page.
+    FInput.View = this;
+    FWeb->installEventFilter(&FInput);
     auto* page = new TViewPage(FWeb);
     page->OnBeforeNavigate = [this](const QUrl& url, bool historyStep) {
       return BeforeNavigate(url, historyStep);
@@ -64,6 +68,11 @@ class BrowserView final : public MessageView {
       menu.addAction(web->pageAction(QWebEnginePage::SelectAll));
       menu.exec(web->mapToGlobal(at));
     });
+    QObject::connect(page, &QWebEnginePage::scrollPositionChanged, web, [this](QPointF at) {
+      const double from = FTop;
+      FTop = at.y();
+      if (!FJumped && OnScrolled) OnScrolled(from);
+    });
     QObject::connect(web, &QWebEngineView::loadFinished, web, [this] {
       FLoading = false;
       FFiles.Prune(kKeptPageFiles);
@@ -85,6 +94,7 @@ class BrowserView final : public MessageView {
       WriteMessagePage(page, *request.Message, request.WithHits() ? &request.Hits : nullptr, style,
                        PaletteColorResolver());
     FAnchors.clear();
+    FLines.clear();
     ShowPage(page, {});
   }
 
@@ -113,8 +123,13 @@ class BrowserView final : public MessageView {
     WriteThreadPage(page, content.Entries, content.OmittedBefore, content.OmittedAfter, hits, style,
                     PaletteColorResolver());
     FAnchors.clear();
-    for (const ThreadPageEntry& e : content.Entries)
+    FLines.clear();
+    for (const ThreadPageEntry& e : content.Entries) {
       FAnchors.push_back(QString::fromStdString(e.Anchor));
+      // The text and the rule under it.
+      FLines.push_back(TextLines({e.Message->HeadStart, e.Message->TextSize()}) + 1);
+    }
+    FLead = content.OmittedBefore + content.OmittedAfter > 0 ? 1 : 0;
     ShowPage(page, selected < FAnchors.size() ? FAnchors[selected] : QString());
   }
 
@@ -122,14 +137,68 @@ class BrowserView final : public MessageView {
     if (entry >= FAnchors.size()) return;
     QUrl url = FWeb->url();
     url.setFragment(FAnchors[entry]);
+    FJumped = true;
     FWeb->setUrl(url);
   }
 
+  PageScroll Scroll() const override {
+    const QWebEnginePage* page = FWeb->page();
+    const double zoom = page->zoomFactor() > 0 ? page->zoomFactor() : 1.0;
+    return {page->scrollPosition().y(), FWeb->height() / zoom, page->contentsSize().height()};
+  }
+
+  // As the engine's own keys scroll: the page has no scripts.
+  void ScrollPage(bool down) override {
+    Interacted();
+    QWidget* input = FWeb->focusProxy() ? FWeb->focusProxy() : FWeb.data();
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+      QKeyEvent key(type, down ? Qt::Key_PageDown : Qt::Key_PageUp, Qt::NoModifier);
+      QCoreApplication::sendEvent(input, &key);
+    }
+  }
+
+  // The engine does not tell where the parts of a page lie without a script; each message's
+  // share of the page's height is its share of the page's lines.
+  std::vector<double> EntryEnds() const override {
+    if (FLines.empty()) return {};
+    return EndsByLines(FLines, FLead, FWeb->page()->contentsSize().height());
+  }
+
  private:
+  // Until the reader does something, the view's scrolling is its own: the place it opens a page
+  // at or goes to an anchor, which the engine may report late.
+  void Interacted() {
+    if (!FJumped) return;
+    FJumped = false;
+    FTop = FWeb->page()->scrollPosition().y();
+  }
+
+  // Watches what the reader does in the view: the wheel, the keys, the mouse.
+  struct InputWatch : QObject {
+    BrowserView* View = nullptr;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      switch (event->type()) {
+        case QEvent::ChildAdded:
+          if (auto* child = static_cast<QChildEvent*>(event)->child(); child->isWidgetType())
+            child->installEventFilter(this);
+          break;
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+          View->Interacted();
+          break;
+        default:
+          break;
+      }
+      return QObject::eventFilter(watched, event);
+    }
+  };
+
   void ShowPage(const std::string& page, const QString& anchor) {
     const std::string path = FFiles.NewTempPageFile();
     FFiles.WritePage(path, page);
     FLoading = true;
+    FJumped = true;
     QUrl url = QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
     if (!anchor.isEmpty()) url.setFragment(anchor);
     FWeb->setUrl(url);
@@ -166,7 +235,13 @@ class BrowserView final : public MessageView {
   QPointer<QWebEngineView> FWeb;  // owned by the window once placed
   TempPageFiles FFiles;           // the page files, oldest first; they go with the view
   bool FLoading = false;
-  std::vector<QString> FAnchors;  // of the entries of the thread shown last
+  // The thread shown last: each entry's anchor and lines, and the lines above the entries.
+  std::vector<QString> FAnchors;
+  std::vector<int> FLines;
+  int FLead = 0;
+  double FTop = 0;       // the place last reported
+  bool FJumped = false;  // the view moved by itself and the reader has not acted since
+  InputWatch FInput;
 };
 
 }  // namespace

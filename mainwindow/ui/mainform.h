@@ -149,13 +149,18 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   void RenderTimerFired();
   PageStyle CurrentPageStyle() const;
 
-  // The whole thread on one page (mainform_thread.cpp).
+  // The whole thread on one page, and reading on with the keys (mainform_thread.cpp).
   void ConnectThreadCommands();
   void ActionThreadPageExecute();
   // Draws request as a thread page, or goes to its entry when the page shows it; false when the
   // message is to be drawn alone.
   bool DrawThread(const ShowRequest& request);
   void ForgetThreadPage();
+  void ReadOn(bool back);            // Space, Shift+Space
+  void StepMessage(bool forward);    // N, P
+  void PagePassed(double from);      // the reader scrolled from there
+  std::int32_t CurrentNode() const;  // the shown message's node, else the tree's current one
+  void SelectNode(std::int32_t node);
 
   std::unique_ptr<Workspace> FOwnWorkspace;  // only for a window made without one
   Workspace& FWorkspace;

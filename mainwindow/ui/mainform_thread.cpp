@@ -1,16 +1,31 @@
-// The whole thread on one page: the option, and drawing a thread page or going to a message's
-// place on the page shown.
+// The whole thread on one page, and reading on with the keys: Space a screen down (and on to the
+// next message to read at the page's end), Shift+Space a screen up, N and P the next and previous
+// message. The keys belong to the window, so they work the same in the tree and in the view.
 #include <QAction>
+#include <QTreeView>
 #include <algorithm>
 
 #include "mainwindow/ui/mainform.h"
+#include "mainwindow/ui/messagetreemodel.h"
 #include "mainwindow/ui/messageview.h"
+#include "marks/readorder.h"
 
 namespace yuzulog {
 
 void TMainForm::ConnectThreadCommands() {
   commands.threadPage->setChecked(FWorkspace.Settings().ThreadPage);
   connect(commands.threadPage, &QAction::triggered, this, &TMainForm::ActionThreadPageExecute);
+  const auto key = [this](const char* name, QKeySequence shortcut, auto handler) {
+    auto* a = new QAction(this);
+    a->setObjectName(QString::fromUtf8(name));
+    a->setShortcut(shortcut);
+    addAction(a);
+    connect(a, &QAction::triggered, this, handler);
+  };
+  key("ActionReadOn", QKeySequence(Qt::Key_Space), [this] { ReadOn(false); });
+  key("ActionReadBack", QKeySequence(Qt::SHIFT | Qt::Key_Space), [this] { ReadOn(true); });
+  key("ActionNextMessage", QKeySequence(Qt::Key_N), [this] { StepMessage(true); });
+  key("ActionPreviousMessage", QKeySequence(Qt::Key_P), [this] { StepMessage(false); });
 }
 
 void TMainForm::ActionThreadPageExecute() {
@@ -60,6 +75,59 @@ bool TMainForm::DrawThread(const ShowRequest& request) {
     shown.Nodes.push_back(tree.NodeOf(*e.Message));
   FThreadPage = std::move(shown);
   return true;
+}
+
+void TMainForm::PagePassed(double from) {
+  if (FThreadPage.Nodes.empty() || !FWorkspace.ReadMarksKnown()) return;
+  const std::vector<double> ends = view->EntryEnds();
+  if (ends.size() != FThreadPage.Nodes.size()) return;
+  const EntryRange passed = PassedEntries(ends, from, view->Scroll());
+  if (passed.Empty()) return;
+  FWorkspace.MarkRead(
+      std::span(FThreadPage.Nodes).subspan(passed.First, passed.Last - passed.First), true);
+}
+
+void TMainForm::ReadOn(bool back) {
+  const PageScroll at = view->Scroll();
+  switch (SpaceActionFor(at, back)) {
+    case SpaceAction::ScrollDown:
+      view->ScrollPage(true);
+      break;
+    case SpaceAction::ScrollUp:
+      view->ScrollPage(false);
+      break;
+    case SpaceAction::ReadOn:
+      // What the view shows at the page's end has been read, though nothing scrolled beyond it.
+      PagePassed(at.Top);
+      SelectNode(FWorkspace.NextToRead(CurrentNode()));
+      break;
+    case SpaceAction::Nothing:
+      break;
+  }
+}
+
+void TMainForm::StepMessage(bool forward) {
+  const MessageTree& tree = FWorkspace.Tree();
+  const std::int32_t node = CurrentNode();
+  SelectNode(forward ? NextMessageNode(tree, node) : PreviousMessageNode(tree, node));
+}
+
+std::int32_t TMainForm::CurrentNode() const {
+  const MessageTree& tree = FWorkspace.Tree();
+  if (const TLogMessage* m = FWorkspace.Shown().Message) {
+    const std::int32_t node = tree.NodeOf(*m);
+    if (node != MessageTree::kNone) return node;
+  }
+  const QModelIndex current = treeView->currentIndex();
+  return current.isValid() ? MessageTreeModel::NodeOf(current) : MessageTree::kNone;
+}
+
+// The tree's selection shows the message, as a click on it would.
+void TMainForm::SelectNode(std::int32_t node) {
+  if (node == MessageTree::kNone || FWorkspace.Tree().Building()) return;
+  const QModelIndex index = treeModel->IndexOfNode(node);
+  treeView->setCurrentIndex(index);
+  treeView->scrollTo(index);
 }
 
 }  // namespace yuzulog

@@ -24,6 +24,7 @@ void TMainForm::CreateView(int mode) {
   if (!view) view = CreateRichTextView();
   view->OnLoaded = [] {};
   view->OnGotoMessage = [this](MessageAddress target) { GotoMessage(target); };
+  view->OnScrolled = [this](double from) { PagePassed(from); };
   QWidget* control = view->Widget();
   control->setObjectName(QStringLiteral("FView"));
   control->setFont(font());

@@ -12,6 +12,7 @@
 #include "htmlview/htmlpage.h"
 #include "htmlview/threadpage.h"
 #include "logdata/logmessage.h"
+#include "mainwindow/readon.h"
 #include "mainwindow/threadorder.h"
 #include "workspace/workspace.h"
 
@@ -50,11 +51,20 @@ class MessageView {
                           const MessageHits& hits, const PageStyle& style) = 0;
   // Goes to entry of the thread shown last, without drawing again.
   virtual void GoToEntry(std::size_t entry) = 0;
+  // Where the view stands on its page, and a screen further down or back up.
+  virtual PageScroll Scroll() const = 0;
+  virtual void ScrollPage(bool down) = 0;
+  // Where each entry of the thread shown last ends on the page, in Scroll()'s unit; empty when
+  // the view shows a single message.
+  virtual std::vector<double> EntryEnds() const = 0;
 
   // Called when a page has finished loading.
   std::function<void()> OnLoaded;
   // Called when a link names a message of the logs (after the engine's call has returned).
   std::function<void(MessageAddress)> OnGotoMessage;
+  // Called when the reader scrolled the page from the place from to the place now (Scroll()).
+  // Not called when the view opens a page or goes to an entry.
+  std::function<void(double from)> OnScrolled;
 };
 
 // The browser view, or nullptr when the program was built without the browser engine. The

@@ -21,11 +21,17 @@ class RichTextView final : public MessageView {
     FText->setAcceptDrops(false);
     FText->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     FText->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    QObject::connect(FText->verticalScrollBar(), &QScrollBar::valueChanged, FText, [this](int top) {
+      const double from = FTop;
+      FTop = top;
+      if (!FQuiet && OnScrolled) OnScrolled(from);
+    });
   }
 
   QWidget* Widget() override { return FText; }
 
   void ShowMessage(const ShowRequest& request, const PageStyle& style) override {
+    const Quiet quiet(*this);
     FStarts.clear();
     FText->clear();
     FText->setLineWrapMode(style.WordWrap ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
@@ -37,6 +43,7 @@ class RichTextView final : public MessageView {
   }
 
   void Clear(const PageStyle&) override {
+    const Quiet quiet(*this);
     FStarts.clear();
     FText->clear();
   }
@@ -56,6 +63,7 @@ class RichTextView final : public MessageView {
   // the hits are formats laid over it.
   void ShowThread(const ThreadPageContent& content, std::size_t selected, const MessageHits& hits,
                   const PageStyle& style) override {
+    const Quiet quiet(*this);
     FStarts.clear();
     FText->clear();
     FText->setLineWrapMode(style.WordWrap ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
@@ -96,6 +104,7 @@ class RichTextView final : public MessageView {
 
   void GoToEntry(std::size_t entry) override {
     if (entry + 1 >= FStarts.size()) return;
+    const Quiet quiet(*this);
     // Laying the whole text out first gives the scroll bar its full range.
     FText->document()->documentLayout()->documentSize();
     const QTextBlock block = FText->document()->findBlock(FStarts[entry]);
@@ -103,7 +112,36 @@ class RichTextView final : public MessageView {
     FText->verticalScrollBar()->setValue(static_cast<int>(std::max(0.0, top)));
   }
 
+  PageScroll Scroll() const override {
+    const QScrollBar* bar = FText->verticalScrollBar();
+    const double view = FText->viewport()->height();
+    return {static_cast<double>(bar->value()), view, bar->maximum() + view};
+  }
+
+  void ScrollPage(bool down) override {
+    FText->verticalScrollBar()->triggerAction(down ? QAbstractSlider::SliderPageStepAdd
+                                                   : QAbstractSlider::SliderPageStepSub);
+  }
+
+  std::vector<double> EntryEnds() const override {
+    std::vector<double> ends;
+    for (std::size_t i = 0; i + 1 < FStarts.size(); ++i)
+      ends.push_back(BlockRect(LastBlock(i)).bottom());
+    return ends;
+  }
+
  private:
+  // Scrolling that the view does itself (a new text, going to an entry) is not the reader's.
+  struct Quiet {
+    explicit Quiet(RichTextView& v) : View(v), Was(v.FQuiet) { View.FQuiet = true; }
+    ~Quiet() {
+      View.FQuiet = Was;
+      View.FTop = View.FText->verticalScrollBar()->value();
+    }
+    RichTextView& View;
+    bool Was;
+  };
+
   // The block after the text of entry i, which holds its rule.
   QTextBlock LastBlock(std::size_t i) const {
     return FText->document()->findBlock(std::max(FStarts[i], FStarts[i + 1] - 1));
@@ -116,6 +154,8 @@ class RichTextView final : public MessageView {
   // Where each entry of the thread shown begins, then where the last one ends; empty for a
   // single message.
   std::vector<int> FStarts;
+  double FTop = 0;
+  bool FQuiet = false;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
-// The whole thread on one page.
+// The whole thread on one page, and reading on with the keys pressed in the tree.
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
 #include <QTest>
 #include <QTextEdit>
 
@@ -49,6 +50,7 @@ struct Thread : ::testing::Test {
   std::int32_t Node(int number) const {
     return Form->Space().Tree().NodeOf(Form->Files()[0].Messages()[number - 1]);
   }
+  bool Read(int number) const { return Form->Space().ReadMarks().Test(Node(number)); }
 
   ScriptedDialogs Boxes;
   TempDir Temp;
@@ -73,8 +75,40 @@ TEST_F(Thread, TheOptionShowsTheWholeThreadAndIsKeptInTheSettings) {
   EXPECT_FALSE(Text().contains(QStringLiteral("本文1。")));
 }
 
+TEST_F(Thread, KeysInTheTreeReadOnThroughThePageAndMarkWhatTheyPass) {
+  Open("ViewMode:1");
+  Form->Space().ResetReadMarks(true);
+  Form->GotoMessage({7, 1});
+  Settle();
+  QScrollBar* bar = Child<QTextEdit>(*Form, "FView")->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), 0);
+  EXPECT_EQ(bar->value(), 0);
+  QTest::keyClick(Tree(*Form), Qt::Key_Space);
+  EXPECT_GT(bar->value(), 0);
+  EXPECT_EQ(Number(), 1);
+  EXPECT_TRUE(Read(2));  // scrolled beyond its end
+  EXPECT_FALSE(Read(12));
+  QTest::keyClick(Tree(*Form), Qt::Key_Space, Qt::ShiftModifier);
+  EXPECT_EQ(bar->value(), 0);
+  // N and P go through the page without drawing it again.
+  QTest::keyClick(Tree(*Form), Qt::Key_N);
+  Settle();
+  EXPECT_EQ(Number(), 2);
+  EXPECT_GT(bar->value(), 0);
+  QTest::keyClick(Tree(*Form), Qt::Key_P);
+  Settle();
+  EXPECT_EQ(Number(), 1);
+  // At the page's end Space goes on to the next unread message, past everything read.
+  for (int i = 0; i < 40 && Number() == 1; ++i) {
+    QTest::keyClick(Tree(*Form), Qt::Key_Space);
+    Settle();
+  }
+  EXPECT_EQ(Number(), 13);
+  EXPECT_TRUE(Read(12));
+}
+
 #ifdef YUZULOG_HAVE_WEBENGINE
-TEST_F(Thread, TheBrowserGoesToAnAnchorOnItsPage) {
+TEST_F(Thread, TheBrowserGoesToAnAnchorOnItsPageAndReadsOnWithTheEngine) {
   Open("ViewMode:0");
   Form->GotoMessage({7, 1});
   Settle();
@@ -89,6 +123,13 @@ TEST_F(Thread, TheBrowserGoesToAnAnchorOnItsPage) {
   EXPECT_EQ(web->url().adjusted(QUrl::RemoveFragment), page.adjusted(QUrl::RemoveFragment));
   EXPECT_EQ(web->url().fragment(), QStringLiteral("7-9"));
   EXPECT_EQ(MessageTreeModel::NodeOf(Tree(*Form)->currentIndex()), Node(9));
+  // Eight messages of five lines lie above message 9.
+  ASSERT_TRUE(RunUntil([web] { return web->page()->scrollPosition().y() > 200; }, 5000));
+  const double top = web->page()->scrollPosition().y();
+  Form->Space().ResetReadMarks(true);
+  QTest::keyClick(Tree(*Form), Qt::Key_Space);
+  EXPECT_TRUE(RunUntil([web, top] { return web->page()->scrollPosition().y() > top; }, 5000));
+  EXPECT_TRUE(RunUntil([this] { return Read(9); }, 5000));  // passed
 }
 #endif
 
