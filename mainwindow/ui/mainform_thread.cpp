@@ -122,11 +122,15 @@ std::int32_t TMainForm::CurrentNode() const {
   return current.isValid() ? MessageTreeModel::NodeOf(current) : MessageTree::kNone;
 }
 
-// The tree's selection shows the message, as a click on it would.
+// The tree's selection shows the message, as a click on it would; a node that is selected already
+// (while the search window showed another message) shows it again.
 void TMainForm::SelectNode(std::int32_t node) {
   if (node == MessageTree::kNone || FWorkspace.Tree().Building()) return;
   const QModelIndex index = treeModel->IndexOfNode(node);
-  treeView->setCurrentIndex(index);
+  if (index == treeView->currentIndex())
+    TreeViewChange(index);
+  else
+    treeView->setCurrentIndex(index);
   treeView->scrollTo(index);
 }
 
