@@ -57,6 +57,7 @@ MainSettings MainSettingsFromIni(const IniFile& ini, const MainSettings& default
   ReadFontFromIni(ini, "BaseFont", s.BaseFont);
   ReadFontFromIni(ini, "KeyFont", s.KeyFont);
   s.ThreadPage = ini.ReadBool(kOptions, "ThreadPage", defaults.ThreadPage);
+  s.ShowUnread = ini.ReadBool(kOptions, "ShowUnread", defaults.ShowUnread);
   return s;
 }
 
@@ -80,6 +81,7 @@ void MainSettingsToIni(IniFile& ini, const MainSettings& s) {
   WriteFontToIni(ini, "BaseFont", s.BaseFont);
   WriteFontToIni(ini, "KeyFont", s.KeyFont);
   ini.WriteBool(kOptions, "ThreadPage", s.ThreadPage);
+  ini.WriteBool(kOptions, "ShowUnread", s.ShowUnread);
 }
 
 bool WriteMainSettings(const std::string& dir, const MainSettings& s, SettingsReport* report) {

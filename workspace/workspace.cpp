@@ -76,6 +76,7 @@ void Workspace::Close() {
 }
 
 void Workspace::ForgetMessages() {
+  if (FMarks) FMarks->TreeAboutToGo();
   Tell([](WorkspaceObserver& o) { o.MessagesAboutToBeForgotten(); });
   FSearch.State.ClearResults();
   FSearch.Chosen.clear();
@@ -95,6 +96,7 @@ OpStatus Workspace::RebuildTree(LogFiles& files, Progress& progress) {
                       std::chrono::steady_clock::now() - start)
                       .count();
   Tell([](WorkspaceObserver& o) { o.TreeRebuilt(); });
+  if (FMarks && FSettings.ShowUnread) FMarks->StartLookup();
   return status;
 }
 
@@ -107,6 +109,11 @@ void Workspace::Show(const TLogMessage* message, ShowOrigin origin) {
   FShown = request;
   // The observers get their own copy: one of them may show another message while it is told.
   Tell([&request](WorkspaceObserver& o) { o.ShowRequested(request); });
+  // The message shown is read (not on a redraw: it was marked when first shown).
+  if (message && origin != ShowOrigin::Restyle && FSettings.ShowUnread) {
+    const std::int32_t node = FTree.NodeOf(*message);
+    if (node != MessageTree::kNone) MarkRead(std::span(&node, 1), true);
+  }
 }
 
 const TLogMessage* Workspace::GoBack() {
@@ -261,19 +268,55 @@ void Workspace::ResetReadMarks(bool known) {
 }
 
 void Workspace::MarkRead(std::span<const std::int32_t> nodes, bool read) {
-  if (!ReadMarksKnown()) return;
-  bool changed = false;
+  if (!ReadMarksKnown()) {
+    if (FMarks) FMarks->MarkedBeforeKnown(nodes, read);
+    return;
+  }
+  std::vector<std::int32_t> changed;
   for (const std::int32_t node : nodes) {
     if (node < 0 || node >= FReadMarks.Count() || !FTree.At(node).Message) continue;
     if (FReadMarks.Test(node) == read) continue;
     FReadMarks.Set(node, read);
-    changed = true;
+    changed.push_back(node);
   }
-  if (changed) Tell([](WorkspaceObserver& o) { o.ReadMarksChanged(); });
+  if (changed.empty()) return;
+  if (FMarks) FMarks->Store(changed, read);
+  Tell([](WorkspaceObserver& o) { o.ReadMarksChanged(); });
 }
 
 std::int32_t Workspace::NextToRead(std::int32_t node) const {
   return ReadMarksKnown() ? NextUnreadNode(FTree, node, FReadMarks) : NextMessageNode(FTree, node);
+}
+
+void Workspace::SetReadMarks(NodeBits read) {
+  if (read.Count() != FTree.NodeCount()) return;
+  FReadMarks = std::move(read);
+  Tell([](WorkspaceObserver& o) { o.ReadMarksChanged(); });
+}
+
+bool Workspace::OpenMarks(const std::string& settingsDir, PostToOwner post, std::string& problem) {
+  FMarks.reset();
+  std::unique_ptr<MarkStore> store = OpenMarkStore(settingsDir, problem);
+  if (!store) return false;
+  FMarks = std::make_unique<WorkspaceMarks>(*this, std::move(store), std::move(post));
+  if (FSettings.ShowUnread && FTree.NodeCount() > 0) FMarks->StartLookup();
+  return true;
+}
+
+void Workspace::SetShowUnread(bool show) {
+  if (FSettings.ShowUnread == show) return;
+  FSettings.ShowUnread = show;
+  if (FMarks) {
+    if (show)
+      FMarks->StartLookup();
+    else
+      FMarks->Stop();
+  }
+  if (!show) ResetReadMarks(false);
+}
+
+bool Workspace::FlushMarks() {
+  return !FMarks || FMarks->Store().Flush();
 }
 
 }  // namespace yuzulog

@@ -21,6 +21,7 @@
 #include "marks/readorder.h"
 #include "search/resultlist.h"
 #include "search/search.h"
+#include "workspace/workspacemarks.h"
 
 namespace yuzulog {
 
@@ -185,6 +186,22 @@ class Workspace final : private FileListSteps {
   // Where reading on goes after node: the next unread message in tree order, or the next message
   // when none is unread after it or the marks are not known; kNone at the end of the tree.
   std::int32_t NextToRead(std::int32_t node) const;
+  // Makes read (one bit per node of the tree now built) the read marks.
+  void SetReadMarks(NodeBits read);
+
+  // ---- the mark store ----
+  // Keeps the read marks in the database of the settings folder settingsDir from now on, their
+  // lookups handed back through post; looks up the marks of the tree now built. False, with the
+  // message to show in problem, when the database cannot be used: the program runs on without
+  // marks.
+  bool OpenMarks(const std::string& settingsDir, PostToOwner post, std::string& problem);
+  // The store, or nullptr when marks are not kept.
+  MarkStore* Marks() { return FMarks ? &FMarks->Store() : nullptr; }
+  // Shows the read marks or forgets them (Settings().ShowUnread); while off nothing is marked.
+  void SetShowUnread(bool show);
+  // Stores every mark made so far and returns once they are stored: the window's end, whichever
+  // way it comes, calls it. False when they could not be.
+  bool FlushMarks();
 
  private:
   // FileListSteps
@@ -210,6 +227,8 @@ class Workspace final : private FileListSteps {
   std::string FProgramFolder;
   bool FBuildsTree = true;
   long long FTreeBuildMs = 0;
+  // Last: it refers to the tree, and goes first.
+  std::unique_ptr<WorkspaceMarks> FMarks;
 };
 
 }  // namespace yuzulog

@@ -43,6 +43,7 @@ TEST(MainSettings, WrittenKeysInOrderAndReadBack) {
   s.Color = 0x00C0FFEE;
   s.BaseFont = {"IPAGothic", 12, kClWindowText, kFsBold | kFsItalic};
   s.KeyFont = {"IPAGothic", 12, kClBlue, kFsUnderline};
+  s.ShowUnread = false;
   s.InterwayPrefix = "never written";
   s.ThreadPage = true;
   ASSERT_TRUE(WriteMainSettings(d, s));
@@ -52,7 +53,7 @@ TEST(MainSettings, WrittenKeysInOrderAndReadBack) {
       "SplitVert=0\r\nSplitWidth=150\r\nWordWrap=1\r\nColor=12648430\r\n"
       "[BaseFont]\r\nName=IPAGothic\r\nSize=12\r\nColor=-2147483640\r\nStyle=3\r\n"
       "[KeyFont]\r\nName=IPAGothic\r\nSize=12\r\nColor=16711680\r\nStyle=4\r\n"
-      "[Options]\r\nThreadPage=1\r\n");
+      "[Options]\r\nThreadPage=1\r\nShowUnread=0\r\n");
   MainSettings back = ReadMainSettings(d, Defaults());
   EXPECT_EQ(back.InterwayPrefix, Defaults().InterwayPrefix);
   back.InterwayPrefix = s.InterwayPrefix;
