@@ -63,6 +63,10 @@ void CreateActions(QMainWindow& window, MainCommands& c) {
                       "発言をそのスレッドの全発言と一緒に表示します",
                       QKeySequence(Qt::CTRL | Qt::Key_T), -1, true);
   c.threadPage->setCheckable(true);
+  c.showUnread = make("ActionShowUnread", "未読を太字で表示(&U)",
+                      "未読の発言を太字で、未読の数を灰色で表示します", {}, -1, true);
+  c.showUnread->setCheckable(true);
+  c.showUnread->setChecked(true);
 }
 
 void CreateMenus(QMainWindow& window, MainCommands& c) {
@@ -135,12 +139,18 @@ void CreateMenus(QMainWindow& window, MainCommands& c) {
   c.viewMenu->addAction(c.keyFont);
   c.viewMenu->addSeparator();
   c.viewMenu->addAction(c.threadPage);
+  c.viewMenu->addAction(c.showUnread);
 
   c.helpMenu = menu("PopupMenuHelp");
   c.helpMenu->addAction(c.about);
 
   c.treeMenu = menu("PopupMenuTreeView");
   c.treeMenu->addAction(c.gotoMessage);
+  c.markRead = item("MarkReadMenu", "既読にする", true);
+  c.markUnread = item("MarkUnreadMenu", "未読にする", true);
+  c.treeMenu->addSeparator();
+  c.treeMenu->addAction(c.markRead);
+  c.treeMenu->addAction(c.markUnread);
 }
 
 QToolButton* MenuButton(QToolBar* bar, const QString& caption, QMenu* menu) {

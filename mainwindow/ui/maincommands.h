@@ -41,6 +41,9 @@ struct MainCommands {
   QAction* removeLogSet = nullptr;
   QAction* logSetSeparator = nullptr;
   QAction* threadPage = nullptr;  // a message on the page of its whole thread
+  QAction* showUnread = nullptr;
+  QAction* markRead = nullptr;
+  QAction* markUnread = nullptr;
 
   QMenu* fileMenu = nullptr;
   QMenu* toolMenu = nullptr;

@@ -151,6 +151,7 @@ void TMainForm::Connect() {
   connect(c.addLogSet, &QAction::triggered, this, &TMainForm::AddLogSetMenuClick);
   connect(c.removeLogSet, &QAction::triggered, this, &TMainForm::RemoveLogSetMenuClick);
   ConnectThreadCommands();
+  ConnectMarks();
 }
 
 void TMainForm::CreateTree() {
@@ -200,9 +201,12 @@ void TMainForm::LoadSettings(const std::string& dir) {
   if (!FSettingsReport.Problems.empty())
     Dialogs().MessageBox(this, U(SettingsReadProblemsText(FSettingsReport)), ApplicationTitle(),
                          MsgButtons::Ok, MsgIcon::Warning, ModalResult::Ok);
+  OpenMarks(dir);
 }
 
 bool TMainForm::SaveSettings(const std::string& dir) {
+  // Every way the window ends comes through here; the marks made last are stored before it goes.
+  FWorkspace.FlushMarks();
   // What only the window knows goes back into the settings: its place and the tree's size.
   MainSettings s = FWorkspace.Settings();
   RecordPlacement(*this, s);
@@ -266,6 +270,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
   }
   // Tearing down the tree must not ask for anything to be shown.
   disconnect(treeView->selectionModel(), nullptr, this, nullptr);
+  FWorkspace.FlushMarks();
   event->accept();
   // The program's run ends with this window, as the exit command ends it: the other windows stay
   // as they are, so the settings keep whether the search window was shown.

@@ -105,6 +105,8 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   void TreeRebuilt() override;
   void ShowRequested(const ShowRequest& request) override;
   void ListsChanged() override;
+  // (mainform_marks.cpp)
+  void ReadMarksChanged() override;
 
   void FormCreate();
   void CreateTree();
@@ -161,6 +163,14 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   void PagePassed(double from);      // the reader scrolled from there
   std::int32_t CurrentNode() const;  // the shown message's node, else the tree's current one
   void SelectNode(std::int32_t node);
+  // Read marks (mainform_marks.cpp).
+  void ConnectMarks();
+  // Opens the mark store of the settings folder dir; a problem is told once.
+  void OpenMarks(const std::string& dir);
+  void ShowMarksProblem(const QString& text);
+  // "Mark read" / "mark unread" on the node the tree's menu was opened on and all under it.
+  void MarkTreeNode(bool read);
+  void ActionShowUnreadExecute(bool show);
 
   std::unique_ptr<Workspace> FOwnWorkspace;  // only for a window made without one
   Workspace& FWorkspace;
@@ -187,6 +197,8 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   bool FShownOnce = false;
   std::unique_ptr<MessageCopies> FCopies;  // built for the first thread page after a rebuild
   ShownThreadPage FThreadPage;             // what the view shows of a thread
+  std::int32_t FMenuNode = MessageTree::kNone;  // the node the tree's menu was opened on
+  bool FMarksProblemTold = false;
 };
 
 }  // namespace yuzulog

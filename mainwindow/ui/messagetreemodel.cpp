@@ -1,6 +1,9 @@
 #include "mainwindow/ui/messagetreemodel.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
 #include <QTreeView>
 
 #include "dialogs/qtfont.h"
@@ -8,6 +11,54 @@
 #include "platform/cp932.h"
 
 namespace yuzulog {
+namespace {
+
+// Unread labels in bold; after a label with unread messages under it, their number in grey.
+class UnreadDelegate final : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    const QString count = CountText(index);
+    if (!count.isEmpty()) size.rwidth() += option.fontMetrics.horizontalAdvance(count);
+    return size;
+  }
+
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    QStyledItemDelegate::paint(painter, option, index);
+    const QString count = CountText(index);
+    if (count.isEmpty()) return;
+    QStyleOptionViewItem o = option;
+    initStyleOption(&o, index);
+    const QWidget* widget = o.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &o, widget);
+    // The label's own margin, as the style draws it.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    text.setLeft(text.left() + margin + QFontMetrics(o.font).horizontalAdvance(o.text));
+    painter->save();
+    painter->setFont(option.font);
+    painter->setPen(o.palette.color(QPalette::Disabled, QPalette::Text));
+    painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, count);
+    painter->restore();
+  }
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (index.data(MessageTreeModel::UnreadRole).toBool()) option->font.setBold(true);
+  }
+
+ private:
+  static QString CountText(const QModelIndex& index) {
+    const int count = index.data(MessageTreeModel::UnreadBelowRole).toInt();
+    return count > 0 ? QStringLiteral(" (%1)").arg(count) : QString();
+  }
+};
+
+}  // namespace
 
 QTreeView* CreateTreeView(QWidget& parent, MessageTreeModel& model) {
   auto* view = new QTreeView(&parent);
@@ -20,6 +71,7 @@ QTreeView* CreateTreeView(QWidget& parent, MessageTreeModel& model) {
   view->setContextMenuPolicy(Qt::CustomContextMenu);
   KeepSelectionVisible(*view);
   view->setModel(&model);
+  view->setItemDelegate(new UnreadDelegate(view));
   // Long labels scroll sideways instead of being cut off; only rows on screen are measured.
   view->header()->setStretchLastSection(false);
   view->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -57,8 +109,38 @@ bool MessageTreeModel::hasChildren(const QModelIndex& parent) const {
 }
 
 QVariant MessageTreeModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid() || FTree.Building()) return {};
-  return QString::fromStdString(Cp932ToUtf8(FTree.Label(NodeOf(index))));
+  if (!index.isValid() || FTree.Building()) return {};
+  const std::int32_t node = NodeOf(index);
+  switch (role) {
+    case Qt::DisplayRole:
+      return QString::fromStdString(Cp932ToUtf8(FTree.Label(node)));
+    case UnreadRole:
+      if (!MarksShown()) return {};
+      return FTree.At(node).Message && !FRead->Test(node);
+    case UnreadBelowRole:
+      if (!MarksShown()) return {};
+      return FUnreadBelow[static_cast<std::size_t>(node)];
+    default:
+      return {};
+  }
+}
+
+bool MessageTreeModel::MarksShown() const {
+  return FRead && FRead->Count() == FTree.NodeCount() &&
+         FUnreadBelow.size() == static_cast<std::size_t>(FTree.NodeCount());
+}
+
+void MessageTreeModel::SetReadMarks(const NodeBits* read) {
+  const bool known = read && read->Count() > 0 && read->Count() == FTree.NodeCount();
+  FRead = known ? read : nullptr;
+  if (known)
+    FUnreadBelow = UnreadCounts(FTree, *read);
+  else
+    FUnreadBelow.clear();
+  // One notice for the whole tree: the view repaints what it shows, nothing is asked per node.
+  const int rows = rowCount();
+  if (rows > 0)
+    emit dataChanged(index(0, 0), index(rows - 1, 0), {Qt::FontRole, UnreadRole, UnreadBelowRole});
 }
 
 Qt::ItemFlags MessageTreeModel::flags(const QModelIndex& index) const {

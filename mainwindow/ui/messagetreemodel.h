@@ -7,25 +7,42 @@
 
 class QTreeView;
 
+#include <vector>
+
 #include "mainwindow/messagetree.h"
+#include "marks/readorder.h"
 
 namespace yuzulog {
 
 class MessageTreeModel;
 
 // The tree pane over model: no header, one row height, one node selected at a time, labels that
-// scroll sideways, a context menu of its owner's.
+// scroll sideways, a context menu of its owner's; unread messages in bold and the unread counts
+// in grey after the labels, painted by the view's delegate so that the labels stay as they are.
 QTreeView* CreateTreeView(QWidget& parent, MessageTreeModel& model);
 
 class MessageTreeModel : public QAbstractItemModel {
   Q_OBJECT
  public:
+  // Whether a message node is unread (bool), and the number of unread messages under a node
+  // (int, 0 without children or marks). Both stay empty while the read marks are not known.
+  enum Role { UnreadRole = Qt::UserRole + 1, UnreadBelowRole };
+
   explicit MessageTreeModel(const MessageTree& tree, QObject* parent = nullptr)
       : QAbstractItemModel(parent), FTree(tree) {}
 
+  // The read marks to show (nullptr or none known: the tree as it is without marks); read must
+  // stay until the next call or the next tree change. The counts are made here, once per
+  // change, and every row is repainted.
+  void SetReadMarks(const NodeBits* read);
+
   // The tree is about to change / has changed as a whole: one reset, never a notification per
-  // node.
-  void BeginTreeChange() { beginResetModel(); }
+  // node. The read marks are forgotten with the tree.
+  void BeginTreeChange() {
+    beginResetModel();
+    FRead = nullptr;
+    FUnreadBelow.clear();
+  }
   void EndTreeChange() { endResetModel(); }
 
   // The node of an index (MessageTree::kNone for the invisible root).
@@ -43,7 +60,11 @@ class MessageTreeModel : public QAbstractItemModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
+  bool MarksShown() const;
+
   const MessageTree& FTree;
+  const NodeBits* FRead = nullptr;
+  std::vector<std::int32_t> FUnreadBelow;  // by node
 };
 
 }  // namespace yuzulog
