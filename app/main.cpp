@@ -17,6 +17,7 @@
 #include "dialogs/qttranslation.h"
 #include "mainwindow/cmdline.h"
 #include "mainwindow/ui/mainform.h"
+#include "marks/ui/bookmarklistwindow.h"
 #include "platform/cp932.h"
 #include "platform/endingsignals.h"
 #include "platform/fontaliases.h"
@@ -104,6 +105,28 @@ int main(int argc, char** argv) {
                        if (yuzulog::TakeEndingSignal(endingSignals) != 0) form.ActionExitExecute();
                      });
   }
+  // The bookmark list, made when first asked for, over the store the window has now.
+  std::unique_ptr<yuzulog::BookmarkListWindow> bookmarks;
+  yuzulog::MarkStore* bookmarkStore = nullptr;
+  form.ShowBookmarkList = [&](yuzulog::MarkStore& store) {
+    if (!bookmarks || bookmarkStore != &store) {
+      bookmarks = std::make_unique<yuzulog::BookmarkListWindow>(
+          store, [&form](const yuzulog::MarkKey& key) { return form.IsLoaded(key); });
+      bookmarkStore = &store;
+      QObject::connect(bookmarks.get(), &yuzulog::BookmarkListWindow::showMessageRequested, &form,
+                       [&form](int room, int number) {
+                         if (form.GotoMessage({room, number})) form.activateWindow();
+                       });
+    }
+    bookmarks->Reload();
+    bookmarks->show();
+    bookmarks->raise();
+    bookmarks->activateWindow();
+  };
+  form.BookmarksChanged = [&] {
+    if (bookmarks && bookmarks->isVisible() && bookmarkStore == workspace.Marks())
+      bookmarks->Reload();
+  };
 
   // 3. The settings folder, with every missing parent.
   const std::string dir = yuzulog::SettingsDir();

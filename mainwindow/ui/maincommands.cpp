@@ -67,6 +67,11 @@ void CreateActions(QMainWindow& window, MainCommands& c) {
                       "未読の発言を太字で、未読の数を灰色で表示します", {}, -1, true);
   c.showUnread->setCheckable(true);
   c.showUnread->setChecked(true);
+  c.bookmark = make("ActionBookmark", "しおりを付ける/外す(&D)",
+                    "表示中の発言にしおりを付けます（付いていれば外します）",
+                    QKeySequence(Qt::CTRL | Qt::Key_D), -1, true);
+  c.bookmarkList = make("ActionBookmarkList", "しおり一覧(&B)", "しおりの一覧を表示します",
+                        QKeySequence(Qt::CTRL | Qt::Key_B), -1, true);
 }
 
 void CreateMenus(QMainWindow& window, MainCommands& c) {
@@ -125,6 +130,9 @@ void CreateMenus(QMainWindow& window, MainCommands& c) {
   c.toolMenu->addAction(c.searchMenuItem);
   c.toolMenu->addAction(c.gotoMessage);
   c.toolMenu->addAction(c.copyMessage);
+  c.toolMenu->addSeparator();
+  c.toolMenu->addAction(c.bookmark);
+  c.toolMenu->addAction(c.bookmarkList);
 
   c.split = item("MenuSplit", "縦に分割する(&V)", true);
   c.background = item("BkColor", "背景色(&B)", true);

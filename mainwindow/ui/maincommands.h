@@ -44,6 +44,8 @@ struct MainCommands {
   QAction* showUnread = nullptr;
   QAction* markRead = nullptr;
   QAction* markUnread = nullptr;
+  QAction* bookmark = nullptr;
+  QAction* bookmarkList = nullptr;
 
   QMenu* fileMenu = nullptr;
   QMenu* toolMenu = nullptr;

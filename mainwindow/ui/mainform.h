@@ -71,6 +71,12 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   std::function<void()> OnExit;
   // Whether a "Screenshot:" run failed to write its images (the run then ends unsuccessfully).
   bool ScreenshotFailed() const { return FScreenshotFailed; }
+  // The bookmark list (Ctrl+B) is another feature's window: the program shows it over the store
+  // it is given, and reads it again when BookmarksChanged is called (after Ctrl+D or a load).
+  std::function<void(MarkStore& store)> ShowBookmarkList;
+  std::function<void()> BookmarksChanged;
+  // Whether the message a bookmark names is loaded now.
+  bool IsLoaded(const MarkKey& key) const;
 
  signals:
   // A deferred drawing of the view has ended (also when it failed); the browser view loads the
@@ -107,6 +113,7 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   void ListsChanged() override;
   // (mainform_marks.cpp)
   void ReadMarksChanged() override;
+  void FilesChanged() override;
 
   void FormCreate();
   void CreateTree();
@@ -163,7 +170,7 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   void PagePassed(double from);      // the reader scrolled from there
   std::int32_t CurrentNode() const;  // the shown message's node, else the tree's current one
   void SelectNode(std::int32_t node);
-  // Read marks (mainform_marks.cpp).
+  // Read marks and bookmarks (mainform_marks.cpp).
   void ConnectMarks();
   // Opens the mark store of the settings folder dir; a problem is told once.
   void OpenMarks(const std::string& dir);
@@ -171,6 +178,8 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   // "Mark read" / "mark unread" on the node the tree's menu was opened on and all under it.
   void MarkTreeNode(bool read);
   void ActionShowUnreadExecute(bool show);
+  void ActionBookmarkExecute();
+  void ActionBookmarkListExecute();
 
   std::unique_ptr<Workspace> FOwnWorkspace;  // only for a window made without one
   Workspace& FWorkspace;

@@ -1,10 +1,12 @@
-// The main window's read marks: the bold tree and its counts follow the workspace's marks, and
-// the tree's menu marks a node and everything under it.
+// The main window's read marks and bookmarks: the bold tree and its counts follow the workspace's
+// marks, the tree's menu marks a node and everything under it, Ctrl+D and the bookmark list.
 #include <QAction>
 #include <QApplication>
+#include <QInputDialog>
 #include <QMenu>
 #include <QPointer>
 #include <QTreeView>
+#include <ctime>
 
 #include "dialogs/dialogseam.h"
 #include "dialogs/noticeboxes.h"
@@ -19,6 +21,8 @@ void TMainForm::ConnectMarks() {
   connect(c.showUnread, &QAction::triggered, this, &TMainForm::ActionShowUnreadExecute);
   connect(c.markRead, &QAction::triggered, this, [this] { MarkTreeNode(true); });
   connect(c.markUnread, &QAction::triggered, this, [this] { MarkTreeNode(false); });
+  connect(c.bookmark, &QAction::triggered, this, &TMainForm::ActionBookmarkExecute);
+  connect(c.bookmarkList, &QAction::triggered, this, &TMainForm::ActionBookmarkListExecute);
   // The menu acts on the node it was opened on, which need not be the selected one.
   connect(treeView, &QWidget::customContextMenuRequested, this, [this](const QPoint& p) {
     const QModelIndex at = treeView->indexAt(p);
@@ -63,6 +67,11 @@ void TMainForm::ReadMarksChanged() {
   treeModel->SetReadMarks(&FWorkspace.ReadMarks());
 }
 
+void TMainForm::FilesChanged() {
+  // Which bookmarks are grey depends on what is loaded.
+  if (BookmarksChanged) BookmarksChanged();
+}
+
 void TMainForm::MarkTreeNode(bool read) {
   const std::int32_t node = FMenuNode != MessageTree::kNone
                                 ? FMenuNode
@@ -74,6 +83,46 @@ void TMainForm::MarkTreeNode(bool read) {
 
 void TMainForm::ActionShowUnreadExecute(bool show) {
   FWorkspace.SetShowUnread(show);
+}
+
+void TMainForm::ActionBookmarkExecute() {
+  const TLogMessage* m = FWorkspace.Shown().Message;
+  if (!m) return;
+  MarkStore* store = FWorkspace.Marks();
+  if (!store) {
+    SetStatus(QStringLiteral("しおりは使えません（データベースを開けませんでした）"));
+    return;
+  }
+  const MarkKey key = MarkKeyOf(*m);
+  std::string note;
+  if (!store->IsBookmarked(key)) {
+    QInputDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("BookmarkNoteDialog"));
+    dialog.setWindowTitle(QStringLiteral("しおりを付ける"));
+    dialog.setLabelText(QStringLiteral("メモ（なくてもかまいません）:"));
+    dialog.setInputMode(QInputDialog::TextInput);
+    if (Dialogs().Execute(dialog) != ModalResult::Ok) return;
+    note = dialog.textValue().trimmed().toStdString();
+  }
+  bool added = false;
+  // A failure is told by the store's problem handler.
+  if (!store->ToggleBookmark(BookmarkOf(*m, note, std::time(nullptr)), added)) return;
+  SetStatus(added ? QStringLiteral("しおりを付けました") : QStringLiteral("しおりを外しました"));
+  if (BookmarksChanged) BookmarksChanged();
+}
+
+void TMainForm::ActionBookmarkListExecute() {
+  MarkStore* store = FWorkspace.Marks();
+  if (!store) {
+    SetStatus(QStringLiteral("しおりは使えません（データベースを開けませんでした）"));
+    return;
+  }
+  if (ShowBookmarkList) ShowBookmarkList(*store);
+}
+
+bool TMainForm::IsLoaded(const MarkKey& key) const {
+  const TLogMessage* m = FindGotoTarget(FWorkspace.Files(), {key.Room, key.Number});
+  return m && MarkKeyOf(*m) == key;
 }
 
 }  // namespace yuzulog

@@ -1,7 +1,8 @@
-// Read marks in the main window: the bold tree and its counts, the tree's menu and the view
-// option that turns them off, over a real store.
+// Read marks and bookmarks in the main window: the bold tree and its counts, the tree's menu,
+// the view option that turns them off, Ctrl+D and the bookmark list over a real store.
 #include <gtest/gtest.h>
 
+#include <QInputDialog>
 #include <QMenu>
 #include <QTreeView>
 
@@ -40,7 +41,7 @@ int UnreadBelow(const QModelIndex& i) {
   return i.data(MessageTreeModel::UnreadBelowRole).toInt();
 }
 
-TEST(ReadMarksInTheTree, UnreadIsBoldAndCountedWithTheLabelUnchangedAndTheMenuMarksASubtree) {
+TEST(ReadMarksInTheTree, UnreadIsBoldAndCountedLabelsUnchangedTheMenuMarksASubtreeAndOffHidesIt) {
   ScriptedDialogs boxes;
   TempDir settings;
   auto f = MarkedForm(settings);
@@ -71,28 +72,37 @@ TEST(ReadMarksInTheTree, UnreadIsBoldAndCountedWithTheLabelUnchangedAndTheMenuMa
   Action(*f, "MarkUnreadMenu")->trigger();
   EXPECT_TRUE(first.data(MessageTreeModel::UnreadRole).toBool());
   EXPECT_EQ(UnreadBelow(room), 1 + UnreadBelow(first));
-  EXPECT_EQ(boxes.Count(testing::ShownBox::Message), 0);
+
+  Action(*f, "ActionShowUnread")->trigger();  // off: the tree as it is without marks
+  EXPECT_FALSE(room.data(MessageTreeModel::UnreadBelowRole).isValid());
+  EXPECT_FALSE(first.data(MessageTreeModel::UnreadRole).isValid());
 }
 
-TEST(ReadMarksInTheTree, TurnedOffTheTreeIsPlainAndShowingMarksNothing) {
+TEST(Bookmarks, CtrlDTogglesABookmarkWithANote) {
   ScriptedDialogs boxes;
   TempDir settings;
   auto f = MarkedForm(settings);
-  QAction* option = Action(*f, "ActionShowUnread");
-  ASSERT_TRUE(option->isChecked());
-  option->trigger();
   const QModelIndex room = RoomIndex(*f);
-  const QModelIndex first = testing::TreeModel(*f).index(0, 0, room);
-  EXPECT_FALSE(room.data(MessageTreeModel::UnreadBelowRole).isValid());
-  EXPECT_FALSE(first.data(MessageTreeModel::UnreadRole).isValid());
-  Tree(*f)->setCurrentIndex(first);
+  Tree(*f)->setCurrentIndex(testing::TreeModel(*f).index(1, 0, room));
+  const TLogMessage* marked = f->CurrentMessage();
+  ASSERT_NE(marked, nullptr);
 
-  option->trigger();
-  ASSERT_TRUE(RunUntil([&] { return f->Space().ReadMarksKnown(); }, 10000));
-  EXPECT_TRUE(first.data(MessageTreeModel::UnreadRole).toBool());
-  ASSERT_TRUE(f->SaveSettings(settings.Path().string() + "/"));
-  EXPECT_NE(testing::ReadFileBytes(settings.File("Form1.INI")).find("ShowUnread=1"),
-            std::string::npos);
+  boxes.DialogAnswers = {[](QDialog& d) {
+    static_cast<QInputDialog&>(d).setTextValue(QStringLiteral("  続きを読む "));
+    return ModalResult::Ok;
+  }};
+  Action(*f, "ActionBookmark")->trigger();
+  std::vector<Bookmark> list;
+  ASSERT_TRUE(f->Space().Marks()->Bookmarks(list));
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].Key, MarkKeyOf(*marked));
+  EXPECT_EQ(list[0].Note, "続きを読む");
+
+  Action(*f, "ActionBookmark")->trigger();  // a bookmarked message: taken off, nothing asked
+  list.clear();
+  ASSERT_TRUE(f->Space().Marks()->Bookmarks(list));
+  EXPECT_TRUE(list.empty());
+  EXPECT_EQ(boxes.Count(testing::ShownBox::Dialog), 1);
 }
 
 }  // namespace
