@@ -15,6 +15,7 @@
 #include "dialogs/noticeboxes.h"
 #include "dialogs/qthelpers.h"
 #include "dialogs/qttranslation.h"
+#include "export/ui/exportdialog.h"
 #include "mainwindow/cmdline.h"
 #include "mainwindow/ui/mainform.h"
 #include "marks/ui/bookmarklistwindow.h"
@@ -127,6 +128,9 @@ int main(int argc, char** argv) {
     if (bookmarks && bookmarks->isVisible() && bookmarkStore == workspace.Marks())
       bookmarks->Reload();
   };
+  // The export command's window, a view of the workspace as well.
+  yuzulog::ExportCommand exporter(workspace);
+  form.SetToolWindows(&exporter, nullptr);
 
   // 3. The settings folder, with every missing parent.
   const std::string dir = yuzulog::SettingsDir();

@@ -17,6 +17,7 @@
 #include "dialogs/dialogseam.h"
 #include "dialogs/progressdlg.h"
 #include "platform/paths.h"
+#include "workspace/workspace.h"
 
 namespace yuzulog {
 namespace {
@@ -139,10 +140,16 @@ void TExportDialog::accept() {
     options.Force = true;
   }
   const std::vector<const TLogMessage*>* chosen = ChosenOnly() ? &FChosen : nullptr;
-  TProgressDlg progress(this);
-  progress.SetCaption(kCaption);
-  progress.Execute(
+  FResult = {};
+  const ModalResult run = RunWithProgress(
+      this, ProgressOptions::BarAndCancel, kCaption,
       [&](TProgressDlg& p) { FResult = ExportLogs(FFiles, FTree, chosen, options, p); });
+  // An export that broke off with an error has been told in a box already; what it returned
+  // before must not read as a success.
+  if (run == ModalResult::Abort) {
+    FResult = {OpStatus::Completed, "エクスポートがエラーで中断しました。", 0};
+    return;
+  }
   if (FResult.Status == OpStatus::Cancelled) return;  // nothing was left behind; the dialog stays
   if (!FResult.Error.empty()) {
     Dialogs().MessageBox(this, Q(FResult.Error), QString::fromUtf8(kCaption), MsgButtons::Ok,
@@ -155,6 +162,22 @@ void TExportDialog::accept() {
     QDesktopServices::openUrl(
         QUrl::fromLocalFile(Q(ExportOpenTarget(options.Format, options.OutPath))));
   QDialog::accept();
+}
+
+}  // namespace yuzulog
+
+namespace yuzulog {
+
+void ExportCommand::Open(QWidget* owner) {
+  if (FWorkspace.Files().Empty()) {
+    Dialogs().MessageBox(owner, QStringLiteral("エクスポートするログが読み込まれていません。"),
+                         QString::fromUtf8(kCaption), MsgButtons::Ok, MsgIcon::Information,
+                         ModalResult::Ok);
+    return;
+  }
+  TExportDialog dialog(owner, FWorkspace.Files(), FWorkspace.Tree(),
+                       FWorkspace.Search().ChosenMessages());
+  Dialogs().Execute(dialog);
 }
 
 }  // namespace yuzulog

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <vector>
 
+#include "dialogs/toolwindow.h"
 #include "export/export.h"
 
 class QButtonGroup;
@@ -17,6 +18,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace yuzulog {
+
+class Workspace;
 
 class TExportDialog : public QDialog {
   Q_OBJECT
@@ -50,6 +53,19 @@ class TExportDialog : public QDialog {
   QCheckBox* FtsBox = nullptr;
   QRadioButton* AllRadio = nullptr;
   QRadioButton* ChosenRadio = nullptr;
+};
+
+// The main window's export command: the dialog over the workspace's files and tree, offering the
+// messages of the rows chosen in the search window's result list. With nothing loaded a box says
+// so instead.
+class ExportCommand final : public ToolWindow {
+ public:
+  // workspace must outlive the command.
+  explicit ExportCommand(Workspace& workspace) : FWorkspace(workspace) {}
+  void Open(QWidget* owner) override;
+
+ private:
+  Workspace& FWorkspace;
 };
 
 }  // namespace yuzulog

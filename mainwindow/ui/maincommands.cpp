@@ -72,6 +72,11 @@ void CreateActions(QMainWindow& window, MainCommands& c) {
                     QKeySequence(Qt::CTRL | Qt::Key_D), -1, true);
   c.bookmarkList = make("ActionBookmarkList", "しおり一覧(&B)", "しおりの一覧を表示します",
                         QKeySequence(Qt::CTRL | Qt::Key_B), -1, true);
+  // Enabled once the program hands the main window their windows (SetToolWindows).
+  c.exportLogs = make("ActionExport", "エクスポート(&E)...", "読み込んだログを別の形式で書き出す",
+                      {}, -1, false);
+  c.stats = make("ActionStats", "ログの統計(&S)", "会議室ごとの発言数や発言者の統計を表示する", {},
+                 -1, false);
 }
 
 void CreateMenus(QMainWindow& window, MainCommands& c) {
@@ -115,6 +120,8 @@ void CreateMenus(QMainWindow& window, MainCommands& c) {
   c.fileMenu->addMenu(c.logSetMenu);
   c.fileMenu->addAction(c.logData);
   c.fileMenu->addSeparator();
+  c.fileMenu->addAction(c.exportLogs);
+  c.fileMenu->addSeparator();
   c.fileMenu->addAction(c.exit);
 
   // The search command's item carries a check mark while the search window is shown; the
@@ -133,6 +140,7 @@ void CreateMenus(QMainWindow& window, MainCommands& c) {
   c.toolMenu->addSeparator();
   c.toolMenu->addAction(c.bookmark);
   c.toolMenu->addAction(c.bookmarkList);
+  c.toolMenu->addAction(c.stats);
 
   c.split = item("MenuSplit", "縦に分割する(&V)", true);
   c.background = item("BkColor", "背景色(&B)", true);

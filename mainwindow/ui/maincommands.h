@@ -46,6 +46,8 @@ struct MainCommands {
   QAction* markUnread = nullptr;
   QAction* bookmark = nullptr;
   QAction* bookmarkList = nullptr;
+  QAction* exportLogs = nullptr;
+  QAction* stats = nullptr;
 
   QMenu* fileMenu = nullptr;
   QMenu* toolMenu = nullptr;

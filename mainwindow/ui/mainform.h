@@ -28,6 +28,7 @@ namespace yuzulog {
 class MessageTreeModel;
 class MessageView;
 class SearchWindow;
+class ToolWindow;
 struct PageStyle;
 
 class TMainForm : public QMainWindow, private WorkspaceObserver {
@@ -63,6 +64,9 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   // this window's use of it or be disconnected (nullptr) first. Connecting enables the search
   // commands and gives the result list this window's colour and font.
   void SetSearchWindow(SearchWindow* window);
+  // The windows of the export and statistics commands (mainform_tools.cpp); each must outlive
+  // this window's use of it. A command is enabled once its window is given.
+  void SetToolWindows(ToolWindow* exporter, ToolWindow* stats);
 
   std::function<bool()> ShiftHeld;  // whether Shift is held; tests replace it
   // Called when the program is to end: by the exit command or at the end of a "Screenshot:" run
@@ -92,6 +96,8 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   void ActionCopyCurrentMsgExecute();
   void ActionSearchExecute();
   void ActionSearchStayOnTopExecute();
+  void ActionExportExecute();
+  void ActionStatsExecute();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -202,6 +208,8 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   QTimer* renderTimer = nullptr;
   std::unique_ptr<RenderScheduler> FScheduler;
   SearchWindow* FSearchWindow = nullptr;
+  ToolWindow* FExportWindow = nullptr;
+  ToolWindow* FStatsWindow = nullptr;
   SettingsReport FSettingsReport;  // from LoadSettings to SaveSettings
   bool FShownOnce = false;
   std::unique_ptr<MessageCopies> FCopies;  // built for the first thread page after a rebuild

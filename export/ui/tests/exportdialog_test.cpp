@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <filesystem>
 
+#include "mainwindow/ui/mainform.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
@@ -65,6 +67,39 @@ TEST(ExportDialog, AnExistingDestinationStaysUnlessReplacingIsConfirmed) {
   d.accept();
   EXPECT_TRUE(std::filesystem::exists(out + "/index.html"));
   EXPECT_EQ(d.Result().Messages, 23);
+}
+
+// The file menu's command opens the dialog on what the workspace holds, offering the rows chosen
+// in the search results; with nothing loaded a box says so and no dialog opens.
+TEST(ExportDialog, TheFileMenuCommandExportsFromTheWorkspace) {
+  testing::ScriptedDialogs boxes;
+  TMainForm form({"yuzulog"});
+  ExportCommand command(form.Space());
+  auto* action = form.findChild<QAction*>(QStringLiteral("ActionExport"));
+  ASSERT_NE(action, nullptr);
+  EXPECT_FALSE(action->isEnabled());
+  form.SetToolWindows(&command, nullptr);
+  form.SetToolWindows(&command, nullptr);  // given again, it still opens once
+  ASSERT_TRUE(action->isEnabled());
+  action->trigger();
+  ASSERT_EQ(boxes.Shown.size(), 1u);
+  EXPECT_EQ(boxes.Shown[0].Type, testing::ShownBox::Message);
+
+  form.LoadFileList({testing::DataFile("room05a.LOG"), testing::DataFile("room05b.LOG")}, false);
+  NullProgress none;
+  ASSERT_EQ(form.Space().SearchByWriterID("TNB22817", none), OpStatus::Completed);
+  ASSERT_GE(form.Space().Search().Results().size(), 3u);
+  form.Space().Search().Chosen = {{1, 2}};
+  boxes.Shown.clear();
+  QString offered;
+  boxes.DialogAnswers = {[&](QDialog& d) {
+    auto* chosen = d.findChild<QRadioButton*>(QStringLiteral("ChosenRadio"));
+    if (chosen->isChecked()) offered = chosen->text();
+    return ModalResult::Cancel;
+  }};
+  action->trigger();
+  EXPECT_EQ(boxes.Count(testing::ShownBox::Dialog), 1);
+  EXPECT_TRUE(offered.contains(QStringLiteral("（2 個）"))) << offered.toStdString();
 }
 
 }  // namespace
