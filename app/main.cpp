@@ -24,6 +24,7 @@
 #include "platform/fontaliases.h"
 #include "platform/settingsfolder.h"
 #include "search/ui/searchform.h"
+#include "stats/ui/statstool.h"
 #include "workspace/workspace.h"
 
 int main(int argc, char** argv) {
@@ -128,9 +129,10 @@ int main(int argc, char** argv) {
     if (bookmarks && bookmarks->isVisible() && bookmarkStore == workspace.Marks())
       bookmarks->Reload();
   };
-  // The export command's window, a view of the workspace as well.
+  // The export and statistics commands' windows, views of the workspace as well.
   yuzulog::ExportCommand exporter(workspace);
-  form.SetToolWindows(&exporter, nullptr);
+  yuzulog::StatsTool stats(workspace);
+  form.SetToolWindows(&exporter, &stats);
 
   // 3. The settings folder, with every missing parent.
   const std::string dir = yuzulog::SettingsDir();
@@ -142,6 +144,7 @@ int main(int argc, char** argv) {
   // 4. The main window's settings, then the search window's.
   form.LoadSettings(dir);
   search.LoadSearchSettings(dir);
+  stats.LoadSettings(dir);  // then the statistics window's
 
   // 5. The event loop; the window loads what it was given when it is first shown.
   form.show();
@@ -153,5 +156,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "yuzulog: cannot write the settings in %s\n", dir.c_str());
   if (!search.SaveSearchSettings(dir))
     std::fprintf(stderr, "yuzulog: cannot write the search window's settings in %s\n", dir.c_str());
+  if (!stats.SaveSettings(dir))
+    std::fprintf(stderr, "yuzulog: cannot write the statistics window's settings in %s\n",
+                 dir.c_str());
   return rc;
 }

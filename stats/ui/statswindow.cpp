@@ -39,6 +39,7 @@
 namespace yuzulog {
 namespace {
 
+constexpr const char* kTitle = "ログの統計";
 constexpr int kDesignWidth = 960;
 constexpr int kDesignHeight = 720;
 // While the tree is being built the figures would miss its threads: counted a little later.
@@ -102,7 +103,7 @@ QString RoomName(std::int32_t room) {
 TStatsWindow::TStatsWindow(QWidget* parent)
     : QWidget(parent), FRooms(new RoomsModel), FWriters(new WritersModel) {
   setObjectName(QStringLiteral("StatsForm"));
-  setWindowTitle(QStringLiteral("ログの統計"));
+  setWindowTitle(QString::fromUtf8(kTitle));
   // A tool window of its own, like the search window: either may be in front.
   setWindowFlags(Qt::Window);
   setAttribute(Qt::WA_QuitOnClose, false);
@@ -127,7 +128,7 @@ TStatsWindow::TStatsWindow(QWidget* parent)
   FWritersView->setSortingEnabled(true);
   FWritersView->sortByColumn(2, Qt::DescendingOrder);
   FWritersView->setToolTip(QStringLiteral("ダブルクリックでこの ID の発言を検索します"));
-  connect(FWritersView, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+  connect(FWritersView, &QTableView::activated, this, [this](const QModelIndex& index) {
     const QString id = FWriters->IdAt(FWritersSorted->mapToSource(index).row());
     if (!id.isEmpty()) emit WriterActivated(id);
   });
@@ -179,7 +180,20 @@ TStatsWindow::~TStatsWindow() {
 void TStatsWindow::SetSource(const LogFiles* files, const MessageTree* tree) {
   FFiles = files;
   FTree = tree;
+  if (FHeld) {
+    FHeld = false;
+    setWindowTitle(QString::fromUtf8(kTitle));
+  }
   Refresh();
+}
+
+void TStatsWindow::Hold() {
+  FFiles = nullptr;
+  FTree = nullptr;
+  FStale = true;
+  if (FHeld) return;
+  FHeld = true;
+  setWindowTitle(QString::fromUtf8(kTitle) + QStringLiteral("（更新待ち）"));
 }
 
 void TStatsWindow::Refresh() {
@@ -196,6 +210,7 @@ void TStatsWindow::showEvent(QShowEvent* event) {
 
 void TStatsWindow::Recount() {
   FRecountQueued = false;
+  if (FHeld) return;  // counted when the source comes back
   if (FTree && FTree->Building()) {
     FRecountQueued = true;
     QTimer::singleShot(kBuildingRetryMs, this, &TStatsWindow::Recount);

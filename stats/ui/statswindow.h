@@ -38,6 +38,9 @@ class TStatsWindow final : public QWidget {
   // meanwhile. Several changes in a row are counted once, after them; a hidden window counts
   // when it is shown.
   void Refresh();
+  // The files are about to change: the figures shown stay (they refer to no file), nothing is
+  // counted and the title says they are out of date, until SetSource is called again.
+  void Hold();
   // The figures now shown.
   const ArchiveStats& Stats() const { return FStats; }
 
@@ -52,7 +55,7 @@ class TStatsWindow final : public QWidget {
   QChartView* LengthsChart() const { return FLengthsChart; }
 
  signals:
-  // A writer was double-clicked: search for this ID.
+  // A writer was double-clicked or Enter pressed on it: search for this ID.
   void WriterActivated(const QString& id);
 
  protected:
@@ -72,6 +75,7 @@ class TStatsWindow final : public QWidget {
   ArchiveStats FStats;
   bool FStale = true;  // the files changed since the last count
   bool FRecountQueued = false;
+  bool FHeld = false;
   SettingsReport FSettingsReport;
 
   QTableView* FRoomsView = nullptr;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
@@ -10,6 +11,9 @@
 
 #include "logdata/logfiles.h"
 #include "mainwindow/messagetree.h"
+#include "mainwindow/ui/mainform.h"
+#include "stats/ui/statstool.h"
+#include "tests/support/scripteddialogs.h"
 #include "tests/support/testdata.h"
 
 namespace yuzulog {
@@ -85,6 +89,52 @@ TEST(StatsWindow, FollowsLoadsAndRemovals) {
   EXPECT_EQ(w.Stats().Rooms.size(), 1u);  // not counted while hidden
   w.show();
   EXPECT_EQ(w.Stats().Rooms.size(), 2u);
+}
+
+// Told after the statistics tool: while the files change it lets queued work run, as the
+// progress window does, and notes what the statistics window shows then.
+struct DuringChange : WorkspaceObserver {
+  explicit DuringChange(TStatsWindow& w) : Window(w) {}
+  TStatsWindow& Window;
+  long long SeenMessages = -1;
+  int SearchWanted = 0;
+  void MessagesForgotten() override {
+    Window.Refresh();
+    QTest::qWait(20);
+    SeenMessages = Window.Stats().Messages;
+  }
+  void SearchWindowWanted() override { ++SearchWanted; }
+};
+
+// The tools menu opens the window on the workspace; a reload leaves its figures alone until the
+// files are loaded, then counts them; Enter on a writer searches for that ID.
+TEST(StatsWindow, TheToolsCommandFollowsTheWorkspace) {
+  testing::ScriptedDialogs boxes;
+  TMainForm form({"yuzulog"});
+  StatsTool tool(form.Space());
+  TStatsWindow& w = tool.Window();
+  DuringChange during(w);
+  form.Space().AddObserver(during);
+  form.LoadFileList({DataFile("room12.lzh")}, false);
+  form.SetToolWindows(nullptr, &tool);
+  form.findChild<QAction*>(QStringLiteral("ActionStats"))->trigger();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  EXPECT_EQ(w.Stats().Messages, 30);
+  form.LoadFileList({DataFile("room05a.LOG"), DataFile("room05b.LOG")}, false);
+  EXPECT_EQ(during.SeenMessages, 30);
+  QTest::qWait(20);
+  EXPECT_EQ(w.Stats().Messages, 12 + 11);
+
+  w.RoomsView()->selectRow(0);
+  QTableView* writers = w.WritersView();
+  writers->setCurrentIndex(writers->model()->index(0, 0));
+  const QString id = writers->currentIndex().data().toString();
+  QTest::keyClick(writers, Qt::Key_Return);
+  ASSERT_FALSE(form.Space().Search().Results().empty());
+  for (const TLogMessage* m : form.Space().Search().Results())
+    EXPECT_EQ(m->ID(), id.toStdString());
+  EXPECT_EQ(during.SearchWanted, 1);
+  form.Space().RemoveObserver(during);
 }
 
 }  // namespace
