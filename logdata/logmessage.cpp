@@ -180,7 +180,11 @@ std::string_view TLogMessage::Text() const {
 }
 
 FileTime TLogMessage::DateTime() const {
-  if (FDateTime != 0) return FDateTime;
+  if (FDateTime == 0) FDateTime = ParseDateTime();
+  return FDateTime;
+}
+
+FileTime TLogMessage::ParseDateTime() const {
   const char* last = BufferLast();
   std::int64_t year = DatePart(Line2Start, kYearColumn, last);
   const std::int64_t month = DatePart(Line2Start, kMonthColumn, last);
@@ -192,8 +196,7 @@ FileTime TLogMessage::DateTime() const {
   // not fit spill into their neighbours, which still gives one consistent value per date text.
   const auto dosDate = static_cast<std::uint16_t>(((year - 1980) << 9) | (month << 5) | day);
   const auto dosTime = static_cast<std::uint16_t>((hour << 11) | (minute << 5));
-  FDateTime = DosDateTimeToFileTime(dosDate, dosTime);
-  return FDateTime;
+  return DosDateTimeToFileTime(dosDate, dosTime);
 }
 
 }  // namespace yuzulog

@@ -48,6 +48,9 @@ class TLogMessage {
 
   // The message date as a file time; computed on first use and cached.
   FileTime DateTime() const;
+  // The same computed afresh, the cache neither read nor written: for a thread other than the
+  // one that owns the files, which may be caching dates meanwhile.
+  FileTime ParseDateTime() const;
 
   // The keyword test over the text from HeadStart (includeHeader) or from BodyStart up to the
   // NUL at TextEnd; defined with the keyword matcher.

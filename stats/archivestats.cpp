@@ -141,12 +141,15 @@ struct ThreadWork {
 // before the pass returns.
 class StatsPass {
  public:
-  StatsPass(const LogFiles& files, const MessageTree& tree) : FFiles(files), FTree(tree) {}
+  StatsPass(const LogFiles& files, const MessageTree& tree,
+            const std::atomic<bool>* cancel = nullptr)
+      : FFiles(files), FTree(tree), FCancel(cancel) {}
 
   ArchiveStats Run() {
     if (!FTree.Building()) FThreadOf.assign(static_cast<std::size_t>(FTree.NodeCount()), -1);
     FThreads.reserve(static_cast<std::size_t>(FFiles.TotalMessages() / 4));
     for (const auto& file : FFiles) {
+      if (FCancel && FCancel->load(std::memory_order_relaxed)) break;
       const TLogData& f = *file;
       RoomWork& room = RoomFor(f.Room);
       const std::vector<TLogMessage>& messages = f.Messages();
@@ -181,7 +184,7 @@ class StatsPass {
   }
 
   void CountMessage(RoomWork& room, const TLogMessage& m) {
-    const FileTime t = m.DateTime();
+    const FileTime t = FCancel ? m.ParseDateTime() : m.DateTime();
     ++room.Messages;
     if (room.Messages == 1 || t < room.First) room.First = t;
     if (room.Messages == 1 || t > room.Last) room.Last = t;
@@ -275,6 +278,7 @@ class StatsPass {
 
   const LogFiles& FFiles;
   const MessageTree& FTree;
+  const std::atomic<bool>* FCancel;
   std::vector<RoomWork> FRooms;
   RoomWork* FCurrent = nullptr;
   std::size_t FCurrentIndex = 0;
@@ -327,6 +331,11 @@ int ArchiveStats::RoomIndex(std::int32_t room) const {
 
 ArchiveStats ComputeArchiveStats(const LogFiles& files, const MessageTree& tree) {
   return StatsPass(files, tree).Run();
+}
+
+ArchiveStats ComputeArchiveStats(const LogFiles& files, const MessageTree& tree,
+                                 const std::atomic<bool>& cancel) {
+  return StatsPass(files, tree, &cancel).Run();
 }
 
 ArchiveStats SelectRoom(const ArchiveStats& stats, std::int32_t room) {

@@ -3,6 +3,7 @@
 // window and `yuzulog-cli stats` show the same figures from here.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -79,6 +80,11 @@ struct ArchiveStats {
 // its replies are every message below it. tree must have been built from files; a message
 // without a node (a tree not built) counts as a thread of its own.
 ArchiveStats ComputeArchiveStats(const LogFiles& files, const MessageTree& tree);
+// The same pass for a thread other than the one that owns the files: it works out every date
+// without the messages' cache (which that thread may be filling meanwhile), and stops between
+// files once cancel is set (its figures are then partial).
+ArchiveStats ComputeArchiveStats(const LogFiles& files, const MessageTree& tree,
+                                 const std::atomic<bool>& cancel);
 
 // The figures of one room only (an empty result when it is not loaded).
 ArchiveStats SelectRoom(const ArchiveStats& stats, std::int32_t room);

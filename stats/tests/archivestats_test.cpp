@@ -77,6 +77,11 @@ TEST(ArchiveStats, CountsWhatFilesAndTreeShow) {
   EXPECT_EQ(writerMessages, 30);
   EXPECT_EQ(writerThreads, 12);
   EXPECT_EQ(IsoDateText(s.Rooms[2].Last), "1997-05-21");
+
+  std::atomic<bool> cancel{false};  // the pass another thread runs: whole, or stopped at once
+  EXPECT_EQ(ComputeArchiveStats(lib.Files, lib.Tree, cancel).Writers.size(), s.Writers.size());
+  cancel = true;
+  EXPECT_EQ(ComputeArchiveStats(lib.Files, lib.Tree, cancel).Messages, 0);
 }
 
 // Two-digit years up to 80 are 20xx, from 81 19xx; months without messages are listed nowhere

@@ -172,12 +172,14 @@ TStatsWindow::TStatsWindow(QWidget* parent)
 }
 
 TStatsWindow::~TStatsWindow() {
+  StopCounting();
   // The views let go of the models before the models go.
   FRoomsView->setModel(nullptr);
   FWritersSorted->setSourceModel(nullptr);
 }
 
 void TStatsWindow::SetSource(const LogFiles* files, const MessageTree* tree) {
+  StopCounting();
   FFiles = files;
   FTree = tree;
   if (FHeld) {
@@ -188,6 +190,7 @@ void TStatsWindow::SetSource(const LogFiles* files, const MessageTree* tree) {
 }
 
 void TStatsWindow::Hold() {
+  StopCounting();
   FFiles = nullptr;
   FTree = nullptr;
   FStale = true;
@@ -217,6 +220,43 @@ void TStatsWindow::Recount() {
     return;
   }
   FStale = false;
+  StopCounting();
+  if (!FFiles) {
+    ShowCounted({});
+    return;
+  }
+  FCancel = false;
+  FCounting = true;
+  setWindowTitle(QString::fromUtf8(kTitle) + QStringLiteral("（集計中）"));
+  const std::uint64_t generation = ++FGeneration;
+  FCounter = std::thread([this, generation, files = FFiles, tree = FTree] {
+    static const MessageTree kNoTree;
+    auto stats = std::make_shared<ArchiveStats>(
+        ComputeArchiveStats(*files, tree ? *tree : kNoTree, FCancel));
+    if (FCancel) return;
+    // Delivered on the window's thread; a window that is gone by then drops it with its events.
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, stats] {
+          if (generation == FGeneration && FCounting) ShowCounted(std::move(*stats));
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+void TStatsWindow::StopCounting() {
+  FCancel = true;
+  if (FCounter.joinable()) FCounter.join();
+  if (FCounting) {
+    FCounting = false;
+    if (!FHeld) setWindowTitle(QString::fromUtf8(kTitle));
+  }
+}
+
+void TStatsWindow::ShowCounted(ArchiveStats stats) {
+  if (FCounter.joinable()) FCounter.join();  // it has delivered its figures and is ending
+  FCounting = false;
+  setWindowTitle(QString::fromUtf8(kTitle));
   // The room shown stays chosen when it is still loaded.
   const int chosen = ChosenRoomIndex();
   const std::int32_t chosenRoom =
@@ -227,8 +267,7 @@ void TStatsWindow::Recount() {
     const QSignalBlocker quiet(FRoomsView->selectionModel());
     FRooms->SetStats(nullptr);
     FWriters->SetRoom(nullptr, -1);
-    static const MessageTree kNoTree;
-    FStats = FFiles ? ComputeArchiveStats(*FFiles, FTree ? *FTree : kNoTree) : ArchiveStats{};
+    FStats = std::move(stats);
     FRooms->SetStats(&FStats);
     FRoomsView->resizeColumnsToContents();
     const int again = chosenRoom >= 0 ? FStats.RoomIndex(chosenRoom) : -1;
@@ -236,6 +275,7 @@ void TStatsWindow::Recount() {
   }
   FRoomsView->viewport()->update();
   ShowRoom();
+  emit Counted();
 }
 
 int TStatsWindow::ChosenRoomIndex() const {

@@ -4,8 +4,11 @@
 #pragma once
 
 #include <QWidget>
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "platform/settingsfiles.h"
 #include "stats/archivestats.h"
@@ -29,18 +32,22 @@ class TStatsWindow final : public QWidget {
   ~TStatsWindow() override;
 
   // What the figures are counted over: the loaded files and the tree built from them (both
-  // owned by the caller, which calls Refresh after every change and SetSource(nullptr, nullptr)
-  // before they go).
+  // owned by the caller, which calls Refresh after every change, and Hold or SetSource(nullptr,
+  // nullptr) before they change or go).
   void SetSource(const LogFiles* files, const MessageTree* tree);
-  // The loaded files changed. The figures are counted again on the window's thread: a million
-  // messages take about a sixth of a second (the first count, which also works out every date,
-  // takes longer), and a thread of its own would read files the main window may remove
-  // meanwhile. Several changes in a row are counted once, after them; a hidden window counts
-  // when it is shown.
+  // The loaded files changed. The figures are counted on a thread of their own, so that neither
+  // opening the window on a large library nor a change while it is open keeps the program
+  // waiting (a million messages take a fifth of a second or more); the window shows the figures
+  // when they are complete. Several changes in a row are counted once, after them; a hidden
+  // window counts when it is shown.
   void Refresh();
-  // The files are about to change: the figures shown stay (they refer to no file), nothing is
-  // counted and the title says they are out of date, until SetSource is called again.
+  // The files are about to change: a count under way is stopped (this returns once it has), the
+  // figures shown stay (they refer to no file), nothing is counted and the title says they are
+  // out of date, until SetSource is called again.
   void Hold();
+  // Whether a count is under way or owed to a shown window; Counted() is sent when it has been
+  // shown.
+  bool Counting() const { return FCounting || FRecountQueued; }
   // The figures now shown.
   const ArchiveStats& Stats() const { return FStats; }
 
@@ -57,12 +64,16 @@ class TStatsWindow final : public QWidget {
  signals:
   // A writer was double-clicked or Enter pressed on it: search for this ID.
   void WriterActivated(const QString& id);
+  // The figures of the last count are shown.
+  void Counted();
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
   void Recount();
+  void StopCounting();
+  void ShowCounted(ArchiveStats stats);
   void ShowRoom();
   int ChosenRoomIndex() const;
   void FillMonthsChart(int roomIndex);
@@ -76,6 +87,11 @@ class TStatsWindow final : public QWidget {
   bool FStale = true;  // the files changed since the last count
   bool FRecountQueued = false;
   bool FHeld = false;
+  // The count on its thread: the generation tells a result apart from one a newer count replaced.
+  std::thread FCounter;
+  std::atomic<bool> FCancel = false;
+  std::uint64_t FGeneration = 0;
+  bool FCounting = false;
   SettingsReport FSettingsReport;
 
   QTableView* FRoomsView = nullptr;

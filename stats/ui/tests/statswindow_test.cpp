@@ -13,6 +13,7 @@
 #include "mainwindow/messagetree.h"
 #include "mainwindow/ui/mainform.h"
 #include "stats/ui/statstool.h"
+#include "tests/support/rununtil.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdata.h"
 
@@ -39,6 +40,11 @@ struct Loaded {
   }
 };
 
+// Until the window shows the figures of its last count.
+bool Counted(const TStatsWindow& w) {
+  return testing::RunUntil([&w] { return !w.Counting(); }, 20000);
+}
+
 int Bars(QChartView* view) {
   const auto series = view->chart()->series();
   return series.isEmpty() ? 0 : static_cast<QAbstractBarSeries*>(series.front())->count();
@@ -53,12 +59,14 @@ TEST(StatsWindow, FollowsLoadsAndRemovals) {
   w.SetSource(&lib.Files, &lib.Tree);
   w.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  ASSERT_TRUE(Counted(w));
   EXPECT_EQ(w.RoomsView()->model()->rowCount(), 1);
 
+  w.Hold();
   lib.Change({"room05a.LOG", "room05b.LOG"});
+  w.SetSource(&lib.Files, &lib.Tree);
   w.Refresh();
-  w.Refresh();
-  QTest::qWait(20);
+  ASSERT_TRUE(Counted(w));
   ASSERT_EQ(w.RoomsView()->model()->rowCount(), 2);
   EXPECT_EQ(w.Stats().Messages, 30 + 23);
   EXPECT_EQ(Bars(w.MonthsChart()), 2);  // both rooms stacked
@@ -67,9 +75,10 @@ TEST(StatsWindow, FollowsLoadsAndRemovals) {
   EXPECT_EQ(w.WritersView()->model()->rowCount(), 7);
   EXPECT_EQ(Bars(w.MonthsChart()), 1);
 
+  w.Hold();
   lib.Change({}, "room12.lzh");
-  w.Refresh();
-  QTest::qWait(20);
+  w.SetSource(&lib.Files, &lib.Tree);
+  ASSERT_TRUE(Counted(w));
   ASSERT_EQ(w.RoomsView()->model()->rowCount(), 1);
   EXPECT_EQ(w.Stats().Rooms[0].Room, 5);
   EXPECT_EQ(w.WritersView()->model()->rowCount(), 7);  // room 5 still chosen
@@ -83,11 +92,13 @@ TEST(StatsWindow, FollowsLoadsAndRemovals) {
   EXPECT_EQ(activated.front().front().toString(), first.data().toString());
 
   w.hide();
+  w.Hold();
   lib.Change({"room12.lzh"});
-  w.Refresh();
+  w.SetSource(&lib.Files, &lib.Tree);
   QTest::qWait(20);
   EXPECT_EQ(w.Stats().Rooms.size(), 1u);  // not counted while hidden
   w.show();
+  ASSERT_TRUE(Counted(w));
   EXPECT_EQ(w.Stats().Rooms.size(), 2u);
 }
 
@@ -100,7 +111,7 @@ struct DuringChange : WorkspaceObserver {
   int SearchWanted = 0;
   void MessagesForgotten() override {
     Window.Refresh();
-    QTest::qWait(20);
+    Counted(Window);
     SeenMessages = Window.Stats().Messages;
   }
   void SearchWindowWanted() override { ++SearchWanted; }
@@ -119,10 +130,11 @@ TEST(StatsWindow, TheToolsCommandFollowsTheWorkspace) {
   form.SetToolWindows(nullptr, &tool);
   form.findChild<QAction*>(QStringLiteral("ActionStats"))->trigger();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  ASSERT_TRUE(Counted(w));
   EXPECT_EQ(w.Stats().Messages, 30);
   form.LoadFileList({DataFile("room05a.LOG"), DataFile("room05b.LOG")}, false);
   EXPECT_EQ(during.SeenMessages, 30);
-  QTest::qWait(20);
+  ASSERT_TRUE(Counted(w));
   EXPECT_EQ(w.Stats().Messages, 12 + 11);
 
   w.RoomsView()->selectRow(0);
