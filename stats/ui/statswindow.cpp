@@ -138,10 +138,9 @@ TStatsWindow::TStatsWindow(QWidget* parent)
   FMonthsChart->setObjectName(QStringLiteral("MonthsChart"));
   FLengthsChart = NewChartView(this);
   FLengthsChart->setObjectName(QStringLiteral("LengthsChart"));
-  connect(FMonthsChart, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& pos) { ChartMenu(FMonthsChart, pos); });
-  connect(FLengthsChart, &QWidget::customContextMenuRequested, this,
-          [this](const QPoint& pos) { ChartMenu(FLengthsChart, pos); });
+  for (QChartView* chart : {FMonthsChart, FLengthsChart})
+    connect(chart, &QWidget::customContextMenuRequested, this,
+            [this, chart](const QPoint& pos) { ChartMenu(chart, pos); });
 
   auto* roomsBox = new QWidget(this);
   auto* roomsLayout = new QVBoxLayout(roomsBox);
@@ -404,10 +403,10 @@ void TStatsWindow::FillLengthsChart(int roomIndex) {
 
 void TStatsWindow::ChartMenu(QChartView* view, const QPoint& pos) {
   QMenu menu(this);
-  menu.addAction(QStringLiteral("PNG 形式で保存(&P)..."), this,
-                 [=, this] { SaveChart(view, false); });
-  menu.addAction(QStringLiteral("SVG 形式で保存(&S)..."), this,
-                 [=, this] { SaveChart(view, true); });
+  for (const bool svg : {false, true})
+    menu.addAction(
+        svg ? QStringLiteral("SVG 形式で保存(&S)...") : QStringLiteral("PNG 形式で保存(&P)..."),
+        this, [=, this] { SaveChart(view, svg); });
   menu.exec(view->mapToGlobal(pos));
 }
 
