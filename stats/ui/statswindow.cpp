@@ -127,7 +127,8 @@ TStatsWindow::TStatsWindow(QWidget* parent)
   FWritersView->setModel(FWritersSorted);
   FWritersView->setSortingEnabled(true);
   FWritersView->sortByColumn(2, Qt::DescendingOrder);
-  FWritersView->setToolTip(QStringLiteral("ダブルクリックでこの ID の発言を検索します"));
+  FWritersView->setToolTip(
+      QStringLiteral("ダブルクリックまたは Enter でこの ID の発言を検索します"));
   connect(FWritersView, &QTableView::activated, this, [this](const QModelIndex& index) {
     const QString id = FWriters->IdAt(FWritersSorted->mapToSource(index).row());
     if (!id.isEmpty()) emit WriterActivated(id);
