@@ -368,8 +368,10 @@ TEST(LogListCommand, OverlapWarningsYesOpensTheListOnceTheProgressWindowHasClose
 TEST(Commands, NoCommandIsDisabledForWantOfCode) {
   auto f = Form();
   // What waits for something: copying for a drawn message, registering and removing sets for
-  // loaded files and sets (their menu decides when it opens).
-  const QStringList waiting = {"ActionCopyCurrentMsg", "AddLogSetMenu", "RemoveLogSetMenu"};
+  // loaded files and sets (their menu decides when it opens), export and statistics for the
+  // windows the program hands over.
+  const QStringList waiting = {"ActionCopyCurrentMsg", "AddLogSetMenu", "RemoveLogSetMenu",
+                               "ActionExport", "ActionStats"};
   const auto disabled = [&] {
     QStringList names;
     for (QAction* a : f->findChildren<QAction*>())
