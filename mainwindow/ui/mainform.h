@@ -212,8 +212,8 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   ToolWindow* FStatsWindow = nullptr;
   SettingsReport FSettingsReport;  // from LoadSettings to SaveSettings
   bool FShownOnce = false;
-  std::unique_ptr<MessageCopies> FCopies;  // built for the first thread page after a rebuild
-  ShownThreadPage FThreadPage;             // what the view shows of a thread
+  std::unique_ptr<MessageCopies> FCopies;       // built for the first thread page after a rebuild
+  ShownThreadPage FThreadPage;                  // what the view shows of a thread
   std::int32_t FMenuNode = MessageTree::kNone;  // the node the tree's menu was opened on
   bool FMarksProblemTold = false;
 };
