@@ -124,7 +124,7 @@ void TSearchForm::FormCreate() {
 
   // The wiring.
   for (int i = 0; i < kFieldCount; ++i) {
-    connect(fieldEdits[i], &QLineEdit::textChanged, this, [this, i] { Edit1Change(i); });
+    connect(fieldEdits[i], &QLineEdit::textChanged, this, [this, i] { FieldChanged(i); });
     connect(fieldBoxes[i], &QCheckBox::clicked, this, [this] { UpdateSearchEnabled(); });
     fieldEdits[i]->installEventFilter(this);
   }
@@ -208,7 +208,7 @@ bool TSearchForm::UpdateSearchEnabled() {
   return enabled;
 }
 
-void TSearchForm::Edit1Change(int field) {
+void TSearchForm::FieldChanged(int field) {
   // Typing into a field makes it take part; emptying it takes it out.
   fieldBoxes[field]->setChecked(!fieldEdits[field]->text().isEmpty());
   UpdateSearchEnabled();

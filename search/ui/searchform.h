@@ -103,7 +103,7 @@ class TSearchForm : public QWidget, public SearchWindow, private WorkspaceObserv
 
   // What the panel holds, texts as typed (UTF-8).
   SearchFields TypedFields() const;
-  void Edit1Change(int field);
+  void FieldChanged(int field);
   void RollUpBtnClick();
   void IncludeHeaderClick();
 
