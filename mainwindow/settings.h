@@ -42,7 +42,7 @@ struct MainSettings {
   FontSpec BaseFont;
   FontSpec KeyFont = {kDesignFontName, 9, kClBlue, 0};
   bool ThreadPage = false;  // a message is shown on the page of its whole thread
-  bool ShowUnread = true;  // unread messages in bold, with their counts
+  bool ShowUnread = true;   // unread messages in bold, with their counts
   bool operator==(const MainSettings&) const = default;
 };
 
