@@ -184,6 +184,8 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   // "Mark read" / "mark unread" on the node the tree's menu was opened on and all under it.
   void MarkTreeNode(bool read);
   void ActionShowUnreadExecute(bool show);
+  // The store for a bookmark gesture; without one the status line says why.
+  MarkStore* BookmarkStore();
   void ActionBookmarkExecute();
   void ActionBookmarkListExecute();
 

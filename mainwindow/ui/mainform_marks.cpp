@@ -85,14 +85,17 @@ void TMainForm::ActionShowUnreadExecute(bool show) {
   FWorkspace.SetShowUnread(show);
 }
 
+MarkStore* TMainForm::BookmarkStore() {
+  MarkStore* store = FWorkspace.Marks();
+  if (!store) SetStatus(QStringLiteral("しおりは使えません（データベースを開けませんでした）"));
+  return store;
+}
+
 void TMainForm::ActionBookmarkExecute() {
   const TLogMessage* m = FWorkspace.Shown().Message;
   if (!m) return;
-  MarkStore* store = FWorkspace.Marks();
-  if (!store) {
-    SetStatus(QStringLiteral("しおりは使えません（データベースを開けませんでした）"));
-    return;
-  }
+  MarkStore* store = BookmarkStore();
+  if (!store) return;
   const MarkKey key = MarkKeyOf(*m);
   std::string note;
   if (!store->IsBookmarked(key)) {
@@ -112,11 +115,8 @@ void TMainForm::ActionBookmarkExecute() {
 }
 
 void TMainForm::ActionBookmarkListExecute() {
-  MarkStore* store = FWorkspace.Marks();
-  if (!store) {
-    SetStatus(QStringLiteral("しおりは使えません（データベースを開けませんでした）"));
-    return;
-  }
+  MarkStore* store = BookmarkStore();
+  if (!store) return;
   if (ShowBookmarkList) ShowBookmarkList(*store);
 }
 
