@@ -5,6 +5,12 @@
 #include <QFile>
 #include <QLoggingCategory>
 #include <QSocketNotifier>
+#ifdef YUZULOG_HAVE_WEBENGINE
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QQuickWindow>
+#endif
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,9 +29,42 @@
 #include "platform/endingsignals.h"
 #include "platform/fontaliases.h"
 #include "platform/settingsfolder.h"
+#include "platform/softwaregl.h"
 #include "search/ui/searchform.h"
 #include "stats/ui/statstool.h"
 #include "workspace/workspace.h"
+
+#ifdef YUZULOG_HAVE_WEBENGINE
+namespace {
+
+// The renderer (GL_RENDERER) of the OpenGL the windows would compose through; empty when there is
+// none. The application makes its shared context as it starts, so asking costs only a surface to
+// make it current on.
+std::string GlRendererName() {
+  QOpenGLContext* context = QOpenGLContext::globalShareContext();
+  if (!context || !context->isValid()) return {};
+  QOffscreenSurface surface;
+  surface.setFormat(context->format());
+  surface.create();
+  if (!surface.isValid() || !context->makeCurrent(&surface)) return {};
+  const auto* name = reinterpret_cast<const char*>(context->functions()->glGetString(GL_RENDERER));
+  std::string renderer = name ? name : "";
+  context->doneCurrent();
+  return renderer;
+}
+
+// The browser view makes its window compose through Qt Quick. Where OpenGL is drawn by the
+// processor, Qt Quick's own software backend draws the same window several times faster; a
+// backend the user chose stays. Must run before the first browser view exists.
+void ChooseSceneGraphBackend() {
+  for (const char* chosen : {"QT_QUICK_BACKEND", "QSG_RHI_BACKEND", "QMLSCENE_DEVICE"})
+    if (qEnvironmentVariableIsSet(chosen)) return;
+  if (yuzulog::IsSoftwareGlRenderer(GlRendererName()))
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+}
+
+}  // namespace
+#endif
 
 int main(int argc, char** argv) {
   // Answered before anything is set up, so they need no display and leave nothing behind.
@@ -60,6 +99,9 @@ int main(int argc, char** argv) {
   // whose captions are the program's own.
   QApplication::setApplicationName(QStringLiteral("yuzulog"));
   QApplication::setWindowIcon(yuzulog::AppIcon());
+#ifdef YUZULOG_HAVE_WEBENGINE
+  ChooseSceneGraphBackend();
+#endif
   // Before the first box: the standard buttons and the file dialog speak Japanese.
   if (!yuzulog::InstallQtJapanese())
     std::fprintf(stderr,
