@@ -2,6 +2,7 @@
 # Whole-program figures next to their anchors, taken in the same run on the same files.
 #
 #   bench/run.sh [--small] [--build DIR] [--corpus DIR] [--runs N] [--no-micro] [--lzh-only]
+#                [--app-only]
 #
 # --build   the build folder holding yuzulog-cli, yuzulog-corpus-gen and the benchmarks
 #           (default: build)
@@ -12,6 +13,7 @@
 # --runs N  each figure is the median of N runs (default 5; 1 with --small)
 # --no-micro  skip the Google Benchmark binaries
 # --lzh-only  only the .lzh row (and none of the Google Benchmark binaries)
+# --app-only  only the rows of the desktop program opening the .LOG files in each view
 #
 # The large library is about 1,000,000 messages (1 GB) of .LOG files, and 200,000 messages in
 # .lzh archives of 5,000 messages each (packing runs the Java lha, about a second an archive).
@@ -24,6 +26,7 @@ small=0
 runs=""
 micro=1
 lzhOnly=0
+appOnly=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --small) small=1 ;;
@@ -32,7 +35,8 @@ while [ $# -gt 0 ]; do
     --runs) runs=$2; shift ;;
     --no-micro) micro=0 ;;
     --lzh-only) lzhOnly=1 ;;
-    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    --app-only) appOnly=1 ;;
+    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
     *) echo "run.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift
@@ -61,6 +65,8 @@ fi
 haveLzh=0
 if [ -f "$lzhDir/corpus.txt" ]; then
   haveLzh=1
+elif [ "$appOnly" = 1 ]; then
+  :  # the desktop program's rows read only the .LOG files
 elif command -v lha > /dev/null; then
   echo "generating $lzhMessages messages in .lzh archives in $lzhDir" >&2
   "$gen" --out "$lzhDir" --messages "$lzhMessages" --per-file "$lzhPerFile" --seed 2 --lzh >&2
@@ -120,7 +126,52 @@ header() {
 }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }'; }
 
+# ---- the desktop program opening the .LOG files, each view, to its screenshot ------------------
+# From the program's start to its end after the first page: under a virtual display of its own
+# when there is none (software drawing, as on a machine without a graphics card). The settings the
+# program saves on exit go to a folder of the run's own.
+app_rows() {
+  local app="$build/app/yuzulog" appHome appDisplay xvfbPid cliFiles richMs pageMs
+  if [ -x "$app" ] && { [ -n "${DISPLAY:-}" ] || command -v Xvfb > /dev/null; }; then
+    appHome=$(mktemp -d)
+    appDisplay=${DISPLAY:-}
+    xvfbPid=""
+    if [ -z "$appDisplay" ]; then
+      Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3> "$appHome/display" 2> /dev/null &
+      xvfbPid=$!
+      for _ in $(seq 100); do [ -s "$appHome/display" ] && break; sleep 0.1; done
+      appDisplay=":$(cat "$appHome/display")"
+    fi
+    open_app() {  # view mode (0 the page view, 1 the rich-text view)
+      env DISPLAY="$appDisplay" HOME="$appHome" XDG_CONFIG_HOME="$appHome/config" \
+        QTWEBENGINE_DISABLE_SANDBOX=1 "$app" "${logs[@]}" "ViewMode:$1" "Screenshot:$appHome/shot.png"
+    }
+    cliFiles=$(repeat wall "$cli" files "${logs[@]}")
+    richMs=$(repeat wall open_app 1)
+    pageMs=$(repeat wall open_app 0)
+    # The goal for the rich-text view: the core's load plus a second for the start and first page.
+    row "open in the rich-text view, whole program" "$richMs" "$((cliFiles + 1000))" \
+      "yuzulog-cli files + 1 s" "x$(ratio "$richMs" "$((cliFiles + 1000))")"
+    row "open in the page view, whole program" "$pageMs" "$richMs" "the rich-text view" \
+      "x$(ratio "$pageMs" "$richMs")"
+    if [ -n "$xvfbPid" ]; then
+      kill "$xvfbPid" 2> /dev/null || true
+      wait "$xvfbPid" 2> /dev/null || true
+    fi
+    rm -rf "$appHome"
+  fi
+}
+
 echo "measuring (each figure the median of $runs runs)" >&2
+if [ "$appOnly" = 1 ]; then
+  app_rows
+  echo
+  echo "${#logs[@]} .LOG files; median of $runs runs; $(nproc) cores; load average" \
+    "$(cut -d' ' -f1-3 /proc/loadavg) at the end"
+  header
+  printf '%s\n' "${rows[@]}"
+  exit 0
+fi
 if [ "$lzhOnly" = 0 ]; then
   load=$(repeat stat load_ms "$cli" tree --stats "${logs[@]}")
   tree=$(repeat stat tree_ms "$cli" tree --stats "${logs[@]}")
@@ -224,39 +275,7 @@ if [ -x "$sortBench" ]; then
     "x$(ratio "${second:-0}" 30)"
 fi
 
-# ---- the desktop program opening the .LOG files, each view, to its screenshot ------------------
-# From the program's start to its end after the first page: under a virtual display of its own
-# when there is none (software drawing, as on a machine without a graphics card). The settings the
-# program saves on exit go to a folder of the run's own.
-app="$build/app/yuzulog"
-if [ -x "$app" ] && { [ -n "${DISPLAY:-}" ] || command -v Xvfb > /dev/null; }; then
-  appHome=$(mktemp -d)
-  appDisplay=${DISPLAY:-}
-  xvfbPid=""
-  if [ -z "$appDisplay" ]; then
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3> "$appHome/display" 2> /dev/null &
-    xvfbPid=$!
-    for _ in $(seq 100); do [ -s "$appHome/display" ] && break; sleep 0.1; done
-    appDisplay=":$(cat "$appHome/display")"
-  fi
-  open_app() {  # view mode (0 the page view, 1 the rich-text view)
-    env DISPLAY="$appDisplay" HOME="$appHome" XDG_CONFIG_HOME="$appHome/config" \
-      QTWEBENGINE_DISABLE_SANDBOX=1 "$app" "${logs[@]}" "ViewMode:$1" "Screenshot:$appHome/shot.png"
-  }
-  cliFiles=$(repeat wall "$cli" files "${logs[@]}")
-  richMs=$(repeat wall open_app 1)
-  pageMs=$(repeat wall open_app 0)
-  # The goal for the rich-text view: the core's load plus a second for the start and first page.
-  row "open in the rich-text view, whole program" "$richMs" "$((cliFiles + 1000))" \
-    "yuzulog-cli files + 1 s" "x$(ratio "$richMs" "$((cliFiles + 1000))")"
-  row "open in the page view, whole program" "$pageMs" "$richMs" "the rich-text view" \
-    "x$(ratio "$pageMs" "$richMs")"
-  if [ -n "$xvfbPid" ]; then
-    kill "$xvfbPid" 2> /dev/null || true
-    wait "$xvfbPid" 2> /dev/null || true
-  fi
-  rm -rf "$appHome"
-fi
+app_rows
 
 # ---- export (whole runs, the output removed before each) -----------------------------------------
 exportOut="$corpus/export-out"
