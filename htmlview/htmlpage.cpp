@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "common/markup.h"
 #include "common/sjis.h"
 #include "htmlview/linkscan.h"
 #include "platform/cp932.h"
@@ -156,16 +157,8 @@ std::string_view Replacement(unsigned char c) {
       return kLineBreak;
     case ' ':
       return "&nbsp;";
-    case '"':
-      return "&quot;";
-    case '&':
-      return "&amp;";
-    case '<':
-      return "&lt;";
-    case '>':
-      return "&gt;";
     default:
-      return {};
+      return MarkupEntity(static_cast<char>(c));
   }
 }
 
