@@ -1,7 +1,6 @@
 #include "dialogs/aboutbox.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -10,9 +9,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QUrl>
 
 #include "dialogs/dialogfont.h"
 #include "dialogs/dialogseam.h"
+#include "dialogs/externalopen.h"
 #include "dialogs/noticeboxes.h"
 
 namespace yuzulog {
@@ -82,7 +83,6 @@ QString InstalledDocFolder() {
 
 TAboutBox::TAboutBox(QWidget* owner, const QString& docFolder)
     : QDialog(owner), FDocFolder(docFolder) {
-  OpenUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("バージョン情報"));
   setFont(DesignDialogFont());
@@ -200,12 +200,15 @@ void TAboutBox::HomepageClick(QObject* sender) {
 }
 
 // A document that is missing (a program run from its build folder) or that no program opens is
-// named in a box rather than ignored.
+// named in a box rather than ignored; the second is told as every link of the program tells it.
 void TAboutBox::OpenDocument(const QString& path) {
-  if (QFileInfo(path).isFile() && OpenUrl(QUrl::fromLocalFile(path))) return;
-  Dialogs().MessageBox(
-      this, QStringLiteral("%1 を開けませんでした。").arg(QDir::toNativeSeparators(path)),
-      QStringLiteral("エラー"), MsgButtons::Ok, MsgIcon::Error, ModalResult::Ok);
+  if (!QFileInfo(path).isFile()) {
+    Dialogs().MessageBox(
+        this, QStringLiteral("%1 を開けませんでした。").arg(QDir::toNativeSeparators(path)),
+        QStringLiteral("エラー"), MsgButtons::Ok, MsgIcon::Error, ModalResult::Ok);
+  } else if (!OpenExternally(QUrl::fromLocalFile(path))) {
+    ReportCannotOpen(this, QDir::toNativeSeparators(path));
+  }
 }
 
 }  // namespace yuzulog

@@ -5,8 +5,6 @@
 
 #include <QDialog>
 #include <QString>
-#include <QUrl>
-#include <functional>
 
 class QFrame;
 class QLabel;
@@ -25,10 +23,6 @@ class TAboutBox : public QDialog {
   Q_OBJECT
  public:
   explicit TAboutBox(QWidget* owner = nullptr, const QString& docFolder = InstalledDocFolder());
-
-  // Hands an address to the desktop (opens a document); false when nothing could open it. Tests
-  // replace it.
-  std::function<bool(const QUrl&)> OpenUrl;
 
   // The documents behind the credit and the web-page label.
   QString LicenceFile() const;

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
+#include "dialogs/externalopen.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/tempdir.h"
 
@@ -105,10 +106,11 @@ TEST(AboutBox, LinkLabelsOpenTheInstalledLicenceAndReadmeOrNameTheMissingOne) {
   docs.Write("copyright", "Format: x\n");
   TAboutBox box(nullptr, QString::fromStdString(docs.Path().string()));
   std::vector<QUrl> opened;
-  box.OpenUrl = [&](const QUrl& url) {
+  bool programFound = true;
+  SetUrlOpener([&](const QUrl& url) {
     opened.push_back(url);
-    return true;
-  };
+    return programFound;
+  });
   Click(Label(box, "Copyright"));
   Click(Label(box, "Homepage"));
   Click(Label(box, "ProductName"));
@@ -118,19 +120,18 @@ TEST(AboutBox, LinkLabelsOpenTheInstalledLicenceAndReadmeOrNameTheMissingOne) {
   EXPECT_TRUE(Label(box, "Homepage")->text().contains(QStringLiteral("README.md")));
   EXPECT_TRUE(boxes.Shown.empty());
 
-  // No program to open it: the box names the file.
-  box.OpenUrl = [](const QUrl&) { return false; };
+  // No program to open it: the box every link of the program shows, naming the file.
+  programFound = false;
   Click(Label(box, "Homepage"));
   // Run from the build folder, nothing is installed: the box names the file, nothing is opened.
+  programFound = true;
   TAboutBox uninstalled(nullptr, QString::fromStdString((docs.Path() / "none").string()));
-  uninstalled.OpenUrl = [&](const QUrl& url) {
-    opened.push_back(url);
-    return true;
-  };
   Click(Label(uninstalled, "Copyright"));
-  EXPECT_EQ(opened.size(), 2u);
+  SetUrlOpener({});
+  EXPECT_EQ(opened.size(), 3u);
   ASSERT_EQ(boxes.Shown.size(), 2u);
-  EXPECT_TRUE(boxes.Shown[0].Text.contains(QStringLiteral("README.md")));
+  EXPECT_TRUE(boxes.Shown[0].Text.contains(QString::fromStdString(docs.File("README.md"))));
+  EXPECT_TRUE(boxes.Shown[0].Text.contains(QStringLiteral("プログラムが見つかりませんでした")));
   EXPECT_TRUE(boxes.Shown[1].Text.contains(QStringLiteral("none/copyright")));
 }
 
