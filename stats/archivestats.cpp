@@ -370,6 +370,21 @@ MonthSeries MonthlyMessages(const ArchiveStats& stats, int roomIndex) {
   return series;
 }
 
+std::vector<int> LargestRooms(const ArchiveStats& stats, std::size_t count) {
+  std::vector<int> rooms(stats.Rooms.size());
+  for (std::size_t i = 0; i < rooms.size(); ++i)
+    rooms[i] = static_cast<int>(i);
+  if (count >= rooms.size()) return rooms;
+  // Rooms is by number, so a stable sort keeps the lower number first among equals.
+  std::stable_sort(rooms.begin(), rooms.end(), [&](int a, int b) {
+    return stats.Rooms[static_cast<std::size_t>(a)].Messages >
+           stats.Rooms[static_cast<std::size_t>(b)].Messages;
+  });
+  rooms.resize(count);
+  std::sort(rooms.begin(), rooms.end());
+  return rooms;
+}
+
 std::vector<LengthBucket> ThreadLengthBuckets(const ArchiveStats& stats, int roomIndex) {
   std::vector<long long> lengths;
   for (std::size_t r = 0; r < stats.ThreadLengths.size(); ++r) {

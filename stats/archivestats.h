@@ -98,6 +98,10 @@ struct MonthSeries {
 };
 MonthSeries MonthlyMessages(const ArchiveStats& stats, int roomIndex);
 
+// The count rooms with the most messages (of equal rooms the lower number), as indices in Rooms
+// in its order: the rooms a chart names when it has no room to name them all.
+std::vector<int> LargestRooms(const ArchiveStats& stats, std::size_t count);
+
 // The thread lengths in the chart's buckets: 0 to 9 replies one bucket each, then 10-19, 20-49,
 // 50-99 and 100 or more; buckets past the longest thread are left out. For one room or, with -1,
 // for all rooms.

@@ -129,6 +129,17 @@ TEST(ArchiveStats, MonthsFollowTheTwoDigitYearRule) {
   EXPECT_EQ(IsoMonthText(tied.Stats().Rooms[0].BusiestMonth), "1999-12");
 }
 
+// The rooms a crowded chart names: the largest, of equal ones the lower number, in room order.
+TEST(ArchiveStats, LargestRoomsByMessagesThenNumber) {
+  ArchiveStats s;
+  const long long messages[] = {5, 9, 5, 1, 7};
+  for (int room = 1; room <= 5; ++room)
+    s.Rooms.push_back({.Room = room, .Messages = messages[room - 1]});
+  EXPECT_EQ(LargestRooms(s, 3), (std::vector<int>{0, 1, 4}));
+  EXPECT_EQ(LargestRooms(s, 9), (std::vector<int>{0, 1, 2, 3, 4}));
+  EXPECT_TRUE(LargestRooms(s, 0).empty());
+}
+
 // Writers: most messages first, equal counts by ID; the handle of the latest message, not of
 // the last one in the file.
 TEST(ArchiveStats, WritersInADefinedOrder) {

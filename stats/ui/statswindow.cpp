@@ -42,6 +42,8 @@ namespace {
 constexpr const char* kTitle = "ログの統計";
 constexpr int kDesignWidth = 960;
 constexpr int kDesignHeight = 720;
+// The names the months chart's legend shows: the most it holds whole at the window's design size.
+constexpr std::size_t kLegendEntries = 12;
 // While the tree is being built the figures would miss its threads: counted a little later.
 constexpr int kBuildingRetryMs = 200;
 
@@ -306,23 +308,43 @@ void TStatsWindow::FillMonthsChart(int roomIndex) {
   if (total.Messages.empty()) return;
   const int months = static_cast<int>(total.Messages.size());
 
-  // One bar set per room, stacked; a month without messages is an empty place on the axis.
+  // One bar set per room, stacked; a month without messages is an empty place on the axis. The
+  // legend beside the plot holds about a dozen names at the window's size: with more rooms the
+  // largest are named and the rest stacked together as one.
   auto* series = new QStackedBarSeries;
   series->setBarWidth(1.0);
-  const int rooms = static_cast<int>(FStats.Rooms.size());
-  for (int r = 0; r < rooms; ++r) {
-    if (roomIndex >= 0 && r != roomIndex) continue;
-    const MonthSeries own = MonthlyMessages(FStats, r);
+  const auto addSet = [&](const QString& label, const std::vector<long long>& messages,
+                          MonthKey firstMonth, const QColor& colour) {
     QList<qreal> values(months, 0);
-    for (std::size_t i = 0; i < own.Messages.size(); ++i)
-      values[static_cast<int>(own.FirstMonth - total.FirstMonth) + static_cast<int>(i)] =
-          static_cast<qreal>(own.Messages[i]);
-    auto* set = new QBarSet(RoomName(FStats.Rooms[static_cast<std::size_t>(r)].Room));
+    for (std::size_t i = 0; i < messages.size(); ++i)
+      values[static_cast<int>(firstMonth - total.FirstMonth) + static_cast<int>(i)] +=
+          static_cast<qreal>(messages[i]);
+    auto* set = new QBarSet(label);
     set->append(values);
-    const QColor colour = roomIndex < 0 ? RoomColor(r, rooms) : QColor(70, 130, 180);
     set->setColor(colour);
     set->setBorderColor(colour);
     series->append(set);
+  };
+  const std::size_t rooms = FStats.Rooms.size();
+  const std::vector<int> named =
+      roomIndex >= 0 ? std::vector<int>{roomIndex}
+                     : LargestRooms(FStats, rooms <= kLegendEntries ? rooms : kLegendEntries - 1);
+  for (std::size_t i = 0; i < named.size(); ++i) {
+    const MonthSeries own = MonthlyMessages(FStats, named[i]);
+    addSet(RoomName(FStats.Rooms[static_cast<std::size_t>(named[i])].Room), own.Messages,
+           own.FirstMonth,
+           roomIndex < 0 ? RoomColor(static_cast<int>(i), static_cast<int>(named.size()))
+                         : QColor(70, 130, 180));
+  }
+  if (roomIndex < 0 && named.size() < rooms) {
+    std::vector<long long> others(total.Messages);
+    for (const int r : named) {
+      const MonthSeries own = MonthlyMessages(FStats, r);
+      for (std::size_t i = 0; i < own.Messages.size(); ++i)
+        others[static_cast<std::size_t>(own.FirstMonth - total.FirstMonth) + i] -= own.Messages[i];
+    }
+    addSet(QStringLiteral("その他（%1 室）").arg(rooms - named.size()), others, total.FirstMonth,
+           QColor(170, 170, 170));
   }
   chart->addSeries(series);
   // The legend has no room for every room of a large library: a bar names its own.
