@@ -91,9 +91,11 @@ QChartView* NewChartView(QWidget* parent) {
   return view;
 }
 
-// Evenly spread hues, so that neighbouring rooms in the stack differ.
-QColor RoomColor(int i, int count) {
-  return QColor::fromHsv((i * 360 / std::max(count, 1) + i % 2 * 180) % 360, 150, 215);
+// Hues a golden angle apart: neighbours in the stack differ widely and no two rooms the legend
+// names share one (spread evenly with neighbours set half a turn apart, two rooms came out in
+// one hue).
+QColor RoomColor(int i) {
+  return QColor::fromHsv(static_cast<int>(i * 137.508) % 360, 150, 215);
 }
 
 QString RoomName(std::int32_t room) {
@@ -332,9 +334,7 @@ void TStatsWindow::FillMonthsChart(int roomIndex) {
   for (std::size_t i = 0; i < named.size(); ++i) {
     const MonthSeries own = MonthlyMessages(FStats, named[i]);
     addSet(RoomName(FStats.Rooms[static_cast<std::size_t>(named[i])].Room), own.Messages,
-           own.FirstMonth,
-           roomIndex < 0 ? RoomColor(static_cast<int>(i), static_cast<int>(named.size()))
-                         : QColor(70, 130, 180));
+           own.FirstMonth, roomIndex < 0 ? RoomColor(static_cast<int>(i)) : QColor(70, 130, 180));
   }
   if (roomIndex < 0 && named.size() < rooms) {
     std::vector<long long> others(total.Messages);

@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QtCharts/QAbstractBarSeries>
+#include <QtCharts/QBarSet>
 #include <QtCharts/QChartView>
 
 #include "logdata/logfiles.h"
@@ -69,7 +70,9 @@ TEST(StatsWindow, FollowsLoadsAndRemovals) {
   ASSERT_TRUE(Counted(w));
   ASSERT_EQ(w.RoomsView()->model()->rowCount(), 2);
   EXPECT_EQ(w.Stats().Messages, 30 + 23);
-  EXPECT_EQ(Bars(w.MonthsChart()), 2);  // both rooms stacked
+  EXPECT_EQ(Bars(w.MonthsChart()), 2);  // both rooms stacked, told apart by their colours
+  const auto sets = static_cast<QAbstractBarSeries*>(w.MonthsChart()->chart()->series().front());
+  EXPECT_NE(sets->barSets()[0]->color(), sets->barSets()[1]->color());
 
   w.RoomsView()->selectRow(0);  // room 5
   EXPECT_EQ(w.WritersView()->model()->rowCount(), 7);
