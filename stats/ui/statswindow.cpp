@@ -30,6 +30,7 @@
 #include "dialogs/noticeboxes.h"
 #include "dialogs/qtfont.h"
 #include "dialogs/qthelpers.h"
+#include "dialogs/sortarrow.h"
 #include "logdata/logfiles.h"
 #include "mainwindow/messagetree.h"
 #include "platform/fileio.h"
@@ -130,6 +131,7 @@ TStatsWindow::TStatsWindow(QWidget* parent)
   FWritersView->setObjectName(QStringLiteral("WritersView"));
   FWritersView->setModel(FWritersSorted);
   FWritersView->setSortingEnabled(true);
+  DrawSortIndicatorAsOrder(*FWritersView->horizontalHeader());
   FWritersView->sortByColumn(2, Qt::DescendingOrder);
   FWritersView->setToolTip(
       QStringLiteral("ダブルクリックまたは Enter でこの ID の発言を検索します"));
