@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "dialogs/sortarrow.h"
 #include "platform/cp932.h"
 
 namespace yuzulog {
@@ -192,6 +193,7 @@ void SetUpResultView(QTableView& view) {
     // Unsorted until a column is clicked.
     columns->setSortIndicator(-1, Qt::AscendingOrder);
     columns->setSortIndicatorShown(true);
+    DrawSortIndicatorAsOrder(*columns);
   }
   if (auto* model = qobject_cast<ResultListModel*>(view.model()))
     QObject::connect(model, &ResultListModel::SortOrderChanged, columns,
