@@ -1,22 +1,30 @@
 // Saves the screenshots the documentation and a reviewer look at: the standard boxes with Qt's
-// Japanese texts, the log list, the About box, the split layout, and both message views showing
-// the hits of a search. Not a check; run it under Xvfb with QT_QPA_PLATFORM=xcb and
-// FONTCONFIG_FILE naming the configuration the program writes (~/.cache/yuzulog/fonts.conf):
+// Japanese texts, the log list, the About box, the split layout, both message views showing the
+// hits of a search, and the README's pictures (readme-*.png: the search window with its hits, a
+// thread on one page, the statistics window). Not a check; run it under Xvfb with
+// QT_QPA_PLATFORM=xcb and FONTCONFIG_FILE naming the configuration the program writes
+// (~/.cache/yuzulog/fonts.conf):
 //
 //   yuzulog-screenshots DIR
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QHeaderView>
 #include <QScreen>
+#include <QTableView>
 #include <QTimer>
 #include <QTranslator>
 #include <QTreeView>
 #include <cstdio>
 #include <memory>
 
+#include "dialogs/qthelpers.h"
 #include "dialogs/qttranslation.h"
 #include "mainwindow/ui/mainform.h"
 #include "platform/cp932.h"
+#include "search/ui/searchform.h"
+#include "stats/ui/statstool.h"
+#include "stats/ui/statswindow.h"
 #include "tests/support/rununtil.h"
 #include "tests/support/scripteddialogs.h"
 #include "tests/support/testdata.h"
@@ -142,6 +150,48 @@ void ThreadViews(const QString& dir) {
   }
 }
 
+// What the README shows, as a new user sees it after a start with the samples: the search
+// window with the hits of 柚子 (newest first), the thread of message 5/1 on one page, and the
+// statistics window over the three sample files.
+void ReadmeShots(const QString& dir) {
+  testing::ScriptedDialogs boxes;
+  boxes.Answers = {ModalResult::No};
+  Workspace space(ProgramFolder());
+  TMainForm f(space, {"yuzulog", DataFile("room05a.LOG"), DataFile("room05b.LOG"),
+                      DataFile("room12.lzh"), "ViewMode:0", "Search:柚子"});
+  f.ShiftHeld = [] { return false; };
+  TSearchForm search(space);
+  f.SetSearchWindow(&search);
+  StatsTool stats(space);
+  f.SetToolWindows(nullptr, &stats);
+  f.resize(760, 500);
+  f.show();
+  testing::RunUntil([&] { return search.isVisible() && !search.Results().empty(); }, 10000);
+  search.resize(620, 470);
+  if (auto* list = search.findChild<QTableView*>()) {
+    list->horizontalHeader()->sectionClicked(ColDate);
+    list->horizontalHeader()->sectionClicked(ColDate);
+  }
+  testing::RunFor(300);
+  Save(search, dir + "readme-search.png");
+
+  search.hide();
+  f.findChild<QAction*>(QStringLiteral("ActionThreadPage"))->trigger();
+  f.findChild<QTreeView*>(QStringLiteral("TreeView1"))->expandAll();
+  f.GotoMessage({5, 1});
+  Settle(f);
+  Save(f, dir + "readme-thread.png");
+
+  f.findChild<QAction*>(QStringLiteral("ActionStats"))->trigger();
+  TStatsWindow& window = stats.Window();
+  window.resize(1100, 640);
+  testing::RunUntil([&] { return window.isVisible() && !window.Counting(); }, 10000);
+  testing::RunFor(300);
+  Save(window, dir + "readme-stats.png");
+  window.hide();
+  f.SetSearchWindow(nullptr);
+}
+
 }  // namespace
 }  // namespace yuzulog
 
@@ -157,5 +207,6 @@ int main(int argc, char** argv) {
   yuzulog::ListAboutAndSplit(dir);
   yuzulog::ViewsWithHits(dir);
   yuzulog::ThreadViews(dir);
+  yuzulog::ReadmeShots(dir);
   return 0;
 }
