@@ -1,5 +1,7 @@
 #include "marks/readorder.h"
 
+#include <algorithm>
+
 namespace yuzulog {
 namespace {
 
@@ -69,6 +71,21 @@ std::vector<std::int32_t> UnreadCounts(const MessageTree& tree, const NodeBits& 
     total -= own;
   }
   return below;
+}
+
+std::vector<std::int32_t> AdjustUnreadCounts(const MessageTree& tree,
+                                             std::vector<std::int32_t>& counts,
+                                             std::span<const std::int32_t> nodes, bool read) {
+  const std::int32_t delta = read ? -1 : 1;
+  std::vector<std::int32_t> touched(nodes.begin(), nodes.end());
+  for (const std::int32_t node : nodes)
+    for (std::int32_t a = tree.At(node).Parent; a != kNone; a = tree.At(a).Parent) {
+      counts[static_cast<std::size_t>(a)] += delta;
+      touched.push_back(a);
+    }
+  std::sort(touched.begin(), touched.end());
+  touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+  return touched;
 }
 
 std::vector<std::int32_t> SubtreeMessageNodes(const MessageTree& tree, std::int32_t node) {

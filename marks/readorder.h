@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "mainwindow/messagetree.h"
@@ -51,6 +52,15 @@ std::int32_t NextUnreadNode(const MessageTree& tree, std::int32_t node, const No
 // index: the grey counts after room and thread labels. One pass from the last node to the first,
 // which holds because the tree makes every parent before its children.
 std::vector<std::int32_t> UnreadCounts(const MessageTree& tree, const NodeBits& read);
+
+// Brings counts (from UnreadCounts) up to date after the read bit of each of nodes became read:
+// only the ancestors of those nodes change, at most MessageTree::kMaxDepth a node, so marking a
+// thread costs the thread and not the tree. Every node must be a message whose bit really
+// changed, each named once. Returns the nodes that look different now (the marked ones and every
+// ancestor whose count moved), ascending, each once.
+std::vector<std::int32_t> AdjustUnreadCounts(const MessageTree& tree,
+                                             std::vector<std::int32_t>& counts,
+                                             std::span<const std::int32_t> nodes, bool read);
 
 // The message nodes of node and everything under it, in tree order ("mark read" on a room or a
 // thread).

@@ -264,7 +264,7 @@ void Workspace::ShowSearchWindow() {
 
 void Workspace::ResetReadMarks(bool known) {
   FReadMarks = known ? NodeBits(FTree.NodeCount()) : NodeBits();
-  Tell([](WorkspaceObserver& o) { o.ReadMarksChanged(); });
+  Tell([](WorkspaceObserver& o) { o.ReadMarksChanged({}); });
 }
 
 void Workspace::MarkRead(std::span<const std::int32_t> nodes, bool read) {
@@ -281,7 +281,8 @@ void Workspace::MarkRead(std::span<const std::int32_t> nodes, bool read) {
   }
   if (changed.empty()) return;
   if (FMarks) FMarks->Store(changed, read);
-  Tell([](WorkspaceObserver& o) { o.ReadMarksChanged(); });
+  const ReadMarksChange change{false, changed, read};
+  Tell([&change](WorkspaceObserver& o) { o.ReadMarksChanged(change); });
 }
 
 std::int32_t Workspace::NextToRead(std::int32_t node) const {
@@ -291,7 +292,7 @@ std::int32_t Workspace::NextToRead(std::int32_t node) const {
 void Workspace::SetReadMarks(NodeBits read) {
   if (read.Count() != FTree.NodeCount()) return;
   FReadMarks = std::move(read);
-  Tell([](WorkspaceObserver& o) { o.ReadMarksChanged(); });
+  Tell([](WorkspaceObserver& o) { o.ReadMarksChanged({}); });
 }
 
 bool Workspace::OpenMarks(const std::string& settingsDir, PostToOwner post, std::string& problem) {

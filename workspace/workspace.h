@@ -44,6 +44,14 @@ struct ShowRequest {
   bool WithHits() const { return Origin == ShowOrigin::SearchHit; }
 };
 
+// What a change of the read marks touched: the message nodes whose bit became Read, or the
+// marks as a whole (looked up, reset or forgotten) when All is set and Nodes is empty.
+struct ReadMarksChange {
+  bool All = true;
+  std::span<const std::int32_t> Nodes;
+  bool Read = false;
+};
+
 // What changed in a workspace. Every notice comes after the change, except the two "about to"
 // notices, which let a view's model announce a reset while its data still stands.
 class WorkspaceObserver {
@@ -67,7 +75,7 @@ class WorkspaceObserver {
   // The log sets or the recent folders changed.
   virtual void ListsChanged() {}
   // Read marks were set or taken away, or became known or unknown as a whole.
-  virtual void ReadMarksChanged() {}
+  virtual void ReadMarksChanged(const ReadMarksChange& /*change*/) {}
 };
 
 // The search as the workspace keeps it: the fields and conditions of the last search, its

@@ -118,7 +118,7 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   void ShowRequested(const ShowRequest& request) override;
   void ListsChanged() override;
   // (mainform_marks.cpp)
-  void ReadMarksChanged() override;
+  void ReadMarksChanged(const ReadMarksChange& change) override;
   void FilesChanged() override;
 
   void FormCreate();

@@ -63,8 +63,12 @@ void TMainForm::ShowMarksProblem(const QString& text) {
                        ModalResult::Ok);
 }
 
-void TMainForm::ReadMarksChanged() {
-  treeModel->SetReadMarks(&FWorkspace.ReadMarks());
+void TMainForm::ReadMarksChanged(const ReadMarksChange& change) {
+  // A whole recount only when the marks changed as a whole: marking stays within its ancestors.
+  if (change.All)
+    treeModel->SetReadMarks(&FWorkspace.ReadMarks());
+  else
+    treeModel->ReadMarksChanged(change.Nodes, change.Read);
 }
 
 void TMainForm::FilesChanged() {

@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QTreeView>
+#include <algorithm>
+#include <utility>
 
 #include "dialogs/qtfont.h"
 
@@ -141,6 +143,32 @@ void MessageTreeModel::SetReadMarks(const NodeBits* read) {
   const int rows = rowCount();
   if (rows > 0)
     emit dataChanged(index(0, 0), index(rows - 1, 0), {Qt::FontRole, UnreadRole, UnreadBelowRole});
+}
+
+void MessageTreeModel::ReadMarksChanged(std::span<const std::int32_t> nodes, bool read) {
+  // Without marks shown nothing on screen depends on them.
+  if (!MarksShown() || nodes.empty()) return;
+  RowsChanged(AdjustUnreadCounts(FTree, FUnreadBelow, nodes, read));
+}
+
+void MessageTreeModel::RowsChanged(std::span<const std::int32_t> nodes) {
+  // One notice per run of neighbouring rows under one parent: a view looks every notice's rows
+  // up, and a thread marked read is mostly such runs.
+  std::vector<std::pair<std::int32_t, int>> rows;  // (parent, row)
+  rows.reserve(nodes.size());
+  for (const std::int32_t node : nodes)
+    rows.emplace_back(FTree.At(node).Parent, FTree.At(node).Row);
+  std::sort(rows.begin(), rows.end());
+  const QList<int> roles{Qt::FontRole, UnreadRole, UnreadBelowRole};
+  for (std::size_t i = 0; i < rows.size();) {
+    std::size_t j = i + 1;
+    while (j < rows.size() && rows[j].first == rows[i].first &&
+           rows[j].second == rows[j - 1].second + 1)
+      ++j;
+    const QModelIndex parent = IndexOfNode(rows[i].first);
+    emit dataChanged(index(rows[i].second, 0, parent), index(rows[j - 1].second, 0, parent), roles);
+    i = j;
+  }
 }
 
 Qt::ItemFlags MessageTreeModel::flags(const QModelIndex& index) const {

@@ -7,6 +7,7 @@
 
 class QTreeView;
 
+#include <span>
 #include <vector>
 
 #include "mainwindow/messagetree.h"
@@ -35,6 +36,9 @@ class MessageTreeModel : public QAbstractItemModel {
   // stay until the next call or the next tree change. The counts are made here, once per
   // change, and every row is repainted.
   void SetReadMarks(const NodeBits* read);
+  // The read bits of nodes (message nodes, each once) became read in the marks last given: only
+  // their ancestors are counted again, and only the rows that look different are repainted.
+  void ReadMarksChanged(std::span<const std::int32_t> nodes, bool read);
 
   // The tree is about to change / has changed as a whole: one reset, never a notification per
   // node. The read marks are forgotten with the tree.
@@ -61,6 +65,7 @@ class MessageTreeModel : public QAbstractItemModel {
 
  private:
   bool MarksShown() const;
+  void RowsChanged(std::span<const std::int32_t> nodes);
 
   const MessageTree& FTree;
   const NodeBits* FRead = nullptr;

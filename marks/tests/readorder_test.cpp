@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "logdata/logfiles.h"
 #include "tests/support/logbuilder.h"
 #include "tests/support/scriptedprogress.h"
@@ -83,6 +86,50 @@ TEST_F(ReadOrderTest, UnreadCountsCountEveryUnreadMessageBelowANode) {
   EXPECT_EQ(SubtreeMessageNodes(tree, 1), (std::vector<std::int32_t>{1, 2, 4, 6}));
   EXPECT_EQ(SubtreeMessageNodes(tree, 7), (std::vector<std::int32_t>{8, 9}));
   EXPECT_EQ(SubtreeMessageNodes(tree, 5), (std::vector<std::int32_t>{5}));
+}
+
+// Random trees (comments on earlier messages, some on missing ones) and random batches of marks
+// either way: the adjusted counts always equal a full recount, and the nodes said to look
+// different are the marked ones plus every node whose count moved.
+TEST(AdjustUnreadCounts, EqualsAFullRecountAfterEveryBatch) {
+  std::mt19937 random(21);
+  for (int trial = 0; trial < 20; ++trial) {
+    LogFiles files;
+    for (int room = 1; room <= 3; ++room) {
+      testing::LogBuilder b;
+      const int messages = 1 + static_cast<int>(random() % 150);
+      for (int number = 1; number <= messages; ++number) {
+        const int to = static_cast<int>(random() % (number + 2)) - 1;  // -1 .. number (missing)
+        b.Add({.Number = number, .Room = room, .CommentTo = to == 0 ? -1 : to});
+      }
+      files.Append(testing::ParsedLog(b.Text(), "r" + std::to_string(room) + ".LOG"));
+    }
+    files.SortLogFiles();
+    MessageTree tree;
+    testing::ScriptedProgress progress;
+    BuildMessageTree(files, tree, progress);
+    NodeBits read(tree.NodeCount());
+    std::vector<std::int32_t> counts = UnreadCounts(tree, read);
+    for (int batch = 0; batch < 30; ++batch) {
+      const bool value = random() % 3 != 0;
+      std::vector<std::int32_t> nodes;
+      for (std::int32_t n = 0; n < tree.NodeCount(); ++n)
+        if (tree.At(n).Message && read.Test(n) != value && random() % 8 == 0) nodes.push_back(n);
+      std::shuffle(nodes.begin(), nodes.end(), random);
+      for (const std::int32_t n : nodes)
+        read.Set(n, value);
+      const std::vector<std::int32_t> before = counts;
+      const std::vector<std::int32_t> touched = AdjustUnreadCounts(tree, counts, nodes, value);
+      ASSERT_EQ(counts, UnreadCounts(tree, read)) << "trial " << trial << " batch " << batch;
+      ASSERT_TRUE(std::is_sorted(touched.begin(), touched.end()));
+      for (std::int32_t n = 0; n < tree.NodeCount(); ++n) {
+        const bool marked = std::find(nodes.begin(), nodes.end(), n) != nodes.end();
+        const bool moved =
+            before[static_cast<std::size_t>(n)] != counts[static_cast<std::size_t>(n)];
+        EXPECT_EQ(std::binary_search(touched.begin(), touched.end(), n), marked || moved) << n;
+      }
+    }
+  }
 }
 
 }  // namespace
