@@ -158,8 +158,8 @@ int main(int argc, char** argv) {
           store, [&form](const yuzulog::MarkKey& key) { return form.IsLoaded(key); });
       bookmarkStore = &store;
       QObject::connect(bookmarks.get(), &yuzulog::BookmarkListWindow::showMessageRequested, &form,
-                       [&form](int room, int number) {
-                         if (form.GotoMessage({room, number})) form.activateWindow();
+                       [&form](const yuzulog::MarkKey& key) {
+                         if (form.ShowBookmark(key)) form.activateWindow();
                        });
     }
     bookmarks->Reload();

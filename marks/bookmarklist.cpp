@@ -43,4 +43,17 @@ std::string BookmarkCreatedText(std::int64_t created) {
   return text;
 }
 
+const TLogMessage* FindMarkedMessage(const LogFiles& files, const MarkKey& key,
+                                     const MessageTree* tree) {
+  for (int i = files.Count() - 1; i >= 0; --i) {
+    const TLogData& f = files[i];
+    if (f.Room != key.Room || f.FirstNumber > key.Number) continue;
+    for (const TLogMessage& m : f.Messages())
+      if (m.Number == key.Number && MarkKeyOf(m) == key &&
+          (!tree || tree->NodeOf(m) != MessageTree::kNone))
+        return &m;
+  }
+  return nullptr;
+}
+
 }  // namespace yuzulog

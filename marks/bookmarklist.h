@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "logdata/logfiles.h"
+#include "mainwindow/messagetree.h"
 #include "marks/markstore.h"
 
 namespace yuzulog {
@@ -17,5 +19,12 @@ void SortBookmarks(std::vector<Bookmark>& list, BookmarkColumn column, bool desc
 
 // When a bookmark was made, in local time: "2026/12/07 22:30".
 std::string BookmarkCreatedText(std::int64_t created);
+
+// The loaded message key names: the first whose whole key is key, looked for as going to its
+// room and number looks (files from the last to the first, only those of its room that may hold
+// the number), and one the tree shows when a tree is given. nullptr when no loaded copy matches:
+// another message may carry the number now, after a room's numbers started again.
+const TLogMessage* FindMarkedMessage(const LogFiles& files, const MarkKey& key,
+                                     const MessageTree* tree = nullptr);
 
 }  // namespace yuzulog

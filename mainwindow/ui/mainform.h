@@ -81,6 +81,9 @@ class TMainForm : public QMainWindow, private WorkspaceObserver {
   std::function<void()> BookmarksChanged;
   // Whether the message a bookmark names is loaded now.
   bool IsLoaded(const MarkKey& key) const;
+  // Shows the loaded copy of the message key names; when none is loaded, goes to its room and
+  // number as the go-to command does. False when nothing was shown.
+  bool ShowBookmark(const MarkKey& key);
 
  signals:
   // A deferred drawing of the view has ended (also when it failed); the browser view loads the

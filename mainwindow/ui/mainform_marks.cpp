@@ -13,6 +13,7 @@
 #include "dialogs/qthelpers.h"
 #include "mainwindow/ui/mainform.h"
 #include "mainwindow/ui/messagetreemodel.h"
+#include "marks/bookmarklist.h"
 
 namespace yuzulog {
 
@@ -125,8 +126,15 @@ void TMainForm::ActionBookmarkListExecute() {
 }
 
 bool TMainForm::IsLoaded(const MarkKey& key) const {
-  const TLogMessage* m = FindGotoTarget(FWorkspace.Files(), {key.Room, key.Number});
-  return m && MarkKeyOf(*m) == key;
+  return FindMarkedMessage(FWorkspace.Files(), key) != nullptr;
+}
+
+bool TMainForm::ShowBookmark(const MarkKey& key) {
+  if (const TLogMessage* m = FindMarkedMessage(FWorkspace.Files(), key, &FWorkspace.Tree())) {
+    FWorkspace.Show(m, ShowOrigin::GoTo);
+    return true;
+  }
+  return GotoMessage({key.Room, key.Number});
 }
 
 }  // namespace yuzulog

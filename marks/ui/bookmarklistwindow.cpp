@@ -139,8 +139,7 @@ BookmarkListWindow::BookmarkListWindow(MarkStore& store, BookmarkLoadedFunction 
 
   // Double-click and Enter both activate a row.
   connect(FView, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
-    const MarkKey& key = FModel->At(index.row()).Key;
-    emit showMessageRequested(key.Room, key.Number);
+    emit showMessageRequested(FModel->At(index.row()).Key);
   });
   auto* edit = new QAction(QStringLiteral("メモを編集(&E)"), FView);
   edit->setShortcut(Qt::Key_F2);

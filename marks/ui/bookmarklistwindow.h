@@ -54,7 +54,7 @@ class BookmarkListWindow final : public QWidget {
 
  signals:
   // Double-click or Enter on a row.
-  void showMessageRequested(int room, int number);
+  void showMessageRequested(const yuzulog::MarkKey& key);
 
  private:
   void RemoveChosen();

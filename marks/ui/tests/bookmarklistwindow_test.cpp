@@ -60,8 +60,7 @@ TEST_F(BookmarkListWindowTest, EnterShowsDeleteRemovesAndF2EditsTheNote) {
   view->setCurrentIndex(view->model()->index(1, 0));
   QTest::keyClick(view, Qt::Key_Return);
   ASSERT_EQ(shown.count(), 1);
-  EXPECT_EQ(shown[0][0].toInt(), 5);
-  EXPECT_EQ(shown[0][1].toInt(), 20);
+  EXPECT_EQ(shown[0][0].value<MarkKey>(), MakeMarkKey(5, 20, "C", "97/01/01 00:00"));
 
   QTest::keyClick(view, Qt::Key_F2);
   auto* editor = view->findChild<QLineEdit*>();
