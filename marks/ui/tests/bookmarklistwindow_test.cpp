@@ -5,7 +5,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableView>
@@ -42,26 +41,22 @@ class BookmarkListWindowTest : public ::testing::Test {
   QTableView* view = nullptr;
 };
 
-TEST_F(BookmarkListWindowTest, SortsByTheClickedColumnAndGreysWhatIsNotLoaded) {
+TEST_F(BookmarkListWindowTest, SortsGreysWhatIsNotLoadedEnterShowsDeleteRemovesF2EditsTheNote) {
   QAbstractItemModelTester tester(view->model(),
                                   QAbstractItemModelTester::FailureReportingMode::Warning);
   ASSERT_EQ(view->model()->rowCount(), 3);
   EXPECT_EQ(RoomAt(0), 2);  // oldest first
   view->sortByColumn(0, Qt::DescendingOrder);
-  EXPECT_EQ(view->horizontalHeader()->sortIndicatorSection(), 0);
-  EXPECT_EQ((std::vector<int>{RoomAt(0), RoomAt(1), RoomAt(2)}), (std::vector<int>{7, 5, 2}));
+  EXPECT_EQ(RoomAt(0), 7);  // the order itself is the core's
   EXPECT_TRUE(view->model()->index(1, 2).data(Qt::ForegroundRole).isValid());
   EXPECT_FALSE(view->model()->index(0, 2).data(Qt::ForegroundRole).isValid());
-}
 
-TEST_F(BookmarkListWindowTest, EnterShowsDeleteRemovesAndF2EditsTheNote) {
   QSignalSpy shown(window.get(), &BookmarkListWindow::showMessageRequested);
   view->setFocus();
-  view->setCurrentIndex(view->model()->index(1, 0));
+  view->setCurrentIndex(view->model()->index(1, 0));  // room 5
   QTest::keyClick(view, Qt::Key_Return);
   ASSERT_EQ(shown.count(), 1);
   EXPECT_EQ(shown[0][0].value<MarkKey>(), MakeMarkKey(5, 20, "C", "97/01/01 00:00"));
-
   QTest::keyClick(view, Qt::Key_F2);
   auto* editor = view->findChild<QLineEdit*>();
   ASSERT_TRUE(editor);
@@ -70,7 +65,7 @@ TEST_F(BookmarkListWindowTest, EnterShowsDeleteRemovesAndF2EditsTheNote) {
   QApplication::processEvents();  // the delegate commits from a queued call
   std::vector<Bookmark> list;
   store->Bookmarks(list);
-  EXPECT_EQ(list[1].Note, "メモ");
+  EXPECT_EQ(list[1].Note, "メモ");  // the store lists the oldest first
 
   view->selectRow(1);
   QTest::keyClick(view, Qt::Key_Delete);
