@@ -135,7 +135,11 @@ BookmarkListWindow::BookmarkListWindow(MarkStore& store, BookmarkLoadedFunction 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(FView);
-  resize(720, 360);
+  // Wide enough that the last column, the time a bookmark was made, is not cut off.
+  int width = FView->fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00 00:00")) + 24;
+  for (const int w : widths)
+    width += w;
+  resize(width + 2 * FView->frameWidth(), 360);
 
   // Double-click and Enter both activate a row.
   connect(FView, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
