@@ -1,8 +1,8 @@
 // Saves the screenshots the documentation and a reviewer look at: the standard boxes with Qt's
 // Japanese texts, the log list, the About box, the split layout, both message views showing the
 // hits of a search, and the README's pictures (readme-*.png: the search window with its hits, a
-// thread on one page, the statistics window). Not a check; run it under Xvfb with
-// QT_QPA_PLATFORM=xcb and FONTCONFIG_FILE naming the configuration the program writes
+// thread on one page, the statistics window), the bookmark list. Not a check; run it under Xvfb
+// with QT_QPA_PLATFORM=xcb and FONTCONFIG_FILE naming the configuration the program writes
 // (~/.cache/yuzulog/fonts.conf):
 //
 //   yuzulog-screenshots DIR
@@ -12,6 +12,7 @@
 #include <QHeaderView>
 #include <QScreen>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
 #include <QTreeView>
@@ -21,6 +22,7 @@
 #include "dialogs/qthelpers.h"
 #include "dialogs/qttranslation.h"
 #include "mainwindow/ui/mainform.h"
+#include "marks/ui/bookmarklistwindow.h"
 #include "platform/cp932.h"
 #include "search/ui/searchform.h"
 #include "stats/ui/statstool.h"
@@ -192,6 +194,34 @@ void ReadmeShots(const QString& dir) {
   f.SetSearchWindow(nullptr);
 }
 
+// The bookmark list over three bookmarks of room05a.LOG, one with no note, and one of a log that
+// is not loaded (grey), in a store of a temporary folder.
+void BookmarkList(const QString& dir) {
+  QTemporaryDir folder;
+  std::string problem;
+  const auto store = MarkStore::Open(MarkStorePath(folder.path().toStdString() + "/"), problem);
+  if (!store) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return;
+  }
+  auto f = Window(1);
+  f->LoadFileList({DataFile("room05a.LOG")}, false);
+  const std::vector<TLogMessage>& messages = f->Space().Files()[0].Messages();
+  bool added = false;
+  store->ToggleBookmark({MakeMarkKey(9, 1204, "PXB01234", "96/11/30 23:10"), "古い発言", "どなたか",
+                         "前のログ", 1765100000},
+                        added);
+  const char* notes[] = {"続きを読む", "", "あとで返事"};
+  for (std::size_t i = 0; i < std::size(notes); ++i)
+    store->ToggleBookmark(BookmarkOf(messages[std::min(messages.size() - 1, i * 4)], notes[i],
+                                     1765200000 + 3600 * static_cast<std::int64_t>(i)),
+                          added);
+  BookmarkListWindow list(*store, [&f](const MarkKey& key) { return f->IsLoaded(key); });
+  list.show();
+  testing::RunFor(300);
+  Save(list, dir + "bookmarks.png");
+}
+
 }  // namespace
 }  // namespace yuzulog
 
@@ -208,5 +238,6 @@ int main(int argc, char** argv) {
   yuzulog::ViewsWithHits(dir);
   yuzulog::ThreadViews(dir);
   yuzulog::ReadmeShots(dir);
+  yuzulog::BookmarkList(dir);
   return 0;
 }
