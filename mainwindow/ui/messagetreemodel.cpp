@@ -60,10 +60,34 @@ class UnreadDelegate final : public QStyledItemDelegate {
   }
 };
 
+bool MarksOnly(const QList<int>& roles) {
+  return !roles.isEmpty() && std::all_of(roles.begin(), roles.end(), [](int role) {
+    return role == Qt::FontRole || role == MessageTreeModel::UnreadRole ||
+           role == MessageTreeModel::UnreadBelowRole;
+  });
+}
+
+class TreeView final : public QTreeView {
+ public:
+  using QTreeView::QTreeView;
+
+ protected:
+  // Read marks change how rows are painted, never their height or children: what is on screen is
+  // painted again. The tree view would look every changed row up among the rows it shows, one by
+  // one, which took seconds for a thread of 500 in a million-node tree.
+  void dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                   const QList<int>& roles) override {
+    if (MarksOnly(roles))
+      viewport()->update();
+    else
+      QTreeView::dataChanged(topLeft, bottomRight, roles);
+  }
+};
+
 }  // namespace
 
 QTreeView* CreateTreeView(QWidget& parent, MessageTreeModel& model) {
-  auto* view = new QTreeView(&parent);
+  auto* view = new TreeView(&parent);
   view->setObjectName(QStringLiteral("TreeView1"));
   view->setHeaderHidden(true);
   view->setUniformRowHeights(true);
