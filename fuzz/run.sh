@@ -2,10 +2,11 @@
 # Runs the fuzz targets with libFuzzer on a build in which every library is instrumented, and
 # reports for each target the executions, the edges reached and the findings.
 #
-#   fuzz/run.sh [-n EXECUTIONS] [-t SECONDS] [--keep] [TARGET...]
+#   fuzz/run.sh [-n EXECUTIONS] [-t SECONDS] [-T SECONDS] [--keep] [TARGET...]
 #
 #   -n EXECUTIONS  executions per target (default 10000000)
 #   -t SECONDS     at most this long per target, whichever comes first (default 1800)
+#   -T SECONDS     an input that runs longer than this is a finding (default 10)
 #   --keep         add the inputs that reached new edges to fuzz/corpus/TARGET/, minimised (a
 #                  set-cover merge over edges), so the ordinary tests replay them
 #   TARGET...      the targets to run (default: every fuzz/*_fuzz.cpp)
@@ -18,14 +19,16 @@ cd "$(dirname "$0")/.."
 
 runs=10000000
 seconds=1800
+timeout=10
 keep=0
 targets=()
 while [ $# -gt 0 ]; do
   case "$1" in
     -n) runs="$2"; shift 2 ;;
     -t) seconds="$2"; shift 2 ;;
+    -T) timeout="$2"; shift 2 ;;
     --keep) keep=1; shift ;;
-    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,18p' "$0"; exit 0 ;;
     *) targets+=("$1"); shift ;;
   esac
 done
@@ -62,7 +65,7 @@ for t in "${targets[@]}"; do
   # The resident limit catches memory really used. A single allocation may reserve more:
   # libarchive reserves a read-ahead buffer as large as a header claims (up to 4 GB) and touches
   # only the bytes the archive has, so the load fails cleanly in a few megabytes.
-  nice -n 19 "$build/fuzz/$t" -runs="$runs" -max_total_time="$seconds" -timeout=10 \
+  nice -n 19 "$build/fuzz/$t" -runs="$runs" -max_total_time="$seconds" -timeout="$timeout" \
     -rss_limit_mb=2048 -malloc_limit_mb=8192 -print_final_stats=1 -artifact_prefix="$findings/" \
     "$work" "fuzz/corpus/$t" >"$log" 2>&1 || status=$?
   elapsed=$(( $(date +%s) - start ))
