@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QDesktopServices>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -31,6 +31,7 @@
 #include <filesystem>
 
 #include "dialogs/dialogseam.h"
+#include "dialogs/externalopen.h"
 #include "dialogs/noticeboxes.h"
 #include "dialogs/progressdlg.h"
 #include "dialogs/qtfont.h"
@@ -66,7 +67,6 @@ QIcon ArrowGlyph(const QWidget& button, bool up) {
 }  // namespace
 
 TSearchForm::TSearchForm(Workspace& workspace) : QWidget(nullptr), FWorkspace(workspace) {
-  OpenDocument = [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
   FormCreate();
   FWorkspace.AddObserver(*this);
 }
@@ -416,7 +416,9 @@ void TSearchForm::SaveResultMenuClick() {
       this, QStringLiteral("ファイルを開きますか？"), QFileInfo(path).fileName(), MsgButtons::YesNo,
       MsgIcon::Question, FOpenAnswerWasYes ? ModalResult::Yes : ModalResult::No);
   FOpenAnswerWasYes = open == ModalResult::Yes;
-  if (FOpenAnswerWasYes && OpenDocument) OpenDocument(path);
+  // Opened as every link of the program is: when no program takes it, a box names the file.
+  if (FOpenAnswerWasYes && !OpenExternally(QUrl::fromLocalFile(path)))
+    ReportCannotOpen(this, QDir::toNativeSeparators(path));
 }
 
 void TSearchForm::MessagesAboutToBeForgotten() {

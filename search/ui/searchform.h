@@ -65,9 +65,6 @@ class TSearchForm : public QWidget, public SearchWindow, private WorkspaceObserv
   };
   const SearchTimes& LastSearchTimes() const { return FLastTimes; }
 
-  // Opens a saved file as the desktop opens it; tests replace it.
-  std::function<void(const QString& path)> OpenDocument;
-
   // SearchWindow
   QWidget& Window() override { return *this; }
   void SetResultListColor(const QColor& color) override;

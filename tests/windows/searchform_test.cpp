@@ -36,6 +36,7 @@
 #include <QWebEngineView>
 #endif
 
+#include "dialogs/externalopen.h"
 #include "dialogs/progressdlg.h"
 #include "mainwindow/ui/mainform.h"
 #include "mainwindow/ui/messagetreemodel.h"
@@ -84,10 +85,14 @@ class SearchFormTest : public ::testing::Test {
     Main->ShiftHeld = [] { return false; };
     Search = std::make_unique<TSearchForm>(Main->Space());
     Main->SetSearchWindow(Search.get());
-    Search->OpenDocument = [this](const QString& path) { Opened.push_back(path); };
+    SetUrlOpener([this](const QUrl& url) {
+      Opened.push_back(url.toLocalFile());
+      return OpenerTakes;
+    });
     Main->show();
     Search->show();
   }
+  ~SearchFormTest() override { SetUrlOpener({}); }
 
   void Load(const std::vector<MessageSpec>& specs, const char* name = "room12.LOG") {
     LogBuilder b;
@@ -137,6 +142,7 @@ class SearchFormTest : public ::testing::Test {
   ScriptedDialogs Boxes;
   TempDir Dir;
   std::vector<QString> Opened;
+  bool OpenerTakes = true;
   std::unique_ptr<TMainForm> Main;  // destroyed after the search window
   std::unique_ptr<TSearchForm> Search;
 };
@@ -355,6 +361,14 @@ TEST_F(SearchFormTest, SaveAsksAboutAnExistingFileAndEachAnswerDoesWhatItSays) {
   EXPECT_EQ(Boxes.Shown.back().Caption, QStringLiteral("fresh.txt"));
   EXPECT_EQ(Boxes.Shown.back().DefaultResult, ModalResult::No);
   EXPECT_EQ(Opened, (std::vector<QString>{fresh}));
+  // A file no program opens is named in a box, not passed over in silence.
+  OpenerTakes = false;
+  Boxes.SaveFiles = {QString::fromStdString(Dir.File("unopened.txt"))};
+  Boxes.Answers = {ModalResult::Yes};
+  save();
+  EXPECT_TRUE(Boxes.Shown.back().Text.contains(QStringLiteral("unopened.txt")));
+  OpenerTakes = true;
+  Opened.clear();
 
   // Overwrite: replaced whole; after a Yes the question defaults to Yes.
   Boxes.SaveFiles = {old};
@@ -379,7 +393,7 @@ TEST_F(SearchFormTest, SaveAsksAboutAnExistingFileAndEachAnswerDoesWhatItSays) {
   EXPECT_EQ(Boxes.Count(ShownBox::SaveFile), 2);
   EXPECT_EQ(Boxes.Count(ShownBox::Dialog), 2);
   EXPECT_EQ(ReadFileBytes(existing), one + one);
-  EXPECT_EQ(Opened.size(), 1u);
+  EXPECT_TRUE(Opened.empty());
 }
 
 TEST_F(SearchFormTest, FailingSaveReportsItAndLeavesTheOldFileIntact) {
