@@ -7,6 +7,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "dialogs/sortarrow.h"
+
 namespace yuzulog {
 
 namespace {
@@ -127,6 +129,7 @@ BookmarkListWindow::BookmarkListWindow(MarkStore& store, BookmarkLoadedFunction 
   FView->verticalHeader()->hide();
   FView->verticalHeader()->setDefaultSectionSize(FView->fontMetrics().height() + 6);
   FView->horizontalHeader()->setStretchLastSection(true);
+  DrawSortIndicatorAsOrder(*FView->horizontalHeader());
   // Fixed widths, never sized to contents: the list may hold thousands of bookmarks.
   const int widths[] = {60, 70, 260, 130, 160};
   for (int column = 0; column < static_cast<int>(std::size(widths)); ++column)
