@@ -278,6 +278,9 @@ fi
 app_rows
 
 # ---- export (whole runs, the output removed before each) -----------------------------------------
+# A build from before the export command (a "before" run) has no such rows.
+haveExport=0
+"$cli" export --help > /dev/null 2>&1 && haveExport=1
 exportOut="$corpus/export-out"
 export_run() {  # format [options]: the wall-clock ms of one export of the .LOG files
   local format=$1; shift
@@ -294,35 +297,39 @@ export_cpu() {
   /usr/bin/time -f '%U %S' "$cli" export --to="$format" --out="$exportOut" "$@" "${logs[@]}" \
     2>&1 > /dev/null | tail -1 | awk '{ printf "%d\n", ($1 + $2) * 1000 }'
 }
-iconvMs=$(repeat wall iconv_logs)
 haveTime=0
 [ -x /usr/bin/time ] && haveTime=1
 iconv_cpu() {
   /usr/bin/time -f '%U %S' bash -c 'cat "$@" | iconv -f CP932 -t UTF-8 -c > /dev/null' - "${logs[@]}" \
     2>&1 | tail -1 | awk '{ printf "%d\n", ($1 + $2) * 1000 }'
 }
-[ "$haveTime" = 1 ] && row "  CPU time of the iconv anchor" "$(repeat iconv_cpu)" "" "" ""
-for format in jsonl text html sqlite; do
-  ms=$(repeat export_run "$format")
-  if [ "$format" = jsonl ] || [ "$format" = text ]; then
-    row "export --to=$format" "$ms" "$iconvMs" "cat | iconv -f CP932 -t UTF-8" "x$(ratio "$ms" "$iconvMs")"
-  else
-    row "export --to=$format" "$ms" "" "" ""
-  fi
-  [ "$haveTime" = 1 ] && row "  CPU time (user + system)" "$(repeat export_cpu "$format")" "" "" ""
-done
-# The full-text index takes minutes on the large library: one run.
-ftsMs=$(export_run sqlite --fts)
-row "export --to=sqlite --fts (one run)" "$ftsMs" "" "" ""
-if [ -x /usr/bin/time ]; then
-  loadedKb=$(peak_kb "$cli" files "${logs[@]}")
-  for format in jsonl html sqlite; do
-    rm -rf "$exportOut"
-    kb=$(peak_kb "$cli" export --to="$format" --out="$exportOut" "${logs[@]}")
-    row "  memory beyond the loaded logs ($format)" "$(( (kb - loadedKb) / 1024 )) MB" "" "" ""
+if [ "$haveExport" = 1 ]; then
+  iconvMs=$(repeat wall iconv_logs)
+  [ "$haveTime" = 1 ] && row "  CPU time of the iconv anchor" "$(repeat iconv_cpu)" "" "" ""
+  for format in jsonl text html sqlite; do
+    ms=$(repeat export_run "$format")
+    if [ "$format" = jsonl ] || [ "$format" = text ]; then
+      row "export --to=$format" "$ms" "$iconvMs" "cat | iconv -f CP932 -t UTF-8" "x$(ratio "$ms" "$iconvMs")"
+    else
+      row "export --to=$format" "$ms" "" "" ""
+    fi
+    [ "$haveTime" = 1 ] && row "  CPU time (user + system)" "$(repeat export_cpu "$format")" "" "" ""
   done
+  # The full-text index takes minutes on the large library: one run.
+  ftsMs=$(export_run sqlite --fts)
+  row "export --to=sqlite --fts (one run)" "$ftsMs" "" "" ""
+  if [ -x /usr/bin/time ]; then
+    loadedKb=$(peak_kb "$cli" files "${logs[@]}")
+    for format in jsonl html sqlite; do
+      rm -rf "$exportOut"
+      kb=$(peak_kb "$cli" export --to="$format" --out="$exportOut" "${logs[@]}")
+      row "  memory beyond the loaded logs ($format)" "$(( (kb - loadedKb) / 1024 )) MB" "" "" ""
+    done
+  fi
+  rm -rf "$exportOut"
+else
+  echo "run.sh: $cli has no export command: the export rows are left out" >&2
 fi
-rm -rf "$exportOut"
 
 # ---- the pieces (Google Benchmark; the view benchmark paints its steps through Qt) ----------------
 # The load benchmark always; the whole matcher benchmark only in the small run (the large run
