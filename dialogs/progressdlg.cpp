@@ -99,7 +99,9 @@ void TProgressDlg::SetOptions(TProgressDlgOptions options) {
 }
 
 void TProgressDlg::ProcessEvents() {
+  if (FEventsTaken.isValid() && FEventsTaken.elapsed() < FEventsEveryMs) return;
   QCoreApplication::processEvents();
+  FEventsTaken.start();
 }
 
 bool TProgressDlg::Cancelled() const {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QFlags>
 #include <QFont>
 #include <QObject>
@@ -90,7 +91,12 @@ class TProgressDlg : public QObject, public Progress {
   // Progress
   void SetText(std::string_view text) override;
   void SetPercent(int percent) override;
+  // Takes the events waiting (a paint of what has changed, a press of the cancel button), at
+  // most once every EventsEveryMs: a caller may ask once a step, and drawing the window and the
+  // main window's status bar costs more than a short step (a load asks once a file).
   void ProcessEvents() override;
+  int EventsEveryMs() const { return FEventsEveryMs; }
+  void SetEventsEveryMs(int ms) { FEventsEveryMs = ms; }
   // True when there is no window or its cancel button was pressed.
   bool Cancelled() const override;
 
@@ -105,6 +111,8 @@ class TProgressDlg : public QObject, public Progress {
   std::string FText;
   int FPercent = 0;
   std::string FError;
+  int FEventsEveryMs = 15;
+  QElapsedTimer FEventsTaken;
 };
 
 // What the progress window shows besides the operation's text: its bar always, a cancel button

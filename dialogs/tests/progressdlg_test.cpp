@@ -148,6 +148,20 @@ TEST(ProgressDlg, CancelButtonTakesEffectWhenTheOperationPolls) {
   EXPECT_TRUE(visibleAfterClick);
 }
 
+// A load asks for events once a file: a thousand files must not draw the window a thousand times.
+TEST(ProgressDlg, EventsAreTakenAtMostOnceAnInterval) {
+  TProgressDlg dlg;
+  dlg.SetEventsEveryMs(3600 * 1000);
+  dlg.Execute([](TProgressDlg& d) {
+    int delivered = 0;
+    for (int call = 0; call < 2; ++call) {
+      QTimer::singleShot(0, d.Form(), [&] { ++delivered; });
+      d.ProcessEvents();  // the first call of a run takes them, the second waits
+    }
+    EXPECT_EQ(delivered, 1);
+  });
+}
+
 TEST(ProgressDlg, EscapeAndCloseRequestsDoNotCloseTheWindow) {
   TProgressDlg dlg;
   bool stillOpen = false;
