@@ -92,10 +92,9 @@ class TProgressDlg : public QObject, public Progress {
   void SetText(std::string_view text) override;
   void SetPercent(int percent) override;
   // Takes the events waiting (a paint of what has changed, a press of the cancel button), at
-  // most once every EventsEveryMs: a caller may ask once a step, and drawing the window and the
-  // main window's status bar costs more than a short step (a load asks once a file).
+  // most once every 15 ms (SetEventsEveryMs): a caller may ask once a step, and drawing the window
+  // and the main window's status bar costs more than a short step (a load asks once a file).
   void ProcessEvents() override;
-  int EventsEveryMs() const { return FEventsEveryMs; }
   void SetEventsEveryMs(int ms) { FEventsEveryMs = ms; }
   // True when there is no window or its cancel button was pressed.
   bool Cancelled() const override;

@@ -297,11 +297,11 @@ void SortByKey(std::vector<TLogMessage*>& results, SortKey key, int direction,
                std::vector<std::uint32_t>& runStarts) {
   const std::uint64_t flip = direction < 0 ? ~std::uint64_t{0} : 0;
   std::vector<SortRow> rows(results.size()), spare;
+  // The headers lie scattered over the loaded files: each is asked for some rows ahead, so that
+  // the reads overlap instead of waiting for memory one by one.
+  constexpr std::size_t kAhead = 16;
   if (IsTextKey(key)) {
     // A row's text is read and hashed at once, while its bytes are in the cache.
-    // The headers lie scattered over the loaded files: each is asked for some rows ahead, so
-    // that the reads overlap instead of waiting for memory one by one.
-    constexpr std::size_t kAhead = 16;
     DistinctTexts distinct;
     for (std::size_t i = 0; i < results.size(); ++i) {
       if (i + kAhead < results.size()) {
@@ -314,16 +314,13 @@ void SortByKey(std::vector<TLogMessage*>& results, SortKey key, int direction,
     const std::vector<std::uint32_t> ranks = distinct.Ranks();
     for (SortRow& row : rows)
       row.Word[0] = ranks[row.Word[0]];
-  } else if (key == SortKey::DateTime) {
-    // A date not read yet is parsed from the header's second line: asked for ahead the same way.
-    constexpr std::size_t kAhead = 16;
+  } else {
+    // Of the numeric keys only the date comes from the header (its second line, parsed once).
+    const bool dates = key == SortKey::DateTime;
     for (std::size_t i = 0; i < results.size(); ++i) {
-      if (i + kAhead < results.size()) __builtin_prefetch(results[i + kAhead]->Line2Start);
+      if (dates && i + kAhead < results.size()) __builtin_prefetch(results[i + kAhead]->Line2Start);
       rows[i].Word[0] = NumericKey(*results[i], key);
     }
-  } else {
-    for (std::size_t i = 0; i < results.size(); ++i)
-      rows[i].Word[0] = NumericKey(*results[i], key);
   }
   for (std::size_t i = 0; i < results.size(); ++i) {
     const TLogMessage& m = *results[i];
