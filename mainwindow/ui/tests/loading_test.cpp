@@ -20,10 +20,8 @@
 #include "dialogs/qttranslation.h"
 #include "mainwindow/ui/mainform.h"
 #include "mainwindow/ui/tests/formparts.h"
-#include "tests/support/logbuilder.h"
 #include "tests/support/rununtil.h"
 #include "tests/support/scripteddialogs.h"
-#include "tests/support/tempdir.h"
 #include "tests/support/testdata.h"
 
 namespace yuzulog {
@@ -116,23 +114,6 @@ TEST(Loading, SingleRoomIsExpandedAndNoticed) {
   QApplication::sendEvent(Tree(*f)->viewport(), &press);
   EXPECT_EQ(f->CurrentMessage(), selected);
   EXPECT_EQ(f->Space().Shown().Origin, ShowOrigin::Tree);
-}
-
-TEST(Loading, NulBytesAreReadAsQuestionMarksAndSaidOnTheStatusLine) {
-  std::string text = testing::RoomLogText(5, 1, 5);
-  text[text.size() / 2] = '\0';
-  text[text.size() / 2 + 1] = '\0';
-  testing::TempDir dir;
-  const std::string path = dir.Write("nul.LOG", text);
-  ScriptedDialogs boxes;
-  auto f = Form();
-  f->LoadFileList({path}, false);
-  // Every message loads; the notice keeps to the count, the status line adds the file's NUL bytes.
-  EXPECT_EQ(f->Files()[0].Count(), 5);
-  ASSERT_EQ(boxes.Count(ShownBox::Notice), 1);
-  EXPECT_EQ(boxes.Shown.back().Text, QStringLiteral("5 個の発言"));
-  EXPECT_EQ(StatusText(*f), QStringLiteral("5 個の発言　") + QString::fromStdString(path) +
-                                QStringLiteral(" : NUL バイト 2 個を ? として読みました"));
 }
 
 // The keys go where the focus is, as a person's keyboard would send them.
